@@ -1,0 +1,177 @@
+#include "app/options.hpp"
+
+#include <cstdio>
+#include <string>
+#include <string_view>
+
+#include "app/ascii.hpp"
+#include "codec/codec_table.hpp"
+
+namespace pelmo {
+
+namespace {
+
+constexpr std::string_view kUsage[] = {
+    "Usage: PelmoImage [options] (image file) (output file)\n",
+    "Options:\n",
+    "  -c raw           Raw data, no compression (default)\n",
+    "  -c rle           RLE compression\n",
+    "  -c srle          Kestrom's RLE compression\n",
+    "  -c frle          Flag-RLE compression\n",
+    "  -c bnp           Blinky Nibble Packer compression\n",
+    "  -c bit2xp        Bit2-Xpressor compression\n",
+    "  -tc none         No table code (default)\n",
+    "  -tc image        Absolute, start at $x06 as 6\n",
+    "  -tc data         Relative, start next 4 as 0\n",
+    "  -tc include      Include file as table code\n",
+    "  -dim             Export dim tone\n",
+    "  -unflip          Un-flip Y blocks\n",
+    "  -xorder          Order bytes by columns instead of rows\n",
+    "  -strim           Trim the start\n",
+    "  -etrim           Trim the end\n",
+    "  -setsymb         Use .set instead of .equ to define symbols\n",
+    "Options, symbols naming:\n",
+    "  -vprefix IMG\n",
+    "  -vsize _SIZE\n",
+    "  -vpackets _PACKETS\n",
+    "  -vstart _START\n",
+    "  -vflag _FLAG\n",
+    "  -lprefix img\n",
+    "  -ldata _data\n",
+};
+
+constexpr std::string_view kTableCodeKeywords[] = {"none", "image", "data", "include"};
+
+enum class OptionKind { Flag, Codec, TableCode, Name };
+
+struct OptionSpec {
+    std::string_view name;  // without its dash
+    OptionKind kind;
+    bool ImgOptions::*flag;  // for Flag
+    SymbolName symbol;       // for Name
+};
+
+// In the order an option name is tested.
+constexpr OptionSpec kOptions[] = {
+    {"dim", OptionKind::Flag, &ImgOptions::dim, {}},
+    {"xorder", OptionKind::Flag, &ImgOptions::xorder, {}},
+    {"unflip", OptionKind::Flag, &ImgOptions::unflip, {}},
+    {"strim", OptionKind::Flag, &ImgOptions::strim, {}},
+    {"etrim", OptionKind::Flag, &ImgOptions::etrim, {}},
+    {"setsymb", OptionKind::Flag, &ImgOptions::setsymb, {}},
+    {"c", OptionKind::Codec, nullptr, {}},
+    {"tc", OptionKind::TableCode, nullptr, {}},
+    {"vprefix", OptionKind::Name, nullptr, SymbolName::vprefix},
+    {"vsize", OptionKind::Name, nullptr, SymbolName::vsize},
+    {"vpackets", OptionKind::Name, nullptr, SymbolName::vpackets},
+    {"vstart", OptionKind::Name, nullptr, SymbolName::vstart},
+    {"vflag", OptionKind::Name, nullptr, SymbolName::vflag},
+    {"lprefix", OptionKind::Name, nullptr, SymbolName::lprefix},
+    {"ldata", OptionKind::Name, nullptr, SymbolName::ldata},
+};
+
+const OptionSpec* FindOption(std::string_view name) {
+    for (const OptionSpec& spec : kOptions) {
+        if (EqualsIgnoreCase(name, spec.name)) return &spec;
+    }
+    return nullptr;
+}
+
+// Banner on standard output, the reason and the usage text on standard error.
+bool Fail(std::string_view line) {
+    PrintBanner();
+    std::fwrite(line.data(), 1, line.size(), stderr);
+    PrintUsage();
+    return false;
+}
+
+// An error line that quotes `what`: `Error, <reason> "<what>"`.
+bool FailQuoting(std::string_view reason, std::string_view what) {
+    std::string line = "Error, ";
+    line.append(reason).append(" \"").append(what).append("\"\n");
+    return Fail(line);
+}
+
+bool FitsTextField(std::string_view text) { return text.size() < kTextFieldSize; }
+
+bool TooLong(const char* arg) { return FailQuoting("argument too long", arg); }
+
+}  // namespace
+
+void PrintBanner() { std::fputs("PelmoImage v1.4 (Mar 2, 2013) by Orlavin\n\n", stdout); }
+
+void PrintUsage() {
+    for (std::string_view line : kUsage) std::fwrite(line.data(), 1, line.size(), stderr);
+}
+
+bool ParseCommandLine(int argc, const char* const* argv, CommandLine& cmd) {
+    if (argc <= 1) {
+        PrintBanner();
+        PrintUsage();
+        return false;
+    }
+    cmd = CommandLine{};
+
+    for (int i = 1; i < argc; ++i) {
+        const char* arg = argv[i];
+        if (arg[0] != '-') {
+            // Positional: the image file, then the output file; more are ignored.
+            std::string* target = cmd.imageFile.empty()    ? &cmd.imageFile
+                                  : cmd.outputFile.empty() ? &cmd.outputFile
+                                                           : nullptr;
+            if (target == nullptr) continue;
+            if (!FitsTextField(arg)) return TooLong(arg);
+            *target = arg;
+            continue;
+        }
+
+        const OptionSpec* spec = FindOption(arg + 1);
+        if (spec == nullptr) return FailQuoting("unknown option", arg);
+        if (spec->kind == OptionKind::Flag) {
+            cmd.options.*(spec->flag) = true;
+            continue;
+        }
+        // An option that needs a value but comes last is dropped.
+        if (i + 1 >= argc) break;
+        const char* value = argv[++i];
+
+        switch (spec->kind) {
+            case OptionKind::Codec: {
+                const CodecInfo* found = nullptr;
+                for (const CodecInfo& codec : CodecTable()) {
+                    if (EqualsIgnoreCase(value, codec.keyword)) {
+                        found = &codec;
+                        break;
+                    }
+                }
+                if (found == nullptr) return FailQuoting("unknown compression format", value);
+                cmd.codec = found->kind;
+                break;
+            }
+            case OptionKind::TableCode: {
+                bool matched = false;
+                for (std::size_t k = 0; k < std::size(kTableCodeKeywords); ++k) {
+                    if (EqualsIgnoreCase(value, kTableCodeKeywords[k])) {
+                        cmd.options.tc = static_cast<TableCodeMode>(k);
+                        matched = true;
+                        break;
+                    }
+                }
+                if (!matched) return FailQuoting("unknown table code", value);
+                break;
+            }
+            case OptionKind::Name:
+                if (!FitsTextField(value)) return TooLong(value);
+                cmd.options.Name(spec->symbol) = value;
+                break;
+            case OptionKind::Flag:
+                break;
+        }
+    }
+
+    if (cmd.imageFile.empty()) return Fail("Error, missing input image filename.\n");
+    if (cmd.outputFile.empty()) return Fail("Error, missing output filename.\n");
+    return true;
+}
+
+}  // namespace pelmo

@@ -1,0 +1,77 @@
+#include "asm/asm_stream.hpp"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+namespace pelmo {
+
+AsmStream::~AsmStream() {
+    if (fd_ >= 0) ::close(fd_);
+}
+
+bool AsmStream::Open(const std::string& path) {
+    fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (fd_ < 0) return false;
+    struct stat info {};
+    regular_ = ::fstat(fd_, &info) == 0 && S_ISREG(info.st_mode);
+    failed_ = false;
+    pending_.assign(kFlushSize + 4096, '\0');
+    pendingSize_ = 0;
+    return true;
+}
+
+void AsmStream::Write(std::string_view text) {
+    std::memcpy(Reserve(text.size()), text.data(), text.size());
+    Commit(text.size());
+}
+
+char* AsmStream::Reserve(std::size_t count) {
+    if (pendingSize_ + count > pending_.size()) {
+        Flush();
+        if (count > pending_.size()) pending_.resize(count);
+    }
+    return pending_.data() + pendingSize_;
+}
+
+void AsmStream::Commit(std::size_t used) {
+    pendingSize_ += used;
+    FlushIfFull();
+}
+
+void AsmStream::FlushIfFull() {
+    if (pendingSize_ >= kFlushSize) Flush();
+}
+
+void AsmStream::Flush() {
+    const char* data = pending_.data();
+    std::size_t left = pendingSize_;
+    pendingSize_ = 0;
+    // After the first failure nothing more is written: the file is lost anyway.
+    while (left > 0 && !failed_) {
+        const ssize_t written = ::write(fd_, data, left);
+        if (written < 0) {
+            if (errno == EINTR) continue;
+            failed_ = true;
+        } else if (written == 0) {
+            failed_ = true;
+        } else {
+            data += written;
+            left -= static_cast<std::size_t>(written);
+        }
+    }
+}
+
+bool AsmStream::Close() {
+    if (fd_ < 0) return true;
+    Flush();
+    if (::close(fd_) != 0) failed_ = true;
+    fd_ = -1;
+    pending_ = std::string();
+    return !failed_;
+}
+
+}  // namespace pelmo

@@ -1,0 +1,147 @@
+#include "asm/asm_writer.hpp"
+
+#include <array>
+#include <cstdio>
+#include <cstring>
+#include <string_view>
+
+#include "codec/compress.hpp"
+
+namespace pelmo {
+
+namespace {
+
+constexpr std::string_view kHeader = "\t; Created by PelmoImage v1.4 (Mar 2, 2013)\n\n";
+
+constexpr std::string_view kImageStub = "\tmovp\ta, @a\n\tret\n\t.db 0,0,0,0\n";
+constexpr std::string_view kDataStub = "\tadd\ta, ($+4) & 255\n\tmovp\ta, @a\n\tret\n";
+
+constexpr std::string_view kDbPrefix = "\t.db ";
+constexpr std::size_t kBytesPerLine = 16;
+// ",$XX" per byte; the first of a line drops the comma.
+constexpr std::size_t kItemChars = 4;
+constexpr std::size_t kMaxLineChars = kDbPrefix.size() + kBytesPerLine * kItemChars;
+
+// ",$XX" for every byte value, upper-case hexadecimal.
+constexpr std::array<std::array<char, kItemChars>, 256> kDbItems = [] {
+    constexpr char kHex[] = "0123456789ABCDEF";
+    std::array<std::array<char, kItemChars>, 256> items{};
+    for (int v = 0; v < 256; ++v) items[v] = {',', '$', kHex[v >> 4], kHex[v & 15]};
+    return items;
+}();
+
+}  // namespace
+
+bool ImgAsmWriter::Open(const std::string& path) {
+    path_ = path;
+    if (!file.Open(path)) {
+        std::fprintf(stderr, "Error, couldn't open \"%s\".\n", path.c_str());
+        return false;
+    }
+    file.Write(kHeader);
+    return true;
+}
+
+ImgAsmWriter::~ImgAsmWriter() {
+    if (!file.IsOpen()) return;
+    const bool regular = file.IsRegularFile();
+    file.Close();
+    if (regular) std::remove(path_.c_str());
+}
+
+bool ImgAsmWriter::Close() {
+    if (!file.IsOpen()) return true;
+    const bool regular = file.IsRegularFile();
+    if (file.Close()) return true;
+    std::fprintf(stderr, "Error, couldn't write \"%s\".\n", path_.c_str());
+    // A truncated source would look up to date to a build; never leave one.
+    if (regular) std::remove(path_.c_str());
+    return false;
+}
+
+void ImgAsmWriter::WriteSymbol(SymbolKind kind, std::int32_t value) {
+    static constexpr SymbolName kSuffix[] = {SymbolName::vsize, SymbolName::vpackets,
+                                             SymbolName::vstart, SymbolName::vflag};
+    const std::string& prefix = options.Name(SymbolName::vprefix);
+    const std::string& suffix = options.Name(kSuffix[static_cast<int>(kind)]);
+    if (kind == SymbolKind::Start && options.tc == TableCodeMode::Image) value += 6;
+
+    std::printf("Symbol '%s%s' set to %d\n", prefix.c_str(), suffix.c_str(), value);
+
+    char hex[16];
+    const int digits = std::snprintf(hex, sizeof hex, "$%02X", static_cast<unsigned>(value));
+    std::string line;
+    line.reserve(prefix.size() + suffix.size() + 32);
+    line.append(options.setsymb ? "\t.set " : "\t.equ ").append(prefix).append(suffix);
+    line.append(" ").append(hex, static_cast<std::size_t>(digits)).append("\n");
+    file.Write(line);
+}
+
+void ImgAsmWriter::WriteLabel(const std::string& label) {
+    file.Write(label);
+    file.Write(":\n");
+}
+
+void ImgAsmWriter::WriteData(const std::uint8_t* bytes, std::int32_t count,
+                             const CPelmoImgCompress& codec) {
+    const std::string base = options.Name(SymbolName::lprefix) + options.Name(SymbolName::ldata);
+
+    if (options.tc == TableCodeMode::Include) {
+        WriteLabel(base);
+        codec.WriteTableCode(file);
+        std::printf("Wrote %d bytes to '%s'\n", count, base.c_str());
+        WriteDbLines(bytes, count);
+        return;
+    }
+
+    const std::int32_t pageSize = PageSize(options.tc);
+    const std::string_view stub = options.tc == TableCodeMode::Image  ? kImageStub
+                                  : options.tc == TableCodeMode::Data ? kDataStub
+                                                                      : std::string_view();
+    // A block that fits one page keeps the plain label; a longer one numbers
+    // every page from _0.
+    const bool paged = count > pageSize;
+    for (std::int32_t page = 0;; ++page) {
+        const std::string label = paged ? base + "_" + std::to_string(page) : base;
+        WriteLabel(label);
+        file.Write(stub);
+        const std::int32_t n = count < pageSize ? count : pageSize;
+        std::printf("Wrote %d bytes to '%s'\n", n, label.c_str());
+        WriteDbLines(bytes, n);
+        if (count - pageSize <= 0) break;
+        bytes += pageSize;
+        count -= pageSize;
+    }
+}
+
+void ImgAsmWriter::WriteDbLines(const std::uint8_t* bytes, std::int32_t count) {
+    if (count <= 0) return;
+    // Whole lines at a time, straight into the stream's buffer.
+    constexpr std::size_t kLinesPerChunk = 4096;
+    std::size_t left = static_cast<std::size_t>(count);
+    while (left > 0) {
+        const std::size_t chunkBytes = left < kLinesPerChunk * kBytesPerLine ? left : kLinesPerChunk * kBytesPerLine;
+        const std::size_t lines = (chunkBytes + kBytesPerLine - 1) / kBytesPerLine;
+        char* const begin = file.Reserve(lines * (kMaxLineChars + 1));
+        char* out = begin;
+        std::size_t chunkLeft = chunkBytes;
+        while (chunkLeft > 0) {
+            const std::size_t n = chunkLeft < kBytesPerLine ? chunkLeft : kBytesPerLine;
+            std::memcpy(out, kDbPrefix.data(), kDbPrefix.size());
+            out += kDbPrefix.size();
+            std::memcpy(out, kDbItems[bytes[0]].data() + 1, kItemChars - 1);
+            out += kItemChars - 1;
+            for (std::size_t i = 1; i < n; ++i) {
+                std::memcpy(out, kDbItems[bytes[i]].data(), kItemChars);
+                out += kItemChars;
+            }
+            *out++ = '\n';
+            bytes += n;
+            chunkLeft -= n;
+        }
+        file.Commit(static_cast<std::size_t>(out - begin));
+        left -= chunkBytes;
+    }
+}
+
+}  // namespace pelmo

@@ -1,0 +1,54 @@
+// Writes the assembler source: header, symbols, labels, page stubs, .db lines.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "app/options.hpp"
+#include "asm/asm_stream.hpp"
+
+namespace pelmo {
+
+class CPelmoImgCompress;
+
+// The `kind` argument of WriteSymbol; each picks its suffix name.
+enum class SymbolKind : int { Size = 0, Packets = 1, Start = 2, Flag = 3 };
+
+// Bytes of data per page in each table-code mode but Include, which never pages.
+constexpr std::int32_t PageSize(TableCodeMode mode) {
+    return mode == TableCodeMode::Image ? 250 : mode == TableCodeMode::Data ? 252 : 256;
+}
+
+class ImgAsmWriter {
+public:
+    ImgOptions options;
+    AsmStream file;
+
+    explicit ImgAsmWriter(const ImgOptions& opts) : options(opts) {}
+    // A writer given up before Close() leaves no partly written file behind.
+    ~ImgAsmWriter();
+    ImgAsmWriter(const ImgAsmWriter&) = delete;
+    ImgAsmWriter& operator=(const ImgAsmWriter&) = delete;
+
+    // Creates or truncates `path` and writes the header comment. On failure
+    // prints "Error, couldn't open ..." and returns false.
+    bool Open(const std::string& path);
+    // Closes the file. False, after printing "Error, couldn't write ..." and
+    // removing a partly written regular file, when any write failed.
+    bool Close();
+
+    // One symbol definition, and its "Symbol ..." line on standard output.
+    void WriteSymbol(SymbolKind kind, std::int32_t value);
+    // The data block under its label(s), paged by the table-code mode; in
+    // Include mode `codec` writes its include line after the label.
+    void WriteData(const std::uint8_t* bytes, std::int32_t count, const CPelmoImgCompress& codec);
+    // `count` bytes as ".db" lines of up to 16 values.
+    void WriteDbLines(const std::uint8_t* bytes, std::int32_t count);
+
+private:
+    void WriteLabel(const std::string& label);
+
+    std::string path_;
+};
+
+}  // namespace pelmo

@@ -1,0 +1,37 @@
+#include "codec/codec_table.hpp"
+
+#include "codec/compress.hpp"
+#include "codec/compress_bit2xp.hpp"
+#include "codec/compress_bnp.hpp"
+#include "codec/compress_frle.hpp"
+#include "codec/compress_rle.hpp"
+#include "codec/compress_srle.hpp"
+
+namespace pelmo {
+
+namespace {
+template <typename Codec>
+std::unique_ptr<CPelmoImgCompress> Make(const ImgOptions& options) {
+    return std::make_unique<Codec>(options);
+}
+}  // namespace
+
+const std::array<CodecInfo, kCodecCount>& CodecTable() {
+    static constexpr std::array<CodecInfo, kCodecCount> kTable = {{
+        {ImgCodecKind::Raw, "raw", "tablecode_raw.asm", Make<CPelmoImgCompress>},
+        {ImgCodecKind::Rle, "rle", "tablecode_rle.asm", Make<CPelmoImgCompress_RLE>},
+        {ImgCodecKind::Srle, "srle", "tablecode_srle.asm", Make<CPelmoImgCompress_sRLE>},
+        {ImgCodecKind::Frle, "frle", "tablecode_frle.asm", Make<CPelmoImgCompress_fRLE>},
+        {ImgCodecKind::Bnp, "bnp", "tablecode_bnp.asm", Make<CPelmoImgCompress_BNP>},
+        {ImgCodecKind::Bit2xp, "bit2xp", "tablecode_bit2xp.asm", Make<CPelmoImgCompress_Bit2xP>},
+    }};
+    return kTable;
+}
+
+const CodecInfo& CodecFor(ImgCodecKind kind) { return CodecTable()[static_cast<std::size_t>(kind)]; }
+
+std::unique_ptr<CPelmoImgCompress> MakeCodec(ImgCodecKind kind, const ImgOptions& options) {
+    return CodecFor(kind).make(options);
+}
+
+}  // namespace pelmo

@@ -1,0 +1,46 @@
+#include "codec/compress.hpp"
+
+#include <algorithm>
+
+#include "asm/asm_writer.hpp"
+#include "codec/codec_table.hpp"
+#include "image/raw_data.hpp"
+
+namespace pelmo {
+
+std::uint8_t* CPelmoImgCompress::BeginOutput(const ImgRawData& raw, std::size_t capacity) {
+    buffer = std::vector<std::uint8_t>();
+    buffer.resize(std::max<std::size_t>(capacity, 1));
+    start = raw.start;
+    size = 0;
+    packets = 0;
+    return buffer.data();
+}
+
+bool CPelmoImgCompress::Compress(const ImgRawData& raw) {
+    const auto n = static_cast<std::size_t>(raw.length);
+    std::uint8_t* out = BeginOutput(raw, n);
+    std::copy_n(raw.buffer.data(), n, out);
+    size = raw.length;
+    return true;
+}
+
+void CPelmoImgCompress::WriteCommonSymbols(ImgAsmWriter& writer) const {
+    writer.WriteSymbol(SymbolKind::Size, size);
+    writer.WriteSymbol(SymbolKind::Packets, packets);
+    writer.WriteSymbol(SymbolKind::Start, start);
+}
+
+bool CPelmoImgCompress::WriteOutput(ImgAsmWriter& writer) {
+    WriteCommonSymbols(writer);
+    writer.WriteData(buffer.data(), size, *this);
+    return true;
+}
+
+void CPelmoImgCompress::WriteTableCode(AsmStream& stream) const {
+    stream.Write("\t.include \"");
+    stream.Write(CodecFor(kind_).includeFile);
+    stream.Write("\"\n");
+}
+
+}  // namespace pelmo

@@ -1,0 +1,54 @@
+// The codec base class, which is also the raw codec: its output is the packed
+// bytes unchanged.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "app/options.hpp"
+
+namespace pelmo {
+
+class AsmStream;
+class ImgAsmWriter;
+class ImgRawData;
+
+class CPelmoImgCompress {
+public:
+    ImgOptions options;
+    // Output bytes; sized once per Compress at the codec's worst case, of
+    // which only the first `size` are output.
+    std::vector<std::uint8_t> buffer;
+    std::int32_t start = 0;    // the packed bitmap's start count, passed through
+    std::int32_t size = 0;     // output bytes at the front of `buffer`
+    std::int32_t packets = 0;  // the codec's packet count (always 0 for raw)
+
+    explicit CPelmoImgCompress(const ImgOptions& opts) : CPelmoImgCompress(opts, ImgCodecKind::Raw) {}
+    virtual ~CPelmoImgCompress() = default;
+    CPelmoImgCompress(const CPelmoImgCompress&) = delete;
+    CPelmoImgCompress& operator=(const CPelmoImgCompress&) = delete;
+
+    // Encodes the first `raw.length` bytes of `raw.buffer`, replacing any
+    // earlier output. On failure prints its own error line and returns false.
+    virtual bool Compress(const ImgRawData& raw);
+    // Writes the size, packets and start symbols, then the data block.
+    virtual bool WriteOutput(ImgAsmWriter& writer);
+    // Writes this codec's decoder include line to the open stream.
+    virtual void WriteTableCode(AsmStream& stream) const;
+
+    ImgCodecKind Kind() const { return kind_; }
+
+protected:
+    CPelmoImgCompress(const ImgOptions& opts, ImgCodecKind kind) : options(opts), kind_(kind) {}
+
+    // Drops earlier output, sizes `buffer` at `capacity` bytes (at least one,
+    // all zero), takes the start count and clears the counters.
+    std::uint8_t* BeginOutput(const ImgRawData& raw, std::size_t capacity);
+    // Writes the size, packets and start symbols.
+    void WriteCommonSymbols(ImgAsmWriter& writer) const;
+
+private:
+    ImgCodecKind kind_;
+};
+
+}  // namespace pelmo
