@@ -2,24 +2,16 @@
 
 #include <FreeImage.h>
 
-#include <array>
 #include <cstdio>
-#include <limits>
-#include <memory>
-#include <new>
+#include <utility>
 #include <string_view>
 
 #include "app/ascii.hpp"
-#include "image/freeimage_session.hpp"
+#include "image/isolated_decode.hpp"
 
 namespace pelmo {
 
 namespace {
-
-struct BitmapDeleter {
-    void operator()(FIBITMAP* bitmap) const { FreeImage_Unload(bitmap); }
-};
-using Bitmap = std::unique_ptr<FIBITMAP, BitmapDeleter>;
 
 struct Extension {
     std::string_view text;
@@ -32,12 +24,6 @@ constexpr Extension kExtensions[] = {
     {".pcx", FIF_PCX},   {".png", FIF_PNG},   {".tga", FIF_TARGA}, {".tif", FIF_TIFF},
     {".tiff", FIF_TIFF}, {".gif", FIF_GIF},   {".psd", FIF_PSD},
 };
-
-constexpr std::array<std::uint8_t, 256> kToneOfRed = [] {
-    std::array<std::uint8_t, 256> table{};
-    for (int r = 0; r < 256; ++r) table[r] = ToneOf(static_cast<std::uint8_t>(r));
-    return table;
-}();
 
 void PrintError(const char* line) { std::fputs(line, stderr); }
 
@@ -66,52 +52,33 @@ bool ImgToneMap::Load(const std::string& fileName) {
         return false;
     }
 
-    FreeImageSession session;
-    Bitmap loaded(FreeImage_Load(match->format, fileName.c_str(), 0));
-    if (!loaded) {
-        PrintQuoted("failed to open image", fileName);
-        return false;
+    std::vector<std::uint8_t> tones;
+    const DecodeResult result = DecodeIsolated(match->format, fileName, tones);
+    switch (result.status) {
+        case DecodeStatus::Ok:
+            break;
+        case DecodeStatus::BadHeight:
+            PrintError("Error, height must be multiple of 8.\n");
+            return false;
+        case DecodeStatus::ConvertFailed:
+            PrintError("Error, failed to convert image.\n");
+            return false;
+        case DecodeStatus::TooLarge:
+        case DecodeStatus::NoMemory:
+            // The map gives up its old picture but takes the new size.
+            pixels = std::vector<std::uint8_t>();
+            width = static_cast<std::int32_t>(result.width);
+            height = static_cast<std::int32_t>(result.height);
+            PrintError("Error, not enough memory.\n");
+            return false;
+        case DecodeStatus::OpenFailed:
+        default:
+            PrintQuoted("failed to open image", fileName);
+            return false;
     }
-    // Scan lines count from the bottom; after the flip line 0 is the top row.
-    FreeImage_FlipVertical(loaded.get());
-    const unsigned newWidth = FreeImage_GetWidth(loaded.get());
-    const unsigned newHeight = FreeImage_GetHeight(loaded.get());
-    if ((newHeight & 7) != 0) {
-        PrintError("Error, height must be multiple of 8.\n");
-        return false;
-    }
-    Bitmap converted(FreeImage_ConvertTo32Bits(loaded.get()));
-    if (!converted) {
-        PrintError("Error, failed to convert image.\n");
-        return false;
-    }
-    loaded.reset();  // nothing reads it any more
-
-    pixels = std::vector<std::uint8_t>();
-    width = static_cast<std::int32_t>(newWidth);
-    height = static_cast<std::int32_t>(newHeight);
-    // The pixel count must fit a 32-bit signed integer, like every size after it.
-    const std::uint64_t count = std::uint64_t{newWidth} * newHeight;
-    if (newWidth > std::numeric_limits<std::int32_t>::max() ||
-        newHeight > std::numeric_limits<std::int32_t>::max() ||
-        count > std::numeric_limits<std::int32_t>::max()) {
-        PrintError("Error, not enough memory.\n");
-        return false;
-    }
-    try {
-        pixels.resize(count);
-    } catch (const std::bad_alloc&) {
-        pixels = std::vector<std::uint8_t>();
-        PrintError("Error, not enough memory.\n");
-        return false;
-    }
-
-    std::uint8_t* out = pixels.data();
-    for (unsigned y = 0; y < newHeight; ++y) {
-        const BYTE* line = FreeImage_GetScanLine(converted.get(), static_cast<int>(y));
-        for (unsigned x = 0; x < newWidth; ++x) out[x] = kToneOfRed[line[4 * x + FI_RGBA_RED]];
-        out += newWidth;
-    }
+    pixels = std::move(tones);
+    width = static_cast<std::int32_t>(result.width);
+    height = static_cast<std::int32_t>(result.height);
     return true;
 }
 

@@ -1,0 +1,38 @@
+// Decodes a picture in a child process and streams its tone levels back.
+//
+// The image library is old and trusts its input: some damaged files crash it
+// or make it read memory it never wrote. Decoding in a child keeps such a
+// crash, or a runaway allocation, from taking the conversion down with it:
+// the parent only ever sees a status and, on success, the tone levels.
+#pragma once
+
+#include <FreeImage.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace pelmo {
+
+enum class DecodeStatus : std::int32_t {
+    Ok = 0,
+    OpenFailed,     // the decoder gave no bitmap, or the child died
+    BadHeight,      // height not a multiple of 8
+    ConvertFailed,  // no 32-bit conversion
+    TooLarge,       // the pixel count does not fit a 32-bit signed integer
+    NoMemory,       // the parent could not hold the tone levels
+};
+
+struct DecodeResult {
+    DecodeStatus status = DecodeStatus::OpenFailed;
+    std::uint32_t width = 0;
+    std::uint32_t height = 0;
+};
+
+// Loads `fileName` with the decoder `format`, turns it upright, checks its
+// height, converts it to 32 bits and classifies every pixel into `tones`
+// (row-major, top row first). `tones` is filled only when the status is Ok.
+DecodeResult DecodeIsolated(FREE_IMAGE_FORMAT format, const std::string& fileName,
+                            std::vector<std::uint8_t>& tones);
+
+}  // namespace pelmo
