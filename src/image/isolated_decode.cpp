@@ -97,6 +97,21 @@ void DecodeInChild(FREE_IMAGE_FORMAT format, const std::string& fileName, int ou
     const auto send = [out](const DecodeResult& r) { return WriteAll(out, &r, sizeof r); };
 
     FreeImageSession session;
+    constexpr std::uint64_t kMaxPixels = std::numeric_limits<std::int32_t>::max();
+    // Where the decoder can read the header alone, a picture too large to
+    // hold is refused before its pixels are decoded.
+    if (FreeImage_FIFSupportsNoPixels(format)) {
+        const Bitmap header(FreeImage_Load(format, fileName.c_str(), FIF_LOAD_NOPIXELS));
+        if (header) {
+            const std::uint32_t w = FreeImage_GetWidth(header.get());
+            const std::uint32_t h = FreeImage_GetHeight(header.get());
+            if ((h & 7) == 0 && std::uint64_t{w} * h > kMaxPixels) {
+                result = {DecodeStatus::TooLarge, w, h};
+                send(result);
+                return;
+            }
+        }
+    }
     Bitmap loaded(FreeImage_Load(format, fileName.c_str(), 0));
     if (!loaded) {
         send(result);
@@ -119,7 +134,6 @@ void DecodeInChild(FREE_IMAGE_FORMAT format, const std::string& fileName, int ou
     }
     loaded.reset();  // nothing reads it any more
 
-    constexpr std::uint64_t kMaxPixels = std::numeric_limits<std::int32_t>::max();
     if (std::uint64_t{result.width} * result.height > kMaxPixels) {
         result.status = DecodeStatus::TooLarge;
         send(result);
