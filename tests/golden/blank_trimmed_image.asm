@@ -1,0 +1,9 @@
+	; Created by PelmoImage v1.4 (Mar 2, 2013)
+
+	.equ IMG_SIZE $00
+	.equ IMG_PACKETS $00
+	.equ IMG_START $26
+img_data:
+	movp	a, @a
+	ret
+	.db 0,0,0,0

@@ -1,0 +1,8 @@
+	; Created by PelmoImage v1.4 (Mar 2, 2013)
+
+	.equ IMG_SIZE $20
+	.equ IMG_PACKETS $00
+	.equ IMG_START $00
+img_data:
+	.db $FF,$FF,$FF,$FF,$81,$9B,$A9,$95,$B9,$FB,$81,$FF,$FD,$FF,$FD,$F9
+	.db $ED,$89,$CD,$8F,$85,$8F,$CD,$F9,$ED,$E5,$FF,$C1,$7F,$E6,$FB,$FF

@@ -1,0 +1,422 @@
+#!/usr/bin/env python3
+"""A second, independent model of the converter, used to vet the golden files.
+
+The golden files are produced by running the converter itself (run.sh --update),
+so on their own they would only prove that the output did not change. This
+script computes every case's standard output, standard error, exit status and
+output file from the tone maps in tests/data/fixtures.json (written by
+tools/make_fixtures.py when the pictures were drawn), following the tool's
+rules step by step, and compares the result with the committed files.
+
+Usage: model.py [CASE...]   (no case names: every tests/golden/*.args)
+Exit status 0 when every case agrees, 1 otherwise. Needs only the standard library.
+"""
+
+import json
+import os
+import sys
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+DATA = os.path.join(os.path.dirname(HERE), "data")
+OUT_NAME = "out.asm"
+
+BANNER = "PelmoImage v1.4 (Mar 2, 2013) by Orlavin\n\n"
+HEADER = "\t; Created by PelmoImage v1.4 (Mar 2, 2013)\n\n"
+USAGE = (
+    "Usage: PelmoImage [options] (image file) (output file)\n"
+    "Options:\n"
+    "  -c raw           Raw data, no compression (default)\n"
+    "  -c rle           RLE compression\n"
+    "  -c srle          Kestrom's RLE compression\n"
+    "  -c frle          Flag-RLE compression\n"
+    "  -c bnp           Blinky Nibble Packer compression\n"
+    "  -c bit2xp        Bit2-Xpressor compression\n"
+    "  -tc none         No table code (default)\n"
+    "  -tc image        Absolute, start at $x06 as 6\n"
+    "  -tc data         Relative, start next 4 as 0\n"
+    "  -tc include      Include file as table code\n"
+    "  -dim             Export dim tone\n"
+    "  -unflip          Un-flip Y blocks\n"
+    "  -xorder          Order bytes by columns instead of rows\n"
+    "  -strim           Trim the start\n"
+    "  -etrim           Trim the end\n"
+    "  -setsymb         Use .set instead of .equ to define symbols\n"
+    "Options, symbols naming:\n"
+    "  -vprefix IMG\n"
+    "  -vsize _SIZE\n"
+    "  -vpackets _PACKETS\n"
+    "  -vstart _START\n"
+    "  -vflag _FLAG\n"
+    "  -lprefix img\n"
+    "  -ldata _data\n"
+)
+
+FLAGS = ["dim", "xorder", "unflip", "strim", "etrim", "setsymb"]
+NAMES = {"vprefix": "IMG", "vsize": "_SIZE", "vpackets": "_PACKETS", "vstart": "_START",
+         "vflag": "_FLAG", "lprefix": "img", "ldata": "_data"}
+CODECS = ["raw", "rle", "srle", "frle", "bnp", "bit2xp"]
+TABLE_CODES = ["none", "image", "data", "include"]
+EXTENSIONS = [".bmp", ".ico", ".jpg", ".jpeg", ".pcx", ".png", ".tga", ".tif", ".tiff", ".gif",
+              ".psd"]
+
+
+class Failure(Exception):
+    """Ends the run with status 1 after `err` on standard error."""
+
+    def __init__(self, err):
+        super().__init__(err)
+        self.err = err
+
+
+def ascii_lower(text):
+    return "".join(chr(ord(c) + 32) if "A" <= c <= "Z" else c for c in text)
+
+
+# --- command line ------------------------------------------------------------
+
+def parse(argv):
+    """Returns the settings; raises Failure with the parser's whole stderr."""
+    if not argv:
+        raise Failure(USAGE)
+    opts = {flag: False for flag in FLAGS}
+    opts.update(NAMES)
+    opts.update(codec="raw", tc="none", image="", output="")
+
+    def fail(line):
+        raise Failure(line + USAGE)
+
+    def fits(text):
+        if len(text.encode("utf-8", "surrogateescape")) >= 512:
+            fail(f'Error, argument too long "{text}"\n')
+        return text
+
+    i = 0
+    while i < len(argv):
+        arg = argv[i]
+        i += 1
+        if not arg.startswith("-"):
+            if opts["image"] == "":
+                opts["image"] = fits(arg)
+            elif opts["output"] == "":
+                opts["output"] = fits(arg)
+            continue
+        name = ascii_lower(arg[1:])
+        if name in FLAGS:
+            opts[name] = True
+            continue
+        if name not in ("c", "tc") and name not in NAMES:
+            fail(f'Error, unknown option "{arg}"\n')
+        if i >= len(argv):
+            break
+        value = argv[i]
+        i += 1
+        if name == "c":
+            if ascii_lower(value) not in CODECS:
+                fail(f'Error, unknown compression format "{value}"\n')
+            opts["codec"] = ascii_lower(value)
+        elif name == "tc":
+            if ascii_lower(value) not in TABLE_CODES:
+                fail(f'Error, unknown table code "{value}"\n')
+            opts["tc"] = ascii_lower(value)
+        else:
+            opts[name] = fits(value)
+    if opts["image"] == "":
+        fail("Error, missing input image filename.\n")
+    if opts["output"] == "":
+        fail("Error, missing output filename.\n")
+    return opts
+
+
+# --- loading and packing -----------------------------------------------------
+
+def load(name, fixtures):
+    """The tone map (rows of levels 0..2) of the picture `name`."""
+    dot = name.rfind(".")
+    if dot < 0:
+        raise Failure("Error, no image extension.\n")
+    extension = name[dot:]
+    if ascii_lower(extension) not in EXTENSIONS:
+        raise Failure(f'Error, unsupported image extension "{extension}".\n')
+    entry = fixtures.get(name)
+    if entry is None or entry.get("fails") == "open":
+        raise Failure(f'Error, failed to open image "{name}".\n')
+    if entry["height"] % 8:
+        raise Failure("Error, height must be multiple of 8.\n")
+    if entry.get("fails") == "convert":
+        raise Failure("Error, failed to convert image.\n")
+    return [[int(c) for c in row] for row in entry["tones"]]
+
+
+def pack(tones, opts):
+    """Returns (bytes, start)."""
+    height, width = len(tones), len(tones[0])
+    blocks = height // 8
+    threshold = 1 if opts["dim"] else 2
+    out = bytearray(width * blocks)
+    for y in range(height):
+        stored = (y if opts["unflip"] else height - 1 - y) // 8
+        for x in range(width):
+            index = stored * width + x if opts["xorder"] else x * blocks + stored
+            if tones[y][x] < threshold:
+                out[index] |= 0x80 >> (y % 8)
+    data, start = bytes(out), 0
+    if opts["strim"]:
+        while start < len(data) and data[start] == 0xFF:
+            start += 1
+        data = data[start:]
+    if opts["etrim"]:
+        data = data.rstrip(b"\xff")
+    return data, start
+
+
+# --- codecs: each returns (output bytes, packets, extra symbols) ---------------
+
+def runs(data, cap):
+    i = 0
+    while i < len(data):
+        n = 1
+        while i + n < len(data) and n < cap and data[i + n] == data[i]:
+            n += 1
+        yield data[i], n
+        i += n
+
+
+def flag_of(data):
+    free = [v for v in range(1, 255) if v not in set(data)]
+    if not free:
+        raise Failure("Error, can't find unused byte value in data.\n")
+    return free[-1]
+
+
+def raw(data):
+    return bytes(data), 0, []
+
+
+def rle(data):
+    out = bytearray()
+    for value, n in runs(data, 255):
+        out += bytes((n, value))
+    return bytes(out), len(out) // 2, []
+
+
+def srle(data):
+    out, packets = bytearray(), 0
+    for value, n in runs(data, 255):
+        out += bytes((value, value, n)) if n > 1 else bytes((value,))
+        packets += 1
+    return bytes(out), packets, []
+
+
+def frle(data):
+    flag = flag_of(data)
+    out, packets = bytearray((flag,)), 0
+    for value, n in runs(data, 255):
+        if n >= 3:
+            out += bytes((flag, n, value))
+            packets += 1
+        else:
+            out += bytes((value,)) * n
+            packets += n
+    return bytes(out), packets, []
+
+
+def bnp(data):
+    flag = flag_of(data)
+    tokens, codes = [], []
+    i = 0
+    while i < len(data):
+        value = data[i]
+        n = 1
+        if value in (0x00, 0xFF):
+            while i + n < len(data) and n < 9 and data[i + n] == value:
+                n += 1
+        if n >= 2:
+            tokens.append(None)
+            codes.append(2 * (n - 2) + (1 if value == 0 else 0))
+        else:
+            tokens.append(value)
+        i += n
+    out, run = bytearray(), 0
+    for token in tokens:
+        if token is not None:
+            out.append(token)
+            continue
+        out.append(flag)
+        if run % 2 == 0:
+            high = codes[run + 1] if run + 1 < len(codes) else 0
+            out.append(codes[run] | high << 4)
+        run += 1
+    return bytes(out), len(tokens), [(3, flag)]
+
+
+def bit2xp(data):
+    bits = []
+    for value in data:
+        if value == 0xFF:
+            bits.append(1)
+        elif value == 0x00:
+            bits += [0, 1]
+        else:
+            bits += [0, 0] + [(value >> k) & 1 for k in range(8)]
+    out = bytearray((len(bits) + 7) // 8)
+    for p, bit in enumerate(bits):
+        out[p // 8] |= bit << (p % 8)
+    return bytes(out), len(data), []
+
+
+INCLUDES = {"raw": "raw", "rle": "rle", "srle": "srle", "frle": "frle", "bnp": "bnp",
+            "bit2xp": "bit2xp"}
+
+
+# --- writer ------------------------------------------------------------------
+
+def write(opts, data, packets, start, extra):
+    """Returns (file text, stdout lines)."""
+    text, out = HEADER, ""
+    suffixes = [opts["vsize"], opts["vpackets"], opts["vstart"], opts["vflag"]]
+    directive = "set" if opts["setsymb"] else "equ"
+    for kind, value in [(0, len(data)), (1, packets), (2, start)] + extra:
+        if kind == 2 and opts["tc"] == "image":
+            value += 6
+        name = opts["vprefix"] + suffixes[kind]
+        out += f"Symbol '{name}' set to {value}\n"
+        text += f"\t.{directive} {name} ${value:02X}\n"
+
+    def db_lines(chunk):
+        return "".join("\t.db " + ",".join(f"${b:02X}" for b in chunk[k:k + 16]) + "\n"
+                       for k in range(0, len(chunk), 16))
+
+    label = opts["lprefix"] + opts["ldata"]
+    if opts["tc"] == "include":
+        text += f"{label}:\n\t.include \"tablecode_{INCLUDES[opts['codec']]}.asm\"\n"
+        out += f"Wrote {len(data)} bytes to '{label}'\n"
+        return text + db_lines(data), out
+    page = {"none": 256, "image": 250, "data": 252}[opts["tc"]]
+    stub = {"none": "", "image": "\tmovp\ta, @a\n\tret\n\t.db 0,0,0,0\n",
+            "data": "\tadd\ta, ($+4) & 255\n\tmovp\ta, @a\n\tret\n"}[opts["tc"]]
+    index, rest = 0, data
+    while True:
+        name = f"{label}_{index}" if len(data) > page else label
+        chunk = rest[:page]
+        text += f"{name}:\n{stub}"
+        out += f"Wrote {len(chunk)} bytes to '{name}'\n"
+        text += db_lines(chunk)
+        rest = rest[page:]
+        index += 1
+        if not rest:
+            return text, out
+
+
+# --- one run -----------------------------------------------------------------
+
+def run(argv, fixtures):
+    """Returns (stdout, stderr, status, output text or None)."""
+    try:
+        opts = parse(argv)
+    except Failure as failure:
+        return BANNER, failure.err, 1, None
+    out = BANNER
+    try:
+        tones = load(opts["image"], fixtures)
+        out += f"Loaded {len(tones[0])}x{len(tones)} image.\n"
+        data, start = pack(tones, opts)
+        out += f"RAW image is {len(data)} bytes.\n"
+        encoded, packets, extra = globals()[opts["codec"]](data)
+    except Failure as failure:
+        return out, failure.err, 1, None
+    path = opts["output"]
+    if path == "adir" or "/" in path and not path.startswith("/dev/"):
+        return out, f'Error, couldn\'t open "{path}".\n', 1, None
+    text, lines = write(opts, encoded, packets, start, extra)
+    if path == "/dev/full":
+        return out + lines, f'Error, couldn\'t write "{path}".\n', 1, None
+    return out + lines + "Operation completed.\n", "", 0, text if path == OUT_NAME else None
+
+
+def read(path):
+    with open(path, "rb") as f:
+        return f.read().decode("utf-8", "surrogateescape")
+
+
+def check(name, fixtures):
+    """Compares one case with its committed files; returns a list of complaints."""
+    base = os.path.join(HERE, name)
+    argv = read(base + ".args").split("\n")
+    argv = argv[:-1] if argv and argv[-1] == "" else argv
+    argv = [OUT_NAME if a == "@OUT@" else a for a in argv]
+    stdout, stderr, status, text = run(argv, fixtures)
+    complaints = []
+    for suffix, want in ((".stdout", stdout), (".stderr", stderr), (".status", f"{status}\n")):
+        if read(base + suffix) != want:
+            complaints.append(f"{suffix[1:]} differs; the model expects:\n{want}")
+    has_asm = os.path.exists(base + ".asm")
+    if text is None and has_asm:
+        complaints.append("an output file is committed but none must be written")
+    elif text is not None and (not has_asm or read(base + ".asm") != text):
+        complaints.append(f"output file differs; the model expects:\n{text}")
+    return complaints
+
+
+def self_check():
+    """The model's own codecs, packer and writer against known results, so that
+    a slip in the model cannot bless a wrong golden file."""
+    h = bytes.fromhex
+    encodings = [
+        (rle, "05050507FFFF", "0305010702FF", 3), (rle, "00" * 300, "FF002D00", 2),
+        (rle, "AA" * 256, "FFAA01AA", 2),
+        (srle, "05050507FFFF", "05050307FFFF02", 3), (srle, "00" * 300, "0000FF00002D", 2),
+        (srle, "AA" * 256, "AAAAFFAA", 2), (srle, "AA" * 257, "AAAAFFAAAA02", 2),
+        (frle, "05050507FFFF", "FEFE030507FFFF", 4), (frle, "FEFEFEFD01", "FCFC03FEFD01", 3),
+        (frle, "09090009090909", "FE090900FE0409", 4), (frle, "AA" * 257, "FEFEFFAAAAAA", 3),
+        (frle, "FE" * 256, "FDFDFFFEFE", 2), (frle, "", "FE", 0),
+        (bnp, "FFFFFF00000000FEFF0000FFFFFFFFFFFFFFFFFFFFFF00", "FD52FDFEFFFDE1FDFD0000", 8),
+        (bnp, "00" * 10, "FE0F00", 2), (bnp, "FF" * 18, "FEEEFE", 2), (bnp, "FE000000", "FEFD03", 2),
+        (bnp, "818181", "818181", 3), (bnp, "FE" * 256 + "0000", "FE" * 256 + "FD01", 257),
+        (bit2xp, "FF008100", "2550", 4), (bit2xp, "FF" * 9, "FF01", 9), (bit2xp, "00" * 4, "AA", 4),
+        (bit2xp, "3C", "F000", 1), (bit2xp, "01", "0400", 1), (bit2xp, "81" * 4, "0412482081", 4),
+    ]
+    for codec, data, want, packets in encodings:
+        got = codec(h(data))[:2]
+        assert got == (h(want), packets), (codec.__name__, data, got)
+    assert bnp(b"")[2] == [(3, 254)]
+    try:
+        frle(bytes(range(256)))
+        raise AssertionError("a flag was found in data holding every value")
+    except Failure:
+        pass
+
+    # 3 columns x 16 rows: column 1 full in rows 0 and 15, column 2 dim in rows 8..15.
+    tones = [[0, 2 if y in (0, 15) else 0, 0 if y < 8 else 1] for y in range(16)]
+    for flags, want, start in [("", "FFFFFE7FFFFF", 0), ("unflip", "FFFF7FFEFFFF", 0),
+                               ("xorder", "FFFEFFFF7FFF", 0), ("unflip xorder", "FF7FFFFFFEFF", 0),
+                               ("dim", "FFFFFE7F00FF", 0), ("strim", "FE7FFFFF", 2),
+                               ("etrim", "FFFFFE7F", 0), ("strim etrim", "FE7F", 2)]:
+        opts = {flag: flag in flags.split() for flag in FLAGS}
+        assert pack(tones, opts) == (h(want), start), flags
+
+    opts = dict(NAMES, setsymb=False, tc="image", codec="raw")
+    text, out = write(opts, bytes(300), 0, 0, [])
+    assert "img_data_0:\n\tmovp\ta, @a\n\tret\n\t.db 0,0,0,0\n" in text
+    assert out.endswith("Wrote 250 bytes to 'img_data_0'\nWrote 50 bytes to 'img_data_1'\n")
+    assert "\t.equ IMG_START $06\n" in text
+    assert text.count("\t.db $") == 16 + 4
+
+
+def main(names):
+    self_check()
+    with open(os.path.join(DATA, "fixtures.json")) as f:
+        fixtures = json.load(f)
+    if not names:
+        names = sorted(n[:-5] for n in os.listdir(HERE) if n.endswith(".args"))
+    bad = 0
+    for name in names:
+        complaints = check(name, fixtures)
+        for complaint in complaints:
+            print(f"{name}: {complaint}")
+        bad += bool(complaints)
+    print(f"{len(names) - bad} of {len(names)} golden cases agree with the model")
+    return 1 if bad else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv[1:]))

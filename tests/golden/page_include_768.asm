@@ -1,0 +1,55 @@
+	; Created by PelmoImage v1.4 (Mar 2, 2013)
+
+	.equ IMG_SIZE $300
+	.equ IMG_PACKETS $00
+	.equ IMG_START $00
+img_data:
+	.include "tablecode_raw.asm"
+	.db $FF,$F7,$FF,$FF,$FF,$FF,$FF,$FF,$FF,$F7,$FF,$FF,$FF,$FF,$FF,$FF
+	.db $7F,$C0,$FF,$FF,$FF,$FF,$FF,$FF,$7F,$C0,$FF,$FF,$FF,$FF,$FF,$FF
+	.db $FF,$F7,$FF,$FF,$FF,$FF,$FF,$FF,$FF,$F7,$FF,$FF,$FF,$FF,$FF,$FF
+	.db $7F,$C0,$FF,$FF,$FF,$FF,$FF,$FF,$7F,$C0,$FF,$FF,$FF,$FF,$FF,$FF
+	.db $FF,$F7,$FF,$FF,$FD,$FF,$FF,$FD,$FF,$F7,$FF,$FF,$FF,$FF,$FF,$FF
+	.db $7F,$C0,$FF,$FF,$FF,$FF,$FF,$FF,$7F,$C0,$FF,$FF,$FF,$FF,$FF,$FF
+	.db $FF,$F7,$FF,$FF,$FF,$FF,$FF,$FF,$FF,$F7,$FF,$FF,$FF,$FF,$FF,$FF
+	.db $7F,$C0,$FF,$FF,$FF,$FF,$FF,$FF,$7F,$C0,$FF,$FF,$FF,$FF,$FF,$FF
+	.db $FF,$F7,$FF,$FF,$FF,$FF,$FF,$FF,$FF,$F7,$FF,$FF,$FF,$FF,$FF,$FF
+	.db $FF,$FF,$FF,$FF,$FF,$FF,$FF,$FF,$FF,$FF,$FF,$FF,$FF,$FF,$FF,$FF
+	.db $7F,$00,$00,$E0,$FF,$FF,$FF,$FF,$7F,$00,$00,$E0,$FF,$FF,$FF,$FF
+	.db $7F,$00,$00,$E0,$FF,$FF,$F7,$FF,$7F,$00,$00,$E0,$FF,$FF,$FF,$FF
+	.db $7F,$00,$00,$E0,$FF,$FF,$FF,$FF,$FF,$FF,$0F,$E0,$FF,$FF,$FF,$FF
+	.db $FF,$FF,$0F,$E0,$FF,$FF,$FF,$FF,$FF,$FF,$0F,$E0,$FF,$FF,$FF,$FF
+	.db $FF,$FF,$0F,$E0,$FF,$FF,$FF,$FF,$FF,$FF,$0F,$E0,$FF,$FF,$FF,$FF
+	.db $FF,$FF,$0F,$E0,$FF,$FF,$FF,$FF,$FF,$DF,$0F,$E0,$FF,$FF,$FF,$FF
+	.db $FF,$FF,$0F,$E0,$FF,$FF,$FF,$FF,$7F,$00,$00,$E0,$FF,$FF,$FF,$FF
+	.db $7F,$00,$00,$E0,$FF,$FF,$FF,$FF,$7F,$00,$00,$E0,$FF,$FF,$FF,$FF
+	.db $7F,$00,$00,$E0,$FF,$FF,$FF,$FF,$7F,$00,$00,$E0,$FF,$FF,$FF,$FF
+	.db $7F,$00,$FF,$E1,$FF,$FF,$FF,$FF,$7F,$00,$FF,$E1,$FF,$FF,$FF,$FF
+	.db $7F,$00,$FF,$E1,$FF,$FF,$FF,$F7,$7F,$00,$FF,$E1,$FF,$FF,$FF,$FF
+	.db $7F,$00,$FF,$E1,$FF,$FF,$FF,$FF,$7F,$00,$FF,$E1,$FF,$FF,$FF,$FF
+	.db $7F,$00,$FF,$E1,$FF,$FF,$FF,$FF,$7F,$00,$FF,$E1,$FF,$FF,$FF,$FF
+	.db $7F,$00,$FF,$E1,$FF,$FF,$FF,$FF,$7F,$00,$FF,$E1,$FF,$FF,$FF,$FF
+	.db $7F,$00,$00,$E0,$FF,$FF,$FF,$FF,$7F,$00,$00,$E0,$FF,$FF,$FF,$FF
+	.db $7F,$00,$00,$E0,$FF,$FF,$FF,$FF,$7F,$00,$00,$E0,$FF,$FF,$FF,$FF
+	.db $7F,$00,$00,$E0,$FF,$FF,$FF,$FF,$FF,$FF,$FF,$FF,$FF,$FF,$FF,$FF
+	.db $FF,$FF,$FF,$FF,$FF,$FF,$FF,$FF,$FF,$FF,$FF,$FF,$FF,$FF,$FF,$FF
+	.db $FF,$FF,$FF,$FF,$FF,$FF,$FF,$FF,$FF,$FF,$FF,$FF,$FF,$FF,$FF,$FF
+	.db $FF,$FF,$FF,$FF,$FF,$FF,$DF,$FF,$FF,$FF,$FF,$FF,$FF,$FF,$FF,$FF
+	.db $FF,$FF,$FF,$FF,$FF,$FF,$FF,$FF,$FF,$FF,$FF,$FF,$FF,$FF,$FF,$FF
+	.db $FF,$FF,$FF,$FF,$FF,$FF,$FF,$FF,$FF,$FF,$FF,$FF,$FF,$FF,$FF,$FF
+	.db $FF,$FF,$FF,$FF,$FF,$FF,$FF,$FF,$FF,$FF,$FF,$FF,$FF,$FF,$FF,$FF
+	.db $FF,$FF,$FF,$E3,$FF,$FF,$FF,$FF,$FF,$FF,$FF,$80,$FF,$FF,$FF,$FF
+	.db $FF,$FF,$FF,$80,$FF,$FF,$FF,$FF,$FF,$FF,$7F,$00,$FF,$FF,$FF,$FF
+	.db $7F,$00,$7E,$00,$FF,$FF,$C0,$FF,$7F,$00,$7E,$00,$FF,$3F,$00,$FF
+	.db $7F,$00,$FE,$80,$FF,$1F,$00,$FE,$7F,$00,$FE,$80,$FF,$0F,$00,$FC
+	.db $FF,$FF,$FF,$E3,$FF,$07,$00,$F8,$FF,$FF,$FF,$FF,$FF,$07,$00,$F8
+	.db $FF,$FF,$FF,$FF,$FF,$03,$F8,$F1,$FF,$FF,$FF,$FF,$FF,$03,$FC,$F3
+	.db $FF,$FF,$FF,$FF,$FF,$03,$FF,$FF,$FF,$FF,$FF,$FF,$FF,$03,$FF,$FF
+	.db $FF,$FF,$FF,$FF,$FF,$83,$FF,$FF,$FF,$FF,$FF,$FF,$FF,$C3,$FF,$FF
+	.db $FF,$FF,$FF,$FF,$FF,$C7,$FF,$FF,$FF,$FF,$FF,$FF,$FF,$C7,$FF,$FF
+	.db $FF,$FF,$FF,$FF,$FF,$CF,$FF,$FF,$FF,$FF,$FF,$FF,$FF,$DF,$FF,$FF
+	.db $FF,$FF,$FF,$FF,$FF,$FF,$FF,$FF,$FF,$FF,$FF,$FF,$FF,$FF,$FF,$FF
+	.db $FF,$FF,$FF,$FF,$FF,$FF,$FF,$FF,$FF,$FF,$FF,$FF,$FF,$FF,$FF,$FF
+	.db $FF,$FF,$FF,$FF,$FD,$FF,$FF,$FF,$FF,$FF,$FF,$FF,$FF,$FF,$FF,$FF
+	.db $FF,$FF,$FF,$FF,$FF,$FF,$FF,$FF,$FF,$FF,$FF,$FF,$FF,$FF,$FF,$FF
+	.db $FF,$FF,$FF,$FF,$FF,$FF,$FF,$FF,$FF,$FF,$FF,$FF,$FF,$FF,$FF,$FF

@@ -1,0 +1,45 @@
+#include "support/unit_temp_dir.hpp"
+
+#include <stdlib.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <stdexcept>
+#include <system_error>
+#include <vector>
+
+namespace pelmo::unit {
+
+TempDir::TempDir() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "pelmo_unit_XXXXXX").string();
+    std::vector<char> name(pattern.begin(), pattern.end());
+    name.push_back('\0');
+    if (::mkdtemp(name.data()) == nullptr)
+        throw std::runtime_error("mkdtemp failed for " + pattern);
+    path_ = name.data();
+}
+
+TempDir::~TempDir() {
+    std::error_code ignored;
+    std::filesystem::remove_all(path_, ignored);
+}
+
+std::string ReadWholeFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+bool WriteWholeFile(const std::string& path, const std::string& contents) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(contents.data(), static_cast<std::streamsize>(contents.size()));
+    out.close();
+    return static_cast<bool>(out);
+}
+
+bool FileExists(const std::string& path) {
+    std::error_code ignored;
+    return std::filesystem::exists(std::filesystem::symlink_status(path, ignored));
+}
+
+}  // namespace pelmo::unit

@@ -1,0 +1,346 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "app/options.hpp"
+#include "support/unit_console.hpp"
+
+namespace pelmo {
+namespace {
+
+using unit::CaptureConsole;
+using unit::ConsoleText;
+
+constexpr char kBanner[] = "PelmoImage v1.4 (Mar 2, 2013) by Orlavin\n\n";
+
+constexpr const char* kUsageLines[] = {
+    "Usage: PelmoImage [options] (image file) (output file)\n",
+    "Options:\n",
+    "  -c raw           Raw data, no compression (default)\n",
+    "  -c rle           RLE compression\n",
+    "  -c srle          Kestrom's RLE compression\n",
+    "  -c frle          Flag-RLE compression\n",
+    "  -c bnp           Blinky Nibble Packer compression\n",
+    "  -c bit2xp        Bit2-Xpressor compression\n",
+    "  -tc none         No table code (default)\n",
+    "  -tc image        Absolute, start at $x06 as 6\n",
+    "  -tc data         Relative, start next 4 as 0\n",
+    "  -tc include      Include file as table code\n",
+    "  -dim             Export dim tone\n",
+    "  -unflip          Un-flip Y blocks\n",
+    "  -xorder          Order bytes by columns instead of rows\n",
+    "  -strim           Trim the start\n",
+    "  -etrim           Trim the end\n",
+    "  -setsymb         Use .set instead of .equ to define symbols\n",
+    "Options, symbols naming:\n",
+    "  -vprefix IMG\n",
+    "  -vsize _SIZE\n",
+    "  -vpackets _PACKETS\n",
+    "  -vstart _START\n",
+    "  -vflag _FLAG\n",
+    "  -lprefix img\n",
+    "  -ldata _data\n",
+};
+
+std::string Usage() {
+    std::string text;
+    for (const char* line : kUsageLines) text += line;
+    return text;
+}
+
+struct Parsed {
+    bool ok = false;
+    CommandLine cmd;
+    ConsoleText console;
+};
+
+// Parses `args` as they follow the program's name; `cmd` starts as given.
+Parsed Parse(const std::vector<std::string>& args, CommandLine cmd = {}) {
+    std::vector<const char*> argv{"pelmoimage"};
+    for (const std::string& arg : args) argv.push_back(arg.c_str());
+    Parsed parsed;
+    parsed.console = CaptureConsole(
+        [&] { parsed.ok = ParseCommandLine(static_cast<int>(argv.size()), argv.data(), cmd); });
+    parsed.cmd = cmd;
+    return parsed;
+}
+
+// A refused command line: the banner alone on standard output, the error line
+// and then the usage text on standard error.
+void ExpectRefused(const std::vector<std::string>& args, const std::string& errorLine) {
+    std::string shown;
+    for (const std::string& arg : args) shown += "[" + arg.substr(0, 40) + "] ";
+    SCOPED_TRACE("arguments: " + shown);
+    const Parsed parsed = Parse(args);
+    EXPECT_FALSE(parsed.ok);
+    EXPECT_EQ(parsed.console.out, kBanner);
+    EXPECT_EQ(parsed.console.err, errorLine + Usage());
+}
+
+// An accepted command line prints nothing at all.
+CommandLine Accepted(const std::vector<std::string>& args) {
+    const Parsed parsed = Parse(args);
+    EXPECT_TRUE(parsed.ok);
+    EXPECT_EQ(parsed.console.out, "");
+    EXPECT_EQ(parsed.console.err, "");
+    return parsed.cmd;
+}
+
+void ExpectDefaultOptions(const ImgOptions& o) {
+    EXPECT_FALSE(o.dim);
+    EXPECT_FALSE(o.unflip);
+    EXPECT_FALSE(o.xorder);
+    EXPECT_FALSE(o.strim);
+    EXPECT_FALSE(o.etrim);
+    EXPECT_FALSE(o.setsymb);
+    EXPECT_EQ(o.tc, TableCodeMode::None);
+    EXPECT_EQ(o.Name(SymbolName::vprefix), "IMG");
+    EXPECT_EQ(o.Name(SymbolName::vsize), "_SIZE");
+    EXPECT_EQ(o.Name(SymbolName::vpackets), "_PACKETS");
+    EXPECT_EQ(o.Name(SymbolName::vstart), "_START");
+    EXPECT_EQ(o.Name(SymbolName::vflag), "_FLAG");
+    EXPECT_EQ(o.Name(SymbolName::lprefix), "img");
+    EXPECT_EQ(o.Name(SymbolName::ldata), "_data");
+}
+
+TEST(ConsoleTexts, BannerGoesToStandardOutputWithAnEmptyLine) {
+    const ConsoleText text = CaptureConsole([] { PrintBanner(); });
+    EXPECT_EQ(text.out, kBanner);
+    EXPECT_EQ(text.err, "");
+}
+
+TEST(ConsoleTexts, UsageIsTwentySixLinesOnStandardError) {
+    const ConsoleText text = CaptureConsole([] { PrintUsage(); });
+    EXPECT_EQ(text.out, "");
+    EXPECT_EQ(text.err, Usage());
+    EXPECT_EQ(std::count(text.err.begin(), text.err.end(), '\n'), 26);
+}
+
+TEST(ParseCommandLine, NoArgumentsShowsBannerAndUsageWithoutAnErrorLine) {
+    const Parsed parsed = Parse({});
+    EXPECT_FALSE(parsed.ok);
+    EXPECT_EQ(parsed.console.out, kBanner);
+    EXPECT_EQ(parsed.console.err, Usage());
+}
+
+TEST(ParseCommandLine, TwoFileNamesGiveTheDefaults) {
+    const CommandLine cmd = Accepted({"a.png", "b.asm"});
+    EXPECT_EQ(cmd.imageFile, "a.png");
+    EXPECT_EQ(cmd.outputFile, "b.asm");
+    EXPECT_EQ(cmd.codec, ImgCodecKind::Raw);
+    ExpectDefaultOptions(cmd.options);
+}
+
+TEST(ParseCommandLine, EarlierSettingsDoNotSurviveANewParse) {
+    CommandLine dirty;
+    dirty.options.dim = dirty.options.setsymb = dirty.options.strim = true;
+    dirty.options.tc = TableCodeMode::Include;
+    dirty.options.Name(SymbolName::vprefix) = "OLD";
+    dirty.codec = ImgCodecKind::Bnp;
+    dirty.imageFile = "old.png";
+    dirty.outputFile = "old.asm";
+    const Parsed parsed = Parse({"new.png"}, dirty);
+    EXPECT_FALSE(parsed.ok);  // the old output name must not fill the gap
+    EXPECT_EQ(parsed.console.err, "Error, missing output filename.\n" + Usage());
+
+    const Parsed fresh = Parse({"a.png", "b.asm"}, dirty);
+    ASSERT_TRUE(fresh.ok);
+    EXPECT_EQ(fresh.cmd.codec, ImgCodecKind::Raw);
+    ExpectDefaultOptions(fresh.cmd.options);
+}
+
+TEST(ParseCommandLine, EachErrorLineFollowsTheBannerAndPrecedesTheUsage) {
+    ExpectRefused({"--dim", "a.png", "b.asm"}, "Error, unknown option \"--dim\"\n");
+    ExpectRefused({"-", "a.png", "b.asm"}, "Error, unknown option \"-\"\n");
+    ExpectRefused({"a.png", "b.asm", "-dimx"}, "Error, unknown option \"-dimx\"\n");
+    ExpectRefused({"a.png", "b.asm", "-di"}, "Error, unknown option \"-di\"\n");
+    ExpectRefused({"-c", "lz", "a.png", "b.asm"}, "Error, unknown compression format \"lz\"\n");
+    ExpectRefused({"-c", "rle2", "a.png", "b.asm"}, "Error, unknown compression format \"rle2\"\n");
+    ExpectRefused({"-c", "", "a.png", "b.asm"}, "Error, unknown compression format \"\"\n");
+    ExpectRefused({"-tc", "paged", "a.png", "b.asm"}, "Error, unknown table code \"paged\"\n");
+    ExpectRefused({"-tc", "imag", "a.png", "b.asm"}, "Error, unknown table code \"imag\"\n");
+    ExpectRefused({"-tc", "Images", "a.png", "b.asm"}, "Error, unknown table code \"Images\"\n");
+    ExpectRefused({"-dim"}, "Error, missing input image filename.\n");
+    ExpectRefused({"-c", "rle", "-vprefix", "X"}, "Error, missing input image filename.\n");
+    ExpectRefused({"a.png"}, "Error, missing output filename.\n");
+}
+
+TEST(ParseCommandLine, ValuesAreQuotedUnchanged) {
+    ExpectRefused({"-c", "LZ 77"}, "Error, unknown compression format \"LZ 77\"\n");
+    ExpectRefused({"-tc", "-dim"}, "Error, unknown table code \"-dim\"\n");
+    ExpectRefused({"-C", "Raw,rle"}, "Error, unknown compression format \"Raw,rle\"\n");
+    ExpectRefused({"-XORDER2"}, "Error, unknown option \"-XORDER2\"\n");
+}
+
+TEST(ParseCommandLine, ReadingStopsAtTheFirstError) {
+    ExpectRefused({"-c", "lz", "-bad", "-tc", "paged"},
+                  "Error, unknown compression format \"lz\"\n");
+    ExpectRefused({"-bad", "-c", "lz"}, "Error, unknown option \"-bad\"\n");
+    ExpectRefused({"-tc", "paged", "a.png"}, "Error, unknown table code \"paged\"\n");
+}
+
+TEST(ParseCommandLine, OptionNeedingAValueIsDroppedWhenLast) {
+    EXPECT_EQ(Accepted({"a.png", "b.asm", "-c"}).codec, ImgCodecKind::Raw);
+    EXPECT_EQ(Accepted({"-c", "rle", "a.png", "b.asm", "-c"}).codec, ImgCodecKind::Rle);
+    EXPECT_EQ(Accepted({"-tc", "data", "a.png", "b.asm", "-tc"}).options.tc, TableCodeMode::Data);
+    EXPECT_EQ(Accepted({"a.png", "b.asm", "-vprefix"}).options.Name(SymbolName::vprefix), "IMG");
+    EXPECT_EQ(Accepted({"a.png", "b.asm", "-ldata"}).options.Name(SymbolName::ldata), "_data");
+    ExpectRefused({"a.png", "-c"}, "Error, missing output filename.\n");
+    ExpectRefused({"-vprefix"}, "Error, missing input image filename.\n");
+}
+
+TEST(ParseCommandLine, AValueIsConsumedWhateverItHolds) {
+    const CommandLine dashed = Accepted({"-vprefix", "-dim", "a.png", "b.asm"});
+    EXPECT_EQ(dashed.options.Name(SymbolName::vprefix), "-dim");
+    EXPECT_FALSE(dashed.options.dim);
+
+    const CommandLine empty = Accepted({"-vprefix", "", "a.png", "b.asm"});
+    EXPECT_EQ(empty.options.Name(SymbolName::vprefix), "");
+    EXPECT_EQ(empty.imageFile, "a.png");
+
+    // The value is never taken as a file name either.
+    const CommandLine named = Accepted({"-lprefix", "x.png", "a.png", "b.asm"});
+    EXPECT_EQ(named.options.Name(SymbolName::lprefix), "x.png");
+    EXPECT_EQ(named.imageFile, "a.png");
+    EXPECT_EQ(named.outputFile, "b.asm");
+
+    ExpectRefused({"-c", "-c", "rle"}, "Error, unknown compression format \"-c\"\n");
+}
+
+TEST(ParseCommandLine, FlagsSwitchOnWhereverTheyStand) {
+    EXPECT_TRUE(Accepted({"a.png", "b.asm", "-dim"}).options.dim);
+    EXPECT_TRUE(Accepted({"a.png", "-unflip", "b.asm"}).options.unflip);
+    EXPECT_TRUE(Accepted({"-xorder", "a.png", "b.asm"}).options.xorder);
+    EXPECT_TRUE(Accepted({"a.png", "b.asm", "-strim"}).options.strim);
+    EXPECT_TRUE(Accepted({"a.png", "b.asm", "-etrim"}).options.etrim);
+    EXPECT_TRUE(Accepted({"a.png", "b.asm", "-setsymb"}).options.setsymb);
+
+    // Each flag switches on its own field only.
+    const ImgOptions only = Accepted({"-strim", "a.png", "b.asm"}).options;
+    EXPECT_TRUE(only.strim);
+    EXPECT_FALSE(only.dim || only.unflip || only.xorder || only.etrim || only.setsymb);
+
+    const ImgOptions all =
+        Accepted({"-dim", "-dim", "-unflip", "-xorder", "-strim", "-etrim", "-setsymb", "a", "b"})
+            .options;
+    EXPECT_TRUE(all.dim && all.unflip && all.xorder && all.strim && all.etrim && all.setsymb);
+}
+
+TEST(ParseCommandLine, EveryCodecKeyword) {
+    const std::pair<const char*, ImgCodecKind> keywords[] = {
+        {"raw", ImgCodecKind::Raw},   {"rle", ImgCodecKind::Rle}, {"srle", ImgCodecKind::Srle},
+        {"frle", ImgCodecKind::Frle}, {"bnp", ImgCodecKind::Bnp}, {"bit2xp", ImgCodecKind::Bit2xp},
+    };
+    for (const auto& [keyword, kind] : keywords) {
+        SCOPED_TRACE(keyword);
+        EXPECT_EQ(Accepted({"-c", "bnp", "-c", keyword, "a", "b"}).codec, kind);
+    }
+}
+
+TEST(ParseCommandLine, EveryTableCodeKeyword) {
+    const std::pair<const char*, TableCodeMode> keywords[] = {
+        {"none", TableCodeMode::None},
+        {"image", TableCodeMode::Image},
+        {"data", TableCodeMode::Data},
+        {"include", TableCodeMode::Include},
+    };
+    for (const auto& [keyword, mode] : keywords) {
+        SCOPED_TRACE(keyword);
+        EXPECT_EQ(Accepted({"-tc", "image", "-tc", keyword, "a", "b"}).options.tc, mode);
+    }
+}
+
+TEST(ParseCommandLine, EachNamingOptionFillsItsOwnField) {
+    const std::pair<const char*, SymbolName> options[] = {
+        {"-vprefix", SymbolName::vprefix},   {"-vsize", SymbolName::vsize},
+        {"-vpackets", SymbolName::vpackets}, {"-vstart", SymbolName::vstart},
+        {"-vflag", SymbolName::vflag},       {"-lprefix", SymbolName::lprefix},
+        {"-ldata", SymbolName::ldata},
+    };
+    for (const auto& [option, field] : options) {
+        SCOPED_TRACE(option);
+        const ImgOptions o = Accepted({option, "New Value", "a", "b"}).options;
+        ImgOptions expected;
+        expected.Name(field) = "New Value";
+        EXPECT_EQ(o.names, expected.names);
+    }
+}
+
+TEST(ParseCommandLine, RepeatedOptionsLastWins) {
+    EXPECT_EQ(Accepted({"-c", "rle", "-c", "bnp", "a", "b"}).codec, ImgCodecKind::Bnp);
+    EXPECT_EQ(Accepted({"-tc", "data", "a", "b", "-tc", "none"}).options.tc, TableCodeMode::None);
+    const ImgOptions o = Accepted({"-vprefix", "LONGER", "-vprefix", "S", "a", "b"}).options;
+    EXPECT_EQ(o.Name(SymbolName::vprefix), "S");
+    EXPECT_EQ(Accepted({"-ldata", "x", "a", "b", "-ldata", ""}).options.Name(SymbolName::ldata),
+              "");
+}
+
+TEST(ParseCommandLine, NamesAndKeywordsIgnoreLetterCase) {
+    const CommandLine cmd =
+        Accepted({"-DIM", "-XoRdEr", "-UNFLIP", "-Strim", "-ETRIM", "-SetSymb", "-C", "BIT2XP",
+                  "-Tc", "Image", "-VPREFIX", "MiXed", "A.PNG", "B.ASM"});
+    EXPECT_TRUE(cmd.options.dim && cmd.options.xorder && cmd.options.unflip);
+    EXPECT_TRUE(cmd.options.strim && cmd.options.etrim && cmd.options.setsymb);
+    EXPECT_EQ(cmd.codec, ImgCodecKind::Bit2xp);
+    EXPECT_EQ(cmd.options.tc, TableCodeMode::Image);
+    // Values and file names keep their case.
+    EXPECT_EQ(cmd.options.Name(SymbolName::vprefix), "MiXed");
+    EXPECT_EQ(cmd.imageFile, "A.PNG");
+    EXPECT_EQ(cmd.outputFile, "B.ASM");
+
+    EXPECT_EQ(Accepted({"-c", "RLE", "a", "b"}).codec, ImgCodecKind::Rle);
+    EXPECT_EQ(Accepted({"-c", "sRlE", "a", "b"}).codec, ImgCodecKind::Srle);
+    EXPECT_EQ(Accepted({"-TC", "INCLUDE", "a", "b"}).options.tc, TableCodeMode::Include);
+    EXPECT_EQ(Accepted({"-LDATA", "_Pic", "a", "b"}).options.Name(SymbolName::ldata), "_Pic");
+}
+
+TEST(ParseCommandLine, PositionalArguments) {
+    const CommandLine third = Accepted({"a.png", "b.asm", "c.asm"});
+    EXPECT_EQ(third.imageFile, "a.png");
+    EXPECT_EQ(third.outputFile, "b.asm");
+
+    const CommandLine leadingEmpty = Accepted({"", "a.png", "b.asm"});
+    EXPECT_EQ(leadingEmpty.imageFile, "a.png");
+    EXPECT_EQ(leadingEmpty.outputFile, "b.asm");
+
+    const CommandLine middleEmpty = Accepted({"a.png", "", "b.asm"});
+    EXPECT_EQ(middleEmpty.outputFile, "b.asm");
+
+    ExpectRefused({"", "a.png"}, "Error, missing output filename.\n");
+    ExpectRefused({"", ""}, "Error, missing input image filename.\n");
+}
+
+TEST(ParseCommandLine, ValuesAndNamesOf511CharactersAreStoredWhole) {
+    const std::string a(511, 'a');
+    const std::string b(510, 'b');
+    const std::string image = b + "1";
+    const std::string output = b + "2";
+    const CommandLine cmd = Accepted({"-vprefix", a, "-vsize", a, "-vpackets", a, "-vstart", a,
+                                      "-vflag", a, "-lprefix", a, "-ldata", a, image, output});
+    for (const std::string& name : cmd.options.names) EXPECT_EQ(name, a);
+    EXPECT_EQ(cmd.imageFile, image);
+    EXPECT_EQ(cmd.outputFile, output);
+}
+
+TEST(ParseCommandLine, ValuesAndNamesOf512CharactersAreRefusedWhole) {
+    const std::string long512(512, 'x');
+    const std::string quoted = "Error, argument too long \"" + long512 + "\"\n";
+    for (const char* option :
+         {"-vprefix", "-vsize", "-vpackets", "-vstart", "-vflag", "-lprefix", "-ldata"}) {
+        SCOPED_TRACE(option);
+        ExpectRefused({option, long512, "a.png", "b.asm"}, quoted);
+    }
+    ExpectRefused({long512, "b.asm"}, quoted);
+    ExpectRefused({"a.png", long512}, quoted);
+
+    const std::string path = std::string(995, 'd') + "/pic.png";
+    ExpectRefused({path, "b.asm"}, "Error, argument too long \"" + path + "\"\n");
+    ExpectRefused({"-VPREFIX", "a.png", "b.asm", path},
+                  "Error, argument too long \"" + path + "\"\n");
+}
+
+}  // namespace
+}  // namespace pelmo

@@ -1,0 +1,571 @@
+#!/usr/bin/python3
+"""Makes the test pictures in tests/data and the sample picture docs/sample.png.
+
+Run once by a developer (needs Debian's python3-pil); the outputs are committed,
+so the tests themselves never need PIL:
+
+    tools/make_fixtures.py
+
+Every picture is drawn from a tone map: each pixel is off (red below 128), dim
+(red 128..191) or full (red 192 and above). The tone maps are written to
+tests/data/fixtures.json, which the golden-file model (tests/golden/model.py)
+reads to compute the expected output of every end-to-end case on its own.
+Formats that PIL cannot write in the wanted flavour (PSD, ICO, 4- and 16-bit
+BMP, top-down BMP, 16-bit PNG) are written byte by byte here. After writing,
+every picture is read back with PIL and its red components are checked
+against the tone map it was drawn from.
+"""
+
+import io
+import json
+import os
+import struct
+import sys
+import zlib
+
+from PIL import Image, ImageDraw
+
+ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+DATA = os.path.join(ROOT, "tests", "data")
+DOCS = os.path.join(ROOT, "docs")
+
+OFF, DIM, FULL = 0, 1, 2
+
+# Colours whose red component decides the tone; the other components vary so
+# that nothing but red can be what the loader looks at.
+RGB_COLOURS = {
+    OFF: [(0, 0, 0), (0, 255, 0), (0, 0, 255), (127, 255, 255)],
+    DIM: [(160, 160, 160), (128, 0, 0), (191, 255, 255)],
+    FULL: [(255, 255, 255), (192, 0, 0), (255, 0, 0)],
+}
+GREY_LEVELS = {OFF: [0, 64, 127], DIM: [128, 160, 191], FULL: [192, 255]}
+
+
+def tone_of_red(red):
+    return FULL if red > 191 else DIM if red >= 128 else OFF
+
+
+def parse_drawing(rows):
+    """'.' off, '+' dim, '#' full."""
+    table = {".": OFF, "+": DIM, "#": FULL}
+    width = len(rows[0])
+    assert all(len(row) == width for row in rows)
+    return [[table[c] for c in row] for row in rows]
+
+
+# The main 16 x 16 test picture: the two left columns and the two right
+# columns are off, so both trims find something; every 8-row block holds full
+# and dim pixels, and no two columns are alike.
+PATTERN = parse_drawing([
+    "................",
+    "..##....+++.....",
+    "..##....+#+..#..",
+    "........+++.###.",
+    "...#........###.",
+    "..#.#..++..#.#..",
+    "...#...++..###..",
+    "..............#.",
+    "..............#.",
+    "..++++....#.....",
+    "..+..+...###....",
+    "..+#.+..#####...",
+    "..+..+....#.....",
+    "..++++.........#",
+    "..###########...",
+    "................",
+])
+
+# 8 x 8 flat blocks for the lossy formats: each block is one tone, and the
+# grey levels 0, 160 and 255 sit far from the thresholds 128 and 192.
+BLOCKS = [
+    [FULL, OFF, DIM],
+    [OFF, DIM, FULL],
+]
+
+
+def blocks_tones(blocks):
+    rows = []
+    for block_row in blocks:
+        for _ in range(8):
+            row = []
+            for tone in block_row:
+                row += [tone] * 8
+            rows.append(row)
+    return rows
+
+
+FLAT_GREY = {OFF: 0, DIM: 160, FULL: 255}
+FLAT_RGB = {OFF: (0, 0, 255), DIM: (160, 160, 160), FULL: (255, 0, 0)}
+
+
+def flat_image(tones, mode):
+    """One colour per tone, for the lossy formats."""
+    width, height = size_of(tones)
+    image = Image.new(mode, (width, height))
+    table = FLAT_GREY if mode == "L" else FLAT_RGB
+    image.putdata([table[t] for row in tones for t in row])
+    return image
+
+
+def two_tone(tones):
+    return [[FULL if t == FULL else OFF for t in row] for row in tones]
+
+
+def tones_from_bytes(packed):
+    """An 8-row picture whose default packing (one byte per column) is `packed`.
+
+    Row y of a column sits in bit 7 - y; a clear bit is a lit (full) pixel.
+    """
+    return [[OFF if (value >> (7 - y)) & 1 else FULL for value in packed] for y in range(8)]
+
+
+def rgb_of(tones):
+    return [[RGB_COLOURS[t][(x * 7 + y * 3) % len(RGB_COLOURS[t])] for x, t in enumerate(row)]
+            for y, row in enumerate(tones)]
+
+
+def grey_of(tones):
+    return [[GREY_LEVELS[t][(x * 5 + y) % len(GREY_LEVELS[t])] for x, t in enumerate(row)]
+            for y, row in enumerate(tones)]
+
+
+def size_of(tones):
+    return len(tones[0]), len(tones)
+
+
+def rgb_image(tones, mode="RGB"):
+    width, height = size_of(tones)
+    image = Image.new("RGB", (width, height))
+    image.putdata([c for row in rgb_of(tones) for c in row])
+    return image.convert(mode) if mode != "RGB" else image
+
+
+def grey_image(tones):
+    width, height = size_of(tones)
+    image = Image.new("L", (width, height))
+    image.putdata([v for row in grey_of(tones) for v in row])
+    return image
+
+
+def palette_image(tones):
+    """Mode P with one palette entry per colour used."""
+    width, height = size_of(tones)
+    colours = rgb_of(tones)
+    palette = []
+    for row in colours:
+        for c in row:
+            if c not in palette:
+                palette.append(c)
+    image = Image.new("P", (width, height))
+    image.putpalette([v for c in palette for v in c] + [0] * (768 - 3 * len(palette)))
+    image.putdata([palette.index(c) for row in colours for c in row])
+    return image
+
+
+def bilevel_image(tones):
+    width, height = size_of(tones)
+    image = Image.new("1", (width, height))
+    image.putdata([255 if t == FULL else 0 for row in tones for t in row])
+    return image
+
+
+def save_pil(image, **params):
+    def write(path):
+        fmt = params.pop("format", None)
+        image.save(path, format=fmt, **params)
+    return write
+
+
+# --- formats written by hand -------------------------------------------------
+
+def le16(v):
+    return struct.pack("<H", v)
+
+
+def le32(v):
+    return struct.pack("<i", v)
+
+
+def bmp_file(width, height, bits, rows_bottom_up, palette=None, top_down=False, extra=b""):
+    """A BITMAPINFOHEADER bitmap; rows are given bottom-up as packed bytes."""
+    stride = ((width * bits + 31) // 32) * 4
+    pixels = b"".join(row.ljust(stride, b"\0") for row in rows_bottom_up)
+    if top_down:
+        pixels = b"".join(row.ljust(stride, b"\0") for row in reversed(rows_bottom_up))
+    colours = b"".join(bytes((b, g, r, 0)) for r, g, b in (palette or []))
+    offset = 14 + 40 + len(extra) + len(colours)
+    compression = 3 if extra else 0
+    info = (le32(40) + le32(width) + le32(-height if top_down else height) + le16(1) + le16(bits)
+            + le32(compression) + le32(len(pixels)) + le32(2835) + le32(2835)
+            + le32(len(palette or [])) + le32(0))
+    header = b"BM" + le32(offset + len(pixels)) + le32(0) + le32(offset)
+    return header + info + extra + colours + pixels
+
+
+def palette_rows(palette, colours, bits):
+    rows = []
+    for row in reversed(colours):
+        indexes = [palette.index(c) for c in row]
+        if bits == 4:
+            if len(indexes) % 2:
+                indexes.append(0)
+            rows.append(bytes((indexes[i] << 4) | indexes[i + 1] for i in range(0, len(indexes), 2)))
+        else:
+            rows.append(bytes(indexes))
+    return rows
+
+
+def used_palette(colours):
+    palette = []
+    for row in colours:
+        for c in row:
+            if c not in palette:
+                palette.append(c)
+    return palette
+
+
+def bmp_indexed(tones, bits):
+    """4 or 8 bits per pixel with only the used colours in the palette."""
+    def write(path):
+        width, height = size_of(tones)
+        colours = rgb_of(tones)
+        palette = used_palette(colours)
+        assert len(palette) <= 1 << bits
+        with open(path, "wb") as f:
+            f.write(bmp_file(width, height, bits, palette_rows(palette, colours, bits),
+                             palette))
+    return write
+
+
+def bmp16(tones):
+    """16 bits per pixel, 5-6-5 with explicit masks (BI_BITFIELDS)."""
+    def write(path):
+        width, height = size_of(tones)
+        rows = []
+        for row in reversed(rgb_of(tones)):
+            rows.append(b"".join(le16(((r >> 3) << 11) | ((g >> 2) << 5) | (b >> 3)) for r, g, b in row))
+        masks = le32(0xF800) + le32(0x07E0) + le32(0x001F)
+        with open(path, "wb") as f:
+            f.write(bmp_file(width, height, 16, rows, extra=masks))
+    return write
+
+
+def rgb565_tones(tones):
+    """The 5-6-5 round trip keeps every colour of RGB_COLOURS on its side of the thresholds."""
+    for colours in RGB_COLOURS.values():
+        for r, _, _ in colours:
+            red = (r >> 3) << 3 | (r >> 5)
+            assert tone_of_red(red) == tone_of_red(r), r
+    return tones
+
+
+def bmp24_top_down(tones):
+    def write(path):
+        width, height = size_of(tones)
+        rows = [b"".join(bytes((b, g, r)) for r, g, b in row) for row in reversed(rgb_of(tones))]
+        with open(path, "wb") as f:
+            f.write(bmp_file(width, height, 24, rows, top_down=True))
+    return write
+
+
+def ico4(tones):
+    """An icon with one 4-bit image and its AND mask (all opaque)."""
+    def write(path):
+        width, height = size_of(tones)
+        colours = rgb_of(tones)
+        palette = used_palette(colours)
+        assert len(palette) <= 16
+        palette = palette + [(0, 0, 0)] * (16 - len(palette))
+        xor_rows = palette_rows(palette, colours, 4)
+        stride = ((width * 4 + 31) // 32) * 4
+        mask_stride = ((width + 31) // 32) * 4
+        image = (le32(40) + le32(width) + le32(2 * height) + le16(1) + le16(4) + le32(0)
+                 + le32(0) + le32(0) + le32(0) + le32(0) + le32(0)
+                 + b"".join(bytes((b, g, r, 0)) for r, g, b in palette)
+                 + b"".join(row.ljust(stride, b"\0") for row in xor_rows)
+                 + b"\0" * (mask_stride * height))
+        entry = bytes((width, height, 16, 0)) + le16(1) + le16(4) + le32(len(image)) + le32(22)
+        with open(path, "wb") as f:
+            f.write(le16(0) + le16(1) + le16(1) + entry + image)
+    return write
+
+
+def psd(tones, grey=False):
+    """An uncompressed PSD: header, empty colour-mode, resource and layer sections, planar data."""
+    def write(path):
+        width, height = size_of(tones)
+        if grey:
+            planes = [bytes(v for row in grey_of(tones) for v in row)]
+            mode = 1
+        else:
+            colours = rgb_of(tones)
+            planes = [bytes(c[k] for row in colours for c in row) for k in range(3)]
+            mode = 3
+        header = (b"8BPS" + struct.pack(">H", 1) + b"\0" * 6
+                  + struct.pack(">HIIHH", len(planes), height, width, 8, mode))
+        sections = struct.pack(">III", 0, 0, 0)
+        with open(path, "wb") as f:
+            f.write(header + sections + struct.pack(">H", 0) + b"".join(planes))
+    return write
+
+
+def png_chunk(kind, data):
+    return (struct.pack(">I", len(data)) + kind + data
+            + struct.pack(">I", zlib.crc32(kind + data) & 0xFFFFFFFF))
+
+
+def png16(tones, grey=False):
+    """16 bits per sample: RGB (colour type 2) or grey (colour type 0)."""
+    def write(path):
+        width, height = size_of(tones)
+        raw = b""
+        if grey:
+            for row in grey_of(tones):
+                raw += b"\0" + b"".join(struct.pack(">H", v * 257) for v in row)
+        else:
+            for row in rgb_of(tones):
+                raw += b"\0" + b"".join(struct.pack(">HHH", r * 257, g * 257, b * 257)
+                                         for r, g, b in row)
+        ihdr = struct.pack(">IIBBBBB", width, height, 16, 0 if grey else 2, 0, 0, 0)
+        with open(path, "wb") as f:
+            f.write(b"\x89PNG\r\n\x1a\n" + png_chunk(b"IHDR", ihdr)
+                    + png_chunk(b"IDAT", zlib.compress(raw, 9)) + png_chunk(b"IEND", b""))
+    return write
+
+
+def alpha_png(tones):
+    """RGBA where every other pixel is fully transparent: red alone still decides."""
+    def write(path):
+        width, height = size_of(tones)
+        image = Image.new("RGBA", (width, height))
+        image.putdata([c + (0 if (x + y) % 2 else 255,)
+                       for y, row in enumerate(rgb_of(tones)) for x, c in enumerate(row)])
+        image.save(path, format="PNG", optimize=True)
+    return write
+
+
+def raw_bytes(data):
+    def write(path):
+        with open(path, "wb") as f:
+            f.write(data)
+    return write
+
+
+def png_bytes(image):
+    out = io.BytesIO()
+    image.save(out, format="PNG", optimize=True)
+    return out.getvalue()
+
+
+# --- tone maps for particular cases ------------------------------------------
+
+def thresholds_tones():
+    """8 x 8: every column holds red 0, 127, 128, 191, 192, 255, pure green and
+    pure blue, each column in another order."""
+    return [[tone_of_red(THRESHOLD_COLOURS[(x + 3 * y) % 8][0]) for x in range(8)] for y in range(8)]
+
+
+THRESHOLD_COLOURS = [(0, 0, 0), (127, 200, 200), (128, 0, 0), (191, 0, 0),
+                     (192, 0, 0), (255, 255, 255), (0, 255, 0), (0, 0, 255)]
+
+
+def thresholds_png(path):
+    image = Image.new("RGB", (8, 8))
+    image.putdata([THRESHOLD_COLOURS[(x + 3 * y) % 8] for y in range(8) for x in range(8)])
+    image.save(path, format="PNG", optimize=True)
+
+
+def runs_bytes():
+    """Packed bytes that exercise every codec: runs of 0x00 and 0xFF of many
+    lengths (1 to 11, 18, 255, 256, 300), runs of other values, literals."""
+    data = bytes.fromhex("FFFFFF00000000FEFF0000FFFFFFFFFFFFFFFFFFFFFF00")  # 23 bytes
+    data += bytes([0x81] * 3 + [0x00] * 10 + [0xFF] * 18 + [0x05] * 3 + [0x07] + [0xFF] * 2)
+    data += bytes([0x09] * 2 + [0xAA] * 256 + [0x00] * 300 + [0x3C, 0x01] + [0xFE] * 3)
+    data += bytes([0xFF] * 9 + [0x00] * 2 + [0x12, 0x34])
+    for length in range(1, 12):
+        data += bytes([0xFF] * length + [0x42] + [0x00] * length + [0x24])
+    data += bytes([0x77] * 255 + [0x66] * 257 + [0xFF] * 255 + [0x55] * 2)
+    return data
+
+
+def all_values_but(missing):
+    values = [v for v in range(256) if v not in missing]
+    # Pad back to 256 bytes with a value that is present anyway.
+    return bytes(values + [0x00] * (256 - len(values)))
+
+
+def edge_bytes(width, blank_front):
+    """`blank_front` blank columns, then columns with lit pixels, then one blank column."""
+    middle = [(0x11 * (x % 15)) ^ 0x5A for x in range(width - blank_front - 1)]
+    middle = [v if v != 0xFF else 0x7E for v in middle]
+    return bytes([0xFF] * blank_front + middle + [0xFF])
+
+
+# --- the sample picture --------------------------------------------------------
+
+def sample_image():
+    """A house under a crescent moon, with a tree and a fence: 96 x 64.
+
+    White is full, grey 160 is dim, dark blue is off."""
+    night, grey, white = 0, 1, 2
+    image = Image.new("P", (96, 64), night)
+    image.putpalette([16, 24, 64, 160, 160, 160, 255, 255, 255] + [0] * (768 - 9))
+    draw = ImageDraw.Draw(image)
+    # Moon: a full disc with a night disc over it makes a crescent.
+    draw.ellipse((70, 4, 87, 21), fill=white)
+    draw.ellipse((76, 2, 91, 17), fill=night)
+    # Stars.
+    for x, y in ((8, 6), (22, 12), (40, 4), (58, 10), (90, 30), (8, 30)):
+        draw.point((x, y), fill=white)
+        draw.point([(x - 1, y), (x + 1, y), (x, y - 1), (x, y + 1)], fill=grey)
+    # Ground.
+    draw.rectangle((0, 56, 95, 63), fill=grey)
+    # House: walls, roof, door, window with its cross, chimney.
+    draw.rectangle((20, 34, 52, 56), fill=white)
+    draw.polygon([(16, 34), (36, 18), (56, 34)], fill=grey)
+    draw.rectangle((44, 20, 48, 28), fill=grey)
+    draw.rectangle((25, 44, 32, 56), fill=night)
+    draw.point((31, 50), fill=white)
+    draw.rectangle((38, 39, 47, 47), fill=grey)
+    draw.line((42, 39, 42, 47), fill=night)
+    draw.line((38, 43, 47, 43), fill=night)
+    # Tree: trunk and a round crown.
+    draw.rectangle((70, 44, 73, 56), fill=white)
+    draw.ellipse((62, 28, 81, 46), fill=grey)
+    draw.ellipse((66, 32, 74, 40), fill=white)
+    # Fence.
+    for x in range(2, 16, 4):
+        draw.rectangle((x, 50, x + 1, 56), fill=white)
+    draw.line((0, 52, 17, 52), fill=white)
+    return image
+
+
+def tones_of_image(image):
+    rgb = image.convert("RGB")
+    width, height = rgb.size
+    return [[tone_of_red(rgb.getpixel((x, y))[0]) for x in range(width)] for y in range(height)]
+
+
+# --- the fixture list --------------------------------------------------------
+
+def fixtures():
+    """(file name, tone map or None, writer, loader failure or None).
+
+    The failure is "open" (the decoder returns nothing), "height" (not a
+    multiple of 8) or "convert" (the library has no 32-bit conversion for a
+    16-bit grey picture)."""
+    pattern = PATTERN
+    blocks = blocks_tones(BLOCKS)
+    column = [[t] for t in (FULL, DIM, OFF, FULL, DIM, OFF, FULL, DIM)]
+    wide13 = [[(FULL if (x * y) % 5 == 1 else DIM if (x + y) % 4 == 0 else OFF) for x in range(13)]
+              for y in range(16)]
+    blank = [[OFF] * 16 for _ in range(16)]
+    runs = tones_from_bytes(runs_bytes())
+    all_values = tones_from_bytes(all_values_but(()))
+    no80 = tones_from_bytes(all_values_but((0x80,)))
+    edge258 = tones_from_bytes(edge_bytes(258, 7))
+    edge253 = tones_from_bytes(edge_bytes(253, 1))
+    h12 = [row for row in pattern[:12]]
+    sample = tones_of_image(sample_image())
+
+    def png(tones, make=rgb_image):
+        return save_pil(make(tones), format="PNG", optimize=True)
+
+    return [
+        # One picture per extension.
+        ("pattern.png", pattern, png(pattern), None),
+        ("pattern.bmp", pattern, save_pil(rgb_image(pattern), format="BMP"), None),
+        ("pattern.gif", pattern, save_pil(palette_image(pattern), format="GIF"), None),
+        ("pattern.tif", pattern, save_pil(rgb_image(pattern), format="TIFF",
+                                          compression="packbits"), None),
+        ("pattern.tiff", pattern, save_pil(grey_image(pattern), format="TIFF",
+                                           compression="tiff_lzw"), None),
+        ("pattern.tga", pattern, save_pil(rgb_image(pattern), format="TGA",
+                                          compression="tga_rle"), None),
+        ("pattern.pcx", pattern, save_pil(rgb_image(pattern), format="PCX"), None),
+        ("pattern.ico", pattern, ico4(pattern), None),
+        ("pattern.psd", pattern, psd(pattern), None),
+        ("blocks.jpg", blocks, save_pil(flat_image(blocks, "L"), format="JPEG", quality=95), None),
+        ("blocks.jpeg", blocks, save_pil(flat_image(blocks, "RGB"), format="JPEG", quality=95,
+                                         subsampling=0), None),
+        # Letter case and double extensions.
+        ("upper.PNG", pattern, png(pattern), None),
+        ("upper.TIFF", pattern, save_pil(rgb_image(pattern), format="TIFF"), None),
+        ("double.bmp.gif", pattern, save_pil(palette_image(pattern), format="GIF"), None),
+        # More pixel formats.
+        ("bmp1.bmp", two_tone(pattern), save_pil(bilevel_image(two_tone(pattern)), format="BMP"),
+         None),
+        ("bmp4.bmp", pattern, bmp_indexed(pattern, 4), None),
+        ("bmp8.bmp", pattern, bmp_indexed(pattern, 8), None),
+        ("bmp16.bmp", rgb565_tones(pattern), bmp16(pattern), None),
+        ("bmp32.bmp", pattern, save_pil(rgb_image(pattern, "RGBA"), format="BMP"), None),
+        ("topdown.bmp", pattern, bmp24_top_down(pattern), None),
+        ("grey.png", pattern, png(pattern, grey_image), None),
+        ("palette.png", pattern, png(pattern, palette_image), None),
+        ("bilevel.png", two_tone(pattern), png(two_tone(pattern), bilevel_image), None),
+        ("alpha.png", pattern, alpha_png(pattern), None),
+        ("rgb48.png", pattern, png16(pattern), None),
+        ("grey16.png", pattern, png16(pattern, grey=True), "convert"),
+        ("topleft.tga", pattern, save_pil(rgb_image(pattern), format="TGA", orientation=1), None),
+        ("grey.psd", pattern, psd(pattern, grey=True), None),
+        # Tones, bit order, odd widths, nothing lit.
+        ("thresholds.png", thresholds_tones(), thresholds_png, None),
+        ("column.png", column, png(column), None),
+        ("wide13.png", wide13, png(wide13), None),
+        ("blank.png", blank, png(blank), None),
+        # Codec data.
+        ("runs.png", runs, png(runs, bilevel_image), None),
+        ("allvalues.png", all_values, png(all_values, bilevel_image), None),
+        ("no80.png", no80, png(no80, bilevel_image), None),
+        # Page boundaries.
+        ("edge258.png", edge258, png(edge258, bilevel_image), None),
+        ("edge253.png", edge253, png(edge253, bilevel_image), None),
+        ("sample.png", sample, save_pil(sample_image(), format="PNG", optimize=True), None),
+        # Failures.
+        ("h12.png", h12, png(h12), "height"),
+        ("png_named.bmp", None, raw_bytes(png_bytes(rgb_image(pattern))), "open"),
+        ("not_tiff.tif", None, raw_bytes(png_bytes(rgb_image(pattern))), "open"),
+        ("empty.png", None, raw_bytes(b""), "open"),
+    ]
+
+
+def check_read_back(path, tones, name):
+    """PIL must see the intended tone of every pixel (red component only)."""
+    image = Image.open(path)
+    if image.mode in ("I", "I;16"):  # 16-bit grey: compare the high bytes
+        width, height = image.size
+        got = [[tone_of_red(image.getpixel((x, y)) >> 8) for x in range(width)]
+               for y in range(height)]
+    else:
+        got = tones_of_image(image.convert("RGBA"))
+    if got != tones:
+        sys.exit(f"{name}: the picture read back differs from its tone map")
+
+
+def main():
+    os.makedirs(DATA, exist_ok=True)
+    os.makedirs(DOCS, exist_ok=True)
+    manifest = {}
+    for name, tones, write, failure in fixtures():
+        path = os.path.join(DATA, name)
+        write(path)
+        entry = {}
+        if failure:
+            entry["fails"] = failure
+        if tones is not None:
+            width, height = size_of(tones)
+            entry.update(width=width, height=height,
+                         tones=["".join(str(t) for t in row) for row in tones])
+            if failure in (None, "convert"):
+                check_read_back(path, tones, name)
+        manifest["data/" + name] = entry
+        print(f"{os.path.getsize(path):6d}  tests/data/{name}")
+    sample_image().save(os.path.join(DOCS, "sample.png"), format="PNG", optimize=True)
+    print(f"{os.path.getsize(os.path.join(DOCS, 'sample.png')):6d}  docs/sample.png")
+    with open(os.path.join(DATA, "fixtures.json"), "w") as f:
+        json.dump(manifest, f, indent=1, sort_keys=True)
+        f.write("\n")
+
+
+if __name__ == "__main__":
+    main()
