@@ -1,0 +1,36 @@
+#!/usr/bin/env bash
+# `cmake --install` into a scratch prefix, and with DESTDIR, installs the three
+# files, and the installed executable converts the sample picture.
+# Usage: cmake_install.sh CMAKE BUILD SOURCE SCRATCH SAMPLE
+# shellcheck source=tests/install/lib.sh
+source "$(dirname "$0")/lib.sh"
+cmake=$1 build=$2 source=$3 scratch=$4 sample=$5
+
+rm -rf "$scratch"
+mkdir -p "$scratch/out"
+"$cmake" --install "$build" --prefix "$scratch/prefix" >"$scratch/install.log"
+root=$scratch/prefix
+
+expect_file "$root/bin/pelmoimage"
+[[ -x $root/bin/pelmoimage ]] || fail "$root/bin/pelmoimage is not executable"
+cmp -s "$source/docs/pelmoimage.1" "$root/share/man/man1/pelmoimage.1" ||
+    fail "man page not installed to share/man/man1"
+cmp -s "$source/completion/pelmoimage.bash" \
+    "$root/share/bash-completion/completions/pelmoimage" ||
+    fail "completion not installed to share/bash-completion/completions"
+installed=$(cd "$root" && find . -type f | sort | tr '\n' ' ')
+[[ $installed == './bin/pelmoimage ./share/bash-completion/completions/pelmoimage ./share/man/man1/pelmoimage.1 ' ]] ||
+    fail "unexpected set of installed files: $installed"
+
+warnings=$(man_warnings "$root/share/man/man1/pelmoimage.1")
+[[ -z $warnings ]] || fail "installed man page: $warnings"
+expect_completion "$root/share/bash-completion/completions/pelmoimage" \
+    'bit2xp bnp frle raw rle srle' pelmoimage -c ''
+expect_conversion "$root/bin/pelmoimage" "$sample" "$scratch/out"
+
+# DESTDIR stages the same layout below a root, as `make install DESTDIR=...` does.
+DESTDIR="$scratch/stage" "$cmake" --install "$build" --prefix /opt/pelmo >/dev/null
+expect_file "$scratch/stage/opt/pelmo/bin/pelmoimage"
+expect_file "$scratch/stage/opt/pelmo/share/man/man1/pelmoimage.1"
+expect_file "$scratch/stage/opt/pelmo/share/bash-completion/completions/pelmoimage"
+finish

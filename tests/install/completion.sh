@@ -1,0 +1,36 @@
+#!/usr/bin/env bash
+# The bash completion offers options, codec and table-code keywords, and files.
+# Usage: completion.sh SCRIPT SCRATCH
+# shellcheck source=tests/install/lib.sh
+source "$(dirname "$0")/lib.sh"
+script=$1 scratch=$2
+codecs='bit2xp bnp frle raw rle srle'
+modes='data image include none'
+options='-c -dim -etrim -ldata -lprefix -setsymb -strim -tc -unflip -vflag -vpackets -vprefix -vsize -vstart -xorder'
+
+expect_completion "$script" "$codecs" pelmoimage -c ''
+expect_completion "$script" 'bit2xp bnp' pelmoimage -c b
+expect_completion "$script" 'bit2xp bnp' pelmoimage -C B
+expect_completion "$script" "$codecs" pelmoimage a.png b.asm -dim -c ''
+expect_completion "$script" "$modes" pelmoimage -tc ''
+expect_completion "$script" 'image include' pelmoimage -TC i
+expect_completion "$script" "$options" pelmoimage -
+expect_completion "$script" '-vflag -vpackets -vprefix -vsize -vstart' pelmoimage -v
+expect_completion "$script" '' pelmoimage -c z
+# A value is never read as an option: after "-vprefix -c" the next word is free.
+expect_completion "$script" "$modes" pelmoimage -vprefix -c -tc ''
+expect_completion "$script" '' pelmoimage -vprefix ''
+
+# File names everywhere else.
+rm -rf "$scratch"
+mkdir -p "$scratch"
+touch "$scratch/picture.png" "$scratch/picture.gif" "$scratch/other.bmp"
+expect_completion "$script" "$scratch/picture.gif $scratch/picture.png" \
+    pelmoimage "$scratch/pic"
+expect_completion "$script" "$scratch/other.bmp" pelmoimage -c rle "$scratch/o"
+
+# Sourcing registers the function for the command.
+registered=$(bash -c 'source "$1"; complete -p pelmoimage' _ "$script")
+[[ $registered == 'complete -F _pelmoimage pelmoimage' ]] ||
+    fail "not registered for pelmoimage: $registered"
+finish

@@ -1,0 +1,68 @@
+# Shared helpers of the installation checks. Sourced, not run.
+set -euo pipefail
+
+failures=0
+
+fail() {
+    echo "FAIL: $*" >&2
+    failures=$((failures + 1))
+}
+
+# expect_file PATH: PATH exists and is a regular file.
+expect_file() {
+    [[ -f $1 ]] || fail "missing file $1"
+}
+
+# man_warnings PAGE: prints what `man --warnings` says about PAGE on standard error.
+man_warnings() {
+    command -v man >/dev/null || { echo "man is not installed (Debian package man-db)"; return; }
+    # shellcheck disable=SC2069 # only the warnings, on standard error, are wanted
+    MANWIDTH=80 man --warnings -l "$1" 2>&1 >/dev/null || echo "man failed on $1"
+}
+
+# completions SCRIPT WORD...: sources SCRIPT in a fresh bash, completes the last
+# WORD of the command line WORD... and prints the candidates, one per line.
+completions() {
+    local script=$1
+    shift
+    bash -c 'source "$1"; shift; COMP_WORDS=("$@"); COMP_CWORD=$(($# - 1))
+             COMP_LINE="$*"; COMP_POINT=${#COMP_LINE}
+             _pelmoimage pelmoimage "${COMP_WORDS[COMP_CWORD]}" "${COMP_WORDS[COMP_CWORD - 1]}"
+             printf "%s\n" "${COMPREPLY[@]}"' _ "$script" "$@"
+}
+
+# expect_completion SCRIPT EXPECTED WORD...: the candidates, sorted and joined
+# by spaces, equal EXPECTED.
+expect_completion() {
+    local script=$1 expected=$2
+    shift 2
+    local got
+    got=$(completions "$script" "$@" | sed '/^$/d' | sort | tr '\n' ' ' | sed 's/ $//')
+    [[ $got == "$expected" ]] || fail "completing '$*': expected '$expected', got '$got'"
+}
+
+# expect_conversion EXE SAMPLE DIR: EXE converts SAMPLE with every codec, with
+# status 0, "Operation completed." and a source that starts with the header.
+expect_conversion() {
+    local exe=$1 sample=$2 dir=$3 codec status
+    for codec in raw rle srle frle bnp bit2xp; do
+        status=0
+        "$exe" -c "$codec" "$sample" "$dir/$codec.asm" >"$dir/$codec.out" 2>"$dir/$codec.err" ||
+            status=$?
+        [[ $status -eq 0 ]] || fail "$exe -c $codec: status $status: $(cat "$dir/$codec.err")"
+        [[ ! -s $dir/$codec.err ]] || fail "$exe -c $codec wrote to standard error"
+        grep -qx 'Operation completed.' "$dir/$codec.out" ||
+            fail "$exe -c $codec: no 'Operation completed.'"
+        [[ $(head -n 1 "$dir/$codec.asm" 2>/dev/null) == \
+            $'\t; Created by PelmoImage v1.4 (Mar 2, 2013)' ]] ||
+            fail "$exe -c $codec: the source does not start with the header"
+    done
+}
+
+finish() {
+    if ((failures > 0)); then
+        echo "$failures check(s) failed" >&2
+        exit 1
+    fi
+    echo "all checks passed"
+}
