@@ -25,6 +25,7 @@ bool AsmStream::Open(const std::string& path) {
 }
 
 void AsmStream::Write(std::string_view text) {
+    if (text.empty()) return;  // an empty view may hold a null pointer, which memcpy must not get
     std::memcpy(Reserve(text.size()), text.data(), text.size());
     Commit(text.size());
 }

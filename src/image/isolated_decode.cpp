@@ -10,6 +10,7 @@
 #include <array>
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <limits>
 #include <memory>
 #include <new>
@@ -74,45 +75,92 @@ bool ReadAll(int fd, void* data, std::size_t size) {
     return true;
 }
 
-// The child's share of the limits: no more address space than the machine
-// has memory, so an absurd header fails an allocation instead of swapping.
-void LimitChildMemory() {
-#if !defined(__SANITIZE_ADDRESS__)  // the address sanitizer reserves far more
+struct FileCloser {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+};
+using File = std::unique_ptr<std::FILE, FileCloser>;
+
+// Reads for the image library. Some of its decoders ignore short reads at the
+// end of a damaged file and go on with whatever their buffer held; the part
+// a short read leaves unset is zeroed so that such a file always decodes the
+// same way, and never from memory that nobody wrote.
+unsigned DLL_CALLCONV ReadZeroFilled(void* buffer, unsigned size, unsigned count, fi_handle handle) {
+    const std::size_t wanted = std::size_t{size} * count;
+    const std::size_t got = std::fread(buffer, 1, wanted, static_cast<std::FILE*>(handle));
+    if (got < wanted) std::memset(static_cast<char*>(buffer) + got, 0, wanted - got);
+    return size == 0 ? 0 : static_cast<unsigned>(got / size);
+}
+unsigned DLL_CALLCONV WriteNothing(void*, unsigned, unsigned, fi_handle) { return 0; }
+int DLL_CALLCONV Seek(fi_handle handle, long offset, int origin) {
+    return std::fseek(static_cast<std::FILE*>(handle), offset, origin);
+}
+long DLL_CALLCONV Tell(fi_handle handle) { return std::ftell(static_cast<std::FILE*>(handle)); }
+
+// What FreeImage_Load does, through the zero-filling reader.
+Bitmap LoadBitmap(FREE_IMAGE_FORMAT format, const std::string& fileName, int flags) {
+    const File file(std::fopen(fileName.c_str(), "rb"));
+    if (!file) return nullptr;
+    FreeImageIO io{ReadZeroFilled, WriteNothing, Seek, Tell};
+    return Bitmap(FreeImage_LoadFromHandle(format, &io, file.get(), flags));
+}
+
+// The memory a decode may use: the machine's, or less when the process
+// already runs under a lower address-space limit.
+std::uint64_t DecodeMemoryBudget() {
     const long pages = ::sysconf(_SC_PHYS_PAGES);
     const long pageSize = ::sysconf(_SC_PAGESIZE);
-    if (pages <= 0 || pageSize <= 0) return;
-    const rlim_t machine = static_cast<rlim_t>(pages) * static_cast<rlim_t>(pageSize);
+    std::uint64_t budget = std::numeric_limits<std::uint64_t>::max();
+    if (pages > 0 && pageSize > 0) budget = std::uint64_t(pages) * std::uint64_t(pageSize);
+    rlimit limit{};
+    if (::getrlimit(RLIMIT_AS, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY) {
+        budget = std::min<std::uint64_t>(budget, limit.rlim_cur);
+    }
+    return budget;
+}
+
+// The child may not take more address space than the budget, so an absurd
+// picture fails an allocation instead of driving the machine into swap.
+void LimitChildMemory(std::uint64_t budget) {
+#if !defined(__SANITIZE_ADDRESS__)  // the address sanitizer reserves far more
     rlimit limit{};
     if (::getrlimit(RLIMIT_AS, &limit) != 0) return;
-    if (limit.rlim_cur == RLIM_INFINITY || limit.rlim_cur > machine) {
-        limit.rlim_cur = machine;
+    if (limit.rlim_cur == RLIM_INFINITY || limit.rlim_cur > budget) {
+        limit.rlim_cur = static_cast<rlim_t>(budget);
         ::setrlimit(RLIMIT_AS, &limit);
     }
+#else
+    (void)budget;
 #endif
 }
 
+// True when the picture's header claims a size whose decoded and converted
+// bitmaps together could never be allocated. Decoding such a file would only
+// fail after minutes of allocating (or succeed from data the file does not
+// hold), so it is refused as the failed load it would end in.
+bool CannotFit(FREE_IMAGE_FORMAT format, const std::string& fileName, std::uint64_t budget) {
+    if (!FreeImage_FIFSupportsNoPixels(format)) return false;
+    const Bitmap header = LoadBitmap(format, fileName, FIF_LOAD_NOPIXELS);
+    if (!header) return false;
+    const std::uint64_t w = FreeImage_GetWidth(header.get());
+    const std::uint64_t h = FreeImage_GetHeight(header.get());
+    const std::uint64_t bpp = FreeImage_GetBPP(header.get());
+    const std::uint64_t decoded = (w * bpp + 31) / 32 * 4 * h;
+    const std::uint64_t converted = w * 4 * h;
+    return decoded + converted > budget;
+}
+
 // Runs in the child: everything that touches the image library.
-void DecodeInChild(FREE_IMAGE_FORMAT format, const std::string& fileName, int out) {
+void DecodeInChild(FREE_IMAGE_FORMAT format, const std::string& fileName, int out,
+                   std::uint64_t budget) {
     DecodeResult result;
     const auto send = [out](const DecodeResult& r) { return WriteAll(out, &r, sizeof r); };
 
     FreeImageSession session;
-    constexpr std::uint64_t kMaxPixels = std::numeric_limits<std::int32_t>::max();
-    // Where the decoder can read the header alone, a picture too large to
-    // hold is refused before its pixels are decoded.
-    if (FreeImage_FIFSupportsNoPixels(format)) {
-        const Bitmap header(FreeImage_Load(format, fileName.c_str(), FIF_LOAD_NOPIXELS));
-        if (header) {
-            const std::uint32_t w = FreeImage_GetWidth(header.get());
-            const std::uint32_t h = FreeImage_GetHeight(header.get());
-            if ((h & 7) == 0 && std::uint64_t{w} * h > kMaxPixels) {
-                result = {DecodeStatus::TooLarge, w, h};
-                send(result);
-                return;
-            }
-        }
+    if (CannotFit(format, fileName, budget)) {
+        send(result);
+        return;
     }
-    Bitmap loaded(FreeImage_Load(format, fileName.c_str(), 0));
+    Bitmap loaded = LoadBitmap(format, fileName, 0);
     if (!loaded) {
         send(result);
         return;
@@ -134,6 +182,7 @@ void DecodeInChild(FREE_IMAGE_FORMAT format, const std::string& fileName, int ou
     }
     loaded.reset();  // nothing reads it any more
 
+    constexpr std::uint64_t kMaxPixels = std::numeric_limits<std::int32_t>::max();
     if (std::uint64_t{result.width} * result.height > kMaxPixels) {
         result.status = DecodeStatus::TooLarge;
         send(result);
@@ -165,9 +214,10 @@ void RunChild(FREE_IMAGE_FORMAT format, const std::string& fileName, int out) {
         ::dup2(devNull, STDOUT_FILENO);
         ::dup2(devNull, STDERR_FILENO);
     }
-    LimitChildMemory();
+    const std::uint64_t budget = DecodeMemoryBudget();
+    LimitChildMemory(budget);
     try {
-        DecodeInChild(format, fileName, out);
+        DecodeInChild(format, fileName, out, budget);
     } catch (...) {
         // Nothing sent past the point of failure: the parent sees a short read.
     }

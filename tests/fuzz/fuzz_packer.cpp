@@ -1,0 +1,118 @@
+// Fuzzes the packer with arbitrary tone maps and options and compares every
+// result with a direct transcription of the layout rules: a pixel's byte sits
+// at x * B + s (or s * W + x block by block), its bit is 7 - (y mod 8), a lit
+// pixel clears it, and the trims drop 0xFF bytes from the front and the end.
+//
+// Input: byte 0 holds the five flags (dim, unflip, xorder, strim, etrim in
+// bits 0 to 4), byte 1 the width (0 to 63), byte 2 the height (0 to 71, so
+// heights that are not a multiple of 8 occur too); the remaining bytes, taken
+// cyclically, give the tone levels (byte mod 3).
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "app/options.hpp"
+#include "fuzz_console.hpp"
+#include "image/raw_data.hpp"
+#include "image/tone_map.hpp"
+
+namespace {
+
+struct Packed {
+    bool ok = false;
+    std::string error;
+    std::vector<std::uint8_t> bytes;  // the first `length` bytes
+    std::int32_t start = 0;
+    std::size_t allocated = 0;
+};
+
+Packed ReferencePack(const pelmo::ImgToneMap& map, const pelmo::ImgOptions& o) {
+    Packed p;
+    const std::size_t w = static_cast<std::size_t>(map.width);
+    const std::size_t h = static_cast<std::size_t>(map.height);
+    if (w == 0 || h == 0) {
+        p.error = "Error, invalid image dimensions.\n";
+        return p;
+    }
+    if (h % 8 != 0) {
+        p.error = "Error, height must be multiple of 8.\n";
+        return p;
+    }
+    const std::size_t blocks = h / 8;
+    std::vector<std::uint8_t> all(w * h / 8, 0);
+    const int threshold = o.dim ? 1 : 2;
+    for (std::size_t y = 0; y < h; ++y) {
+        for (std::size_t x = 0; x < w; ++x) {
+            const std::size_t s = (o.unflip ? y : h - 1 - y) / 8;
+            const std::size_t index = o.xorder ? s * w + x : x * blocks + s;
+            const bool lit = map.pixels[y * w + x] >= threshold;
+            if (!lit) all[index] |= static_cast<std::uint8_t>(0x80 >> (y % 8));
+        }
+    }
+    std::size_t first = 0;
+    std::size_t last = all.size();
+    if (o.strim) {
+        while (first < last && all[first] == 0xFF) ++first;
+    }
+    if (o.etrim) {
+        while (last > first && all[last - 1] == 0xFF) --last;
+    }
+    p.ok = true;
+    p.allocated = all.size();
+    p.start = static_cast<std::int32_t>(first);
+    p.bytes.assign(all.begin() + static_cast<std::ptrdiff_t>(first),
+                   all.begin() + static_cast<std::ptrdiff_t>(last));
+    return p;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    using namespace pelmo;
+    if (size < 3) return 0;
+    ImgOptions options;
+    options.dim = (data[0] & 1) != 0;
+    options.unflip = (data[0] & 2) != 0;
+    options.xorder = (data[0] & 4) != 0;
+    options.strim = (data[0] & 8) != 0;
+    options.etrim = (data[0] & 16) != 0;
+    ImgToneMap map;
+    map.width = data[1] % 64;
+    map.height = data[2] % 72;
+    const std::size_t count =
+        static_cast<std::size_t>(map.width) * static_cast<std::size_t>(map.height);
+    map.pixels.resize(count);  // exactly the pixel count
+    const std::size_t tones = size - 3;
+    for (std::size_t i = 0; i < count; ++i) {
+        map.pixels[i] = tones == 0 ? 0 : static_cast<std::uint8_t>(data[3 + i % tones] % 3);
+    }
+
+    const Packed want = ReferencePack(map, options);
+    ImgRawData raw(options);
+    raw.start = 77;  // a second Pack must start from scratch
+    raw.length = 5;
+    fuzz::ResetConsole();
+    const bool ok = raw.Pack(map);
+    const std::string out = fuzz::ConsoleOut();
+    const std::string err = fuzz::ConsoleErr();
+
+    FUZZ_CHECK(out.empty(), "Pack printed on standard output: " + out);
+    FUZZ_CHECK(ok == want.ok,
+               ok ? "packed a map that must be refused" : "refused a valid map: " + err);
+    if (!ok) {
+        FUZZ_CHECK(err == want.error, "expected [" + want.error + "], got [" + err + "]");
+        return 0;
+    }
+    FUZZ_CHECK(err.empty(), "a successful Pack printed on standard error: " + err);
+    FUZZ_CHECK(raw.buffer.size() == want.allocated, "buffer not sized at W * H / 8");
+    FUZZ_CHECK(raw.start == want.start,
+               "start " + std::to_string(raw.start) + ", expected " + std::to_string(want.start));
+    FUZZ_CHECK(
+        raw.length == static_cast<std::int32_t>(want.bytes.size()),
+        "length " + std::to_string(raw.length) + ", expected " + std::to_string(want.bytes.size()));
+    FUZZ_CHECK(std::equal(want.bytes.begin(), want.bytes.end(), raw.buffer.begin()),
+               "packed bytes differ from the reference");
+    return 0;
+}

@@ -1,0 +1,187 @@
+#include "child_run.hpp"
+
+#include <fcntl.h>
+#include <grp.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <stdexcept>
+
+#ifndef PELMO_EXECUTABLE
+#error "PELMO_EXECUTABLE names the converter under test"
+#endif
+
+#if defined(__SANITIZE_ADDRESS__)
+#define PELMO_HARDENING_ASAN 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define PELMO_HARDENING_ASAN 1
+#endif
+#endif
+
+extern char** environ;
+
+namespace pelmo::hardening {
+
+namespace {
+
+// One pipe that collects an output stream of the child. Pipes, unlike files,
+// are not bound by the file-size limit that some cases put on the child.
+class Pipe {
+  public:
+    Pipe() {
+        if (::pipe2(ends_, O_CLOEXEC) != 0) throw std::runtime_error("pipe2 failed");
+    }
+    ~Pipe() {
+        CloseWriteEnd();
+        if (ends_[0] >= 0) ::close(ends_[0]);
+    }
+    Pipe(const Pipe&) = delete;
+    Pipe& operator=(const Pipe&) = delete;
+    int readEnd() const { return ends_[0]; }
+    int writeEnd() const { return ends_[1]; }
+    void CloseWriteEnd() {
+        if (ends_[1] >= 0) ::close(ends_[1]);
+        ends_[1] = -1;
+    }
+
+  private:
+    int ends_[2] = {-1, -1};
+};
+
+// The environment of the child: ours, with the allocation bound added to the
+// sanitizer's options when the converter is built with AddressSanitizer.
+std::vector<std::string> ChildEnvironment(const Limits& limits) {
+    std::vector<std::string> env;
+    std::string asan;
+    for (char** e = environ; *e != nullptr; ++e) {
+        const std::string entry = *e;
+        if (entry.rfind("ASAN_OPTIONS=", 0) == 0) {
+            asan = entry;
+        } else {
+            env.push_back(entry);
+        }
+    }
+#ifdef PELMO_HARDENING_ASAN
+    if (limits.addressSpace > 0) {
+        asan += asan.empty() ? "ASAN_OPTIONS=" : ":";
+        asan += "allocator_may_return_null=1:max_allocation_size_mb=" +
+                std::to_string(limits.addressSpace >> 20);
+    }
+#else
+    (void)limits;
+#endif
+    if (!asan.empty()) env.push_back(asan);
+    return env;
+}
+
+[[noreturn]] void StartChild(const std::vector<std::string>& args, const Limits& limits,
+                             std::vector<std::string>& env, int out, int err) {
+    ::setpgid(0, 0);  // the converter and any child of its own, killed together
+    ::dup2(out, STDOUT_FILENO);
+    ::dup2(err, STDERR_FILENO);
+    rlimit none{0, 0};
+    ::setrlimit(RLIMIT_CORE, &none);
+#ifndef PELMO_HARDENING_ASAN
+    if (limits.addressSpace > 0) {
+        const rlimit as{limits.addressSpace, limits.addressSpace};
+        if (::setrlimit(RLIMIT_AS, &as) != 0) ::_exit(125);
+    }
+#endif
+    if (limits.fileSize >= 0) {
+        ::signal(SIGXFSZ, SIG_IGN);  // stays ignored across exec
+        const auto bytes = static_cast<rlim_t>(limits.fileSize);
+        const rlimit fsize{bytes, bytes};
+        if (::setrlimit(RLIMIT_FSIZE, &fsize) != 0) ::_exit(125);
+    }
+    if (limits.unprivileged && ::geteuid() == 0) {
+        if (::setgroups(0, nullptr) != 0 || ::setgid(kUnprivilegedId) != 0 ||
+            ::setuid(kUnprivilegedId) != 0) {
+            ::_exit(125);
+        }
+    }
+    std::vector<char*> argv;
+    std::string program = PELMO_EXECUTABLE;
+    argv.push_back(program.data());
+    std::vector<std::string> copies = args;
+    for (std::string& a : copies) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    std::vector<char*> envp;
+    for (std::string& e : env) envp.push_back(e.data());
+    envp.push_back(nullptr);
+    ::execve(program.c_str(), argv.data(), envp.data());
+    ::_exit(127);
+}
+
+}  // namespace
+
+std::string Outcome::Describe() const {
+    if (timedOut) return "timed out";
+    if (!exited)
+        return "killed by signal " + std::to_string(signal) + " (" + ::strsignal(signal) + ")";
+    return "status " + std::to_string(status);
+}
+
+bool RunningAsRoot() {
+    return ::geteuid() == 0;
+}
+
+Outcome RunConverter(const std::vector<std::string>& args, const Limits& limits) {
+    Pipe out;
+    Pipe err;
+    std::vector<std::string> env = ChildEnvironment(limits);
+    const pid_t pid = ::fork();
+    if (pid < 0) throw std::runtime_error("fork failed");
+    if (pid == 0) StartChild(args, limits, env, out.writeEnd(), err.writeEnd());
+    ::setpgid(pid, pid);
+    out.CloseWriteEnd();
+    err.CloseWriteEnd();
+
+    // Read both streams until both are closed, or until the deadline.
+    Outcome outcome;
+    const auto deadline =
+        std::chrono::steady_clock::now() + std::chrono::seconds(limits.timeoutSeconds);
+    pollfd polls[2] = {{out.readEnd(), POLLIN, 0}, {err.readEnd(), POLLIN, 0}};
+    std::string* texts[2] = {&outcome.out, &outcome.err};
+    int open = 2;
+    while (open > 0) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now());
+        if (left.count() <= 0) {
+            outcome.timedOut = true;
+            break;
+        }
+        if (::poll(polls, 2, static_cast<int>(left.count())) < 0 && errno != EINTR) {
+            throw std::runtime_error("poll failed");
+        }
+        for (int i = 0; i < 2; ++i) {
+            if (polls[i].fd < 0 || polls[i].revents == 0) continue;
+            char buffer[65536];
+            const ssize_t n = ::read(polls[i].fd, buffer, sizeof buffer);
+            if (n > 0) {
+                texts[i]->append(buffer, static_cast<std::size_t>(n));
+            } else if (n == 0 || errno != EINTR) {
+                polls[i].fd = -1;
+                --open;
+            }
+        }
+    }
+    if (outcome.timedOut) ::kill(-pid, SIGKILL);
+    int status = 0;
+    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    }
+    ::kill(-pid, SIGKILL);  // whatever the converter left running
+    outcome.exited = !outcome.timedOut && WIFEXITED(status);
+    outcome.status = outcome.exited ? WEXITSTATUS(status) : -1;
+    outcome.signal = WIFSIGNALED(status) ? WTERMSIG(status) : 0;
+    return outcome;
+}
+
+}  // namespace pelmo::hardening

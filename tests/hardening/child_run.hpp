@@ -1,0 +1,45 @@
+// Runs the built converter as a child process under resource limits and
+// collects everything it did: how it ended and what it printed.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace pelmo::hardening {
+
+struct Limits {
+    // Address space of the converter, like `ulimit -v`; 0 for none. Under
+    // AddressSanitizer, which reserves terabytes of address space up front,
+    // the same bound is put on single allocations instead.
+    std::uint64_t addressSpace = 0;
+    // Largest file the converter may write, like `ulimit -f`, in bytes; -1
+    // for none. SIGXFSZ is ignored, so a write past it fails with EFBIG.
+    std::int64_t fileSize = -1;
+    // Run as the unprivileged user 65534 when started as root, so that
+    // permission bits hold.
+    bool unprivileged = false;
+    int timeoutSeconds = 60;
+};
+
+struct Outcome {
+    bool exited = false;  // ended by exit(), not by a signal or the timeout
+    int status = -1;      // exit status when `exited`
+    int signal = 0;       // the signal that ended it, if any
+    bool timedOut = false;
+    std::string out;  // standard output
+    std::string err;  // standard error
+
+    // "status 1", "signal 11", "timed out" ...
+    std::string Describe() const;
+};
+
+// Runs the converter with `args` (after its own name).
+Outcome RunConverter(const std::vector<std::string>& args, const Limits& limits = {});
+
+// True when the process runs as root, where permission bits do not bind.
+bool RunningAsRoot();
+// The user id that Limits::unprivileged switches to.
+inline constexpr unsigned kUnprivilegedId = 65534;
+
+}  // namespace pelmo::hardening

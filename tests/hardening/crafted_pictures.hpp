@@ -1,0 +1,43 @@
+// Picture files written byte by byte: headers that claim absurd dimensions,
+// and small valid PCX and PSD pictures written without the image library.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace pelmo::hardening {
+
+// PNG signature, IHDR (with a correct CRC), a short IDAT and IEND.
+std::string PngWithSize(std::uint32_t width, std::uint32_t height, std::uint8_t bitDepth,
+                        std::uint8_t colourType);
+// BITMAPFILEHEADER and BITMAPINFOHEADER, then `dataBytes` bytes of pixels.
+std::string BmpWithSize(std::int32_t width, std::int32_t height, std::uint16_t bitCount,
+                        std::size_t dataBytes = 64);
+// Uncompressed true-colour TGA header and a few pixels.
+std::string TgaWithSize(std::uint16_t width, std::uint16_t height);
+// GIF89a with a logical screen and one image of the given size, a tiny
+// global palette and a few bytes of LZW data.
+std::string GifWithSize(std::uint16_t width, std::uint16_t height);
+// 8-bit PCX whose window is `width` x `height`, a few RLE bytes of data.
+std::string PcxWithSize(std::uint16_t width, std::uint16_t height);
+// PSD (version 1) or PSB (version 2) of 3 RGB channels, raw data, few bytes.
+std::string PsdWithSize(std::uint32_t width, std::uint32_t height, std::uint16_t version);
+// Little-endian TIFF, one 8-bit grey strip of a few bytes.
+std::string TiffWithSize(std::uint32_t width, std::uint32_t height);
+// ICO with one entry whose embedded BITMAPINFOHEADER claims the size (the
+// height field counts the colour and the mask rows, so twice the height).
+std::string IcoWithSize(std::int32_t width, std::int32_t height);
+// A baseline JPEG with the frame size in its SOF0 marker replaced; false
+// (and `jpeg` unchanged) when the file has no SOF0 marker.
+bool PatchJpegSize(std::string& jpeg, std::uint16_t width, std::uint16_t height);
+
+// A valid 8-bit RGB PSD of `width` x `height` pixels, raw channel data,
+// pixel (x, y) full red when (x / 3 + y) is odd. (The image library can
+// write PSD, but its writer leaks.)
+std::string ValidPsd(std::uint16_t width, std::uint16_t height);
+
+// A valid 8-bit palette PCX of `width` x `height` pixels (width even),
+// RLE-encoded, pixel (x, y) full when (x / 3 + y) is odd: with runs.
+std::string ValidPcx(std::uint16_t width, std::uint16_t height);
+
+}  // namespace pelmo::hardening

@@ -1,0 +1,120 @@
+// Damaged, empty, foreign and oversized pictures of every supported extension,
+// run through the built converter under an address-space limit: each must end
+// in one clean error line and status 1, never in a signal or a hang, and leave
+// no output file behind (and an existing one untouched).
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <random>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "child_run.hpp"
+#include "outcome_checks.hpp"
+#include "support/unit_temp_dir.hpp"
+#include "valid_pictures.hpp"
+
+namespace pelmo::hardening {
+namespace {
+
+// Far below what decoding a claimed 100000 x 100000 picture would take, far
+// above what a small picture needs.
+constexpr std::uint64_t kMemoryLimit = std::uint64_t{512} << 20;
+
+std::string RandomBytes(std::size_t count, unsigned seed) {
+    std::mt19937 engine(seed);
+    std::string bytes(count, '\0');
+    for (char& b : bytes) b = static_cast<char>(engine() & 0xFF);
+    return bytes;
+}
+
+class MalformedPicture : public ::testing::TestWithParam<std::string> {
+  protected:
+    // Writes `contents` as <stem><extension> and converts it to <stem>.asm.
+    Outcome Convert(const std::string& stem, const std::string& contents) {
+        input_ = dir_.File(stem + GetParam());
+        output_ = dir_.File(stem + ".asm");
+        EXPECT_TRUE(unit::WriteWholeFile(input_, contents));
+        Limits limits;
+        limits.addressSpace = kMemoryLimit;
+        return RunConverter({input_, output_}, limits);
+    }
+    std::string OpenError() const { return "Error, failed to open image \"" + input_ + "\".\n"; }
+
+    unit::TempDir dir_;
+    std::string input_;
+    std::string output_;
+};
+
+// The valid picture converts: every damage below starts from a file that works.
+TEST_P(MalformedPicture, ValidPictureConverts) {
+    const Outcome run = Convert("valid", ValidPicture(GetParam()));
+    EXPECT_TRUE(run.exited && run.status == 0) << run.Describe() << "\n" << run.err;
+    EXPECT_NE(run.out.find("Loaded 24x24 image."), std::string::npos) << run.out;
+}
+
+TEST_P(MalformedPicture, EmptyFileFailsToOpen) {
+    const Outcome run = Convert("empty", "");
+    EXPECT_TRUE(FailsWith(run, OpenError(), output_));
+}
+
+// Cut inside the header the picture cannot load. Cut later, some decoders
+// hand back what they read (the rest filled in), so a complete conversion is
+// as acceptable there as a clean error: never a crash, hang or stray file.
+TEST_P(MalformedPicture, TruncatedFileEndsCleanly) {
+    const std::string& valid = ValidPicture(GetParam());
+    const std::set<std::size_t> headerCuts = {1, 4, 8, 12};
+    std::set<std::size_t> cuts = headerCuts;
+    for (const std::size_t part : {4, 2}) cuts.insert(valid.size() / part);
+    cuts.insert(valid.size() * 3 / 4);
+    cuts.insert(valid.size() - 1);
+    for (const std::size_t cut : cuts) {
+        const Outcome run = Convert("cut" + std::to_string(cut), valid.substr(0, cut));
+        if (headerCuts.contains(cut)) {
+            EXPECT_TRUE(LoaderFailure(run, input_, output_)) << "cut at " << cut;
+        } else {
+            EXPECT_TRUE(CleanOutcome(run, output_)) << "cut at " << cut << " of " << valid.size();
+        }
+    }
+}
+
+TEST_P(MalformedPicture, RandomBytesFailToOpen) {
+    for (const std::size_t size : {17, 600, 5000}) {
+        const Outcome run =
+            Convert("random" + std::to_string(size), RandomBytes(size, 1234 + size));
+        EXPECT_TRUE(FailsWith(run, OpenError(), output_)) << size << " random bytes";
+    }
+}
+
+// The decoder is chosen by the extension alone, so another format's file is
+// damaged input to it.
+TEST_P(MalformedPicture, OtherFormatsFailToOpen) {
+    const std::string& own = ValidPicture(GetParam());
+    for (const std::string& other : Extensions()) {
+        const std::string& contents = ValidPicture(other);
+        if (contents == own) continue;  // .jpg and .jpeg, .tif and .tiff
+        const Outcome run = Convert("other" + other.substr(1), contents);
+        EXPECT_TRUE(FailsWith(run, OpenError(), output_)) << other << " contents";
+    }
+}
+
+TEST_P(MalformedPicture, ExistingOutputIsLeftAlone) {
+    const std::string kept = "\t; an earlier conversion\n";
+    output_ = dir_.File("random.asm");
+    ASSERT_TRUE(unit::WriteWholeFile(output_, kept));
+    input_ = dir_.File("random" + GetParam());
+    ASSERT_TRUE(unit::WriteWholeFile(input_, RandomBytes(700, 99)));
+    Limits limits;
+    limits.addressSpace = kMemoryLimit;
+    const Outcome run = RunConverter({"-c", "rle", input_, output_}, limits);
+    EXPECT_TRUE(run.exited && run.status == 1) << run.Describe();
+    EXPECT_EQ(run.err, OpenError());
+    EXPECT_EQ(unit::ReadWholeFile(output_), kept);
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryExtension, MalformedPicture, ::testing::ValuesIn(Extensions()),
+                         [](const auto& info) { return info.param.substr(1); });
+
+}  // namespace
+}  // namespace pelmo::hardening
