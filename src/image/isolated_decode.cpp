@@ -22,6 +22,9 @@ namespace pelmo {
 
 namespace {
 
+// The largest pixel count a tone map may hold: sizes are 32-bit signed.
+constexpr std::uint64_t kMaxPixels = std::numeric_limits<std::int32_t>::max();
+
 struct BitmapDeleter {
     void operator()(FIBITMAP* bitmap) const { FreeImage_Unload(bitmap); }
 };
@@ -35,7 +38,7 @@ constexpr std::array<std::uint8_t, 256> kToneOfRed = [] {
 
 // Owns one end of a pipe.
 class Fd {
-public:
+  public:
     explicit Fd(int fd = -1) : fd_(fd) {}
     ~Fd() { Reset(); }
     Fd(const Fd&) = delete;
@@ -46,7 +49,7 @@ public:
         fd_ = -1;
     }
 
-private:
+  private:
     int fd_;
 };
 
@@ -84,17 +87,22 @@ using File = std::unique_ptr<std::FILE, FileCloser>;
 // end of a damaged file and go on with whatever their buffer held; the part
 // a short read leaves unset is zeroed so that such a file always decodes the
 // same way, and never from memory that nobody wrote.
-unsigned DLL_CALLCONV ReadZeroFilled(void* buffer, unsigned size, unsigned count, fi_handle handle) {
+unsigned DLL_CALLCONV ReadZeroFilled(void* buffer, unsigned size, unsigned count,
+                                     fi_handle handle) {
     const std::size_t wanted = std::size_t{size} * count;
     const std::size_t got = std::fread(buffer, 1, wanted, static_cast<std::FILE*>(handle));
     if (got < wanted) std::memset(static_cast<char*>(buffer) + got, 0, wanted - got);
     return size == 0 ? 0 : static_cast<unsigned>(got / size);
 }
-unsigned DLL_CALLCONV WriteNothing(void*, unsigned, unsigned, fi_handle) { return 0; }
+unsigned DLL_CALLCONV WriteNothing(void*, unsigned, unsigned, fi_handle) {
+    return 0;
+}
 int DLL_CALLCONV Seek(fi_handle handle, long offset, int origin) {
     return std::fseek(static_cast<std::FILE*>(handle), offset, origin);
 }
-long DLL_CALLCONV Tell(fi_handle handle) { return std::ftell(static_cast<std::FILE*>(handle)); }
+long DLL_CALLCONV Tell(fi_handle handle) {
+    return std::ftell(static_cast<std::FILE*>(handle));
+}
 
 // What FreeImage_Load does, through the zero-filling reader.
 Bitmap LoadBitmap(FREE_IMAGE_FORMAT format, const std::string& fileName, int flags) {
@@ -182,7 +190,6 @@ void DecodeInChild(FREE_IMAGE_FORMAT format, const std::string& fileName, int ou
     }
     loaded.reset();  // nothing reads it any more
 
-    constexpr std::uint64_t kMaxPixels = std::numeric_limits<std::int32_t>::max();
     if (std::uint64_t{result.width} * result.height > kMaxPixels) {
         result.status = DecodeStatus::TooLarge;
         send(result);
@@ -193,7 +200,8 @@ void DecodeInChild(FREE_IMAGE_FORMAT format, const std::string& fileName, int ou
 
     // Rows go out in batches of about 1 MiB while the parent stores them.
     const std::size_t w = result.width;
-    const std::size_t rowsPerBatch = w == 0 ? 1 : std::max<std::size_t>(1, (std::size_t{1} << 20) / w);
+    const std::size_t rowsPerBatch =
+        w == 0 ? 1 : std::max<std::size_t>(1, (std::size_t{1} << 20) / w);
     std::vector<std::uint8_t> batch(rowsPerBatch * w);
     for (std::uint32_t y = 0; y < result.height;) {
         std::uint8_t* dst = batch.data();
@@ -207,7 +215,8 @@ void DecodeInChild(FREE_IMAGE_FORMAT format, const std::string& fileName, int ou
     }
 }
 
-void RunChild(FREE_IMAGE_FORMAT format, const std::string& fileName, int out) {
+void RunChild(ChildDecoder decoder, FREE_IMAGE_FORMAT format, const std::string& fileName,
+              int out) {
     // Standard output and error carry only the program's own lines.
     const int devNull = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
     if (devNull >= 0) {
@@ -217,7 +226,7 @@ void RunChild(FREE_IMAGE_FORMAT format, const std::string& fileName, int out) {
     const std::uint64_t budget = DecodeMemoryBudget();
     LimitChildMemory(budget);
     try {
-        DecodeInChild(format, fileName, out, budget);
+        decoder(format, fileName, out, budget);
     } catch (...) {
         // Nothing sent past the point of failure: the parent sees a short read.
     }
@@ -237,6 +246,11 @@ bool ReapChild(pid_t pid) {
 
 DecodeResult DecodeIsolated(FREE_IMAGE_FORMAT format, const std::string& fileName,
                             std::vector<std::uint8_t>& tones) {
+    return RunDecoderIsolated(DecodeInChild, format, fileName, tones);
+}
+
+DecodeResult RunDecoderIsolated(ChildDecoder decoder, FREE_IMAGE_FORMAT format,
+                                const std::string& fileName, std::vector<std::uint8_t>& tones) {
     DecodeResult failed;  // OpenFailed: how a dead child reads to the user
     int ends[2];
     if (::pipe2(ends, O_CLOEXEC) != 0) return failed;
@@ -249,7 +263,7 @@ DecodeResult DecodeIsolated(FREE_IMAGE_FORMAT format, const std::string& fileNam
     if (pid < 0) return failed;
     if (pid == 0) {
         readEnd.Reset();
-        RunChild(format, fileName, writeEnd.Get());
+        RunChild(decoder, format, fileName, writeEnd.Get());
     }
     writeEnd.Reset();
 
@@ -259,6 +273,11 @@ DecodeResult DecodeIsolated(FREE_IMAGE_FORMAT format, const std::string& fileNam
         return failed;
     }
     if (result.status == DecodeStatus::Ok) {
+        if (std::uint64_t{result.width} * result.height > kMaxPixels) {  // not ours to hold
+            ::kill(pid, SIGKILL);
+            ReapChild(pid);
+            return failed;
+        }
         try {
             tones.assign(std::size_t{result.width} * result.height, 0);
         } catch (const std::bad_alloc&) {

@@ -29,6 +29,18 @@ struct DecodeResult {
     std::uint32_t height = 0;
 };
 
+// The work done in the child: it writes one DecodeResult to `out` and, when
+// the status is Ok, width * height tone levels after it. `budget` is the
+// address space the child may use.
+using ChildDecoder = void (*)(FREE_IMAGE_FORMAT format, const std::string& fileName, int out,
+                              std::uint64_t budget);
+
+// Runs `decoder` in a child process with standard output and error silenced
+// and its memory limited, and collects what it sends. A child that dies, is
+// killed, or stops short reads as OpenFailed.
+DecodeResult RunDecoderIsolated(ChildDecoder decoder, FREE_IMAGE_FORMAT format,
+                                const std::string& fileName, std::vector<std::uint8_t>& tones);
+
 // Loads `fileName` with the decoder `format`, turns it upright, checks its
 // height, converts it to 32 bits and classifies every pixel into `tones`
 // (row-major, top row first). `tones` is filled only when the status is Ok.

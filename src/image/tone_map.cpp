@@ -3,8 +3,8 @@
 #include <FreeImage.h>
 
 #include <cstdio>
-#include <utility>
 #include <string_view>
+#include <utility>
 
 #include "app/ascii.hpp"
 #include "image/isolated_decode.hpp"
@@ -20,15 +20,18 @@ struct Extension {
 
 // The decoder is chosen by extension alone, never by the file's contents.
 constexpr Extension kExtensions[] = {
-    {".bmp", FIF_BMP},   {".ico", FIF_ICO},   {".jpg", FIF_JPEG}, {".jpeg", FIF_JPEG},
-    {".pcx", FIF_PCX},   {".png", FIF_PNG},   {".tga", FIF_TARGA}, {".tif", FIF_TIFF},
-    {".tiff", FIF_TIFF}, {".gif", FIF_GIF},   {".psd", FIF_PSD},
+    {".bmp", FIF_BMP},   {".ico", FIF_ICO}, {".jpg", FIF_JPEG},  {".jpeg", FIF_JPEG},
+    {".pcx", FIF_PCX},   {".png", FIF_PNG}, {".tga", FIF_TARGA}, {".tif", FIF_TIFF},
+    {".tiff", FIF_TIFF}, {".gif", FIF_GIF}, {".psd", FIF_PSD},
 };
 
-void PrintError(const char* line) { std::fputs(line, stderr); }
+void PrintError(const char* line) {
+    std::fputs(line, stderr);
+}
 
 void PrintQuoted(const char* reason, std::string_view what) {
-    std::fprintf(stderr, "Error, %s \"%.*s\".\n", reason, static_cast<int>(what.size()), what.data());
+    std::fprintf(stderr, "Error, %s \"%.*s\".\n", reason, static_cast<int>(what.size()),
+                 what.data());
 }
 
 }  // namespace
