@@ -19,7 +19,9 @@ bool AsmStream::Open(const std::string& path) {
     struct stat info {};
     regular_ = ::fstat(fd_, &info) == 0 && S_ISREG(info.st_mode);
     failed_ = false;
-    pending_.assign(kFlushSize + 4096, '\0');
+    // Left unwritten until used: a small source touches only its first page.
+    pendingCapacity_ = kFlushSize + 4096;
+    pending_ = std::make_unique_for_overwrite<char[]>(pendingCapacity_);
     pendingSize_ = 0;
     return true;
 }
@@ -31,11 +33,14 @@ void AsmStream::Write(std::string_view text) {
 }
 
 char* AsmStream::Reserve(std::size_t count) {
-    if (pendingSize_ + count > pending_.size()) {
+    if (pendingSize_ + count > pendingCapacity_) {
         Flush();
-        if (count > pending_.size()) pending_.resize(count);
+        if (count > pendingCapacity_) {
+            pendingCapacity_ = count;
+            pending_ = std::make_unique_for_overwrite<char[]>(pendingCapacity_);
+        }
     }
-    return pending_.data() + pendingSize_;
+    return pending_.get() + pendingSize_;
 }
 
 void AsmStream::Commit(std::size_t used) {
@@ -48,7 +53,7 @@ void AsmStream::FlushIfFull() {
 }
 
 void AsmStream::Flush() {
-    const char* data = pending_.data();
+    const char* data = pending_.get();
     std::size_t left = pendingSize_;
     pendingSize_ = 0;
     // After the first failure nothing more is written: the file is lost anyway.
@@ -71,7 +76,8 @@ bool AsmStream::Close() {
     Flush();
     if (::close(fd_) != 0) failed_ = true;
     fd_ = -1;
-    pending_ = std::string();
+    pending_.reset();
+    pendingCapacity_ = 0;
     return !failed_;
 }
 

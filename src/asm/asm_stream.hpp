@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstddef>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -41,7 +42,8 @@ private:
     int fd_ = -1;
     bool failed_ = false;
     bool regular_ = false;
-    std::string pending_;
+    std::unique_ptr<char[]> pending_;  // text not yet written to the file
+    std::size_t pendingCapacity_ = 0;
     std::size_t pendingSize_ = 0;  // characters of `pending_` in use
 };
 

@@ -4,13 +4,17 @@
 
 #include "asm/asm_writer.hpp"
 #include "codec/codec_table.hpp"
+#include "image/huge_pages.hpp"
 #include "image/raw_data.hpp"
 
 namespace pelmo {
 
 std::uint8_t* CPelmoImgCompress::BeginOutput(const ImgRawData& raw, std::size_t capacity) {
-    buffer = std::vector<std::uint8_t>();
-    buffer.resize(std::max<std::size_t>(capacity, 1));
+    buffer = OutputBytes();
+    capacity = std::max<std::size_t>(capacity, 1);
+    buffer.reserve(capacity);
+    AdviseHugePages(buffer.data(), capacity);
+    buffer.resize(capacity);
     start = raw.start;
     size = 0;
     packets = 0;

@@ -3,11 +3,39 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
+#include <new>
+#include <utility>
 #include <vector>
 
 #include "app/options.hpp"
 
 namespace pelmo {
+
+// Leaves the elements that a vector's resize adds unwritten. A codec's buffer
+// is sized at its worst case, often two or three times what it writes; only
+// the bytes it writes should cost memory traffic.
+template <typename T>
+struct UninitializedAllocator : std::allocator<T> {
+    template <typename U>
+    struct rebind {
+        using other = UninitializedAllocator<U>;
+    };
+    UninitializedAllocator() = default;
+    template <typename U>
+    UninitializedAllocator(const UninitializedAllocator<U>&) noexcept {}
+
+    template <typename U, typename... Args>
+    void construct(U* p, Args&&... args) {
+        if constexpr (sizeof...(Args) == 0) {
+            ::new (static_cast<void*>(p)) U;
+        } else {
+            ::new (static_cast<void*>(p)) U(std::forward<Args>(args)...);
+        }
+    }
+};
+
+using OutputBytes = std::vector<std::uint8_t, UninitializedAllocator<std::uint8_t>>;
 
 class AsmStream;
 class ImgAsmWriter;
@@ -17,8 +45,8 @@ class CPelmoImgCompress {
 public:
     ImgOptions options;
     // Output bytes; sized once per Compress at the codec's worst case, of
-    // which only the first `size` are output.
-    std::vector<std::uint8_t> buffer;
+    // which only the first `size` are written and output.
+    OutputBytes buffer;
     std::int32_t start = 0;    // the packed bitmap's start count, passed through
     std::int32_t size = 0;     // output bytes at the front of `buffer`
     std::int32_t packets = 0;  // the codec's packet count (always 0 for raw)
@@ -41,8 +69,9 @@ public:
 protected:
     CPelmoImgCompress(const ImgOptions& opts, ImgCodecKind kind) : options(opts), kind_(kind) {}
 
-    // Drops earlier output, sizes `buffer` at `capacity` bytes (at least one,
-    // all zero), takes the start count and clears the counters.
+    // Drops earlier output, sizes `buffer` at `capacity` bytes (at least one;
+    // their contents are undefined until written), takes the start count and
+    // clears the counters.
     std::uint8_t* BeginOutput(const ImgRawData& raw, std::size_t capacity);
     // Writes the size, packets and start symbols.
     void WriteCommonSymbols(ImgAsmWriter& writer) const;

@@ -25,10 +25,13 @@ bool CPelmoImgCompress_BNP::Compress(const ImgRawData& raw) {
     // run 2's, and so on.
     std::uint8_t* out = begin;
     std::uint8_t* nibbles = nullptr;  // nibble byte still waiting for its high half
+    // Counted in a local: stores through `out` may alias a member, which
+    // would otherwise be read back from memory for every token.
+    std::int32_t tokens = 0;
     std::size_t i = 0;
     while (i < n) {
         const std::uint8_t v = in[i];
-        ++packets;
+        ++tokens;
         if (v != 0x00 && v != 0xFF) {
             *out++ = v;
             ++i;
@@ -50,6 +53,7 @@ bool CPelmoImgCompress_BNP::Compress(const ImgRawData& raw) {
             nibbles = nullptr;
         }
     }
+    packets = tokens;
     size = static_cast<std::int32_t>(out - begin);
     return true;
 }

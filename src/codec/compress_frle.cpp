@@ -20,21 +20,26 @@ bool CPelmoImgCompress_fRLE::Compress(const ImgRawData& raw) {
     const auto flag = static_cast<std::uint8_t>(found);
     std::uint8_t* out = begin;
     *out++ = flag;
+    // Counted in a local: stores through `out` may alias a member, which
+    // would otherwise be read back from memory for every token.
+    std::int32_t tokens = 0;
     std::size_t left = n;
     while (left > 0) {
+        const std::uint8_t value = *in;
         const std::size_t run = RunLength(in, std::min<std::size_t>(left, 255));
         if (run >= 3) {
             *out++ = flag;
             *out++ = static_cast<std::uint8_t>(run);
-            *out++ = *in;
-            ++packets;
+            *out++ = value;
+            ++tokens;
         } else {  // one or two literals
-            for (std::size_t k = 0; k < run; ++k) *out++ = *in;
-            packets += static_cast<std::int32_t>(run);
+            for (std::size_t k = 0; k < run; ++k) *out++ = value;
+            tokens += static_cast<std::int32_t>(run);
         }
         in += run;
         left -= run;
     }
+    packets = tokens;
     size = static_cast<std::int32_t>(out - begin);
     return true;
 }

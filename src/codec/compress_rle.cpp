@@ -12,15 +12,20 @@ bool CPelmoImgCompress_RLE::Compress(const ImgRawData& raw) {
     std::uint8_t* const begin = BeginOutput(raw, 2 * n);  // one pair per byte at worst
     std::uint8_t* out = begin;
     const std::uint8_t* in = raw.buffer.data();
+    // Counted in a local: stores through `out` may alias a member, which
+    // would otherwise be read back from memory for every pair.
+    std::int32_t pairs = 0;
     std::size_t left = n;
     while (left > 0) {
+        const std::uint8_t value = *in;
         const std::size_t run = RunLength(in, std::min<std::size_t>(left, 255));
         *out++ = static_cast<std::uint8_t>(run);
-        *out++ = *in;
-        ++packets;
+        *out++ = value;
+        ++pairs;
         in += run;
         left -= run;
     }
+    packets = pairs;
     size = static_cast<std::int32_t>(out - begin);
     return true;
 }

@@ -14,8 +14,10 @@
 #include <limits>
 #include <memory>
 #include <new>
+#include <utility>
 
 #include "image/freeimage_session.hpp"
+#include "image/huge_pages.hpp"
 #include "image/tone_map.hpp"
 
 namespace pelmo {
@@ -173,10 +175,13 @@ void DecodeInChild(FREE_IMAGE_FORMAT format, const std::string& fileName, int ou
         send(result);
         return;
     }
-    // Scan lines count from the bottom; after the flip line 0 is the top row.
-    FreeImage_FlipVertical(loaded.get());
     result.width = FreeImage_GetWidth(loaded.get());
     result.height = FreeImage_GetHeight(loaded.get());
+    if ((result.height & 7) == 0 && std::uint64_t{result.width} * result.height <= kMaxPixels) {
+        send({DecodeStatus::SizeKnown, result.width, result.height});
+    }
+    // Scan lines count from the bottom; after the flip line 0 is the top row.
+    FreeImage_FlipVertical(loaded.get());
     if ((result.height & 7) != 0) {
         result.status = DecodeStatus::BadHeight;
         send(result);
@@ -202,7 +207,7 @@ void DecodeInChild(FREE_IMAGE_FORMAT format, const std::string& fileName, int ou
     const std::size_t w = result.width;
     const std::size_t rowsPerBatch =
         w == 0 ? 1 : std::max<std::size_t>(1, (std::size_t{1} << 20) / w);
-    std::vector<std::uint8_t> batch(rowsPerBatch * w);
+    std::vector<std::uint8_t> batch(std::min<std::size_t>(rowsPerBatch, result.height) * w);
     for (std::uint32_t y = 0; y < result.height;) {
         std::uint8_t* dst = batch.data();
         std::uint32_t rows = 0;
@@ -231,6 +236,15 @@ void RunChild(ChildDecoder decoder, FREE_IMAGE_FORMAT format, const std::string&
         // Nothing sent past the point of failure: the parent sees a short read.
     }
     ::_exit(0);
+}
+
+// Room for `count` tone levels, its pages already faulted in.
+std::vector<std::uint8_t> ToneStorage(std::size_t count) {
+    std::vector<std::uint8_t> storage;
+    storage.reserve(count);
+    AdviseHugePages(storage.data(), count);
+    storage.resize(count);
+    return storage;
 }
 
 // True when the child ended normally after saying everything it had to say.
@@ -267,35 +281,46 @@ DecodeResult RunDecoderIsolated(ChildDecoder decoder, FREE_IMAGE_FORMAT format,
     }
     writeEnd.Reset();
 
+    // While the child decodes, the parent faults in the tone map's memory on
+    // the other core; on a virtual machine that costs as much as the copy.
+    std::vector<std::uint8_t> prepared;
     DecodeResult result;
-    if (!ReadAll(readEnd.Get(), &result, sizeof result)) {
-        ReapChild(pid);
-        return failed;
+    for (;;) {
+        if (!ReadAll(readEnd.Get(), &result, sizeof result)) {
+            ReapChild(pid);
+            return failed;
+        }
+        if (result.status != DecodeStatus::SizeKnown) break;
+        if (std::uint64_t{result.width} * result.height <= kMaxPixels) {
+            try {
+                prepared = ToneStorage(std::size_t{result.width} * result.height);
+            } catch (const std::bad_alloc&) {
+                prepared = std::vector<std::uint8_t>();  // tried again below
+            }
+        }
     }
     if (result.status == DecodeStatus::Ok) {
-        if (std::uint64_t{result.width} * result.height > kMaxPixels) {  // not ours to hold
+        const std::uint64_t count = std::uint64_t{result.width} * result.height;
+        if (count > kMaxPixels) {  // not ours to hold
             ::kill(pid, SIGKILL);
             ReapChild(pid);
             return failed;
         }
         try {
-            tones.assign(std::size_t{result.width} * result.height, 0);
+            if (prepared.size() != count) prepared = ToneStorage(count);
         } catch (const std::bad_alloc&) {
             ::kill(pid, SIGKILL);
             ReapChild(pid);
             result.status = DecodeStatus::NoMemory;
             return result;
         }
-        if (!ReadAll(readEnd.Get(), tones.data(), tones.size())) {
+        if (!ReadAll(readEnd.Get(), prepared.data(), prepared.size())) {
             ReapChild(pid);
-            tones = std::vector<std::uint8_t>();
             return failed;
         }
     }
-    if (!ReapChild(pid)) {
-        tones = std::vector<std::uint8_t>();
-        return failed;
-    }
+    if (!ReapChild(pid)) return failed;
+    if (result.status == DecodeStatus::Ok) tones = std::move(prepared);
     return result;
 }
 

@@ -15,6 +15,8 @@
 namespace pelmo {
 
 enum class DecodeStatus : std::int32_t {
+    SizeKnown = -1,  // not an outcome: the size, sent early so the parent can
+                     // make room for the tone levels while the child decodes
     Ok = 0,
     OpenFailed,     // the decoder gave no bitmap, or the child died
     BadHeight,      // height not a multiple of 8
@@ -29,8 +31,9 @@ struct DecodeResult {
     std::uint32_t height = 0;
 };
 
-// The work done in the child: it writes one DecodeResult to `out` and, when
-// the status is Ok, width * height tone levels after it. `budget` is the
+// The work done in the child: it writes one DecodeResult to `out` (after any
+// number of SizeKnown ones) and, when the status is Ok, width * height tone
+// levels after it. `budget` is the
 // address space the child may use.
 using ChildDecoder = void (*)(FREE_IMAGE_FORMAT format, const std::string& fileName, int out,
                               std::uint64_t budget);

@@ -128,9 +128,15 @@ Counts ExpectedCounts(ImgCodecKind kind, std::span<const std::uint8_t> data) {
     }
     const DecodeResult d = Decode(kind, e.stream, e.packets, e.flag);
     if (!d.ok() || d.bytes != input || d.consumed != e.stream.size()) {
-        return ::testing::AssertionFailure()
-               << CodecName(kind) << " " << Describe(input) << ": stream [" << got
-               << "] does not decode back: " << (d.ok() ? "[" + ToHex(d.bytes) + "]" : d.error);
+        auto failure = ::testing::AssertionFailure();
+        failure << CodecName(kind) << " " << Describe(input) << ": stream [" << got
+                << "] does not decode back: ";
+        if (d.ok()) {
+            failure << "[" << ToHex(d.bytes) << "]";
+        } else {
+            failure << d.error;
+        }
+        return failure;
     }
     return ::testing::AssertionSuccess();
 }
