@@ -44,7 +44,7 @@ constexpr std::string_view kTableCodeKeywords[] = {"none", "image", "data", "inc
 
 enum class OptionKind { Flag, Codec, TableCode, Name };
 
-struct OptionSpec {
+struct OptionRule {
     std::string_view name;  // without its dash
     OptionKind kind;
     bool ImgOptions::*flag;  // for Flag
@@ -52,7 +52,7 @@ struct OptionSpec {
 };
 
 // In the order an option name is tested.
-constexpr OptionSpec kOptions[] = {
+constexpr OptionRule kOptions[] = {
     {"dim", OptionKind::Flag, &ImgOptions::dim, {}},
     {"xorder", OptionKind::Flag, &ImgOptions::xorder, {}},
     {"unflip", OptionKind::Flag, &ImgOptions::unflip, {}},
@@ -70,9 +70,9 @@ constexpr OptionSpec kOptions[] = {
     {"ldata", OptionKind::Name, nullptr, SymbolName::ldata},
 };
 
-const OptionSpec* FindOption(std::string_view name) {
-    for (const OptionSpec& spec : kOptions) {
-        if (EqualsIgnoreCase(name, spec.name)) return &spec;
+const OptionRule* FindOption(std::string_view name) {
+    for (const OptionRule& entry : kOptions) {
+        if (EqualsIgnoreCase(name, entry.name)) return &entry;
     }
     return nullptr;
 }
@@ -125,17 +125,17 @@ bool ParseCommandLine(int argc, const char* const* argv, CommandLine& cmd) {
             continue;
         }
 
-        const OptionSpec* spec = FindOption(arg + 1);
-        if (spec == nullptr) return FailQuoting("unknown option", arg);
-        if (spec->kind == OptionKind::Flag) {
-            cmd.options.*(spec->flag) = true;
+        const OptionRule* option = FindOption(arg + 1);
+        if (option == nullptr) return FailQuoting("unknown option", arg);
+        if (option->kind == OptionKind::Flag) {
+            cmd.options.*(option->flag) = true;
             continue;
         }
         // An option that needs a value but comes last is dropped.
         if (i + 1 >= argc) break;
         const char* value = argv[++i];
 
-        switch (spec->kind) {
+        switch (option->kind) {
             case OptionKind::Codec: {
                 const CodecInfo* found = nullptr;
                 for (const CodecInfo& codec : CodecTable()) {
@@ -162,7 +162,7 @@ bool ParseCommandLine(int argc, const char* const* argv, CommandLine& cmd) {
             }
             case OptionKind::Name:
                 if (!FitsTextField(value)) return TooLong(value);
-                cmd.options.Name(spec->symbol) = value;
+                cmd.options.Name(option->symbol) = value;
                 break;
             case OptionKind::Flag:
                 break;
