@@ -26,6 +26,7 @@ void SendsTwoRows(FREE_IMAGE_FORMAT, const std::string&, int out, std::uint64_t)
     Send(out, {DecodeStatus::Ok, 3, 2});
     const std::uint8_t tones[] = {0, 1, 2, 2, 1, 0};
     (void)!::write(out, tones, sizeof tones);
+    Send(out, {DecodeStatus::Ok, 3, 2});
 }
 
 void Crashes(FREE_IMAGE_FORMAT, const std::string&, int, std::uint64_t) {
@@ -44,6 +45,14 @@ void CrashesAfterSending(FREE_IMAGE_FORMAT, const std::string&, int out, std::ui
     Send(out, {DecodeStatus::Ok, 1, 8});
     const std::uint8_t tones[8] = {};
     (void)!::write(out, tones, sizeof tones);
+    ::abort();
+}
+
+void CrashesWhileReleasing(FREE_IMAGE_FORMAT, const std::string&, int out, std::uint64_t) {
+    Send(out, {DecodeStatus::Ok, 1, 8});
+    const std::uint8_t tones[8] = {2, 2, 2, 2, 1, 1, 0, 0};
+    (void)!::write(out, tones, sizeof tones);
+    Send(out, {DecodeStatus::Ok, 1, 8});
     ::abort();
 }
 
@@ -73,6 +82,18 @@ TEST(IsolatedDecode, TonesArriveAndChildOutputIsSilenced) {
     EXPECT_EQ(console.err, "");
 }
 
+// Once the child has said that everything is there, what becomes of it while
+// it releases its memory no longer matters to the conversion.
+TEST(IsolatedDecode, ACompleteDeliveryStandsWhateverFollows) {
+    std::vector<std::uint8_t> tones;
+    ChildProcess finishing;
+    const DecodeResult result =
+        RunDecoderIsolated(CrashesWhileReleasing, FIF_PNG, "x.png", tones, &finishing);
+    EXPECT_EQ(result.status, DecodeStatus::Ok);
+    EXPECT_EQ(tones, (std::vector<std::uint8_t>{2, 2, 2, 2, 1, 1, 0, 0}));
+    EXPECT_FALSE(finishing.Wait());  // it did die by its signal, after the fact
+}
+
 TEST(IsolatedDecode, StatusesOtherThanOkPassThrough) {
     std::vector<std::uint8_t> tones{9};
     const DecodeResult result = RunDecoderIsolated(ReportsBadHeight, FIF_PNG, "x.png", tones);
@@ -89,7 +110,7 @@ TEST(IsolatedDecode, AChildThatFailsInAnyWayReadsAsAFailedOpen) {
         {"killed by a signal", Crashes},
         {"stops halfway through the tones", StopsHalfway},
         {"exits without a word", SaysNothing},
-        {"aborts after sending everything", CrashesAfterSending},
+        {"aborts after the tones, before saying they are all there", CrashesAfterSending},
         {"allocates past its budget", AllocatesPastItsBudget},
         {"claims more pixels than a map may hold", ClaimsTooManyPixels},
     };

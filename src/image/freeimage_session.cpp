@@ -16,6 +16,8 @@ FreeImageSession::FreeImageSession() {
     TIFFSetErrorHandler(nullptr);
 }
 
-FreeImageSession::~FreeImageSession() { FreeImage_DeInitialise(); }
+FreeImageSession::~FreeImageSession() {
+    FreeImage_DeInitialise();
+}
 
 }  // namespace pelmo

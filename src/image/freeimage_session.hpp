@@ -7,7 +7,7 @@ namespace pelmo {
 // their own warnings and errors on standard error; only this program's lines
 // belong there. Nesting sessions is fine: the library counts them.
 class FreeImageSession {
-public:
+  public:
     FreeImageSession();
     ~FreeImageSession();
     FreeImageSession(const FreeImageSession&) = delete;

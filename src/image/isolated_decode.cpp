@@ -16,6 +16,7 @@
 #include <new>
 #include <utility>
 
+#include "image/child_process.hpp"
 #include "image/freeimage_session.hpp"
 #include "image/huge_pages.hpp"
 #include "image/tone_map.hpp"
@@ -218,6 +219,7 @@ void DecodeInChild(FREE_IMAGE_FORMAT format, const std::string& fileName, int ou
         }
         if (!WriteAll(out, batch.data(), rows * w)) return;
     }
+    send(result);  // all there
 }
 
 void RunChild(ChildDecoder decoder, FREE_IMAGE_FORMAT format, const std::string& fileName,
@@ -247,24 +249,16 @@ std::vector<std::uint8_t> ToneStorage(std::size_t count) {
     return storage;
 }
 
-// True when the child ended normally after saying everything it had to say.
-bool ReapChild(pid_t pid) {
-    int status = 0;
-    while (::waitpid(pid, &status, 0) < 0) {
-        if (errno != EINTR) return false;
-    }
-    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
-}
-
 }  // namespace
 
 DecodeResult DecodeIsolated(FREE_IMAGE_FORMAT format, const std::string& fileName,
-                            std::vector<std::uint8_t>& tones) {
-    return RunDecoderIsolated(DecodeInChild, format, fileName, tones);
+                            std::vector<std::uint8_t>& tones, ChildProcess& finishing) {
+    return RunDecoderIsolated(DecodeInChild, format, fileName, tones, &finishing);
 }
 
 DecodeResult RunDecoderIsolated(ChildDecoder decoder, FREE_IMAGE_FORMAT format,
-                                const std::string& fileName, std::vector<std::uint8_t>& tones) {
+                                const std::string& fileName, std::vector<std::uint8_t>& tones,
+                                ChildProcess* finishing) {
     DecodeResult failed;  // OpenFailed: how a dead child reads to the user
     int ends[2];
     if (::pipe2(ends, O_CLOEXEC) != 0) return failed;
@@ -280,16 +274,14 @@ DecodeResult RunDecoderIsolated(ChildDecoder decoder, FREE_IMAGE_FORMAT format,
         RunChild(decoder, format, fileName, writeEnd.Get());
     }
     writeEnd.Reset();
+    ChildProcess child(pid);
 
     // While the child decodes, the parent faults in the tone map's memory on
     // the other core; on a virtual machine that costs as much as the copy.
     std::vector<std::uint8_t> prepared;
     DecodeResult result;
     for (;;) {
-        if (!ReadAll(readEnd.Get(), &result, sizeof result)) {
-            ReapChild(pid);
-            return failed;
-        }
+        if (!ReadAll(readEnd.Get(), &result, sizeof result)) return failed;
         if (result.status != DecodeStatus::SizeKnown) break;
         if (std::uint64_t{result.width} * result.height <= kMaxPixels) {
             try {
@@ -299,28 +291,33 @@ DecodeResult RunDecoderIsolated(ChildDecoder decoder, FREE_IMAGE_FORMAT format,
             }
         }
     }
-    if (result.status == DecodeStatus::Ok) {
-        const std::uint64_t count = std::uint64_t{result.width} * result.height;
-        if (count > kMaxPixels) {  // not ours to hold
-            ::kill(pid, SIGKILL);
-            ReapChild(pid);
-            return failed;
-        }
-        try {
-            if (prepared.size() != count) prepared = ToneStorage(count);
-        } catch (const std::bad_alloc&) {
-            ::kill(pid, SIGKILL);
-            ReapChild(pid);
-            result.status = DecodeStatus::NoMemory;
-            return result;
-        }
-        if (!ReadAll(readEnd.Get(), prepared.data(), prepared.size())) {
-            ReapChild(pid);
-            return failed;
-        }
+    if (result.status != DecodeStatus::Ok) {
+        return child.Wait() ? result : failed;
     }
-    if (!ReapChild(pid)) return failed;
-    if (result.status == DecodeStatus::Ok) tones = std::move(prepared);
+
+    const std::uint64_t count = std::uint64_t{result.width} * result.height;
+    if (count > kMaxPixels) {  // not ours to hold
+        ::kill(pid, SIGKILL);
+        return failed;
+    }
+    try {
+        if (prepared.size() != count) prepared = ToneStorage(count);
+    } catch (const std::bad_alloc&) {
+        ::kill(pid, SIGKILL);
+        result.status = DecodeStatus::NoMemory;
+        return result;
+    }
+    // The tone levels, then the result once more: the child's word that it
+    // got to the end. What it does after that (releasing its bitmaps) can
+    // go on beside the rest of the conversion.
+    DecodeResult trailer;
+    if (!ReadAll(readEnd.Get(), prepared.data(), prepared.size()) ||
+        !ReadAll(readEnd.Get(), &trailer, sizeof trailer) || trailer.status != DecodeStatus::Ok ||
+        trailer.width != result.width || trailer.height != result.height) {
+        return failed;
+    }
+    tones = std::move(prepared);
+    if (finishing != nullptr) *finishing = std::move(child);
     return result;
 }
 

@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "image/child_process.hpp"
+
 namespace pelmo {
 
 enum class DecodeStatus : std::int32_t {
@@ -33,21 +35,24 @@ struct DecodeResult {
 
 // The work done in the child: it writes one DecodeResult to `out` (after any
 // number of SizeKnown ones) and, when the status is Ok, width * height tone
-// levels after it. `budget` is the
+// levels and then the same result again, to say that everything is there. `budget` is the
 // address space the child may use.
 using ChildDecoder = void (*)(FREE_IMAGE_FORMAT format, const std::string& fileName, int out,
                               std::uint64_t budget);
 
 // Runs `decoder` in a child process with standard output and error silenced
 // and its memory limited, and collects what it sends. A child that dies, is
-// killed, or stops short reads as OpenFailed.
+// killed, or stops short reads as OpenFailed. A child that delivered tone
+// levels may still be releasing its memory: it is handed to `finishing` when
+// given (to be waited for later), or else waited for at once.
 DecodeResult RunDecoderIsolated(ChildDecoder decoder, FREE_IMAGE_FORMAT format,
-                                const std::string& fileName, std::vector<std::uint8_t>& tones);
+                                const std::string& fileName, std::vector<std::uint8_t>& tones,
+                                ChildProcess* finishing = nullptr);
 
 // Loads `fileName` with the decoder `format`, turns it upright, checks its
 // height, converts it to 32 bits and classifies every pixel into `tones`
 // (row-major, top row first). `tones` is filled only when the status is Ok.
 DecodeResult DecodeIsolated(FREE_IMAGE_FORMAT format, const std::string& fileName,
-                            std::vector<std::uint8_t>& tones);
+                            std::vector<std::uint8_t>& tones, ChildProcess& finishing);
 
 }  // namespace pelmo

@@ -10,7 +10,7 @@
 namespace pelmo {
 
 class ImgRawData {
-public:
+  public:
     // Packed bytes; a set bit is an unlit pixel, so 0xFF is a blank byte. The
     // row at the top of an 8-row block sits in bit 7. Sized once by Pack;
     // trimming only lowers `length`.
@@ -25,7 +25,7 @@ public:
     // "Error, ..." line on standard error and returns false.
     bool Pack(const ImgToneMap& toneMap);
 
-private:
+  private:
     void TrimStart();
     void TrimEnd();
 };

@@ -56,7 +56,7 @@ bool ImgToneMap::Load(const std::string& fileName) {
     }
 
     std::vector<std::uint8_t> tones;
-    const DecodeResult result = DecodeIsolated(match->format, fileName, tones);
+    const DecodeResult result = DecodeIsolated(match->format, fileName, tones, decoder_);
     switch (result.status) {
         case DecodeStatus::Ok:
             break;
