@@ -4,8 +4,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <cstring>
+
+#include "app/write_all.hpp"
 
 namespace pelmo {
 
@@ -53,22 +54,9 @@ void AsmStream::FlushIfFull() {
 }
 
 void AsmStream::Flush() {
-    const char* data = pending_.get();
-    std::size_t left = pendingSize_;
-    pendingSize_ = 0;
     // After the first failure nothing more is written: the file is lost anyway.
-    while (left > 0 && !failed_) {
-        const ssize_t written = ::write(fd_, data, left);
-        if (written < 0) {
-            if (errno == EINTR) continue;
-            failed_ = true;
-        } else if (written == 0) {
-            failed_ = true;
-        } else {
-            data += written;
-            left -= static_cast<std::size_t>(written);
-        }
-    }
+    if (!failed_ && !WriteAll(fd_, pending_.get(), pendingSize_)) failed_ = true;
+    pendingSize_ = 0;
 }
 
 bool AsmStream::Close() {

@@ -16,6 +16,7 @@
 #include <new>
 #include <utility>
 
+#include "app/write_all.hpp"
 #include "image/child_process.hpp"
 #include "image/freeimage_session.hpp"
 #include "image/huge_pages.hpp"
@@ -55,18 +56,6 @@ class Fd {
   private:
     int fd_;
 };
-
-bool WriteAll(int fd, const void* data, std::size_t size) {
-    const auto* p = static_cast<const std::uint8_t*>(data);
-    while (size > 0) {
-        const ssize_t n = ::write(fd, p, size);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        p += n;
-        size -= static_cast<std::size_t>(n);
-    }
-    return true;
-}
 
 // Reads exactly `size` bytes; false on end of file or error.
 bool ReadAll(int fd, void* data, std::size_t size) {
