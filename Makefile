@@ -14,7 +14,7 @@ SAN_ENV    := ASAN_OPTIONS=abort_on_error=1:detect_leaks=1 \
 FUZZ_BUILD   ?= build-fuzz
 FUZZ_SECONDS ?= 60
 
-.PHONY: all deps build demo test clean install package fuzz memcheck bench
+.PHONY: all deps build demo test clean install package fuzz memcheck bench format
 
 all: build
 
@@ -33,8 +33,9 @@ demo: build
 	@echo "First lines of $(BUILD)/sample.asm:"
 	@head -n 12 $(BUILD)/sample.asm
 
-# The installation tests read the man page with man and the docs script runs on python3.
-test: TEST_DEPS = man-db groff-base python3
+# The installation tests read the man page with man, the golden model runs on
+# python3, and every C++ file must be as clang-format leaves it.
+test: TEST_DEPS = man-db groff-base python3 clang-format
 test: build $(SAN_BUILD)/build.ninja
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 	cmake --build $(SAN_BUILD) -j $(JOBS)
@@ -73,6 +74,11 @@ bench:
 	cmake --build $(BENCH_BUILD) -j $(JOBS) --target pelmoimage pelmo_bench pelmo_floor pelmo_make_picture
 	$(BENCH_BUILD)/bench/pelmo_bench --benchmark_repetitions=3 --benchmark_report_aggregates_only=true
 	bench/e2e.sh $(BENCH_BUILD)
+
+# Rewrites every C++ file of src/, tests/ and bench/ with .clang-format.
+format:
+	@tools/ensure-deps.sh clang-format
+	tools/format.sh
 
 clean:
 	rm -rf $(BUILD) $(SAN_BUILD) $(FUZZ_BUILD) $(BENCH_BUILD)
