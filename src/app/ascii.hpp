@@ -5,7 +5,9 @@
 
 namespace pelmo {
 
-constexpr char AsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+constexpr char AsciiLower(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
 
 // Whole-string comparison that ignores the case of ASCII letters only.
 constexpr bool EqualsIgnoreCase(std::string_view a, std::string_view b) {

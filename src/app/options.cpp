@@ -92,13 +92,19 @@ bool FailQuoting(std::string_view reason, std::string_view what) {
     return Fail(line);
 }
 
-bool FitsTextField(std::string_view text) { return text.size() < kTextFieldSize; }
+bool FitsTextField(std::string_view text) {
+    return text.size() < kTextFieldSize;
+}
 
-bool TooLong(const char* arg) { return FailQuoting("argument too long", arg); }
+bool TooLong(const char* arg) {
+    return FailQuoting("argument too long", arg);
+}
 
 }  // namespace
 
-void PrintBanner() { std::fputs("PelmoImage v1.4 (Mar 2, 2013) by Orlavin\n\n", stdout); }
+void PrintBanner() {
+    std::fputs("PelmoImage v1.4 (Mar 2, 2013) by Orlavin\n\n", stdout);
+}
 
 void PrintUsage() {
     for (std::string_view line : kUsage) std::fwrite(line.data(), 1, line.size(), stderr);

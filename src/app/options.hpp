@@ -10,7 +10,14 @@ namespace pelmo {
 
 // Values selected with -c; the keyword, class and include file of each live
 // in the codec table (codec/codec_table.hpp).
-enum class ImgCodecKind : std::int32_t { Raw = 0, Rle = 1, Srle = 2, Frle = 3, Bnp = 4, Bit2xp = 5 };
+enum class ImgCodecKind : std::int32_t {
+    Raw = 0,
+    Rle = 1,
+    Srle = 2,
+    Frle = 3,
+    Bnp = 4,
+    Bit2xp = 5
+};
 
 // Values selected with -tc.
 enum class TableCodeMode : std::int32_t { None = 0, Image = 1, Data = 2, Include = 3 };

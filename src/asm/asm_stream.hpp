@@ -9,7 +9,7 @@
 namespace pelmo {
 
 class AsmStream {
-public:
+  public:
     AsmStream() = default;
     ~AsmStream();  // closes without reporting; Close() is the checked way
     AsmStream(const AsmStream&) = delete;
@@ -33,7 +33,7 @@ public:
     // the flush or the close failed. Calling it without an open file is true.
     bool Close();
 
-private:
+  private:
     void FlushIfFull();
     void Flush();
 

@@ -120,7 +120,8 @@ void ImgAsmWriter::WriteDbLines(const std::uint8_t* bytes, std::int32_t count) {
     constexpr std::size_t kLinesPerChunk = 4096;
     std::size_t left = static_cast<std::size_t>(count);
     while (left > 0) {
-        const std::size_t chunkBytes = left < kLinesPerChunk * kBytesPerLine ? left : kLinesPerChunk * kBytesPerLine;
+        const std::size_t chunkBytes =
+            left < kLinesPerChunk * kBytesPerLine ? left : kLinesPerChunk * kBytesPerLine;
         const std::size_t lines = (chunkBytes + kBytesPerLine - 1) / kBytesPerLine;
         char* const begin = file.Reserve(lines * (kMaxLineChars + 1));
         char* out = begin;

@@ -20,7 +20,7 @@ constexpr std::int32_t PageSize(TableCodeMode mode) {
 }
 
 class ImgAsmWriter {
-public:
+  public:
     ImgOptions options;
     AsmStream file;
 
@@ -45,7 +45,7 @@ public:
     // `count` bytes as ".db" lines of up to 16 values.
     void WriteDbLines(const std::uint8_t* bytes, std::int32_t count);
 
-private:
+  private:
     void WriteLabel(const std::string& label);
 
     std::string path_;

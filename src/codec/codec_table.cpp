@@ -28,7 +28,9 @@ const std::array<CodecInfo, kCodecCount>& CodecTable() {
     return kTable;
 }
 
-const CodecInfo& CodecFor(ImgCodecKind kind) { return CodecTable()[static_cast<std::size_t>(kind)]; }
+const CodecInfo& CodecFor(ImgCodecKind kind) {
+    return CodecTable()[static_cast<std::size_t>(kind)];
+}
 
 std::unique_ptr<CPelmoImgCompress> MakeCodec(ImgCodecKind kind, const ImgOptions& options) {
     return CodecFor(kind).make(options);

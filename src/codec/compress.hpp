@@ -42,7 +42,7 @@ class ImgAsmWriter;
 class ImgRawData;
 
 class CPelmoImgCompress {
-public:
+  public:
     ImgOptions options;
     // Output bytes; sized once per Compress at the codec's worst case, of
     // which only the first `size` are written and output.
@@ -51,7 +51,8 @@ public:
     std::int32_t size = 0;     // output bytes at the front of `buffer`
     std::int32_t packets = 0;  // the codec's packet count (always 0 for raw)
 
-    explicit CPelmoImgCompress(const ImgOptions& opts) : CPelmoImgCompress(opts, ImgCodecKind::Raw) {}
+    explicit CPelmoImgCompress(const ImgOptions& opts)
+        : CPelmoImgCompress(opts, ImgCodecKind::Raw) {}
     virtual ~CPelmoImgCompress() = default;
     CPelmoImgCompress(const CPelmoImgCompress&) = delete;
     CPelmoImgCompress& operator=(const CPelmoImgCompress&) = delete;
@@ -66,7 +67,7 @@ public:
 
     ImgCodecKind Kind() const { return kind_; }
 
-protected:
+  protected:
     CPelmoImgCompress(const ImgOptions& opts, ImgCodecKind kind) : options(opts), kind_(kind) {}
 
     // Drops earlier output, sizes `buffer` at `capacity` bytes (at least one;
@@ -76,7 +77,7 @@ protected:
     // Writes the size, packets and start symbols.
     void WriteCommonSymbols(ImgAsmWriter& writer) const;
 
-private:
+  private:
     ImgCodecKind kind_;
 };
 

@@ -9,7 +9,7 @@ namespace pelmo {
 // Runs of 2 to 9 bytes of 0x00 or 0xFF become the flag byte plus a 4-bit run
 // code, two codes to a nibble byte; every other byte is a literal.
 class CPelmoImgCompress_BNP : public CPelmoImgCompress {
-public:
+  public:
     // The run marker chosen by the last Compress (1 to 254), or -1 when every
     // candidate value occurs in the data.
     std::int32_t flag = -1;

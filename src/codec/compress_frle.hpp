@@ -7,7 +7,7 @@ namespace pelmo {
 // A leading flag byte absent from the data; runs of 3 or more as flag,
 // count, value; everything else literal.
 class CPelmoImgCompress_fRLE : public CPelmoImgCompress {
-public:
+  public:
     explicit CPelmoImgCompress_fRLE(const ImgOptions& opts)
         : CPelmoImgCompress(opts, ImgCodecKind::Frle) {}
     bool Compress(const ImgRawData& raw) override;

@@ -6,7 +6,7 @@ namespace pelmo {
 
 // Pairs of a count (1 to 255) and a value.
 class CPelmoImgCompress_RLE : public CPelmoImgCompress {
-public:
+  public:
     explicit CPelmoImgCompress_RLE(const ImgOptions& opts)
         : CPelmoImgCompress(opts, ImgCodecKind::Rle) {}
     bool Compress(const ImgRawData& raw) override;

@@ -6,7 +6,7 @@ namespace pelmo {
 
 // Single bytes as themselves; a run as its value twice and its length.
 class CPelmoImgCompress_sRLE : public CPelmoImgCompress {
-public:
+  public:
     explicit CPelmoImgCompress_sRLE(const ImgOptions& opts)
         : CPelmoImgCompress(opts, ImgCodecKind::Srle) {}
     bool Compress(const ImgRawData& raw) override;
