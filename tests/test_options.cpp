@@ -126,6 +126,30 @@ TEST(ParseCommandLine, NoArgumentsShowsBannerAndUsageWithoutAnErrorLine) {
     EXPECT_EQ(parsed.console.err, Usage());
 }
 
+// --help and --version answer on standard output, wherever they stand, and
+// are no failure; a value that reads like them is still a value.
+TEST(ParseCommandLine, HelpAndVersionAnswerOnStandardOutput) {
+    for (const std::vector<std::string> args : {std::vector<std::string>{"--help"},
+                                                {"a.png", "--HELP", "-c", "lz"},
+                                                {"-dim", "--help"}}) {
+        const Parsed help = Parse(args);
+        EXPECT_FALSE(help.ok);
+        EXPECT_TRUE(help.cmd.answered);
+        EXPECT_EQ(help.console.out, kBanner + Usage());
+        EXPECT_EQ(help.console.err, "");
+    }
+    const Parsed version = Parse({"--version", "a.png", "b.asm"});
+    EXPECT_FALSE(version.ok);
+    EXPECT_TRUE(version.cmd.answered);
+    EXPECT_EQ(version.console.out, "PelmoImage v1.4 (Mar 2, 2013) by Orlavin\n");
+    EXPECT_EQ(version.console.err, "");
+
+    ExpectRefused({"-x", "--help"}, "Error, unknown option \"-x\"\n");
+    EXPECT_FALSE(Parse({"-x", "--help"}).cmd.answered);
+    EXPECT_EQ(Accepted({"-vprefix", "--help", "a.png", "b.asm"}).options.Name(SymbolName::vprefix),
+              "--help");
+}
+
 TEST(ParseCommandLine, TwoFileNamesGiveTheDefaults) {
     const CommandLine cmd = Accepted({"a.png", "b.asm"});
     EXPECT_EQ(cmd.imageFile, "a.png");

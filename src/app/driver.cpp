@@ -14,7 +14,11 @@ namespace pelmo {
 
 int RunConversion(int argc, const char* const* argv) {
     CommandLine cmd;
-    if (!ParseCommandLine(argc, argv, cmd)) return 1;
+    if (!ParseCommandLine(argc, argv, cmd)) {
+        // An answer that could not be written is a failure too.
+        if (cmd.answered) return std::fflush(stdout) == 0 && !std::ferror(stdout) ? 0 : 1;
+        return 1;
+    }
     PrintBanner();
 
     ImgToneMap toneMap;

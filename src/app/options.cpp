@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "app/ascii.hpp"
+#include "app/version.hpp"
 #include "codec/codec_table.hpp"
 
 namespace pelmo {
@@ -40,7 +41,25 @@ constexpr std::string_view kUsage[] = {
     "  -ldata _data\n",
 };
 
-constexpr std::string_view kTableCodeKeywords[] = {"none", "image", "data", "include"};
+struct TableCodeKeyword {
+    TableCodeMode mode;
+    std::string_view keyword;
+};
+
+// In the order the keywords are tested, which is the order of the modes.
+constexpr TableCodeKeyword kTableCodeKeywords[] = {
+    {TableCodeMode::None, "none"},
+    {TableCodeMode::Image, "image"},
+    {TableCodeMode::Data, "data"},
+    {TableCodeMode::Include, "include"},
+};
+constexpr bool KeywordsInModeOrder() {
+    for (std::size_t i = 0; i < std::size(kTableCodeKeywords); ++i) {
+        if (static_cast<std::size_t>(kTableCodeKeywords[i].mode) != i) return false;
+    }
+    return true;
+}
+static_assert(KeywordsInModeOrder(), "table-code keywords must follow TableCodeMode");
 
 enum class OptionKind { Flag, Codec, TableCode, Name };
 
@@ -103,11 +122,17 @@ bool TooLong(const char* arg) {
 }  // namespace
 
 void PrintBanner() {
-    std::fputs("PelmoImage v1.4 (Mar 2, 2013) by Orlavin\n\n", stdout);
+    PrintVersion();
+    std::fputc('\n', stdout);
 }
 
-void PrintUsage() {
-    for (std::string_view line : kUsage) std::fwrite(line.data(), 1, line.size(), stderr);
+void PrintVersion() {
+    std::fwrite(kVersionText.data(), 1, kVersionText.size(), stdout);
+    std::fputs(" by Orlavin\n", stdout);
+}
+
+void PrintUsage(std::FILE* stream) {
+    for (std::string_view line : kUsage) std::fwrite(line.data(), 1, line.size(), stream);
 }
 
 bool ParseCommandLine(int argc, const char* const* argv, CommandLine& cmd) {
@@ -129,6 +154,19 @@ bool ParseCommandLine(int argc, const char* const* argv, CommandLine& cmd) {
             if (!FitsTextField(arg)) return TooLong(arg);
             *target = arg;
             continue;
+        }
+
+        // As GNU tools do: the answer on standard output, and nothing to convert.
+        if (EqualsIgnoreCase(arg, "--help")) {
+            PrintBanner();
+            PrintUsage(stdout);
+            cmd.answered = true;
+            return false;
+        }
+        if (EqualsIgnoreCase(arg, "--version")) {
+            PrintVersion();
+            cmd.answered = true;
+            return false;
         }
 
         const OptionRule* option = FindOption(arg + 1);
@@ -156,9 +194,9 @@ bool ParseCommandLine(int argc, const char* const* argv, CommandLine& cmd) {
             }
             case OptionKind::TableCode: {
                 bool matched = false;
-                for (std::size_t k = 0; k < std::size(kTableCodeKeywords); ++k) {
-                    if (EqualsIgnoreCase(value, kTableCodeKeywords[k])) {
-                        cmd.options.tc = static_cast<TableCodeMode>(k);
+                for (const TableCodeKeyword& entry : kTableCodeKeywords) {
+                    if (EqualsIgnoreCase(value, entry.keyword)) {
+                        cmd.options.tc = entry.mode;
                         matched = true;
                         break;
                     }

@@ -4,6 +4,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <string>
 
 namespace pelmo {
@@ -61,16 +62,21 @@ struct CommandLine {
     ImgCodecKind codec = ImgCodecKind::Raw;
     std::string imageFile;
     std::string outputFile;
+    // --help or --version was answered: nothing to convert, and no failure.
+    bool answered = false;
 };
 
-// "PelmoImage v1.4 ..." and an empty line, on standard output.
+// The version line ("PelmoImage v1.4 ... by ...") and an empty line, on
+// standard output.
 void PrintBanner();
-// The 26-line usage text, on standard error.
-void PrintUsage();
+// The version line alone, on standard output (--version).
+void PrintVersion();
+// The 26-line usage text, on standard error unless told otherwise (--help).
+void PrintUsage(std::FILE* stream = stderr);
 
 // Fills `cmd` from the program's arguments (argv[0] is never read). Returns
 // true when a conversion can run; otherwise it has printed the banner, the
-// reason and the usage text.
+// reason and the usage text, or answered --help or --version (`answered`).
 bool ParseCommandLine(int argc, const char* const* argv, CommandLine& cmd);
 
 }  // namespace pelmo

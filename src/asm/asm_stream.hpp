@@ -18,8 +18,6 @@ class AsmStream {
     // Creates or truncates `path` for writing.
     bool Open(const std::string& path);
     bool IsOpen() const { return fd_ >= 0; }
-    // True while every write, flush and close so far has succeeded.
-    bool Good() const { return !failed_; }
     // True when the open file is a regular file (and so may be removed).
     bool IsRegularFile() const { return regular_; }
 

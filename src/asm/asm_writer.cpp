@@ -5,13 +5,12 @@
 #include <cstring>
 #include <string_view>
 
+#include "app/version.hpp"
 #include "codec/compress.hpp"
 
 namespace pelmo {
 
 namespace {
-
-constexpr std::string_view kHeader = "\t; Created by PelmoImage v1.4 (Mar 2, 2013)\n\n";
 
 constexpr std::string_view kImageStub = "\tmovp\ta, @a\n\tret\n\t.db 0,0,0,0\n";
 constexpr std::string_view kDataStub = "\tadd\ta, ($+4) & 255\n\tmovp\ta, @a\n\tret\n";
@@ -38,7 +37,9 @@ bool ImgAsmWriter::Open(const std::string& path) {
         std::fprintf(stderr, "Error, couldn't open \"%s\".\n", path.c_str());
         return false;
     }
-    file.Write(kHeader);
+    file.Write("\t; Created by ");
+    file.Write(kVersionText);
+    file.Write("\n\n");
     return true;
 }
 

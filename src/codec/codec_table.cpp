@@ -14,17 +14,31 @@ template <typename Codec>
 std::unique_ptr<CPelmoImgCompress> Make(const ImgOptions& options) {
     return std::make_unique<Codec>(options);
 }
+
+constexpr std::array<CodecInfo, kCodecCount> kTable = {{
+    {ImgCodecKind::Raw, "raw", "tablecode_raw.asm", Make<CPelmoImgCompress>},
+    {ImgCodecKind::Rle, "rle", "tablecode_rle.asm", Make<CPelmoImgCompress_RLE>},
+    {ImgCodecKind::Srle, "srle", "tablecode_srle.asm", Make<CPelmoImgCompress_sRLE>},
+    {ImgCodecKind::Frle, "frle", "tablecode_frle.asm", Make<CPelmoImgCompress_fRLE>},
+    {ImgCodecKind::Bnp, "bnp", "tablecode_bnp.asm", Make<CPelmoImgCompress_BNP>},
+    {ImgCodecKind::Bit2xp, "bit2xp", "tablecode_bit2xp.asm", Make<CPelmoImgCompress_Bit2xP>},
+}};
+
+// CodecFor indexes the table by kind, and the parser tests keywords in table
+// order, which must be the order of the kinds.
+constexpr bool RowsInKindOrder() {
+    for (std::size_t i = 0; i < kTable.size(); ++i) {
+        if (static_cast<std::size_t>(kTable[i].kind) != i || kTable[i].make == nullptr) {
+            return false;
+        }
+    }
+    return true;
+}
+static_assert(RowsInKindOrder(), "codec table rows must follow ImgCodecKind");
+
 }  // namespace
 
 const std::array<CodecInfo, kCodecCount>& CodecTable() {
-    static constexpr std::array<CodecInfo, kCodecCount> kTable = {{
-        {ImgCodecKind::Raw, "raw", "tablecode_raw.asm", Make<CPelmoImgCompress>},
-        {ImgCodecKind::Rle, "rle", "tablecode_rle.asm", Make<CPelmoImgCompress_RLE>},
-        {ImgCodecKind::Srle, "srle", "tablecode_srle.asm", Make<CPelmoImgCompress_sRLE>},
-        {ImgCodecKind::Frle, "frle", "tablecode_frle.asm", Make<CPelmoImgCompress_fRLE>},
-        {ImgCodecKind::Bnp, "bnp", "tablecode_bnp.asm", Make<CPelmoImgCompress_BNP>},
-        {ImgCodecKind::Bit2xp, "bit2xp", "tablecode_bit2xp.asm", Make<CPelmoImgCompress_Bit2xP>},
-    }};
     return kTable;
 }
 

@@ -65,8 +65,6 @@ class CPelmoImgCompress {
     // Writes this codec's decoder include line to the open stream.
     virtual void WriteTableCode(AsmStream& stream) const;
 
-    ImgCodecKind Kind() const { return kind_; }
-
   protected:
     CPelmoImgCompress(const ImgOptions& opts, ImgCodecKind kind) : options(opts), kind_(kind) {}
 
