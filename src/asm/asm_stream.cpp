@@ -1,25 +1,11 @@
 #include "asm/asm_stream.hpp"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cstring>
-
-#include "app/write_all.hpp"
 
 namespace pelmo {
 
-AsmStream::~AsmStream() {
-    if (fd_ >= 0) ::close(fd_);
-}
-
 bool AsmStream::Open(const std::string& path) {
-    fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    if (fd_ < 0) return false;
-    struct stat info {};
-    regular_ = ::fstat(fd_, &info) == 0 && S_ISREG(info.st_mode);
-    failed_ = false;
+    if (!file_.Open(path)) return false;
     // Left unwritten until used: a small source touches only its first page.
     pendingCapacity_ = kFlushSize + 4096;
     pending_ = std::make_unique_for_overwrite<char[]>(pendingCapacity_);
@@ -55,18 +41,16 @@ void AsmStream::FlushIfFull() {
 
 void AsmStream::Flush() {
     // After the first failure nothing more is written: the file is lost anyway.
-    if (!failed_ && !WriteAll(fd_, pending_.get(), pendingSize_)) failed_ = true;
+    file_.Write(pending_.get(), pendingSize_);
     pendingSize_ = 0;
 }
 
 bool AsmStream::Close() {
-    if (fd_ < 0) return true;
+    if (!file_.IsOpen()) return true;
     Flush();
-    if (::close(fd_) != 0) failed_ = true;
-    fd_ = -1;
     pending_.reset();
     pendingCapacity_ = 0;
-    return !failed_;
+    return file_.Commit();
 }
 
 }  // namespace pelmo

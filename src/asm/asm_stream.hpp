@@ -1,4 +1,5 @@
-// The output file: a buffered sink that remembers whether any write failed.
+// The output file: a buffered sink that remembers whether any write failed,
+// and puts the file in place only when everything was written.
 #pragma once
 
 #include <cstddef>
@@ -6,20 +7,21 @@
 #include <string>
 #include <string_view>
 
+#include "app/output_file.hpp"
+
 namespace pelmo {
 
 class AsmStream {
   public:
     AsmStream() = default;
-    ~AsmStream();  // closes without reporting; Close() is the checked way
+    // Without Close(), nothing is put in place: an existing file stays as it was.
+    ~AsmStream() = default;
     AsmStream(const AsmStream&) = delete;
     AsmStream& operator=(const AsmStream&) = delete;
 
-    // Creates or truncates `path` for writing.
+    // Prepares to write `path` (see OutputFile); false when it cannot be.
     bool Open(const std::string& path);
-    bool IsOpen() const { return fd_ >= 0; }
-    // True when the open file is a regular file (and so may be removed).
-    bool IsRegularFile() const { return regular_; }
+    bool IsOpen() const { return file_.IsOpen(); }
 
     void Write(std::string_view text);
     // Room for `count` more characters at the end of the pending text, to be
@@ -27,8 +29,9 @@ class AsmStream {
     char* Reserve(std::size_t count);
     void Commit(std::size_t used);
 
-    // Writes out everything pending and closes the file; false when any write,
-    // the flush or the close failed. Calling it without an open file is true.
+    // Writes out everything pending and puts the file in place; false when
+    // any write, the flush, the close or the replacement failed. Calling it
+    // without an open file is true.
     bool Close();
 
   private:
@@ -37,9 +40,7 @@ class AsmStream {
 
     static constexpr std::size_t kFlushSize = std::size_t{1} << 20;
 
-    int fd_ = -1;
-    bool failed_ = false;
-    bool regular_ = false;
+    OutputFile file_;
     std::unique_ptr<char[]> pending_;  // text not yet written to the file
     std::size_t pendingCapacity_ = 0;
     std::size_t pendingSize_ = 0;  // characters of `pending_` in use

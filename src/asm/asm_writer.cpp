@@ -43,20 +43,10 @@ bool ImgAsmWriter::Open(const std::string& path) {
     return true;
 }
 
-ImgAsmWriter::~ImgAsmWriter() {
-    if (!file.IsOpen()) return;
-    const bool regular = file.IsRegularFile();
-    file.Close();
-    if (regular) std::remove(path_.c_str());
-}
-
 bool ImgAsmWriter::Close() {
     if (!file.IsOpen()) return true;
-    const bool regular = file.IsRegularFile();
     if (file.Close()) return true;
     std::fprintf(stderr, "Error, couldn't write \"%s\".\n", path_.c_str());
-    // A truncated source would look up to date to a build; never leave one.
-    if (regular) std::remove(path_.c_str());
     return false;
 }
 

@@ -25,16 +25,18 @@ class ImgAsmWriter {
     AsmStream file;
 
     explicit ImgAsmWriter(const ImgOptions& opts) : options(opts) {}
-    // A writer given up before Close() leaves no partly written file behind.
-    ~ImgAsmWriter();
+    // A writer given up before Close() leaves no partly written file behind,
+    // and an existing file as it was.
+    ~ImgAsmWriter() = default;
     ImgAsmWriter(const ImgAsmWriter&) = delete;
     ImgAsmWriter& operator=(const ImgAsmWriter&) = delete;
 
-    // Creates or truncates `path` and writes the header comment. On failure
+    // Prepares to replace `path` and writes the header comment. On failure
     // prints "Error, couldn't open ..." and returns false.
     bool Open(const std::string& path);
-    // Closes the file. False, after printing "Error, couldn't write ..." and
-    // removing a partly written regular file, when any write failed.
+    // Closes the file and puts it in place. False, after printing "Error,
+    // couldn't write ...", when any write failed; the file named is then as
+    // it was before Open.
     bool Close();
 
     // One symbol definition, and its "Symbol ..." line on standard output.

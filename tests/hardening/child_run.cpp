@@ -8,6 +8,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdlib>
@@ -41,7 +42,7 @@ class Pipe {
     }
     ~Pipe() {
         CloseWriteEnd();
-        if (ends_[0] >= 0) ::close(ends_[0]);
+        CloseReadEnd();
     }
     Pipe(const Pipe&) = delete;
     Pipe& operator=(const Pipe&) = delete;
@@ -50,6 +51,10 @@ class Pipe {
     void CloseWriteEnd() {
         if (ends_[1] >= 0) ::close(ends_[1]);
         ends_[1] = -1;
+    }
+    void CloseReadEnd() {
+        if (ends_[0] >= 0) ::close(ends_[0]);
+        ends_[0] = -1;
     }
 
   private:
@@ -95,8 +100,10 @@ std::vector<std::string> ChildEnvironment(const Limits& limits) {
         if (::setrlimit(RLIMIT_AS, &as) != 0) ::_exit(125);
     }
 #endif
+    // Dispositions that are not ignored are reset to the default by exec.
+    ::signal(SIGXFSZ, limits.ignoreSigxfsz ? SIG_IGN : SIG_DFL);
+    ::signal(SIGPIPE, SIG_DFL);
     if (limits.fileSize >= 0) {
-        ::signal(SIGXFSZ, SIG_IGN);  // stays ignored across exec
         const auto bytes = static_cast<rlim_t>(limits.fileSize);
         const rlimit fsize{bytes, bytes};
         if (::setrlimit(RLIMIT_FSIZE, &fsize) != 0) ::_exit(125);
@@ -143,20 +150,33 @@ Outcome RunConverter(const std::vector<std::string>& args, const Limits& limits)
     ::setpgid(pid, pid);
     out.CloseWriteEnd();
     err.CloseWriteEnd();
+    if (limits.closedStdout) out.CloseReadEnd();
 
     // Read both streams until both are closed, or until the deadline.
     Outcome outcome;
     const auto deadline =
         std::chrono::steady_clock::now() + std::chrono::seconds(limits.timeoutSeconds);
+    const auto started = std::chrono::steady_clock::now();
+    bool signalled = limits.signal == 0;
     pollfd polls[2] = {{out.readEnd(), POLLIN, 0}, {err.readEnd(), POLLIN, 0}};
     std::string* texts[2] = {&outcome.out, &outcome.err};
-    int open = 2;
+    int open = limits.closedStdout ? 1 : 2;
     while (open > 0) {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-            deadline - std::chrono::steady_clock::now());
+        const auto now = std::chrono::steady_clock::now();
+        auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - now);
         if (left.count() <= 0) {
             outcome.timedOut = true;
             break;
+        }
+        if (!signalled) {
+            const auto due = std::chrono::duration_cast<std::chrono::milliseconds>(
+                started + std::chrono::milliseconds(limits.signalAfterMs) - now);
+            if (due.count() <= 0) {
+                ::kill(pid, limits.signal);
+                signalled = true;
+            } else {
+                left = std::min(left, due);
+            }
         }
         if (::poll(polls, 2, static_cast<int>(left.count())) < 0 && errno != EINTR) {
             throw std::runtime_error("poll failed");

@@ -14,8 +14,17 @@ struct Limits {
     // the same bound is put on single allocations instead.
     std::uint64_t addressSpace = 0;
     // Largest file the converter may write, like `ulimit -f`, in bytes; -1
-    // for none. SIGXFSZ is ignored, so a write past it fails with EFBIG.
+    // for none. As in a shell, SIGXFSZ keeps its default action (the
+    // converter must ignore it itself) unless `ignoreSigxfsz`.
     std::int64_t fileSize = -1;
+    bool ignoreSigxfsz = false;
+    // A signal sent to the converter `signalAfterMs` milliseconds after it
+    // started; 0 for none.
+    int signal = 0;
+    int signalAfterMs = 0;
+    // Standard output is a pipe that nobody reads: the first write to it
+    // raises SIGPIPE.
+    bool closedStdout = false;
     // Run as the unprivileged user 65534 when started as root, so that
     // permission bits hold.
     bool unprivileged = false;

@@ -3,10 +3,12 @@
 // run must end with status 1 and the writer's one error line, never report
 // completion, and leave no partial file (nor touch a file it could not open).
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
@@ -104,6 +106,7 @@ TEST_F(FailingOutput, FileSizeLimitLeavesNoPartialFile) {
         limits.fileSize = limit;
         const Outcome run = RunConverter({"-c", "raw", LargePicture(), target}, limits);
         EXPECT_TRUE(FailsWith(run, WriteError(target), target)) << "limit " << limit;
+        EXPECT_EQ(unit::ListFolder(out.path()), "") << "limit " << limit;
     }
     Limits exact;
     exact.fileSize = size;
@@ -111,16 +114,71 @@ TEST_F(FailingOutput, FileSizeLimitLeavesNoPartialFile) {
     EXPECT_TRUE(CleanOutcome(run, target)) << "limit of exactly " << size << " bytes";
 }
 
-// The output existed before: it has been truncated by the time the write
-// fails, so it must be removed rather than left half written.
-TEST_F(FailingOutput, FileSizeLimitRemovesTruncatedExistingFile) {
+// An output that existed before stays byte for byte as it was when the new
+// one cannot be written whole, and no other file is left beside it.
+TEST_F(FailingOutput, FileSizeLimitKeepsTheExistingFile) {
     const unit::TempDir out;
     const std::string target = out.File("existing.asm");
-    ASSERT_TRUE(unit::WriteWholeFile(target, std::string(5000, 'x')));
+    const std::string old(5000, 'x');
+    ASSERT_TRUE(unit::WriteWholeFile(target, old));
     Limits limits;
     limits.fileSize = 4096;
     const Outcome run = RunConverter({"-c", "rle", LargePicture(), target}, limits);
-    EXPECT_TRUE(FailsWith(run, WriteError(target), target));
+    EXPECT_TRUE(FailsWith(run, WriteError(target), "/nonexistent"));
+    EXPECT_EQ(unit::ReadWholeFile(target), old);
+    EXPECT_EQ(unit::ListFolder(out.path()), "existing.asm");
+}
+
+// Whenever a fatal signal comes, the output is either the old file or the
+// complete new one, and no other file is left in its folder. The signal ends
+// the process as it would any other (the caller sees it).
+TEST_F(FailingOutput, SignalsLeaveTheOldFileOrTheWholeNewOne) {
+    const unit::TempDir out;
+    const std::string target = out.File("out.asm");
+    const Outcome reference = RunConverter({"-c", "raw", LargePicture(), target});
+    ASSERT_TRUE(CleanOutcome(reference, target));
+    const std::string whole = unit::ReadWholeFile(target);
+    const std::string old = "\t; the old source\n";
+
+    int interrupted = 0;
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+        for (const int delay : {0, 3, 10, 25, 50, 100}) {
+            ASSERT_TRUE(unit::WriteWholeFile(target, old));
+            Limits limits;
+            limits.signal = signal;
+            limits.signalAfterMs = delay;
+            const Outcome run = RunConverter({"-c", "raw", LargePicture(), target}, limits);
+            SCOPED_TRACE(std::string(::strsignal(signal)) + " after " + std::to_string(delay) +
+                         " ms: " + run.Describe());
+            const std::string now = unit::ReadWholeFile(target);
+            if (run.exited) {
+                EXPECT_TRUE(CleanOutcome(run, target));
+                EXPECT_EQ(now, whole);
+            } else {
+                ++interrupted;
+                EXPECT_EQ(run.signal, signal);
+                EXPECT_TRUE(now == old || now == whole);
+            }
+            EXPECT_EQ(unit::ListFolder(out.path()), "out.asm");
+        }
+    }
+    EXPECT_GT(interrupted, 0) << "no signal came before the end of a run";
+}
+
+// Standard output is a pipe that nobody reads (`pelmoimage ... | head -1`):
+// SIGPIPE ends the run, and the output is untouched or whole.
+TEST_F(FailingOutput, AClosedStandardOutputLeavesTheOldFileOrTheWholeNewOne) {
+    const unit::TempDir out;
+    const std::string target = out.File("out.asm");
+    const std::string old = "\t; the old source\n";
+    ASSERT_TRUE(unit::WriteWholeFile(target, old));
+    Limits limits;
+    limits.closedStdout = true;
+    // 1024 pages: more "Wrote" lines than standard output buffers.
+    const Outcome run = RunConverter({"-c", "raw", LargePicture(), target}, limits);
+    EXPECT_EQ(run.signal, SIGPIPE) << run.Describe();
+    EXPECT_EQ(unit::ReadWholeFile(target), old);
+    EXPECT_EQ(unit::ListFolder(out.path()), "out.asm");
 }
 
 TEST_F(FailingOutput, PathsThatCannotBeOpened) {
@@ -176,6 +234,14 @@ TEST_F(FailingOutput, ReadOnlyFolderAndFile) {
     const Outcome overFile = RunConverter({"-c", "bnp", SmallPicture(), kept}, limits);
     EXPECT_TRUE(RefusedToOpen(overFile, kept));
     EXPECT_EQ(unit::ReadWholeFile(kept), "\t; do not touch\n");
+
+    // Without privileges, a folder of one's own is written as usual.
+    const std::string own = out.File("own");
+    ASSERT_EQ(::mkdir(own.c_str(), 0755), 0);
+    if (RunningAsRoot()) ASSERT_EQ(::chown(own.c_str(), kUnprivilegedId, kUnprivilegedId), 0);
+    const Outcome written = RunConverter({"-c", "bnp", SmallPicture(), own + "/out.asm"}, limits);
+    EXPECT_TRUE(CleanOutcome(written, own + "/out.asm"));
+    EXPECT_EQ(unit::ListFolder(own), "out.asm");
     ::chmod(locked.c_str(), 0755);  // so that the folder can be removed
 }
 

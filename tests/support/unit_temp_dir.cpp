@@ -2,6 +2,7 @@
 
 #include <stdlib.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -40,6 +41,17 @@ bool WriteWholeFile(const std::string& path, const std::string& contents) {
 bool FileExists(const std::string& path) {
     std::error_code ignored;
     return std::filesystem::exists(std::filesystem::symlink_status(path, ignored));
+}
+
+std::string ListFolder(const std::string& path) {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(path)) {
+        names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    std::string listing;
+    for (const std::string& name : names) listing += (listing.empty() ? "" : " ") + name;
+    return listing;
 }
 
 }  // namespace pelmo::unit

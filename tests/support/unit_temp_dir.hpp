@@ -25,5 +25,7 @@ std::string ReadWholeFile(const std::string& path);
 // Creates or replaces `path` with `contents`; false when that fails.
 bool WriteWholeFile(const std::string& path, const std::string& contents);
 bool FileExists(const std::string& path);
+// The names in a folder, sorted, "." and ".." left out.
+std::string ListFolder(const std::string& path);
 
 }  // namespace pelmo::unit

@@ -1,0 +1,148 @@
+// The output file replaces its target whole or not at all, keeps what users
+// rely on (links stay links, permission bits), and leaves nothing behind.
+#include "app/output_file.hpp"
+
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <string>
+
+#include "support/unit_temp_dir.hpp"
+
+namespace pelmo {
+namespace {
+
+using unit::ListFolder;
+using unit::ReadWholeFile;
+using unit::TempDir;
+using unit::WriteWholeFile;
+
+bool Replace(const std::string& path, const std::string& text, bool anonymous = true) {
+    OutputFile file(anonymous);
+    return file.Open(path) && file.Write(text.data(), text.size()) && file.Commit();
+}
+
+mode_t ModeOf(const std::string& path) {
+    struct stat info {};
+    return ::lstat(path.c_str(), &info) == 0 ? info.st_mode : 0;
+}
+
+// Both ways of making the new file: nameless, and named where the file
+// system offers nothing else.
+class OutputFileKinds : public ::testing::TestWithParam<bool> {};
+INSTANTIATE_TEST_SUITE_P(Both, OutputFileKinds, ::testing::Values(true, false));
+
+TEST_P(OutputFileKinds, ReplacesOnlyOnCommitAndKeepsModeBits) {
+    const TempDir dir;
+    const std::string path = dir.File("out.asm");
+    const mode_t saved = ::umask(027);
+    EXPECT_TRUE(Replace(path, "first", GetParam()));
+    ::umask(saved);
+    EXPECT_EQ(ModeOf(path) & 07777, 0640u) << "a new file: 0666 less the umask";
+    ASSERT_EQ(::chmod(path.c_str(), 0604), 0);
+    {
+        OutputFile file(GetParam());
+        ASSERT_TRUE(file.Open(path));
+        ASSERT_TRUE(file.Write("second", 6));
+        EXPECT_EQ(ReadWholeFile(path), "first") << "nothing shows before the commit";
+    }  // given up
+    EXPECT_EQ(ReadWholeFile(path), "first");
+    EXPECT_EQ(ListFolder(dir.path()), "out.asm");
+    EXPECT_TRUE(Replace(path, "third", GetParam()));
+    EXPECT_EQ(ReadWholeFile(path), "third");
+    EXPECT_EQ(ModeOf(path) & 07777, 0604u) << "a replaced file keeps its bits";
+    EXPECT_EQ(ListFolder(dir.path()), "out.asm");
+}
+
+TEST_P(OutputFileKinds, AFailedWriteLeavesTheTargetAsItWas) {
+    const TempDir dir;
+    const std::string path = dir.File("out.asm");
+    ASSERT_TRUE(WriteWholeFile(path, "old"));
+    rlimit saved{};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+    const auto previous = ::signal(SIGXFSZ, SIG_IGN);
+    rlimit low = saved;
+    low.rlim_cur = 1000;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &low), 0);
+    const bool replaced = Replace(path, std::string(5000, 'n'), GetParam());
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    ::signal(SIGXFSZ, previous);
+    EXPECT_FALSE(replaced);
+    EXPECT_EQ(ReadWholeFile(path), "old");
+    EXPECT_EQ(ListFolder(dir.path()), "out.asm");
+}
+
+// A fatal signal while the new file is written: the process ends by that
+// signal, the target is untouched and the temporary file is gone.
+TEST_P(OutputFileKinds, AFatalSignalLeavesNothingBehind) {
+    const TempDir dir;
+    const std::string path = dir.File("out.asm");
+    ASSERT_TRUE(WriteWholeFile(path, "old"));
+    const pid_t pid = ::fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+        OutputFile file(GetParam());
+        if (!file.Open(path) || !file.Write("new", 3)) ::_exit(3);
+        ::raise(SIGTERM);
+        ::_exit(4);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM) << "status " << status;
+    EXPECT_EQ(ReadWholeFile(path), "old");
+    EXPECT_EQ(ListFolder(dir.path()), "out.asm");
+}
+
+TEST(OutputFile, LinksStayLinks) {
+    const TempDir dir;
+    ASSERT_EQ(::mkdir(dir.File("real").c_str(), 0755), 0);
+    const std::string file = dir.File("real/file.asm");
+    ASSERT_TRUE(WriteWholeFile(file, "old"));
+    // A chain of a relative and an absolute link.
+    ASSERT_EQ(::symlink("real/file.asm", dir.File("near").c_str()), 0);
+    ASSERT_EQ(::symlink(dir.File("near").c_str(), dir.File("far").c_str()), 0);
+    EXPECT_TRUE(Replace(dir.File("far"), "new"));
+    EXPECT_TRUE(S_ISLNK(ModeOf(dir.File("far"))));
+    EXPECT_TRUE(S_ISLNK(ModeOf(dir.File("near"))));
+    EXPECT_EQ(ReadWholeFile(file), "new");
+    EXPECT_EQ(ListFolder(dir.File("real")), "file.asm");
+
+    // A link to a name that does not exist yet creates that name.
+    ASSERT_EQ(::symlink("real/later.asm", dir.File("dangling").c_str()), 0);
+    EXPECT_TRUE(Replace(dir.File("dangling"), "made"));
+    EXPECT_TRUE(S_ISLNK(ModeOf(dir.File("dangling"))));
+    EXPECT_EQ(ReadWholeFile(dir.File("real/later.asm")), "made");
+
+    // A hard link: the name given gets the new file, the other keeps the old.
+    ASSERT_EQ(::link(file.c_str(), dir.File("other.asm").c_str()), 0);
+    EXPECT_TRUE(Replace(file, "newest"));
+    EXPECT_EQ(ReadWholeFile(file), "newest");
+    EXPECT_EQ(ReadWholeFile(dir.File("other.asm")), "new");
+
+    // A loop of links cannot be written.
+    ASSERT_EQ(::symlink("loop2", dir.File("loop1").c_str()), 0);
+    ASSERT_EQ(::symlink("loop1", dir.File("loop2").c_str()), 0);
+    OutputFile looped;
+    EXPECT_FALSE(looped.Open(dir.File("loop1")));
+}
+
+// What is not a regular file is written where it is and never replaced.
+TEST(OutputFile, DevicesAreWrittenInPlace) {
+    EXPECT_TRUE(Replace("/dev/null", "text"));
+    struct stat info {};
+    ASSERT_EQ(::stat("/dev/null", &info), 0);
+    EXPECT_TRUE(S_ISCHR(info.st_mode));
+    OutputFile full;
+    ASSERT_TRUE(full.Open("/dev/full"));
+    EXPECT_FALSE(full.Write("x", 1));
+    EXPECT_FALSE(full.Commit());
+    ASSERT_EQ(::stat("/dev/full", &info), 0);
+    EXPECT_TRUE(S_ISCHR(info.st_mode));
+}
+
+}  // namespace
+}  // namespace pelmo
