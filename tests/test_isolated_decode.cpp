@@ -19,87 +19,118 @@ void Send(int out, const DecodeResult& result) {
     (void)!::write(out, &result, sizeof result);
 }
 
-void SendsTwoRows(FREE_IMAGE_FORMAT, const std::string&, int out, std::uint64_t) {
+// Two blocks of three columns, the top block first.
+void SendsTwoBlocks(const DecodeRequest&, int out, std::uint64_t) {
     std::puts("library chatter on stdout");
     std::fputs("library chatter on stderr\n", stderr);
     std::fflush(nullptr);
-    Send(out, {DecodeStatus::Ok, 3, 2});
-    const std::uint8_t tones[] = {0, 1, 2, 2, 1, 0};
-    (void)!::write(out, tones, sizeof tones);
-    Send(out, {DecodeStatus::Ok, 3, 2});
+    Send(out, {DecodeStatus::Ok, 3, 16});
+    const std::uint8_t blocks[] = {0x10, 0x11, 0x12, 0x20, 0x21, 0x22};
+    (void)!::write(out, blocks, sizeof blocks);
+    Send(out, {DecodeStatus::Ok, 3, 16});
 }
 
-void Crashes(FREE_IMAGE_FORMAT, const std::string&, int, std::uint64_t) {
+void Crashes(const DecodeRequest&, int, std::uint64_t) {
     ::raise(SIGSEGV);
 }
 
-void StopsHalfway(FREE_IMAGE_FORMAT, const std::string&, int out, std::uint64_t) {
+void StopsHalfway(const DecodeRequest&, int out, std::uint64_t) {
     Send(out, {DecodeStatus::Ok, 4, 8});
-    const std::uint8_t tones[16] = {};
-    (void)!::write(out, tones, sizeof tones);
+    const std::uint8_t block[3] = {};
+    (void)!::write(out, block, sizeof block);
 }
 
-void SaysNothing(FREE_IMAGE_FORMAT, const std::string&, int, std::uint64_t) {}
+void SaysNothing(const DecodeRequest&, int, std::uint64_t) {}
 
-void CrashesAfterSending(FREE_IMAGE_FORMAT, const std::string&, int out, std::uint64_t) {
+void CrashesAfterSending(const DecodeRequest&, int out, std::uint64_t) {
     Send(out, {DecodeStatus::Ok, 1, 8});
-    const std::uint8_t tones[8] = {};
-    (void)!::write(out, tones, sizeof tones);
+    const std::uint8_t block[1] = {};
+    (void)!::write(out, block, sizeof block);
     ::abort();
 }
 
-void CrashesWhileReleasing(FREE_IMAGE_FORMAT, const std::string&, int out, std::uint64_t) {
+void CrashesWhileReleasing(const DecodeRequest&, int out, std::uint64_t) {
     Send(out, {DecodeStatus::Ok, 1, 8});
-    const std::uint8_t tones[8] = {2, 2, 2, 2, 1, 1, 0, 0};
-    (void)!::write(out, tones, sizeof tones);
+    const std::uint8_t block[1] = {0x0F};
+    (void)!::write(out, block, sizeof block);
     Send(out, {DecodeStatus::Ok, 1, 8});
     ::abort();
 }
 
-void AllocatesPastItsBudget(FREE_IMAGE_FORMAT, const std::string&, int out, std::uint64_t budget) {
+void AllocatesPastItsBudget(const DecodeRequest&, int out, std::uint64_t budget) {
     std::vector<std::uint8_t> huge(budget + (std::uint64_t{1} << 30), 1);  // throws bad_alloc
     Send(out, {DecodeStatus::Ok, 1, 8});
 }
 
-void ClaimsTooManyPixels(FREE_IMAGE_FORMAT, const std::string&, int out, std::uint64_t) {
+void ClaimsTooManyPixels(const DecodeRequest&, int out, std::uint64_t) {
     Send(out, {DecodeStatus::Ok, 65536, 65536});
 }
 
-void ReportsBadHeight(FREE_IMAGE_FORMAT, const std::string&, int out, std::uint64_t) {
+// A height that is no multiple of 8 cannot have been sent as blocks.
+void SendsOkForABadHeight(const DecodeRequest&, int out, std::uint64_t) {
+    Send(out, {DecodeStatus::Ok, 2, 12});
+    const std::uint8_t block[2] = {};
+    (void)!::write(out, block, sizeof block);
+    Send(out, {DecodeStatus::Ok, 2, 12});
+}
+
+void ReportsBadHeight(const DecodeRequest&, int out, std::uint64_t) {
     Send(out, {DecodeStatus::BadHeight, 5, 12});
 }
 
-TEST(IsolatedDecode, TonesArriveAndChildOutputIsSilenced) {
-    std::vector<std::uint8_t> tones;
-    DecodeResult result;
-    const unit::ConsoleText console = unit::CaptureConsole(
-        [&] { result = RunDecoderIsolated(SendsTwoRows, FIF_PNG, "x.png", tones); });
-    EXPECT_EQ(result.status, DecodeStatus::Ok);
-    EXPECT_EQ(result.width, 3u);
-    EXPECT_EQ(result.height, 2u);
-    EXPECT_EQ(tones, (std::vector<std::uint8_t>{0, 1, 2, 2, 1, 0}));
-    EXPECT_EQ(console.out, "");
-    EXPECT_EQ(console.err, "");
+DecodeRequest Request(bool unflip = false, bool xorder = false) {
+    DecodeRequest request{FIF_PNG, "x.png", ImgOptions()};
+    request.options.unflip = unflip;
+    request.options.xorder = xorder;
+    return request;
+}
+
+// The blocks are placed as the options say, and what the child prints is
+// never seen.
+TEST(IsolatedDecode, BlocksArriveInPlaceAndChildOutputIsSilenced) {
+    using Plane = std::vector<std::uint8_t>;
+    const struct {
+        bool unflip, xorder;
+        Plane plane;
+    } cases[] = {
+        {false, false, {0x20, 0x10, 0x21, 0x11, 0x22, 0x12}},
+        {true, false, {0x10, 0x20, 0x11, 0x21, 0x12, 0x22}},
+        {false, true, {0x20, 0x21, 0x22, 0x10, 0x11, 0x12}},
+        {true, true, {0x10, 0x11, 0x12, 0x20, 0x21, 0x22}},
+    };
+    for (const auto& c : cases) {
+        Plane plane;
+        DecodeResult result;
+        const unit::ConsoleText console = unit::CaptureConsole([&] {
+            result = RunDecoderIsolated(SendsTwoBlocks, Request(c.unflip, c.xorder), plane);
+        });
+        EXPECT_EQ(result.status, DecodeStatus::Ok);
+        EXPECT_EQ(result.width, 3u);
+        EXPECT_EQ(result.height, 16u);
+        EXPECT_EQ(plane, c.plane) << "unflip " << c.unflip << ", xorder " << c.xorder;
+        EXPECT_EQ(console.out, "");
+        EXPECT_EQ(console.err, "");
+    }
 }
 
 // Once the child has said that everything is there, what becomes of it while
 // it releases its memory no longer matters to the conversion.
 TEST(IsolatedDecode, ACompleteDeliveryStandsWhateverFollows) {
-    std::vector<std::uint8_t> tones;
+    std::vector<std::uint8_t> plane;
     ChildProcess finishing;
     const DecodeResult result =
-        RunDecoderIsolated(CrashesWhileReleasing, FIF_PNG, "x.png", tones, &finishing);
+        RunDecoderIsolated(CrashesWhileReleasing, Request(), plane, &finishing);
     EXPECT_EQ(result.status, DecodeStatus::Ok);
-    EXPECT_EQ(tones, (std::vector<std::uint8_t>{2, 2, 2, 2, 1, 1, 0, 0}));
+    EXPECT_EQ(plane, std::vector<std::uint8_t>{0x0F});
     EXPECT_FALSE(finishing.Wait());  // it did die by its signal, after the fact
 }
 
 TEST(IsolatedDecode, StatusesOtherThanOkPassThrough) {
-    std::vector<std::uint8_t> tones{9};
-    const DecodeResult result = RunDecoderIsolated(ReportsBadHeight, FIF_PNG, "x.png", tones);
+    std::vector<std::uint8_t> plane{9};
+    const DecodeResult result = RunDecoderIsolated(ReportsBadHeight, Request(), plane);
     EXPECT_EQ(result.status, DecodeStatus::BadHeight);
     EXPECT_EQ(result.height, 12u);
-    EXPECT_EQ(tones, std::vector<std::uint8_t>{9});  // untouched
+    EXPECT_EQ(plane, std::vector<std::uint8_t>{9});  // untouched
 }
 
 TEST(IsolatedDecode, AChildThatFailsInAnyWayReadsAsAFailedOpen) {
@@ -108,18 +139,19 @@ TEST(IsolatedDecode, AChildThatFailsInAnyWayReadsAsAFailedOpen) {
         ChildDecoder decoder;
     } cases[] = {
         {"killed by a signal", Crashes},
-        {"stops halfway through the tones", StopsHalfway},
+        {"stops halfway through the blocks", StopsHalfway},
         {"exits without a word", SaysNothing},
-        {"aborts after the tones, before saying they are all there", CrashesAfterSending},
+        {"aborts after the blocks, before saying they are all there", CrashesAfterSending},
         {"allocates past its budget", AllocatesPastItsBudget},
         {"claims more pixels than a map may hold", ClaimsTooManyPixels},
+        {"claims to have sent blocks of a bad height", SendsOkForABadHeight},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        std::vector<std::uint8_t> tones;
-        const DecodeResult result = RunDecoderIsolated(c.decoder, FIF_PNG, "x.png", tones);
+        std::vector<std::uint8_t> plane;
+        const DecodeResult result = RunDecoderIsolated(c.decoder, Request(), plane);
         EXPECT_EQ(result.status, DecodeStatus::OpenFailed);
-        EXPECT_TRUE(tones.empty());
+        EXPECT_TRUE(plane.empty());
     }
 }
 

@@ -8,6 +8,7 @@
 #include "image/raw_data.hpp"
 #include "image/tone_map.hpp"
 #include "support/unit_console.hpp"
+#include "support/unit_plane.hpp"
 
 namespace pelmo {
 namespace {
@@ -16,16 +17,19 @@ using Bytes = std::vector<std::uint8_t>;
 using unit::CaptureConsole;
 using unit::ConsoleText;
 
-ImgToneMap MakeMap(std::int32_t width, std::int32_t height, Bytes tones) {
-    ImgToneMap map;
-    map.width = width;
-    map.height = height;
-    map.pixels = std::move(tones);
-    return map;
+// Tone levels of a picture, row-major, top row first.
+struct Tones {
+    int width = 0;
+    int height = 0;
+    Bytes levels;
+};
+
+Tones MakeMap(int width, int height, Bytes levels) {
+    return {width, height, std::move(levels)};
 }
 
 // Columns given top row first: map(x, y) = columns[x][y].
-ImgToneMap FromColumns(const std::vector<Bytes>& columns) {
+Tones FromColumns(const std::vector<Bytes>& columns) {
     const auto width = static_cast<std::int32_t>(columns.size());
     const auto height = static_cast<std::int32_t>(columns.front().size());
     Bytes tones(static_cast<std::size_t>(width * height));
@@ -65,9 +69,15 @@ struct Packed {
     std::int32_t start = 0;
 };
 
-// Packs `map` and checks that Pack succeeded silently.
-Packed PackSilently(const ImgToneMap& map, const Flags& flags) {
+// The map that loading `tones` with these options gives.
+ImgToneMap Loaded(const Tones& tones, const Flags& flags) {
+    return unit::ToneMapOf(tones.width, tones.height, tones.levels, OptionsOf(flags));
+}
+
+// Packs `tones` and checks that Pack succeeded silently.
+Packed PackSilently(const Tones& tones, const Flags& flags) {
     ImgRawData raw(OptionsOf(flags));
+    ImgToneMap map = Loaded(tones, flags);
     bool ok = false;
     const ConsoleText console = CaptureConsole([&] { ok = raw.Pack(map); });
     EXPECT_TRUE(ok);
@@ -84,8 +94,7 @@ Packed PackSilently(const ImgToneMap& map, const Flags& flags) {
     return packed;
 }
 
-void ExpectPacked(const ImgToneMap& map, const Flags& flags, const Bytes& bytes,
-                  std::int32_t start) {
+void ExpectPacked(const Tones& map, const Flags& flags, const Bytes& bytes, std::int32_t start) {
     SCOPED_TRACE("options" + Describe(flags));
     const Packed packed = PackSilently(map, flags);
     EXPECT_EQ(packed.bytes, bytes);
@@ -95,7 +104,7 @@ void ExpectPacked(const ImgToneMap& map, const Flags& flags, const Bytes& bytes,
 
 // 3 columns, 16 rows: column 0 off; column 1 full in rows 0 and 15; column 2
 // off in the top block and dim in the bottom one.
-ImgToneMap WorkedExample() {
+Tones WorkedExample() {
     Bytes column1(16, 0);
     column1[0] = column1[15] = 2;
     Bytes column2(16, 0);
@@ -104,7 +113,7 @@ ImgToneMap WorkedExample() {
 }
 
 TEST(RawDataPack, WorkedExampleInEveryOptionRow) {
-    const ImgToneMap map = WorkedExample();
+    const Tones map = WorkedExample();
     ExpectPacked(map, {}, {0xFF, 0xFF, 0xFE, 0x7F, 0xFF, 0xFF}, 0);
     ExpectPacked(map, {.unflip = true}, {0xFF, 0xFF, 0x7F, 0xFE, 0xFF, 0xFF}, 0);
     ExpectPacked(map, {.xorder = true}, {0xFF, 0xFE, 0xFF, 0xFF, 0x7F, 0xFF}, 0);
@@ -122,7 +131,7 @@ TEST(RawDataPack, WorkedExampleInEveryOptionRow) {
 
 TEST(RawDataPack, BitOrderTopRowInBit7) {
     const Bytes column = {2, 1, 0, 2, 1, 0, 2, 1};
-    const ImgToneMap map = FromColumns({column});
+    const Tones map = FromColumns({column});
     ExpectPacked(map, {}, {0x6D}, 0);
     ExpectPacked(map, {.dim = true}, {0x24}, 0);
     // With one block neither -unflip nor -xorder changes anything.
@@ -141,7 +150,7 @@ TEST(RawDataPack, BitOrderTopRowInBit7) {
 }
 
 TEST(RawDataPack, DimPixelsFollowTheChosenPlane) {
-    const ImgToneMap dim = FromColumns({Bytes(8, 1), Bytes(8, 0), Bytes(8, 2)});
+    const Tones dim = FromColumns({Bytes(8, 1), Bytes(8, 0), Bytes(8, 2)});
     ExpectPacked(dim, {}, {0xFF, 0xFF, 0x00}, 0);
     ExpectPacked(dim, {.dim = true}, {0x00, 0xFF, 0x00}, 0);
 }
@@ -150,7 +159,7 @@ TEST(RawDataPack, WidthNeedNotBeAMultipleOf8) {
     // 5 columns × 16 rows, column x full in row x only; -xorder lays out rows.
     std::vector<Bytes> columns(5, Bytes(16, 0));
     for (std::size_t x = 0; x < 5; ++x) columns[x][x] = 2;
-    const ImgToneMap map = FromColumns(columns);
+    const Tones map = FromColumns(columns);
     ExpectPacked(map, {.unflip = true, .xorder = true},
                  {0x7F, 0xBF, 0xDF, 0xEF, 0xF7, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF}, 0);
     ExpectPacked(map, {.xorder = true},
@@ -158,7 +167,7 @@ TEST(RawDataPack, WidthNeedNotBeAMultipleOf8) {
 }
 
 TEST(RawDataPack, TrimsToNothing) {
-    const ImgToneMap blank = FromColumns({Bytes(24, 0), Bytes(24, 1), Bytes(24, 0)});
+    const Tones blank = FromColumns({Bytes(24, 0), Bytes(24, 1), Bytes(24, 0)});
     ExpectPacked(blank, {}, Bytes(9, 0xFF), 0);
     ExpectPacked(blank, {.strim = true}, {}, 9);
     ExpectPacked(blank, {.etrim = true}, {}, 0);
@@ -187,8 +196,8 @@ TEST(RawDataPack, TrimsStopAtTheFirstLitByteFromEachEnd) {
 
 TEST(RawDataPack, PackingAgainStartsAfresh) {
     ImgRawData raw(OptionsOf({.strim = true}));
-    const ImgToneMap blank = FromColumns({Bytes(8, 0), Bytes(8, 0)});
-    const ImgToneMap lit = FromColumns({Bytes(8, 2)});
+    ImgToneMap blank = Loaded(FromColumns({Bytes(8, 0), Bytes(8, 0)}), {});
+    ImgToneMap lit = Loaded(FromColumns({Bytes(8, 2)}), {});
     ASSERT_TRUE(raw.Pack(blank));
     EXPECT_EQ(raw.start, 2);
     EXPECT_EQ(raw.length, 0);
@@ -200,13 +209,13 @@ TEST(RawDataPack, PackingAgainStartsAfresh) {
 }
 
 TEST(RawDataPack, EmptyMapsAreInvalid) {
-    const ImgToneMap maps[] = {MakeMap(0, 8, {}), MakeMap(5, 0, {}), MakeMap(0, 0, {})};
-    for (const ImgToneMap& map : maps) {
-        SCOPED_TRACE(std::to_string(map.width) + "x" + std::to_string(map.height));
+    for (const Tones& tones : {MakeMap(0, 8, {}), MakeMap(5, 0, {}), MakeMap(0, 0, {})}) {
+        SCOPED_TRACE(std::to_string(tones.width) + "x" + std::to_string(tones.height));
+        ImgToneMap map = Loaded(tones, {});
         ImgRawData raw(OptionsOf({.strim = true, .etrim = true}));
         bool ok = true;
-        const ConsoleText first =
-            CaptureConsole([&] { ok = raw.Pack(FromColumns({Bytes(8, 0)})); });
+        ImgToneMap one = Loaded(FromColumns({Bytes(8, 0)}), {});
+        const ConsoleText first = CaptureConsole([&] { ok = raw.Pack(one); });
         ASSERT_TRUE(ok);
         const ConsoleText console = CaptureConsole([&] { ok = raw.Pack(map); });
         EXPECT_FALSE(ok);
@@ -218,7 +227,7 @@ TEST(RawDataPack, EmptyMapsAreInvalid) {
 }
 
 // The packing rules applied one pixel at a time.
-Packed ReferencePack(const ImgToneMap& map, const Flags& f) {
+Packed ReferencePack(const Tones& map, const Flags& f) {
     const int w = map.width;
     const int blocks = map.height / 8;
     Bytes bytes(static_cast<std::size_t>(w * blocks), 0);
@@ -226,7 +235,7 @@ Packed ReferencePack(const ImgToneMap& map, const Flags& f) {
         for (int k = 0; k < blocks; ++k) {
             std::uint8_t byte = 0;
             for (int i = 0; i < 8; ++i) {
-                const int tone = map.pixels[static_cast<std::size_t>((8 * k + i) * w + x)];
+                const int tone = map.levels[static_cast<std::size_t>((8 * k + i) * w + x)];
                 const bool lit = tone >= (f.dim ? 1 : 2);
                 if (!lit) byte |= static_cast<std::uint8_t>(0x80 >> i);
             }
@@ -267,7 +276,7 @@ TEST(RawDataPack, MatchesAPixelByPixelReferenceOnRandomMaps) {
                     ? 0
                     : static_cast<std::uint8_t>(std::uniform_int_distribution<int>(1, 2)(random));
         }
-        const ImgToneMap map = MakeMap(width, height, tones);
+        const Tones map = MakeMap(width, height, tones);
         for (int combo = 0; combo < 32; ++combo) {
             const Flags f{(combo & 1) != 0, (combo & 2) != 0, (combo & 4) != 0, (combo & 8) != 0,
                           (combo & 16) != 0};
@@ -276,7 +285,8 @@ TEST(RawDataPack, MatchesAPixelByPixelReferenceOnRandomMaps) {
                          " options" + Describe(f));
             const Packed expected = ReferencePack(map, f);
             ImgRawData raw(OptionsOf(f));
-            ASSERT_TRUE(raw.Pack(map));
+            ImgToneMap loaded = Loaded(map, f);
+            ASSERT_TRUE(raw.Pack(loaded));
             ASSERT_EQ(raw.length, expected.length);
             ASSERT_EQ(raw.start, expected.start);
             ASSERT_LE(static_cast<std::size_t>(raw.length), raw.buffer.size());

@@ -7,6 +7,7 @@
 #include "image/tone_map.hpp"
 #include "support/unit_console.hpp"
 #include "support/unit_picture.hpp"
+#include "support/unit_plane.hpp"
 #include "support/unit_temp_dir.hpp"
 
 namespace pelmo {
@@ -69,13 +70,21 @@ class ToneMapLoad : public testing::Test {
     std::string SaveHalfLit(const std::string& name, FREE_IMAGE_FORMAT format = FIF_PNG) {
         return Save(name, format, 16, 8, [](int x, int) { return x < 8 ? kWhite : kBlack; });
     }
-    static void ExpectHalfLit(const ImgToneMap& map) {
-        ASSERT_EQ(map.width, 16);
-        ASSERT_EQ(map.height, 8);
-        ASSERT_EQ(map.pixels.size(), 128u);
+    static void ExpectHalfLit(const std::string& path) {
+        const unit::LoadedTones loaded = Tones(path);
+        ASSERT_EQ(loaded.width, 16);
+        ASSERT_EQ(loaded.height, 8);
         for (int y = 0; y < 8; ++y) {
-            for (int x = 0; x < 16; ++x) EXPECT_EQ(map.pixels[y * 16 + x], x < 8 ? 2 : 0);
+            for (int x = 0; x < 16; ++x) EXPECT_EQ(loaded.tones[y * 16 + x], x < 8 ? 2 : 0);
         }
+    }
+    // Loads `path` for both planes, silently.
+    static unit::LoadedTones Tones(const std::string& path) {
+        unit::LoadedTones loaded = unit::LoadTones(path);
+        EXPECT_TRUE(loaded.ok) << path;
+        EXPECT_EQ(loaded.out + loaded.err, "") << path;
+        EXPECT_EQ(loaded.tones.size(), static_cast<std::size_t>(loaded.width * loaded.height));
+        return loaded;
     }
 
     TempDir dir_;
@@ -92,14 +101,12 @@ TEST_F(ToneMapLoad, RedComponentDecidesTheToneLevel) {
     const std::string path = Save("tones.png", FIF_PNG, 7, 8, [&](int x, int y) {
         return y < 2 ? rows[y][static_cast<std::size_t>(x)] : kBlack;
     });
-    ImgToneMap map;
-    ExpectLoads(map, path);
+    const unit::LoadedTones map = Tones(path);
     ASSERT_EQ(map.width, 7);
     ASSERT_EQ(map.height, 8);
-    ASSERT_EQ(map.pixels.size(), 56u);
     for (int y = 0; y < 2; ++y) {
         for (int x = 0; x < 7; ++x) {
-            EXPECT_EQ(map.pixels[y * 7 + x], expected[y][x]) << "x " << x << " y " << y;
+            EXPECT_EQ(map.tones[y * 7 + x], expected[y][x]) << "x " << x << " y " << y;
         }
     }
 }
@@ -112,14 +119,13 @@ TEST_F(ToneMapLoad, EveryRedValueFromAPalettePicture) {
             return Colour{static_cast<std::uint8_t>(x), static_cast<std::uint8_t>(255 - x), 77};
         },
         PixelDepth::Palette8);
-    ImgToneMap map;
-    ExpectLoads(map, path);
+    const unit::LoadedTones map = Tones(path);
     ASSERT_EQ(map.width, 256);
-    ASSERT_EQ(map.pixels.size(), 256u * 8);
+    ASSERT_EQ(map.height, 8);
     for (int y = 0; y < 8; ++y) {
         for (int r = 0; r < 256; ++r) {
             const int expected = r >= 192 ? 2 : r >= 128 ? 1 : 0;
-            EXPECT_EQ(map.pixels[y * 256 + r], expected) << "red " << r;
+            EXPECT_EQ(map.tones[y * 256 + r], expected) << "red " << r;
         }
     }
 }
@@ -132,13 +138,12 @@ TEST_F(ToneMapLoad, TransparencyIsIgnored) {
             return c[x];
         },
         PixelDepth::Rgba32);
-    ImgToneMap map;
-    ExpectLoads(map, path);
-    ASSERT_EQ(map.pixels.size(), 32u);
-    EXPECT_EQ(map.pixels[0], 2);
-    EXPECT_EQ(map.pixels[1], 0);
-    EXPECT_EQ(map.pixels[2], 1);
-    EXPECT_EQ(map.pixels[3], 0);
+    const unit::LoadedTones map = Tones(path);
+    ASSERT_EQ(map.tones.size(), 32u);
+    EXPECT_EQ(map.tones[0], 2);
+    EXPECT_EQ(map.tones[1], 0);
+    EXPECT_EQ(map.tones[2], 1);
+    EXPECT_EQ(map.tones[3], 0);
 }
 
 TEST_F(ToneMapLoad, TopRowIsRowZeroAndRowsAreRowMajor) {
@@ -148,15 +153,13 @@ TEST_F(ToneMapLoad, TopRowIsRowZeroAndRowsAreRowMajor) {
         if (y == 15) return kGrey;
         return (x == 2 && y == 5) ? kWhite : kBlack;
     });
-    ImgToneMap map;
-    ExpectLoads(map, path);
+    const unit::LoadedTones map = Tones(path);
     ASSERT_EQ(map.width, 3);
     ASSERT_EQ(map.height, 16);
-    ASSERT_EQ(map.pixels.size(), 48u);
     for (int y = 0; y < 16; ++y) {
         for (int x = 0; x < 3; ++x) {
             const int expected = y == 0 ? 2 : y == 15 ? 1 : (x == 2 && y == 5) ? 2 : 0;
-            EXPECT_EQ(map.pixels[y * 3 + x], expected) << "x " << x << " y " << y;
+            EXPECT_EQ(map.tones[y * 3 + x], expected) << "x " << x << " y " << y;
         }
     }
 }
@@ -166,12 +169,12 @@ TEST_F(ToneMapLoad, AnyWidthButOnlyHeightsThatAreMultiplesOf8) {
     ExpectLoads(map, Save("odd.png", FIF_PNG, 13, 16, [](int, int) { return kWhite; }));
     EXPECT_EQ(map.width, 13);
     EXPECT_EQ(map.height, 16);
-    EXPECT_EQ(map.pixels.size(), 208u);
+    EXPECT_EQ(map.plane, std::vector<std::uint8_t>(26, 0x00));
 
     ExpectLoads(map, Save("narrow.png", FIF_PNG, 1, 8, [](int, int) { return kGrey; }));
     EXPECT_EQ(map.width, 1);
     EXPECT_EQ(map.height, 8);
-    EXPECT_EQ(map.pixels, std::vector<std::uint8_t>(8, 1));
+    EXPECT_EQ(map.plane, std::vector<std::uint8_t>{0xFF});
 
     for (int height : {12, 1, 7, 9, 15}) {
         SCOPED_TRACE(height);
@@ -181,48 +184,43 @@ TEST_F(ToneMapLoad, AnyWidthButOnlyHeightsThatAreMultiplesOf8) {
         // The map keeps the picture it held.
         EXPECT_EQ(map.width, 1);
         EXPECT_EQ(map.height, 8);
-        EXPECT_EQ(map.pixels, std::vector<std::uint8_t>(8, 1));
+        EXPECT_EQ(map.plane, std::vector<std::uint8_t>{0xFF});
     }
 }
 
 TEST_F(ToneMapLoad, LoadingAgainReplacesThePicture) {
-    ImgToneMap map;
+    ImgOptions dim;
+    dim.dim = true;
+    ImgToneMap map(dim);
     ExpectLoads(map, SaveHalfLit("first.png"));
-    ExpectHalfLit(map);
+    EXPECT_EQ(map.plane.size(), 16u);
     ExpectLoads(map, Save("second.png", FIF_PNG, 4, 24, [](int, int) { return kGrey; }));
     EXPECT_EQ(map.width, 4);
     EXPECT_EQ(map.height, 24);
-    EXPECT_EQ(map.pixels, std::vector<std::uint8_t>(96, 1));
+    EXPECT_EQ(map.plane, std::vector<std::uint8_t>(12, 0x00));
 }
 
 TEST_F(ToneMapLoad, ExtensionsIgnoreLetterCase) {
-    ImgToneMap map;
     for (const char* name : {"picture.png", "picture.PNG", "picture.Png"}) {
-        ExpectLoads(map, SaveHalfLit(name, FIF_PNG));
-        ExpectHalfLit(map);
+        ExpectHalfLit(SaveHalfLit(name, FIF_PNG));
     }
     for (const char* name : {"picture.bmp", "picture.BMP"}) {
-        ExpectLoads(map, SaveHalfLit(name, FIF_BMP));
-        ExpectHalfLit(map);
+        ExpectHalfLit(SaveHalfLit(name, FIF_BMP));
     }
     for (const char* name : {"picture.tif", "picture.TIFF", "picture.tiff"}) {
-        ExpectLoads(map, SaveHalfLit(name, FIF_TIFF));
-        ExpectHalfLit(map);
+        ExpectHalfLit(SaveHalfLit(name, FIF_TIFF));
     }
     for (const char* name : {"picture.jpg", "picture.JPG", "picture.jpeg", "picture.JPEG"}) {
         // Solid 8 × 8 blocks survive the lossy coding with their tone levels.
-        ExpectLoads(map, SaveHalfLit(name, FIF_JPEG));
-        ExpectHalfLit(map);
+        ExpectHalfLit(SaveHalfLit(name, FIF_JPEG));
     }
 }
 
 TEST_F(ToneMapLoad, OnlyTheLastDotCounts) {
-    ImgToneMap map;
     const std::string gif = Save(
         "picture.bmp.gif", FIF_GIF, 16, 8, [](int x, int) { return x < 8 ? kWhite : kBlack; },
         PixelDepth::Palette8);
-    ExpectLoads(map, gif);
-    ExpectHalfLit(map);
+    ExpectHalfLit(gif);
 }
 
 TEST(ToneMapExtension, MissingOrUnsupportedExtensionsFailBeforeOpening) {
@@ -241,12 +239,13 @@ TEST(ToneMapExtension, MissingOrUnsupportedExtensionsFailBeforeOpening) {
     ExpectLoadFails(map, "picture.png.txt", "Error, unsupported image extension \".txt\".\n");
     EXPECT_EQ(map.width, 0);
     EXPECT_EQ(map.height, 0);
-    EXPECT_TRUE(map.pixels.empty());
+    EXPECT_TRUE(map.plane.empty());
 }
 
 TEST_F(ToneMapLoad, ContentsNotMatchingTheExtensionFailToOpen) {
     ImgToneMap map;
     ExpectLoads(map, SaveHalfLit("kept.png"));
+    const std::vector<std::uint8_t> kept = map.plane;
     // The decoder is chosen by the name alone; the name is quoted as given.
     const std::string pngAsBmp =
         Save("picture.bmp", FIF_PNG, 16, 8, [](int, int) { return kWhite; });
@@ -261,7 +260,8 @@ TEST_F(ToneMapLoad, ContentsNotMatchingTheExtensionFailToOpen) {
     const std::string text = dir_.File("notes.GIF");
     ASSERT_TRUE(unit::WriteWholeFile(text, "not a picture\n"));
     ExpectLoadFails(map, text, "Error, failed to open image \"" + text + "\".\n");
-    ExpectHalfLit(map);  // untouched by the failures
+    EXPECT_EQ(map.plane, kept);  // untouched by the failures
+    EXPECT_EQ(map.width, 16);
 }
 
 TEST_F(ToneMapLoad, MissingFileFailsToOpen) {
@@ -272,7 +272,7 @@ TEST_F(ToneMapLoad, MissingFileFailsToOpen) {
     }
     ExpectLoadFails(map, dir_.path() + "/./none/pic.bmp",
                     "Error, failed to open image \"" + dir_.path() + "/./none/pic.bmp\".\n");
-    EXPECT_TRUE(map.pixels.empty());
+    EXPECT_TRUE(map.plane.empty());
     EXPECT_EQ(map.width, 0);
 }
 

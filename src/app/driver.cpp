@@ -25,7 +25,7 @@ int RunConversion(int argc, const char* const* argv) {
     }
     PrintBanner();
 
-    ImgToneMap toneMap;
+    ImgToneMap toneMap(cmd.options);
     if (!toneMap.Load(cmd.imageFile)) return 1;
     std::printf("Loaded %dx%d image.\n", toneMap.width, toneMap.height);
 

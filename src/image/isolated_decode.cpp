@@ -2,43 +2,33 @@
 
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <array>
 #include <cerrno>
 #include <cstdio>
-#include <cstring>
+#include <fstream>
 #include <limits>
-#include <memory>
 #include <new>
 #include <utility>
 
 #include "app/write_all.hpp"
-#include "image/child_process.hpp"
+#include "image/bitmap.hpp"
+#include "image/bitmap_rows.hpp"
 #include "image/freeimage_session.hpp"
 #include "image/huge_pages.hpp"
-#include "image/tone_map.hpp"
+#include "image/picture_input.hpp"
+#include "image/plane_packing.hpp"
 
 namespace pelmo {
 
 namespace {
 
-// The largest pixel count a tone map may hold: sizes are 32-bit signed.
+// The largest pixel count a picture may have: sizes are 32-bit signed.
 constexpr std::uint64_t kMaxPixels = std::numeric_limits<std::int32_t>::max();
-
-struct BitmapDeleter {
-    void operator()(FIBITMAP* bitmap) const { FreeImage_Unload(bitmap); }
-};
-using Bitmap = std::unique_ptr<FIBITMAP, BitmapDeleter>;
-
-constexpr std::array<std::uint8_t, 256> kToneOfRed = [] {
-    std::array<std::uint8_t, 256> table{};
-    for (int r = 0; r < 256; ++r) table[r] = ToneOf(static_cast<std::uint8_t>(r));
-    return table;
-}();
 
 // Owns one end of a pipe.
 class Fd {
@@ -70,40 +60,6 @@ bool ReadAll(int fd, void* data, std::size_t size) {
     return true;
 }
 
-struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
-using File = std::unique_ptr<std::FILE, FileCloser>;
-
-// Reads for the image library. Some of its decoders ignore short reads at the
-// end of a damaged file and go on with whatever their buffer held; the part
-// a short read leaves unset is zeroed so that such a file always decodes the
-// same way, and never from memory that nobody wrote.
-unsigned DLL_CALLCONV ReadZeroFilled(void* buffer, unsigned size, unsigned count,
-                                     fi_handle handle) {
-    const std::size_t wanted = std::size_t{size} * count;
-    const std::size_t got = std::fread(buffer, 1, wanted, static_cast<std::FILE*>(handle));
-    if (got < wanted) std::memset(static_cast<char*>(buffer) + got, 0, wanted - got);
-    return size == 0 ? 0 : static_cast<unsigned>(got / size);
-}
-unsigned DLL_CALLCONV WriteNothing(void*, unsigned, unsigned, fi_handle) {
-    return 0;
-}
-int DLL_CALLCONV Seek(fi_handle handle, long offset, int origin) {
-    return std::fseek(static_cast<std::FILE*>(handle), offset, origin);
-}
-long DLL_CALLCONV Tell(fi_handle handle) {
-    return std::ftell(static_cast<std::FILE*>(handle));
-}
-
-// What FreeImage_Load does, through the zero-filling reader.
-Bitmap LoadBitmap(FREE_IMAGE_FORMAT format, const std::string& fileName, int flags) {
-    const File file(std::fopen(fileName.c_str(), "rb"));
-    if (!file) return nullptr;
-    FreeImageIO io{ReadZeroFilled, WriteNothing, Seek, Tell};
-    return Bitmap(FreeImage_LoadFromHandle(format, &io, file.get(), flags));
-}
-
 // The memory a decode may use: the machine's, or less when the process
 // already runs under a lower address-space limit.
 std::uint64_t DecodeMemoryBudget() {
@@ -133,86 +89,119 @@ void LimitChildMemory(std::uint64_t budget) {
 #endif
 }
 
-// True when the picture's header claims a size whose decoded and converted
-// bitmaps together could never be allocated. Decoding such a file would only
-// fail after minutes of allocating (or succeed from data the file does not
-// hold), so it is refused as the failed load it would end in.
-bool CannotFit(FREE_IMAGE_FORMAT format, const std::string& fileName, std::uint64_t budget) {
-    if (!FreeImage_FIFSupportsNoPixels(format)) return false;
-    const Bitmap header = LoadBitmap(format, fileName, FIF_LOAD_NOPIXELS);
-    if (!header) return false;
-    const std::uint64_t w = FreeImage_GetWidth(header.get());
-    const std::uint64_t h = FreeImage_GetHeight(header.get());
-    const std::uint64_t bpp = FreeImage_GetBPP(header.get());
+// What is left of the budget for new allocations: under an address-space
+// limit, what the process has mapped so far (its libraries) counts too.
+std::uint64_t AvailableMemory(std::uint64_t budget) {
+    rlimit limit{};
+    if (::getrlimit(RLIMIT_AS, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY) return budget;
+    std::uint64_t pages = 0;
+    std::ifstream("/proc/self/statm") >> pages;
+    const std::uint64_t mapped = pages * static_cast<std::uint64_t>(::sysconf(_SC_PAGESIZE));
+    const std::uint64_t left = mapped < limit.rlim_cur ? limit.rlim_cur - mapped : 0;
+    return std::min(budget, left);
+}
+
+// True when a picture with this header could never be converted: more
+// pixels than a 32-bit signed count, or bitmaps (as decoded, the 32-bit copy
+// where the pixels cannot be read directly, and the plane) larger than the
+// memory there is. Decoding such a file would only fail after minutes of
+// allocating (or succeed from data the file does not hold).
+bool CannotFit(FIBITMAP* header, std::uint64_t available) {
+    const std::uint64_t w = FreeImage_GetWidth(header);
+    const std::uint64_t h = FreeImage_GetHeight(header);
+    const std::uint64_t bpp = FreeImage_GetBPP(header);
+    if (w * h > kMaxPixels) return true;
     const std::uint64_t decoded = (w * bpp + 31) / 32 * 4 * h;
-    const std::uint64_t converted = w * 4 * h;
-    return decoded + converted > budget;
+    const std::uint64_t converted = BitmapRows::ReadsDirectly(header) ? 0 : w * 4 * h;
+    return decoded + converted + w * h / 8 > available;
+}
+
+// Packs every block of `rows` and sends them in batches; false when the
+// parent stopped listening.
+bool SendBlocks(const BitmapRows& rows, std::uint32_t width, std::uint32_t height, int out) {
+    const std::size_t stride = PaddedRow(width);
+    std::vector<std::uint8_t> flags(8 * stride);
+    const std::uint32_t blocks = height / 8;
+    const std::uint32_t perBatch = BlocksPerBatch(width);
+    std::vector<std::uint8_t> batch(std::size_t{std::min(perBatch, blocks)} * width);
+    for (std::uint32_t k = 0; k < blocks;) {
+        const std::uint32_t count = std::min(perBatch, blocks - k);
+        for (std::uint32_t g = 0; g < count; ++g, ++k) {
+            for (std::uint32_t i = 0; i < 8; ++i) rows.Read(8 * k + i, flags.data() + i * stride);
+            PackBlock(flags.data(), stride, width, batch.data() + std::size_t{g} * width);
+        }
+        if (!WriteAll(out, batch.data(), std::size_t{count} * width)) return false;
+    }
+    return true;
 }
 
 // Runs in the child: everything that touches the image library.
-void DecodeInChild(FREE_IMAGE_FORMAT format, const std::string& fileName, int out,
-                   std::uint64_t budget) {
+void DecodeInChild(const DecodeRequest& request, int out, std::uint64_t budget) {
     DecodeResult result;
     const auto send = [out](const DecodeResult& r) { return WriteAll(out, &r, sizeof r); };
 
     FreeImageSession session;
-    if (CannotFit(format, fileName, budget)) {
+    PictureInput input;
+    if (!input.Open(request.fileName)) {
         send(result);
         return;
     }
-    Bitmap loaded = LoadBitmap(format, fileName, 0);
+    // Refused from the header alone, before a pixel is decoded, where the
+    // decoder can read one.
+    if (FreeImage_FIFSupportsNoPixels(request.format)) {
+        const Bitmap header = input.Load(request.format, FIF_LOAD_NOPIXELS);
+        if (header && CannotFit(header.get(), AvailableMemory(budget))) {
+            send({DecodeStatus::TooLarge, FreeImage_GetWidth(header.get()),
+                  FreeImage_GetHeight(header.get())});
+            return;
+        }
+    }
+    Bitmap loaded = input.Load(request.format, 0);
     if (!loaded) {
         send(result);
         return;
     }
     result.width = FreeImage_GetWidth(loaded.get());
     result.height = FreeImage_GetHeight(loaded.get());
-    if ((result.height & 7) == 0 && std::uint64_t{result.width} * result.height <= kMaxPixels) {
-        send({DecodeStatus::SizeKnown, result.width, result.height});
-    }
-    // Scan lines count from the bottom; after the flip line 0 is the top row.
-    FreeImage_FlipVertical(loaded.get());
+    const std::uint64_t count = std::uint64_t{result.width} * result.height;
     if ((result.height & 7) != 0) {
         result.status = DecodeStatus::BadHeight;
         send(result);
         return;
     }
-    Bitmap converted(FreeImage_ConvertTo32Bits(loaded.get()));
-    if (!converted) {
-        result.status = DecodeStatus::ConvertFailed;
-        send(result);
-        return;
-    }
-    loaded.reset();  // nothing reads it any more
+    if (count <= kMaxPixels) send({DecodeStatus::SizeKnown, result.width, result.height});
 
-    if (std::uint64_t{result.width} * result.height > kMaxPixels) {
+    FIBITMAP* pixels = loaded.get();
+    Bitmap converted;
+    if (!BitmapRows::ReadsDirectly(pixels)) {
+        converted.reset(FreeImage_ConvertTo32Bits(pixels));
+        if (!converted) {
+            result.status = DecodeStatus::ConvertFailed;
+            send(result);
+            return;
+        }
+        loaded.reset();  // nothing reads it any more
+        pixels = converted.get();
+    }
+    if (count > kMaxPixels) {
         result.status = DecodeStatus::TooLarge;
         send(result);
         return;
     }
     result.status = DecodeStatus::Ok;
     if (!send(result)) return;
-
-    // Rows go out in batches of about 1 MiB while the parent stores them.
-    const std::size_t w = result.width;
-    const std::size_t rowsPerBatch =
-        w == 0 ? 1 : std::max<std::size_t>(1, (std::size_t{1} << 20) / w);
-    std::vector<std::uint8_t> batch(std::min<std::size_t>(rowsPerBatch, result.height) * w);
-    for (std::uint32_t y = 0; y < result.height;) {
-        std::uint8_t* dst = batch.data();
-        std::uint32_t rows = 0;
-        for (; rows < rowsPerBatch && y < result.height; ++rows, ++y) {
-            const BYTE* line = FreeImage_GetScanLine(converted.get(), static_cast<int>(y));
-            for (std::size_t x = 0; x < w; ++x) dst[x] = kToneOfRed[line[4 * x + FI_RGBA_RED]];
-            dst += w;
-        }
-        if (!WriteAll(out, batch.data(), rows * w)) return;
+    if (!SendBlocks(BitmapRows(pixels, LitFromRed(request.options.dim)), result.width,
+                    result.height, out)) {
+        return;
     }
     send(result);  // all there
 }
 
-void RunChild(ChildDecoder decoder, FREE_IMAGE_FORMAT format, const std::string& fileName,
-              int out) {
+[[noreturn]] void RunChild(ChildDecoder decoder, const DecodeRequest& request, int out,
+                           pid_t parent) {
+    // The child goes when the conversion goes, whatever ended it.
+    ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+    if (::getppid() != parent) ::_exit(0);
     // Standard output and error carry only the program's own lines.
     const int devNull = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
     if (devNull >= 0) {
@@ -222,15 +211,15 @@ void RunChild(ChildDecoder decoder, FREE_IMAGE_FORMAT format, const std::string&
     const std::uint64_t budget = DecodeMemoryBudget();
     LimitChildMemory(budget);
     try {
-        decoder(format, fileName, out, budget);
+        decoder(request, out, budget);
     } catch (...) {
         // Nothing sent past the point of failure: the parent sees a short read.
     }
     ::_exit(0);
 }
 
-// Room for `count` tone levels, its pages already faulted in.
-std::vector<std::uint8_t> ToneStorage(std::size_t count) {
+// Room for `count` bytes of plane, its pages already faulted in.
+std::vector<std::uint8_t> PlaneStorage(std::size_t count) {
     std::vector<std::uint8_t> storage;
     storage.reserve(count);
     AdviseHugePages(storage.data(), count);
@@ -240,14 +229,17 @@ std::vector<std::uint8_t> ToneStorage(std::size_t count) {
 
 }  // namespace
 
-DecodeResult DecodeIsolated(FREE_IMAGE_FORMAT format, const std::string& fileName,
-                            std::vector<std::uint8_t>& tones, ChildProcess& finishing) {
-    return RunDecoderIsolated(DecodeInChild, format, fileName, tones, &finishing);
+std::uint32_t BlocksPerBatch(std::uint32_t width) {
+    return std::max<std::uint32_t>(8, (std::uint32_t{1} << 20) / std::max<std::uint32_t>(width, 1));
 }
 
-DecodeResult RunDecoderIsolated(ChildDecoder decoder, FREE_IMAGE_FORMAT format,
-                                const std::string& fileName, std::vector<std::uint8_t>& tones,
-                                ChildProcess* finishing) {
+DecodeResult DecodeIsolated(const DecodeRequest& request, std::vector<std::uint8_t>& plane,
+                            ChildProcess& finishing) {
+    return RunDecoderIsolated(DecodeInChild, request, plane, &finishing);
+}
+
+DecodeResult RunDecoderIsolated(ChildDecoder decoder, const DecodeRequest& request,
+                                std::vector<std::uint8_t>& plane, ChildProcess* finishing) {
     DecodeResult failed;  // OpenFailed: how a dead child reads to the user
     int ends[2];
     if (::pipe2(ends, O_CLOEXEC) != 0) return failed;
@@ -256,17 +248,18 @@ DecodeResult RunDecoderIsolated(ChildDecoder decoder, FREE_IMAGE_FORMAT format,
     ::fcntl(readEnd.Get(), F_SETPIPE_SZ, 1 << 20);  // fewer, larger transfers
 
     std::fflush(nullptr);  // the child must not repeat buffered output
+    const pid_t parent = ::getpid();
     const pid_t pid = ::fork();
     if (pid < 0) return failed;
     if (pid == 0) {
         readEnd.Reset();
-        RunChild(decoder, format, fileName, writeEnd.Get());
+        RunChild(decoder, request, writeEnd.Get(), parent);
     }
     writeEnd.Reset();
     ChildProcess child(pid);
 
-    // While the child decodes, the parent faults in the tone map's memory on
-    // the other core; on a virtual machine that costs as much as the copy.
+    // While the child decodes, the parent faults in the plane's memory on the
+    // other core.
     std::vector<std::uint8_t> prepared;
     DecodeResult result;
     for (;;) {
@@ -274,7 +267,7 @@ DecodeResult RunDecoderIsolated(ChildDecoder decoder, FREE_IMAGE_FORMAT format,
         if (result.status != DecodeStatus::SizeKnown) break;
         if (std::uint64_t{result.width} * result.height <= kMaxPixels) {
             try {
-                prepared = ToneStorage(std::size_t{result.width} * result.height);
+                prepared = PlaneStorage(std::size_t{result.width} * (result.height / 8));
             } catch (const std::bad_alloc&) {
                 prepared = std::vector<std::uint8_t>();  // tried again below
             }
@@ -284,28 +277,39 @@ DecodeResult RunDecoderIsolated(ChildDecoder decoder, FREE_IMAGE_FORMAT format,
         return child.Wait() ? result : failed;
     }
 
-    const std::uint64_t count = std::uint64_t{result.width} * result.height;
-    if (count > kMaxPixels) {  // not ours to hold
-        ::kill(pid, SIGKILL);
+    const std::uint32_t width = result.width;
+    const std::uint32_t blocks = result.height / 8;
+    if (std::uint64_t{width} * result.height > kMaxPixels || result.height % 8 != 0) {
+        ::kill(pid, SIGKILL);  // not a picture it could have sent
         return failed;
     }
+    const std::size_t size = std::size_t{width} * blocks;
+    const std::uint32_t perBatch = BlocksPerBatch(width);
+    std::vector<std::uint8_t> batch;
     try {
-        if (prepared.size() != count) prepared = ToneStorage(count);
+        if (prepared.size() != size) prepared = PlaneStorage(size);
+        batch.resize(std::size_t{std::min(perBatch, blocks)} * width);
     } catch (const std::bad_alloc&) {
         ::kill(pid, SIGKILL);
         result.status = DecodeStatus::NoMemory;
         return result;
     }
-    // The tone levels, then the result once more: the child's word that it
-    // got to the end. What it does after that (releasing its bitmaps) can
-    // go on beside the rest of the conversion.
+    // The blocks, then the result once more: the child's word that it got to
+    // the end. What it does after that (releasing its bitmaps) can go on
+    // beside the rest of the conversion.
+    const BlockPlacer placer(request.options, width, blocks, prepared.data());
+    for (std::uint32_t k = 0; k < blocks;) {
+        const std::uint32_t count = std::min(perBatch, blocks - k);
+        if (!ReadAll(readEnd.Get(), batch.data(), std::size_t{count} * width)) return failed;
+        placer.Place(k, count, batch.data());
+        k += count;
+    }
     DecodeResult trailer;
-    if (!ReadAll(readEnd.Get(), prepared.data(), prepared.size()) ||
-        !ReadAll(readEnd.Get(), &trailer, sizeof trailer) || trailer.status != DecodeStatus::Ok ||
+    if (!ReadAll(readEnd.Get(), &trailer, sizeof trailer) || trailer.status != DecodeStatus::Ok ||
         trailer.width != result.width || trailer.height != result.height) {
         return failed;
     }
-    tones = std::move(prepared);
+    plane = std::move(prepared);
     if (finishing != nullptr) *finishing = std::move(child);
     return result;
 }

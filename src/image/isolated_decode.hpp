@@ -1,9 +1,9 @@
-// Decodes a picture in a child process and streams its tone levels back.
+// Decodes a picture in a child process and streams its packed plane back.
 //
 // The image library is old and trusts its input: some damaged files crash it
 // or make it read memory it never wrote. Decoding in a child keeps such a
 // crash, or a runaway allocation, from taking the conversion down with it:
-// the parent only ever sees a status and, on success, the tone levels.
+// the parent only ever sees a status and, on success, the packed plane.
 #pragma once
 
 #include <FreeImage.h>
@@ -12,19 +12,20 @@
 #include <string>
 #include <vector>
 
+#include "app/options.hpp"
 #include "image/child_process.hpp"
 
 namespace pelmo {
 
 enum class DecodeStatus : std::int32_t {
     SizeKnown = -1,  // not an outcome: the size, sent early so the parent can
-                     // make room for the tone levels while the child decodes
+                     // make room for the plane while the child decodes
     Ok = 0,
     OpenFailed,     // the decoder gave no bitmap, or the child died
     BadHeight,      // height not a multiple of 8
     ConvertFailed,  // no 32-bit conversion
-    TooLarge,       // the pixel count does not fit a 32-bit signed integer
-    NoMemory,       // the parent could not hold the tone levels
+    TooLarge,       // more pixels than a 32-bit signed count, or more memory than there is
+    NoMemory,       // the parent could not hold the plane
 };
 
 struct DecodeResult {
@@ -33,26 +34,37 @@ struct DecodeResult {
     std::uint32_t height = 0;
 };
 
+struct DecodeRequest {
+    FREE_IMAGE_FORMAT format = FIF_UNKNOWN;
+    std::string fileName;
+    ImgOptions options;  // the plane (-dim) and the order of its bytes
+};
+
+// Blocks of eight rows go out in batches of this many, about 1 MiB, and at
+// least eight so that a column's bytes are placed several at a time.
+std::uint32_t BlocksPerBatch(std::uint32_t width);
+
 // The work done in the child: it writes one DecodeResult to `out` (after any
-// number of SizeKnown ones) and, when the status is Ok, width * height tone
-// levels and then the same result again, to say that everything is there. `budget` is the
-// address space the child may use.
-using ChildDecoder = void (*)(FREE_IMAGE_FORMAT format, const std::string& fileName, int out,
-                              std::uint64_t budget);
+// number of SizeKnown ones) and, when the status is Ok, the packed bytes of
+// every block of eight rows, top block first, `width` bytes each, in batches
+// of BlocksPerBatch(width) blocks, and then the same result again, to say
+// that everything is there. `budget` is the memory the child may use.
+using ChildDecoder = void (*)(const DecodeRequest& request, int out, std::uint64_t budget);
 
 // Runs `decoder` in a child process with standard output and error silenced
-// and its memory limited, and collects what it sends. A child that dies, is
-// killed, or stops short reads as OpenFailed. A child that delivered tone
-// levels may still be releasing its memory: it is handed to `finishing` when
-// given (to be waited for later), or else waited for at once.
-DecodeResult RunDecoderIsolated(ChildDecoder decoder, FREE_IMAGE_FORMAT format,
-                                const std::string& fileName, std::vector<std::uint8_t>& tones,
+// and its memory limited, and places the blocks it sends into `plane`, in the
+// order that the request's options choose. A child that dies, is killed, or
+// stops short reads as OpenFailed. A child that delivered everything may
+// still be releasing its memory: it is handed to `finishing` when given (to
+// be waited for later), or else waited for at once.
+DecodeResult RunDecoderIsolated(ChildDecoder decoder, const DecodeRequest& request,
+                                std::vector<std::uint8_t>& plane,
                                 ChildProcess* finishing = nullptr);
 
-// Loads `fileName` with the decoder `format`, turns it upright, checks its
-// height, converts it to 32 bits and classifies every pixel into `tones`
-// (row-major, top row first). `tones` is filled only when the status is Ok.
-DecodeResult DecodeIsolated(FREE_IMAGE_FORMAT format, const std::string& fileName,
-                            std::vector<std::uint8_t>& tones, ChildProcess& finishing);
+// Loads the picture with the image library, checks its height, and sends the
+// plane that the options choose: from the picture's header, pictures that
+// cannot fit in memory are refused before any pixel is decoded.
+DecodeResult DecodeIsolated(const DecodeRequest& request, std::vector<std::uint8_t>& plane,
+                            ChildProcess& finishing);
 
 }  // namespace pelmo

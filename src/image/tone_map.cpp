@@ -1,29 +1,15 @@
 #include "image/tone_map.hpp"
 
-#include <FreeImage.h>
-
 #include <cstdio>
 #include <string_view>
 #include <utility>
 
-#include "app/ascii.hpp"
 #include "image/isolated_decode.hpp"
+#include "image/picture_formats.hpp"
 
 namespace pelmo {
 
 namespace {
-
-struct Extension {
-    std::string_view text;
-    FREE_IMAGE_FORMAT format;
-};
-
-// The decoder is chosen by extension alone, never by the file's contents.
-constexpr Extension kExtensions[] = {
-    {".bmp", FIF_BMP},   {".ico", FIF_ICO}, {".jpg", FIF_JPEG},  {".jpeg", FIF_JPEG},
-    {".pcx", FIF_PCX},   {".png", FIF_PNG}, {".tga", FIF_TARGA}, {".tif", FIF_TIFF},
-    {".tiff", FIF_TIFF}, {".gif", FIF_GIF}, {".psd", FIF_PSD},
-};
 
 void PrintError(const char* line) {
     std::fputs(line, stderr);
@@ -37,26 +23,20 @@ void PrintQuoted(const char* reason, std::string_view what) {
 }  // namespace
 
 bool ImgToneMap::Load(const std::string& fileName) {
-    const std::size_t dot = fileName.rfind('.');
-    if (dot == std::string::npos) {
+    if (fileName.find('.') == std::string::npos) {
         PrintError("Error, no image extension.\n");
         return false;
     }
-    const std::string_view extension = std::string_view(fileName).substr(dot);
-    const Extension* match = nullptr;
-    for (const Extension& candidate : kExtensions) {
-        if (EqualsIgnoreCase(extension, candidate.text)) {
-            match = &candidate;
-            break;
-        }
-    }
+    const std::string_view extension = ExtensionOf(fileName);
+    const PictureExtension* match = FindPictureExtension(extension);
     if (match == nullptr) {
         PrintQuoted("unsupported image extension", extension);
         return false;
     }
 
-    std::vector<std::uint8_t> tones;
-    const DecodeResult result = DecodeIsolated(match->format, fileName, tones, decoder_);
+    std::vector<std::uint8_t> packed;
+    const DecodeResult result =
+        DecodeIsolated({match->format, fileName, options}, packed, decoder_);
     switch (result.status) {
         case DecodeStatus::Ok:
             break;
@@ -69,7 +49,7 @@ bool ImgToneMap::Load(const std::string& fileName) {
         case DecodeStatus::TooLarge:
         case DecodeStatus::NoMemory:
             // The map gives up its old picture but takes the new size.
-            pixels = std::vector<std::uint8_t>();
+            plane = std::vector<std::uint8_t>();
             width = static_cast<std::int32_t>(result.width);
             height = static_cast<std::int32_t>(result.height);
             PrintError("Error, not enough memory.\n");
@@ -79,7 +59,7 @@ bool ImgToneMap::Load(const std::string& fileName) {
             PrintQuoted("failed to open image", fileName);
             return false;
     }
-    pixels = std::move(tones);
+    plane = std::move(packed);
     width = static_cast<std::int32_t>(result.width);
     height = static_cast<std::int32_t>(result.height);
     return true;

@@ -1,25 +1,35 @@
-// The input picture reduced to tone levels: 0 off, 1 dim, 2 full.
+// The input picture, reduced to the tone plane that the options choose.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
+#include "app/options.hpp"
 #include "image/child_process.hpp"
 
 namespace pelmo {
 
-// Tone level of a pixel from its red component.
+// Tone level of a pixel from its red component: 0 off, 1 dim, 2 full.
 constexpr std::uint8_t ToneOf(std::uint8_t red) {
     return red >= 192 ? 2 : red >= 128 ? 1 : 0;
 }
 
+// Loading classifies every pixel by its red component and keeps only what the
+// conversion needs of it: the chosen plane (the full plane, or the dim plane
+// with -dim), packed eight vertical pixels to a byte in the order that
+// -unflip and -xorder choose (see image/plane_packing.hpp). Decoding and
+// packing run in a child process; this process never holds a map of the
+// whole picture.
 class ImgToneMap {
   public:
-    // Row-major, row 0 at the top as displayed: pixel (x, y) is at y * width + x.
-    std::vector<std::uint8_t> pixels;
+    ImgOptions options;
     std::int32_t width = 0;
     std::int32_t height = 0;  // a multiple of 8 after a successful Load
+    // width * height / 8 packed bytes, before any trimming.
+    std::vector<std::uint8_t> plane;
+
+    explicit ImgToneMap(const ImgOptions& opts = ImgOptions()) : options(opts) {}
 
     // Loads `fileName`, the decoder chosen by its extension alone. On failure
     // prints one "Error, ..." line on standard error and returns false.

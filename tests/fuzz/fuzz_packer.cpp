@@ -1,5 +1,6 @@
-// Fuzzes the packer with arbitrary tone maps and options and compares every
-// result with a direct transcription of the layout rules: a pixel's byte sits
+// Fuzzes the packing steps (PackBlock in the decoding child, BlockPlacer in
+// the parent, then the trims of Pack) with arbitrary tone maps and options and
+// compares every result with a direct transcription of the layout rules: a pixel's byte sits
 // at x * B + s (or s * W + x block by block), its bit is 7 - (y mod 8), a lit
 // pixel clears it, and the trims drop 0xFF bytes from the front and the end.
 //
@@ -17,6 +18,7 @@
 #include "fuzz_console.hpp"
 #include "image/raw_data.hpp"
 #include "image/tone_map.hpp"
+#include "support/unit_plane.hpp"
 
 namespace {
 
@@ -28,10 +30,9 @@ struct Packed {
     std::size_t allocated = 0;
 };
 
-Packed ReferencePack(const pelmo::ImgToneMap& map, const pelmo::ImgOptions& o) {
+Packed ReferencePack(std::size_t w, std::size_t h, const std::vector<std::uint8_t>& tones,
+                     const pelmo::ImgOptions& o) {
     Packed p;
-    const std::size_t w = static_cast<std::size_t>(map.width);
-    const std::size_t h = static_cast<std::size_t>(map.height);
     if (w == 0 || h == 0) {
         p.error = "Error, invalid image dimensions.\n";
         return p;
@@ -47,7 +48,7 @@ Packed ReferencePack(const pelmo::ImgToneMap& map, const pelmo::ImgOptions& o) {
         for (std::size_t x = 0; x < w; ++x) {
             const std::size_t s = (o.unflip ? y : h - 1 - y) / 8;
             const std::size_t index = o.xorder ? s * w + x : x * blocks + s;
-            const bool lit = map.pixels[y * w + x] >= threshold;
+            const bool lit = tones[y * w + x] >= threshold;
             if (!lit) all[index] |= static_cast<std::uint8_t>(0x80 >> (y % 8));
         }
     }
@@ -78,18 +79,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     options.xorder = (data[0] & 4) != 0;
     options.strim = (data[0] & 8) != 0;
     options.etrim = (data[0] & 16) != 0;
-    ImgToneMap map;
-    map.width = data[1] % 64;
-    map.height = data[2] % 72;
-    const std::size_t count =
-        static_cast<std::size_t>(map.width) * static_cast<std::size_t>(map.height);
-    map.pixels.resize(count);  // exactly the pixel count
+    const int width = data[1] % 64;
+    const int height = data[2] % 72;
+    const std::size_t count = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
+    std::vector<std::uint8_t> levels(count);  // exactly the pixel count
     const std::size_t tones = size - 3;
     for (std::size_t i = 0; i < count; ++i) {
-        map.pixels[i] = tones == 0 ? 0 : static_cast<std::uint8_t>(data[3 + i % tones] % 3);
+        levels[i] = tones == 0 ? 0 : static_cast<std::uint8_t>(data[3 + i % tones] % 3);
     }
 
-    const Packed want = ReferencePack(map, options);
+    const Packed want = ReferencePack(static_cast<std::size_t>(width),
+                                      static_cast<std::size_t>(height), levels, options);
+    ImgToneMap map = unit::ToneMapOf(width, height, levels, options);
     ImgRawData raw(options);
     raw.start = 77;  // a second Pack must start from scratch
     raw.length = 5;

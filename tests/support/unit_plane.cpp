@@ -1,0 +1,72 @@
+#include "support/unit_plane.hpp"
+
+#include <algorithm>
+#include <cstddef>
+
+#include "image/isolated_decode.hpp"
+#include "image/plane_packing.hpp"
+#include "support/unit_console.hpp"
+
+namespace pelmo::unit {
+
+ImgToneMap ToneMapOf(int width, int height, const std::vector<std::uint8_t>& tones,
+                     const ImgOptions& options) {
+    ImgToneMap map(options);
+    map.width = width;
+    map.height = height;
+    const auto w = static_cast<std::size_t>(width);
+    const auto blocks = static_cast<std::size_t>(height / 8);
+    map.plane.assign(w * blocks, 0);
+    const std::uint8_t threshold = options.dim ? 1 : 2;
+    const std::size_t stride = PaddedRow(w);
+    std::vector<std::uint8_t> flags(8 * stride);
+    const std::size_t perBatch = BlocksPerBatch(static_cast<std::uint32_t>(width));
+    std::vector<std::uint8_t> batch(perBatch * w);
+    const BlockPlacer placer(options, w, blocks, map.plane.data());
+    for (std::size_t k = 0; k < blocks;) {
+        const std::size_t count = std::min(perBatch, blocks - k);
+        for (std::size_t g = 0; g < count; ++g) {
+            for (std::size_t i = 0; i < 8; ++i) {
+                for (std::size_t x = 0; x < w; ++x) {
+                    const std::uint8_t tone = tones[((k + g) * 8 + i) * w + x];
+                    flags[i * stride + x] = tone >= threshold ? 0 : kUnlit;
+                }
+            }
+            PackBlock(flags.data(), stride, w, batch.data() + g * w);
+        }
+        placer.Place(k, count, batch.data());
+        k += count;
+    }
+    return map;
+}
+
+bool LitInPlane(const ImgToneMap& map, int x, int y) {
+    const std::uint8_t byte =
+        map.plane[static_cast<std::size_t>(y / 8) * static_cast<std::size_t>(map.width) +
+                  static_cast<std::size_t>(x)];
+    return (byte & (0x80 >> (y % 8))) == 0;
+}
+
+LoadedTones LoadTones(const std::string& fileName) {
+    ImgOptions options;
+    options.unflip = options.xorder = true;
+    ImgToneMap full(options);
+    options.dim = true;
+    ImgToneMap dim(options);
+    LoadedTones loaded;
+    const ConsoleText console =
+        CaptureConsole([&] { loaded.ok = full.Load(fileName) && dim.Load(fileName); });
+    loaded.out = console.out;
+    loaded.err = console.err;
+    if (!loaded.ok) return loaded;
+    loaded.width = full.width;
+    loaded.height = full.height;
+    for (int y = 0; y < full.height; ++y) {
+        for (int x = 0; x < full.width; ++x) {
+            loaded.tones.push_back(LitInPlane(full, x, y) ? 2 : LitInPlane(dim, x, y) ? 1 : 0);
+        }
+    }
+    return loaded;
+}
+
+}  // namespace pelmo::unit

@@ -1,0 +1,37 @@
+// Tone maps for the packing tests, made from tone levels by the same two
+// steps that decoding takes (PackBlock in the child, BlockPlacer in the
+// parent), and read back.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "app/options.hpp"
+#include "image/tone_map.hpp"
+
+namespace pelmo::unit {
+
+// A map as a successful Load leaves it: `tones` holds width × height tone
+// levels, row-major, the top row first; the plane is the one `options` chooses.
+ImgToneMap ToneMapOf(int width, int height, const std::vector<std::uint8_t>& tones,
+                     const ImgOptions& options);
+
+// A picture file loaded twice, for the full and the dim plane, and turned back
+// into tone levels (row-major, top row first): 2 where lit in the full plane,
+// 1 where lit in the dim plane only, 0 elsewhere. `ok` only if both loads
+// succeeded; `out` and `err` are what the loads printed.
+struct LoadedTones {
+    bool ok = false;
+    int width = 0;
+    int height = 0;
+    std::vector<std::uint8_t> tones;
+    std::string out;
+    std::string err;
+};
+LoadedTones LoadTones(const std::string& fileName);
+
+// Whether the pixel (x, y) is lit in a plane packed with -unflip and -xorder.
+bool LitInPlane(const ImgToneMap& map, int x, int y);
+
+}  // namespace pelmo::unit
