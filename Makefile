@@ -71,7 +71,7 @@ BENCH_BUILD ?= build-bench
 bench:
 	@tools/ensure-deps.sh libbenchmark-dev time
 	cmake -S . -B $(BENCH_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release -DPELMO_BENCH=ON -DPELMO_TESTS=OFF $(CMAKE_ARGS)
-	cmake --build $(BENCH_BUILD) -j $(JOBS) --target pelmoimage pelmo_bench pelmo_floor pelmo_make_picture
+	cmake --build $(BENCH_BUILD) -j $(JOBS) --target pelmoimage pelmo_bench pelmo_floor pelmo_decoder_floor pelmo_tree_peak pelmo_make_picture
 	$(BENCH_BUILD)/bench/pelmo_bench --benchmark_repetitions=3 --benchmark_report_aggregates_only=true
 	bench/e2e.sh $(BENCH_BUILD)
 

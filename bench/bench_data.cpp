@@ -1,41 +1,46 @@
 #include "bench_data.hpp"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <random>
 
 #include "artwork.hpp"
+#include "image/plane_packing.hpp"
 
 namespace pelmo::bench {
 
 namespace {
 
-ImgToneMap MakeArtworkToneMap() {
-    ImgToneMap map;
-    map.width = kArtworkSide;
-    map.height = kArtworkSide;
-    map.pixels.resize(static_cast<std::size_t>(kArtworkSide) * kArtworkSide);
-    std::vector<Rgb> row(kArtworkSide);
-    std::uint8_t* out = map.pixels.data();
-    for (std::int32_t y = 0; y < kArtworkSide; ++y) {
-        ArtworkRow(kArtworkSide, kArtworkSide, y, row.data());
-        for (const Rgb& pixel : row) *out++ = ToneOf(pixel.r);
+// The artwork's default plane, packed as the converter packs it.
+std::vector<std::uint8_t> PackArtwork() {
+    constexpr std::size_t side = kArtworkSide;
+    std::vector<std::uint8_t> plane(side * side / 8);
+    const BlockPlacer placer(ImgOptions{}, side, side / 8, plane.data());
+    std::vector<Rgb> row(side);
+    std::vector<std::uint8_t> bits(side);  // eight rows of side / 8 bytes
+    std::vector<std::uint8_t> block(side);
+    for (std::size_t k = 0; k < side / 8; ++k) {
+        std::fill(bits.begin(), bits.end(), 0);
+        for (std::size_t i = 0; i < 8; ++i) {
+            ArtworkRow(kArtworkSide, kArtworkSide, static_cast<std::int32_t>(8 * k + i),
+                       row.data());
+            for (std::size_t x = 0; x < side; ++x) {
+                if (row[x].r < LitFromRed(false)) bits[i * side / 8 + x / 8] |= 0x80 >> (x % 8);
+            }
+        }
+        PackBlock(bits.data(), side / 8, side, block.data());
+        placer.Place(k, 1, block.data());
     }
-    return map;
+    return plane;
 }
 
 std::vector<std::uint8_t> MakeBytes(Shape shape) {
     std::vector<std::uint8_t> bytes(kPackedBytes);
     std::mt19937 random(12345);
     switch (shape) {
-        case Shape::Artwork: {
-            ImgRawData raw{ImgOptions{}};
-            if (!raw.Pack(ArtworkToneMap()) || raw.buffer.size() != kPackedBytes) {
-                std::fputs("bench: packing the artwork failed\n", stderr);
-                std::abort();
-            }
-            return raw.buffer;
-        }
+        case Shape::Artwork:
+            return PackArtwork();
         case Shape::Distinct: {
             std::uint8_t previous = 0;
             for (std::uint8_t& b : bytes) {
@@ -73,11 +78,6 @@ ImgRawData MakePacked(Shape shape) {
 }
 
 }  // namespace
-
-const ImgToneMap& ArtworkToneMap() {
-    static const ImgToneMap map = MakeArtworkToneMap();
-    return map;
-}
 
 const char* ShapeName(Shape shape) {
     switch (shape) {

@@ -1,5 +1,5 @@
-// Inputs for the in-process benchmarks: a tone map of the synthetic artwork,
-// its packed bytes, and packed data of the worst shapes for the encoders.
+// Inputs for the in-process benchmarks: the synthetic artwork's packed bytes,
+// and packed data of the worst shapes for the encoders.
 #pragma once
 
 #include <cstddef>
@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "image/raw_data.hpp"
-#include "image/tone_map.hpp"
 
 namespace pelmo::bench {
 
@@ -15,9 +14,6 @@ namespace pelmo::bench {
 inline constexpr std::size_t kPackedBytes = std::size_t{8} << 20;
 // The artwork picture whose packed default plane is kPackedBytes long.
 inline constexpr std::int32_t kArtworkSide = 8192;
-
-// The artwork of artwork.hpp as a tone map (built once, then shared).
-const ImgToneMap& ArtworkToneMap();
 
 enum class Shape {
     Artwork,    // the artwork's packed default plane

@@ -1,4 +1,4 @@
-// The rows of a decoded bitmap as flags of the plane (see plane_packing.hpp).
+// The rows of a decoded bitmap as bits of the plane (see plane_packing.hpp).
 #pragma once
 
 #include <FreeImage.h>
@@ -23,10 +23,10 @@ class BitmapRows {
     // the 32-bit conversion); a pixel is lit when its red is `litFrom` or more.
     BitmapRows(FIBITMAP* bitmap, std::uint8_t litFrom);
 
-    // The flags of picture row `y` (0 at the top; the bitmap's scan lines
-    // count from the bottom) into `flags`, which has room for
-    // PaddedRow(width) bytes; the bytes past the width are undefined.
-    void Read(std::uint32_t y, std::uint8_t* flags) const;
+    // The bits of picture row `y` (0 at the top; the bitmap's scan lines
+    // count from the bottom) into the RowBytes(width) bytes at `bits`; the
+    // bits past the width are undefined.
+    void Read(std::uint32_t y, std::uint8_t* bits) const;
 
   private:
     enum class Layout { Rgb24, Rgb32, Palette8, Palette4, Palette1 };
@@ -36,10 +36,9 @@ class BitmapRows {
     std::uint32_t width_;
     std::uint32_t height_;
     std::uint8_t litFrom_;
-    // For palette bitmaps: the flags of one byte of pixels, by its value.
-    std::array<std::uint8_t, 256> ofIndex_{};
-    std::array<std::uint16_t, 256> ofPair_{};
-    std::array<std::uint64_t, 256> ofOctet_{};
+    // For palette bitmaps: the bits of the pixels that one byte of the scan
+    // line holds (1, 2 or 8 of them, the leftmost highest), by its value.
+    std::array<std::uint8_t, 256> unlitBits_{};
 };
 
 }  // namespace pelmo

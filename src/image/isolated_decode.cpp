@@ -119,16 +119,16 @@ bool CannotFit(FIBITMAP* header, std::uint64_t available) {
 // Packs every block of `rows` and sends them in batches; false when the
 // parent stopped listening.
 bool SendBlocks(const BitmapRows& rows, std::uint32_t width, std::uint32_t height, int out) {
-    const std::size_t stride = PaddedRow(width);
-    std::vector<std::uint8_t> flags(8 * stride);
+    const std::size_t stride = RowBytes(width);
+    std::vector<std::uint8_t> bits(8 * stride);
     const std::uint32_t blocks = height / 8;
     const std::uint32_t perBatch = BlocksPerBatch(width);
     std::vector<std::uint8_t> batch(std::size_t{std::min(perBatch, blocks)} * width);
     for (std::uint32_t k = 0; k < blocks;) {
         const std::uint32_t count = std::min(perBatch, blocks - k);
         for (std::uint32_t g = 0; g < count; ++g, ++k) {
-            for (std::uint32_t i = 0; i < 8; ++i) rows.Read(8 * k + i, flags.data() + i * stride);
-            PackBlock(flags.data(), stride, width, batch.data() + std::size_t{g} * width);
+            for (std::uint32_t i = 0; i < 8; ++i) rows.Read(8 * k + i, bits.data() + i * stride);
+            PackBlock(bits.data(), stride, width, batch.data() + std::size_t{g} * width);
         }
         if (!WriteAll(out, batch.data(), std::size_t{count} * width)) return false;
     }

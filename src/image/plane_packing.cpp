@@ -1,35 +1,43 @@
 #include "image/plane_packing.hpp"
 
+#include <algorithm>
+#include <bit>
 #include <cstring>
 
 namespace pelmo {
 
 namespace {
 
-// The bytes of eight neighbouring columns: row i's flags (0x80 where unlit)
-// shifted down to bit 7 - i of each byte.
-std::uint64_t PackEightColumns(const std::uint8_t* top, std::size_t stride) {
-    std::uint64_t packed = 0;
-    for (std::size_t i = 0; i < 8; ++i) {
-        std::uint64_t flags;
-        std::memcpy(&flags, top + i * stride, 8);
-        packed |= flags >> i;
-    }
-    return packed;
+static_assert(std::endian::native == std::endian::little,
+              "a group's eight columns are stored as one little-endian word");
+
+// Transposes eight rows of eight pixels: byte i of the result (in memory
+// order) is column i of the group, its top row in bit 7.
+std::uint64_t Transpose(const std::uint8_t* rows, std::size_t stride) {
+    std::uint64_t x = 0;
+    for (std::size_t i = 0; i < 8; ++i) x |= std::uint64_t{rows[i * stride]} << (56 - 8 * i);
+    std::uint64_t t = (x ^ (x >> 7)) & 0x00AA00AA00AA00AAULL;
+    x ^= t ^ (t << 7);
+    t = (x ^ (x >> 14)) & 0x0000CCCC0000CCCCULL;
+    x ^= t ^ (t << 14);
+    t = (x ^ (x >> 28)) & 0x00000000F0F0F0F0ULL;
+    x ^= t ^ (t << 28);
+    // Column c now sits in byte 7 - c, counted from the least significant.
+    return __builtin_bswap64(x);
 }
 
 }  // namespace
 
-void PackBlock(const std::uint8_t* flags, std::size_t stride, std::size_t width,
+void PackBlock(const std::uint8_t* rows, std::size_t stride, std::size_t width,
                std::uint8_t* bytes) {
     std::size_t x = 0;
     for (; x + 8 <= width; x += 8) {
-        const std::uint64_t packed = PackEightColumns(flags + x, stride);
-        std::memcpy(bytes + x, &packed, 8);
+        const std::uint64_t columns = Transpose(rows + x / 8, stride);
+        std::memcpy(bytes + x, &columns, 8);
     }
-    if (x < width) {  // the last one to seven columns; the padding is read, not kept
-        const std::uint64_t packed = PackEightColumns(flags + x, stride);
-        std::memcpy(bytes + x, &packed, width - x);
+    if (x < width) {  // the last one to seven columns
+        const std::uint64_t columns = Transpose(rows + x / 8, stride);
+        std::memcpy(bytes + x, &columns, width - x);
     }
 }
 
@@ -40,11 +48,18 @@ void BlockPlacer::Place(std::size_t first, std::size_t count, const std::uint8_t
         }
         return;
     }
-    // The bytes of one column lie side by side; with several blocks at hand
-    // each column's stretch is written at once.
-    for (std::size_t x = 0; x < width_; ++x) {
-        std::uint8_t* column = plane_ + x * blocks_;
-        for (std::size_t g = 0; g < count; ++g) column[Stored(first + g)] = bytes[g * width_ + x];
+    // The bytes of one column lie side by side. Taken a tile of columns at a
+    // time, the blocks are read in stretches and each column's bytes written
+    // one after the other, so that reads and writes stay in the cache.
+    constexpr std::size_t kTile = 64;
+    for (std::size_t x0 = 0; x0 < width_; x0 += kTile) {
+        const std::size_t n = std::min(kTile, width_ - x0);
+        std::uint8_t* columns = plane_ + x0 * blocks_;
+        for (std::size_t g = 0; g < count; ++g) {
+            const std::uint8_t* from = bytes + g * width_ + x0;
+            std::uint8_t* to = columns + Stored(first + g);
+            for (std::size_t i = 0; i < n; ++i) to[i * blocks_] = from[i];
+        }
     }
 }
 

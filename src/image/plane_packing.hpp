@@ -22,19 +22,16 @@ constexpr std::uint8_t LitFromRed(bool dim) {
     return dim ? 128 : 192;
 }
 
-// A row is read as one flag byte per pixel: kUnlit for an unlit pixel, 0 for
-// a lit one.
-inline constexpr std::uint8_t kUnlit = 0x80;
-
-// Rows of flags are padded to a multiple of 8 bytes, so that they can be read
-// eight columns at a time.
-constexpr std::size_t PaddedRow(std::size_t width) {
-    return (width + 7) & ~std::size_t{7};
+// A row is read as bits, eight pixels to a byte, the leftmost in bit 7; a
+// bit is set when its pixel is unlit. This many bytes hold a row; the bits
+// past the width are ignored.
+constexpr std::size_t RowBytes(std::size_t width) {
+    return (width + 7) / 8;
 }
 
-// Makes the `width` bytes of one block from its eight rows of flags, which
-// lie `stride` (at least PaddedRow(width)) bytes apart, top row first.
-void PackBlock(const std::uint8_t* flags, std::size_t stride, std::size_t width,
+// Makes the `width` bytes of one block from the bits of its eight rows,
+// which lie `stride` (at least RowBytes(width)) bytes apart, top row first.
+void PackBlock(const std::uint8_t* rows, std::size_t stride, std::size_t width,
                std::uint8_t* bytes);
 
 // Puts the bytes of whole blocks in their place in the plane: with -unflip

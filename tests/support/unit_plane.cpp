@@ -18,21 +18,22 @@ ImgToneMap ToneMapOf(int width, int height, const std::vector<std::uint8_t>& ton
     const auto blocks = static_cast<std::size_t>(height / 8);
     map.plane.assign(w * blocks, 0);
     const std::uint8_t threshold = options.dim ? 1 : 2;
-    const std::size_t stride = PaddedRow(w);
-    std::vector<std::uint8_t> flags(8 * stride);
+    const std::size_t stride = RowBytes(w);
+    std::vector<std::uint8_t> bits(8 * stride);
     const std::size_t perBatch = BlocksPerBatch(static_cast<std::uint32_t>(width));
     std::vector<std::uint8_t> batch(perBatch * w);
     const BlockPlacer placer(options, w, blocks, map.plane.data());
     for (std::size_t k = 0; k < blocks;) {
         const std::size_t count = std::min(perBatch, blocks - k);
         for (std::size_t g = 0; g < count; ++g) {
+            std::fill(bits.begin(), bits.end(), 0);
             for (std::size_t i = 0; i < 8; ++i) {
                 for (std::size_t x = 0; x < w; ++x) {
                     const std::uint8_t tone = tones[((k + g) * 8 + i) * w + x];
-                    flags[i * stride + x] = tone >= threshold ? 0 : kUnlit;
+                    if (tone < threshold) bits[i * stride + x / 8] |= 0x80 >> (x % 8);
                 }
             }
-            PackBlock(flags.data(), stride, w, batch.data() + g * w);
+            PackBlock(bits.data(), stride, w, batch.data() + g * w);
         }
         placer.Place(k, count, batch.data());
         k += count;
