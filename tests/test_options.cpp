@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <string>
@@ -7,6 +8,7 @@
 
 #include "app/options.hpp"
 #include "support/unit_console.hpp"
+#include "support/unit_temp_dir.hpp"
 
 namespace pelmo {
 namespace {
@@ -148,6 +150,31 @@ TEST(ParseCommandLine, HelpAndVersionAnswerOnStandardOutput) {
     EXPECT_FALSE(Parse({"-x", "--help"}).cmd.answered);
     EXPECT_EQ(Accepted({"-vprefix", "--help", "a.png", "b.asm"}).options.Name(SymbolName::vprefix),
               "--help");
+}
+
+// No source ever replaces a picture: an output named like one, in any letter
+// case, or the input itself reached through another path, a symbolic link or
+// a hard link.
+TEST(ParseCommandLine, AnOutputThatWouldOverwriteAPictureIsRefused) {
+    const auto refusal = [](const std::string& output) {
+        return "Error, output file \"" + output + "\" would overwrite a picture.\n";
+    };
+    for (const char* output : {"b.png", "b.PNG", "dir/b.Tiff", "b.jpeg", "b.gif", "b.psd"}) {
+        ExpectRefused({"a.png", output}, refusal(output));
+    }
+    ExpectRefused({"-c", "rle", "a.png", "b.png", "all.asm"}, refusal("b.png"));
+
+    const unit::TempDir dir;
+    const std::string picture = dir.File("art.bin.png");
+    ASSERT_TRUE(unit::WriteWholeFile(picture, "pixels"));
+    ASSERT_EQ(::symlink(picture.c_str(), dir.File("link.asm").c_str()), 0);
+    ASSERT_EQ(::link(picture.c_str(), dir.File("hard.asm").c_str()), 0);
+    for (const std::string& output :
+         {picture, dir.File("link.asm"), dir.File("hard.asm"), dir.path() + "/./art.bin.png"}) {
+        ExpectRefused({picture, output}, refusal(output));
+    }
+    Accepted({picture, dir.File("other.asm")});
+    Accepted({"missing.png", dir.File("link.asm.new")});
 }
 
 TEST(ParseCommandLine, TwoFileNamesGiveTheDefaults) {

@@ -1,5 +1,7 @@
 #include "app/options.hpp"
 
+#include <sys/stat.h>
+
 #include <cstdio>
 #include <string>
 #include <string_view>
@@ -7,6 +9,7 @@
 #include "app/ascii.hpp"
 #include "app/version.hpp"
 #include "codec/codec_table.hpp"
+#include "image/picture_formats.hpp"
 
 namespace pelmo {
 
@@ -104,11 +107,22 @@ bool Fail(std::string_view line) {
     return false;
 }
 
-// An error line that quotes `what`: `Error, <reason> "<what>"`.
-bool FailQuoting(std::string_view reason, std::string_view what) {
+// An error line that quotes `what`: `Error, <reason> "<what>"<end>`.
+bool FailQuoting(std::string_view reason, std::string_view what, std::string_view end = "\n") {
     std::string line = "Error, ";
-    line.append(reason).append(" \"").append(what).append("\"\n");
+    line.append(reason).append(" \"").append(what).append("\"").append(end);
     return Fail(line);
+}
+
+// A source never replaces a picture: not the input itself, through whatever
+// path, link or hard link it is reached, nor any file named like a picture
+// (`pelmoimage a.png b.png` is a slip of the hand, not a wish).
+bool WouldOverwriteAPicture(const std::string& image, const std::string& output) {
+    if (FindPictureExtension(ExtensionOf(output)) != nullptr) return true;
+    struct stat in {};
+    struct stat out {};
+    return ::stat(image.c_str(), &in) == 0 && ::stat(output.c_str(), &out) == 0 &&
+           in.st_dev == out.st_dev && in.st_ino == out.st_ino;
 }
 
 bool FitsTextField(std::string_view text) {
@@ -215,6 +229,9 @@ bool ParseCommandLine(int argc, const char* const* argv, CommandLine& cmd) {
 
     if (cmd.imageFile.empty()) return Fail("Error, missing input image filename.\n");
     if (cmd.outputFile.empty()) return Fail("Error, missing output filename.\n");
+    if (WouldOverwriteAPicture(cmd.imageFile, cmd.outputFile)) {
+        return FailQuoting("output file", cmd.outputFile, " would overwrite a picture.\n");
+    }
     return true;
 }
 

@@ -2,7 +2,12 @@
 // run through the built converter under an address-space limit: each must end
 // in one clean error line and status 1, never in a signal or a hang, and leave
 // no output file behind (and an existing one untouched).
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdint>
 #include <random>
@@ -52,6 +57,33 @@ TEST_P(MalformedPicture, ValidPictureConverts) {
     const Outcome run = Convert("valid", ValidPicture(GetParam()));
     EXPECT_TRUE(run.exited && run.status == 0) << run.Describe() << "\n" << run.err;
     EXPECT_NE(run.out.find("Loaded 24x24 image."), std::string::npos) << run.out;
+}
+
+// A named pipe is read once, like a file, and converts like one: nothing
+// opens it a second time and waits for a writer that never comes.
+TEST_P(MalformedPicture, ANamedPipeConvertsLikeAFile) {
+    const Outcome file = Convert("valid", ValidPicture(GetParam()));
+    ASSERT_TRUE(CleanOutcome(file, output_));
+    const std::string fromFile = unit::ReadWholeFile(output_);
+    const std::string fifo = dir_.File("pipe" + GetParam());
+    const std::string output = dir_.File("pipe.asm");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const pid_t writer = ::fork();
+    ASSERT_GE(writer, 0);
+    if (writer == 0) {
+        const std::string& bytes = ValidPicture(GetParam());
+        const int fd = ::open(fifo.c_str(), O_WRONLY);
+        const bool written = fd >= 0 && ::write(fd, bytes.data(), bytes.size()) ==
+                                            static_cast<ssize_t>(bytes.size());
+        ::_exit(written ? 0 : 1);
+    }
+    Limits limits;
+    limits.timeoutSeconds = 10;
+    const Outcome run = RunConverter({fifo, output}, limits);
+    ::kill(writer, SIGKILL);
+    ::waitpid(writer, nullptr, 0);
+    EXPECT_TRUE(CleanOutcome(run, output));
+    EXPECT_EQ(unit::ReadWholeFile(output), fromFile);
 }
 
 TEST_P(MalformedPicture, EmptyFileFailsToOpen) {
