@@ -13,6 +13,7 @@
 #include <fstream>
 #include <limits>
 #include <new>
+#include <optional>
 #include <utility>
 
 #include "app/write_all.hpp"
@@ -135,8 +136,9 @@ bool SendBlocks(const BitmapRows& rows, std::uint32_t width, std::uint32_t heigh
     return true;
 }
 
-// Runs in the child: everything that touches the image library.
-void DecodeInChild(const DecodeRequest& request, int out, std::uint64_t budget) {
+}  // namespace
+
+void DecodePicture(const DecodeRequest& request, int out, std::uint64_t budget) {
     DecodeResult result;
     const auto send = [out](const DecodeResult& r) { return WriteAll(out, &r, sizeof r); };
 
@@ -197,6 +199,8 @@ void DecodeInChild(const DecodeRequest& request, int out, std::uint64_t budget) 
     send(result);  // all there
 }
 
+namespace {
+
 [[noreturn]] void RunChild(ChildDecoder decoder, const DecodeRequest& request, int out,
                            pid_t parent) {
     // The child goes when the conversion goes, whatever ended it.
@@ -230,12 +234,64 @@ std::vector<std::uint8_t> PlaneStorage(std::size_t count) {
 }  // namespace
 
 std::uint32_t BlocksPerBatch(std::uint32_t width) {
-    return std::max<std::uint32_t>(8, (std::uint32_t{1} << 20) / std::max<std::uint32_t>(width, 1));
+    return std::max<std::uint32_t>(8, (std::uint32_t{1} << 18) / std::max<std::uint32_t>(width, 1));
 }
 
 DecodeResult DecodeIsolated(const DecodeRequest& request, std::vector<std::uint8_t>& plane,
                             ChildProcess& finishing) {
-    return RunDecoderIsolated(DecodeInChild, request, plane, &finishing);
+    return RunDecoderIsolated(DecodePicture, request, plane, &finishing);
+}
+
+std::optional<DecodeResult> ReceivePlane(int in, const ImgOptions& options,
+                                         std::vector<std::uint8_t>& plane) {
+    // While the child decodes, the plane's memory is faulted in here, on the
+    // other core.
+    std::vector<std::uint8_t> prepared;
+    DecodeResult result;
+    for (;;) {
+        if (!ReadAll(in, &result, sizeof result)) return std::nullopt;
+        if (result.status != DecodeStatus::SizeKnown) break;
+        if (std::uint64_t{result.width} * result.height <= kMaxPixels) {
+            try {
+                prepared = PlaneStorage(std::size_t{result.width} * (result.height / 8));
+            } catch (const std::bad_alloc&) {
+                prepared = std::vector<std::uint8_t>();  // tried again below
+            }
+        }
+    }
+    if (result.status != DecodeStatus::Ok) return result;
+
+    const std::uint32_t width = result.width;
+    const std::uint32_t blocks = result.height / 8;
+    if (std::uint64_t{width} * result.height > kMaxPixels || result.height % 8 != 0) {
+        return std::nullopt;  // not a picture it could have sent
+    }
+    const std::size_t size = std::size_t{width} * blocks;
+    const std::uint32_t perBatch = BlocksPerBatch(width);
+    std::vector<std::uint8_t> batch;
+    try {
+        if (prepared.size() != size) prepared = PlaneStorage(size);
+        batch.resize(std::size_t{std::min(perBatch, blocks)} * width);
+    } catch (const std::bad_alloc&) {
+        result.status = DecodeStatus::NoMemory;
+        return result;
+    }
+    // The blocks, then the result once more: the sender's word that it got
+    // to the end.
+    const BlockPlacer placer(options, width, blocks, prepared.data());
+    for (std::uint32_t k = 0; k < blocks;) {
+        const std::uint32_t count = std::min(perBatch, blocks - k);
+        if (!ReadAll(in, batch.data(), std::size_t{count} * width)) return std::nullopt;
+        placer.Place(k, count, batch.data());
+        k += count;
+    }
+    DecodeResult trailer;
+    if (!ReadAll(in, &trailer, sizeof trailer) || trailer.status != DecodeStatus::Ok ||
+        trailer.width != result.width || trailer.height != result.height) {
+        return std::nullopt;
+    }
+    plane = std::move(prepared);
+    return result;
 }
 
 DecodeResult RunDecoderIsolated(ChildDecoder decoder, const DecodeRequest& request,
@@ -258,60 +314,19 @@ DecodeResult RunDecoderIsolated(ChildDecoder decoder, const DecodeRequest& reque
     writeEnd.Reset();
     ChildProcess child(pid);
 
-    // While the child decodes, the parent faults in the plane's memory on the
-    // other core.
-    std::vector<std::uint8_t> prepared;
-    DecodeResult result;
-    for (;;) {
-        if (!ReadAll(readEnd.Get(), &result, sizeof result)) return failed;
-        if (result.status != DecodeStatus::SizeKnown) break;
-        if (std::uint64_t{result.width} * result.height <= kMaxPixels) {
-            try {
-                prepared = PlaneStorage(std::size_t{result.width} * (result.height / 8));
-            } catch (const std::bad_alloc&) {
-                prepared = std::vector<std::uint8_t>();  // tried again below
-            }
-        }
+    const std::optional<DecodeResult> result = ReceivePlane(readEnd.Get(), request.options, plane);
+    if (!result || result->status == DecodeStatus::NoMemory) {
+        ::kill(pid, SIGKILL);  // whatever it would still send is of no use
+        return result ? *result : failed;
     }
-    if (result.status != DecodeStatus::Ok) {
-        return child.Wait() ? result : failed;
+    if (result->status != DecodeStatus::Ok) {
+        // A failure the child reported itself, as long as it then ended well.
+        return child.Wait() ? *result : failed;
     }
-
-    const std::uint32_t width = result.width;
-    const std::uint32_t blocks = result.height / 8;
-    if (std::uint64_t{width} * result.height > kMaxPixels || result.height % 8 != 0) {
-        ::kill(pid, SIGKILL);  // not a picture it could have sent
-        return failed;
-    }
-    const std::size_t size = std::size_t{width} * blocks;
-    const std::uint32_t perBatch = BlocksPerBatch(width);
-    std::vector<std::uint8_t> batch;
-    try {
-        if (prepared.size() != size) prepared = PlaneStorage(size);
-        batch.resize(std::size_t{std::min(perBatch, blocks)} * width);
-    } catch (const std::bad_alloc&) {
-        ::kill(pid, SIGKILL);
-        result.status = DecodeStatus::NoMemory;
-        return result;
-    }
-    // The blocks, then the result once more: the child's word that it got to
-    // the end. What it does after that (releasing its bitmaps) can go on
-    // beside the rest of the conversion.
-    const BlockPlacer placer(request.options, width, blocks, prepared.data());
-    for (std::uint32_t k = 0; k < blocks;) {
-        const std::uint32_t count = std::min(perBatch, blocks - k);
-        if (!ReadAll(readEnd.Get(), batch.data(), std::size_t{count} * width)) return failed;
-        placer.Place(k, count, batch.data());
-        k += count;
-    }
-    DecodeResult trailer;
-    if (!ReadAll(readEnd.Get(), &trailer, sizeof trailer) || trailer.status != DecodeStatus::Ok ||
-        trailer.width != result.width || trailer.height != result.height) {
-        return failed;
-    }
-    plane = std::move(prepared);
+    // What the child does after its last word (releasing its bitmaps) can go
+    // on beside the rest of the conversion.
     if (finishing != nullptr) *finishing = std::move(child);
-    return result;
+    return *result;
 }
 
 }  // namespace pelmo

@@ -9,6 +9,7 @@
 #include <FreeImage.h>
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -40,7 +41,7 @@ struct DecodeRequest {
     ImgOptions options;  // the plane (-dim) and the order of its bytes
 };
 
-// Blocks of eight rows go out in batches of this many, about 1 MiB, and at
+// Blocks of eight rows go out in batches of this many, about 256 KiB, and at
 // least eight so that a column's bytes are placed several at a time.
 std::uint32_t BlocksPerBatch(std::uint32_t width);
 
@@ -61,9 +62,20 @@ DecodeResult RunDecoderIsolated(ChildDecoder decoder, const DecodeRequest& reque
                                 std::vector<std::uint8_t>& plane,
                                 ChildProcess* finishing = nullptr);
 
-// Loads the picture with the image library, checks its height, and sends the
-// plane that the options choose: from the picture's header, pictures that
-// cannot fit in memory are refused before any pixel is decoded.
+// The work of the decoding child (a ChildDecoder): loads the picture with the
+// image library, checks its height, and sends the plane that the options
+// choose. From the picture's header, pictures that cannot fit in `budget` are
+// refused before any pixel is decoded.
+void DecodePicture(const DecodeRequest& request, int out, std::uint64_t budget);
+
+// The parent's side: reads what a decoder sent on `in` and places the blocks
+// into `plane` as `options` say. Empty when the stream breaks off or makes no
+// sense; otherwise the decoder's result (or NoMemory when the plane could not
+// be held here), with `plane` filled only when it is Ok.
+std::optional<DecodeResult> ReceivePlane(int in, const ImgOptions& options,
+                                         std::vector<std::uint8_t>& plane);
+
+// DecodePicture in a child process.
 DecodeResult DecodeIsolated(const DecodeRequest& request, std::vector<std::uint8_t>& plane,
                             ChildProcess& finishing);
 

@@ -20,10 +20,23 @@ unsigned Items(std::size_t got, unsigned size) {
     return size == 0 ? 0 : static_cast<unsigned>(got / size);
 }
 
+// Zeroes what a short read left unset, but no more than a decoder's buffer
+// for one read can be expected to hold: a damaged header can make a decoder
+// ask for far more than the buffer it reads into, and filling all of that
+// would write past the buffer where the read itself, stopped by the end of
+// the file, never does.
+constexpr std::size_t kMostZeroed = std::size_t{64} << 10;
+
+void ZeroUnread(void* buffer, std::size_t got, std::size_t wanted) {
+    if (got < wanted) {
+        std::memset(static_cast<char*>(buffer) + got, 0, std::min(wanted - got, kMostZeroed));
+    }
+}
+
 unsigned DLL_CALLCONV ReadFile(void* buffer, unsigned size, unsigned count, fi_handle handle) {
     const std::size_t wanted = std::size_t{size} * count;
     const std::size_t got = std::fread(buffer, 1, wanted, static_cast<std::FILE*>(handle));
-    if (got < wanted) std::memset(static_cast<char*>(buffer) + got, 0, wanted - got);
+    ZeroUnread(buffer, got, wanted);
     return Items(got, size);
 }
 int DLL_CALLCONV SeekFile(fi_handle handle, long offset, int origin) {
@@ -42,7 +55,7 @@ unsigned DLL_CALLCONV ReadMemory(void* buffer, unsigned size, unsigned count, fi
         memory.position < memory.bytes.size() ? memory.bytes.size() - memory.position : 0;
     const std::size_t got = std::min(wanted, left);
     if (got > 0) std::memcpy(buffer, memory.bytes.data() + memory.position, got);
-    if (got < wanted) std::memset(static_cast<char*>(buffer) + got, 0, wanted - got);
+    ZeroUnread(buffer, got, wanted);
     memory.position += got;
     return Items(got, size);
 }

@@ -20,8 +20,8 @@ namespace pelmo {
 //
 // Some decoders ignore short reads at the end of a damaged file and go on
 // with whatever their buffer held; the part a short read leaves unset is
-// zeroed, so such a file always decodes the same way, and never from memory
-// that nobody wrote.
+// zeroed (up to 64 KiB a read), so such a file always decodes the same way,
+// and never from memory that nobody wrote.
 class PictureInput {
   public:
     PictureInput() = default;

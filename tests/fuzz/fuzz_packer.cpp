@@ -1,8 +1,6 @@
 // Fuzzes the packing steps (PackBlock in the decoding child, BlockPlacer in
 // the parent, then the trims of Pack) with arbitrary tone maps and options and
-// compares every result with a direct transcription of the layout rules: a pixel's byte sits
-// at x * B + s (or s * W + x block by block), its bit is 7 - (y mod 8), a lit
-// pixel clears it, and the trims drop 0xFF bytes from the front and the end.
+// compares every result with the reference packer (reference_pack.hpp).
 //
 // Input: byte 0 holds the five flags (dim, unflip, xorder, strim, etrim in
 // bits 0 to 4), byte 1 the width (0 to 63), byte 2 the height (0 to 71, so
@@ -18,57 +16,8 @@
 #include "fuzz_console.hpp"
 #include "image/raw_data.hpp"
 #include "image/tone_map.hpp"
+#include "reference_pack.hpp"
 #include "support/unit_plane.hpp"
-
-namespace {
-
-struct Packed {
-    bool ok = false;
-    std::string error;
-    std::vector<std::uint8_t> bytes;  // the first `length` bytes
-    std::int32_t start = 0;
-    std::size_t allocated = 0;
-};
-
-Packed ReferencePack(std::size_t w, std::size_t h, const std::vector<std::uint8_t>& tones,
-                     const pelmo::ImgOptions& o) {
-    Packed p;
-    if (w == 0 || h == 0) {
-        p.error = "Error, invalid image dimensions.\n";
-        return p;
-    }
-    if (h % 8 != 0) {
-        p.error = "Error, height must be multiple of 8.\n";
-        return p;
-    }
-    const std::size_t blocks = h / 8;
-    std::vector<std::uint8_t> all(w * h / 8, 0);
-    const int threshold = o.dim ? 1 : 2;
-    for (std::size_t y = 0; y < h; ++y) {
-        for (std::size_t x = 0; x < w; ++x) {
-            const std::size_t s = (o.unflip ? y : h - 1 - y) / 8;
-            const std::size_t index = o.xorder ? s * w + x : x * blocks + s;
-            const bool lit = tones[y * w + x] >= threshold;
-            if (!lit) all[index] |= static_cast<std::uint8_t>(0x80 >> (y % 8));
-        }
-    }
-    std::size_t first = 0;
-    std::size_t last = all.size();
-    if (o.strim) {
-        while (first < last && all[first] == 0xFF) ++first;
-    }
-    if (o.etrim) {
-        while (last > first && all[last - 1] == 0xFF) --last;
-    }
-    p.ok = true;
-    p.allocated = all.size();
-    p.start = static_cast<std::int32_t>(first);
-    p.bytes.assign(all.begin() + static_cast<std::ptrdiff_t>(first),
-                   all.begin() + static_cast<std::ptrdiff_t>(last));
-    return p;
-}
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace pelmo;
@@ -88,8 +37,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         levels[i] = tones == 0 ? 0 : static_cast<std::uint8_t>(data[3 + i % tones] % 3);
     }
 
-    const Packed want = ReferencePack(static_cast<std::size_t>(width),
-                                      static_cast<std::size_t>(height), levels, options);
+    const fuzz::Packed want = fuzz::ReferencePack(
+        static_cast<std::size_t>(width), static_cast<std::size_t>(height), levels, options);
     ImgToneMap map = unit::ToneMapOf(width, height, levels, options);
     ImgRawData raw(options);
     raw.start = 77;  // a second Pack must start from scratch
