@@ -25,12 +25,12 @@ constexpr std::array<CodecInfo, kCodecCount> kTable = {{
 }};
 
 // CodecFor indexes the table by kind, and the parser tests keywords in table
-// order, which must be the order of the kinds.
+// order, which must be the order of the kinds. (A row that leaves out a
+// function is a -Wmissing-field-initializers warning; comparing function
+// addresses here is no constant expression under UBSan.)
 constexpr bool RowsInKindOrder() {
     for (std::size_t i = 0; i < kTable.size(); ++i) {
-        if (static_cast<std::size_t>(kTable[i].kind) != i || kTable[i].make == nullptr) {
-            return false;
-        }
+        if (static_cast<std::size_t>(kTable[i].kind) != i) return false;
     }
     return true;
 }
