@@ -39,7 +39,7 @@ _pelmoimage() {
 
     if [[ $cur == -* ]]; then
         mapfile -t COMPREPLY < <(compgen -W '-c -tc -dim -unflip -xorder -strim -etrim -setsymb
-            -vprefix -vsize -vpackets -vstart -vflag -lprefix -ldata' -- "${cur,,}")
+            -vprefix -vsize -vpackets -vstart -vflag -lprefix -ldata --help --version' -- "${cur,,}")
         return 0
     fi
 

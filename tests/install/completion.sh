@@ -6,7 +6,7 @@ source "$(dirname "$0")/lib.sh"
 script=$1 scratch=$2
 codecs='bit2xp bnp frle raw rle srle'
 modes='data image include none'
-options='-c -dim -etrim -ldata -lprefix -setsymb -strim -tc -unflip -vflag -vpackets -vprefix -vsize -vstart -xorder'
+options='--help --version -c -dim -etrim -ldata -lprefix -setsymb -strim -tc -unflip -vflag -vpackets -vprefix -vsize -vstart -xorder'
 
 expect_completion "$script" "$codecs" pelmoimage -c ''
 expect_completion "$script" 'bit2xp bnp' pelmoimage -c b

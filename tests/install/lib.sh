@@ -37,7 +37,7 @@ expect_completion() {
     local script=$1 expected=$2
     shift 2
     local got
-    got=$(completions "$script" "$@" | sed '/^$/d' | sort | tr '\n' ' ' | sed 's/ $//')
+    got=$(completions "$script" "$@" | sed '/^$/d' | LC_ALL=C sort | tr '\n' ' ' | sed 's/ $//')
     [[ $got == "$expected" ]] || fail "completing '$*': expected '$expected', got '$got'"
 }
 
