@@ -33,7 +33,17 @@ struct HugeCase {
     std::string extension;
     std::function<std::string()> contents;  // made when the test runs, not when it is listed
     bool refusedAtHeader = true;            // else the decoder finds the header unsound
+    // Refused for the memory it needs, though its pixel count is allowed.
+    bool byMemory = false;
 };
+
+// Under AddressSanitizer the limit is put on single allocations instead of the
+// address space (see child_run.hpp), which the header check cannot see.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kAddressSpaceLimited = false;
+#else
+constexpr bool kAddressSpaceLimited = true;
+#endif
 
 std::string PatchedJpeg(std::uint16_t width, std::uint16_t height) {
     std::string jpeg = ValidPicture(".jpg");
@@ -59,7 +69,7 @@ std::vector<HugeCase> Cases() {
         // The GIF decoder cannot read a header alone: it fails to allocate.
         {"gif_65528_square", ".gif", [] { return GifWithSize(65528, 65528); }, false},
         {"pcx_65535_square", ".pcx", [] { return PcxWithSize(65535, 65535); }},
-        {"psd_30000_square", ".psd", [] { return PsdWithSize(30000, 30000, 1); }},
+        {"psd_30000_square", ".psd", [] { return PsdWithSize(30000, 30000, 1); }, true, true},
         {"psb_300000_square", ".psd", [] { return PsdWithSize(300000, 300000, 2); }},
         {"tif_100000_square", ".tif", [] { return TiffWithSize(100000, 100000); }},
         {"tiff_width_4g", ".tiff", [] { return TiffWithSize(0xFFFFFFF8, 8); }, false},
@@ -90,7 +100,9 @@ TEST_P(HugePicture, IsRefusedWithinTheMemoryLimit) {
     limits.timeoutSeconds = 30;
     const Outcome run = RunConverter({"-c", "bnp", input, output}, limits);
     EXPECT_TRUE(LoaderFailure(run, input, output));
-    if (c.refusedAtHeader) EXPECT_EQ(run.err, "Error, not enough memory.\n");
+    if (c.refusedAtHeader && (kAddressSpaceLimited || !c.byMemory)) {
+        EXPECT_EQ(run.err, "Error, not enough memory.\n");
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Crafted, HugePicture, ::testing::ValuesIn(Cases()),
