@@ -131,9 +131,9 @@ TEST(ParseCommandLine, NoArgumentsShowsBannerAndUsageWithoutAnErrorLine) {
 // --help and --version answer on standard output, wherever they stand, and
 // are no failure; a value that reads like them is still a value.
 TEST(ParseCommandLine, HelpAndVersionAnswerOnStandardOutput) {
-    for (const std::vector<std::string> args : {std::vector<std::string>{"--help"},
-                                                {"a.png", "--HELP", "-c", "lz"},
-                                                {"-dim", "--help"}}) {
+    for (const std::vector<std::string>& args : {std::vector<std::string>{"--help"},
+                                                 {"a.png", "--HELP", "-c", "lz"},
+                                                 {"-dim", "--help"}}) {
         const Parsed help = Parse(args);
         EXPECT_FALSE(help.ok);
         EXPECT_TRUE(help.cmd.answered);

@@ -54,13 +54,17 @@ TEST_P(OutputFileKinds, ReplacesOnlyOnCommitAndKeepsModeBits) {
     EXPECT_EQ(ListFolder(dir.path()), "out.asm");
     // Root may give the new file the old one's owner too.
     const bool root = ::geteuid() == 0;
-    if (root) ASSERT_EQ(::chown(path.c_str(), 65534, 65534), 0);
+    if (root) {
+        ASSERT_EQ(::chown(path.c_str(), 65534, 65534), 0);
+    }
     EXPECT_TRUE(Replace(path, "third", GetParam()));
     EXPECT_EQ(ReadWholeFile(path), "third");
     EXPECT_EQ(ModeOf(path) & 07777, 0604u) << "a replaced file keeps its bits";
     struct stat owner {};
     ASSERT_EQ(::stat(path.c_str(), &owner), 0);
-    if (root) EXPECT_EQ(owner.st_uid, 65534u);
+    if (root) {
+        EXPECT_EQ(owner.st_uid, 65534u);
+    }
     EXPECT_EQ(ListFolder(dir.path()), "out.asm");
 }
 

@@ -238,7 +238,9 @@ TEST_F(FailingOutput, ReadOnlyFolderAndFile) {
     // Without privileges, a folder of one's own is written as usual.
     const std::string own = out.File("own");
     ASSERT_EQ(::mkdir(own.c_str(), 0755), 0);
-    if (RunningAsRoot()) ASSERT_EQ(::chown(own.c_str(), kUnprivilegedId, kUnprivilegedId), 0);
+    if (RunningAsRoot()) {
+        ASSERT_EQ(::chown(own.c_str(), kUnprivilegedId, kUnprivilegedId), 0);
+    }
     const Outcome written = RunConverter({"-c", "bnp", SmallPicture(), own + "/out.asm"}, limits);
     EXPECT_TRUE(CleanOutcome(written, own + "/out.asm"));
     EXPECT_EQ(unit::ListFolder(own), "out.asm");
