@@ -16,12 +16,18 @@ std::unique_ptr<CPelmoImgCompress> Make(const ImgOptions& options) {
 }
 
 constexpr std::array<CodecInfo, kCodecCount> kTable = {{
-    {ImgCodecKind::Raw, "raw", "tablecode_raw.asm", Make<CPelmoImgCompress>},
-    {ImgCodecKind::Rle, "rle", "tablecode_rle.asm", Make<CPelmoImgCompress_RLE>},
-    {ImgCodecKind::Srle, "srle", "tablecode_srle.asm", Make<CPelmoImgCompress_sRLE>},
-    {ImgCodecKind::Frle, "frle", "tablecode_frle.asm", Make<CPelmoImgCompress_fRLE>},
-    {ImgCodecKind::Bnp, "bnp", "tablecode_bnp.asm", Make<CPelmoImgCompress_BNP>},
-    {ImgCodecKind::Bit2xp, "bit2xp", "tablecode_bit2xp.asm", Make<CPelmoImgCompress_Bit2xP>},
+    {ImgCodecKind::Raw, "raw", "tablecode_raw.asm", Make<CPelmoImgCompress>,
+     CPelmoImgCompress::Decode},
+    {ImgCodecKind::Rle, "rle", "tablecode_rle.asm", Make<CPelmoImgCompress_RLE>,
+     CPelmoImgCompress_RLE::Decode},
+    {ImgCodecKind::Srle, "srle", "tablecode_srle.asm", Make<CPelmoImgCompress_sRLE>,
+     CPelmoImgCompress_sRLE::Decode},
+    {ImgCodecKind::Frle, "frle", "tablecode_frle.asm", Make<CPelmoImgCompress_fRLE>,
+     CPelmoImgCompress_fRLE::Decode},
+    {ImgCodecKind::Bnp, "bnp", "tablecode_bnp.asm", Make<CPelmoImgCompress_BNP>,
+     CPelmoImgCompress_BNP::Decode},
+    {ImgCodecKind::Bit2xp, "bit2xp", "tablecode_bit2xp.asm", Make<CPelmoImgCompress_Bit2xP>,
+     CPelmoImgCompress_Bit2xP::Decode},
 }};
 
 // CodecFor indexes the table by kind, and the parser tests keywords in table

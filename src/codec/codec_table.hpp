@@ -1,6 +1,6 @@
-// One row per codec: its -c keyword, its decoder include file and how to make
-// it. The parser, the driver and the include line all read this table, so a
-// new codec is one row and one source unit.
+// One row per codec: its -c keyword, its decoder include file, how to make
+// it and how to decode its stream. The parser, the driver and the include line all read this table,
+// so a new codec is one row and one source unit.
 #pragma once
 
 #include <array>
@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "app/options.hpp"
+#include "codec/decode.hpp"
 
 namespace pelmo {
 
@@ -18,6 +19,7 @@ struct CodecInfo {
     std::string_view keyword;      // argument of -c, matched ignoring case
     std::string_view includeFile;  // decoder named in -tc include mode
     std::unique_ptr<CPelmoImgCompress> (*make)(const ImgOptions&);
+    DecodeFunction decode;
 };
 
 inline constexpr std::size_t kCodecCount = 6;

@@ -29,6 +29,18 @@ bool CPelmoImgCompress::Compress(const ImgRawData& raw) {
     return true;
 }
 
+DecodedStream CPelmoImgCompress::Decode(const EncodedStream& in) {
+    if (in.packets != 0) {
+        return decode::Fail(DecodedStream::kAtSymbols,
+                            "raw data has no packets, not " + std::to_string(in.packets));
+    }
+    if (in.bytes.size() > in.limit) return decode::Fail(in.limit, decode::TooLong(in.limit));
+    DecodedStream out;
+    out.bytes.assign(in.bytes.begin(), in.bytes.end());
+    out.consumed = in.bytes.size();
+    return out;
+}
+
 void CPelmoImgCompress::WriteCommonSymbols(ImgAsmWriter& writer) const {
     writer.WriteSymbol(SymbolKind::Size, size);
     writer.WriteSymbol(SymbolKind::Packets, packets);

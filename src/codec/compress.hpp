@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/options.hpp"
+#include "codec/decode.hpp"
 
 namespace pelmo {
 
@@ -64,6 +65,9 @@ class CPelmoImgCompress {
     virtual bool WriteOutput(ImgAsmWriter& writer);
     // Writes this codec's decoder include line to the open stream.
     virtual void WriteTableCode(AsmStream& stream) const;
+
+    // The raw stream is the packed bytes themselves; it has no packets.
+    static DecodedStream Decode(const EncodedStream& in);
 
   protected:
     CPelmoImgCompress(const ImgOptions& opts, ImgCodecKind kind) : options(opts), kind_(kind) {}

@@ -61,4 +61,35 @@ bool CPelmoImgCompress_Bit2xP::Compress(const ImgRawData& raw) {
     return true;
 }
 
+// Stream bit p is bit p % 8 of byte p / 8.
+DecodedStream CPelmoImgCompress_Bit2xP::Decode(const EncodedStream& in) {
+    const std::span<const std::uint8_t> s = in.bytes;
+    const std::size_t total = s.size() * 8;
+    const auto bit = [&](std::size_t p) { return (s[p / 8] >> (p % 8)) & 1u; };
+    DecodedStream out;
+    std::size_t p = 0;
+    for (std::uint32_t k = 0; k < in.packets; ++k) {
+        if (out.bytes.size() >= in.limit) return decode::Fail(p / 8, decode::TooLong(in.limit));
+        if (p < total && bit(p) == 1) {
+            out.bytes.push_back(0xFF);
+            p += 1;
+        } else if (p + 2 <= total && bit(p + 1) == 1) {
+            out.bytes.push_back(0x00);
+            p += 2;
+        } else if (p + 10 <= total) {
+            unsigned v = 0;
+            for (unsigned i = 0; i < 8; ++i) v |= bit(p + 2 + i) << i;
+            out.bytes.push_back(static_cast<std::uint8_t>(v));
+            p += 10;
+        } else {
+            return decode::Fail(p / 8, decode::EndsIn(k));
+        }
+    }
+    out.consumed = (p + 7) / 8;
+    for (std::size_t q = p; q < out.consumed * 8; ++q) {
+        if (bit(q) != 0) return decode::Fail(q / 8, "the bits after the last code are not all 0");
+    }
+    return out;
+}
+
 }  // namespace pelmo

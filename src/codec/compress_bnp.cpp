@@ -65,4 +65,46 @@ bool CPelmoImgCompress_BNP::WriteOutput(ImgAsmWriter& writer) {
     return true;
 }
 
+// Markers take turns: the first of each two is followed by the nibble byte
+// whose low half codes its run and whose high half codes the next marker's.
+DecodedStream CPelmoImgCompress_BNP::Decode(const EncodedStream& in) {
+    if (in.flag < 1 || in.flag > 254) {
+        return decode::Fail(DecodedStream::kAtSymbols,
+                            "the flag is " + std::to_string(in.flag) + ", not 1 to 254");
+    }
+    const std::span<const std::uint8_t> s = in.bytes;
+    DecodedStream out;
+    std::size_t pos = 0;
+    std::size_t nibbles = 0;  // the offset of the nibble byte whose high half is still unused
+    bool paired = false;      // the next marker uses that high half
+    for (std::uint32_t k = 0; k < in.packets; ++k) {
+        if (pos >= s.size()) return decode::Fail(pos, decode::EndsIn(k));
+        const std::uint8_t b = s[pos];
+        std::size_t count = 1;
+        std::uint8_t value = b;
+        if (b == in.flag) {
+            unsigned code = 0;
+            if (paired) {
+                code = s[nibbles] >> 4;
+            } else {
+                if (pos + 1 >= s.size()) return decode::Fail(pos, decode::EndsIn(k));
+                nibbles = ++pos;
+                code = s[nibbles] & 0x0Fu;
+            }
+            paired = !paired;
+            count = code / 2 + 2;
+            value = (code & 1u) != 0 ? 0x00 : 0xFF;
+        }
+        if (count > in.limit - out.bytes.size())
+            return decode::Fail(pos, decode::TooLong(in.limit));
+        out.bytes.insert(out.bytes.end(), count, value);
+        ++pos;
+    }
+    if (paired && (s[nibbles] >> 4) != 0) {
+        return decode::Fail(nibbles, "the last run has no partner, but its nibble byte codes one");
+    }
+    out.consumed = pos;
+    return out;
+}
+
 }  // namespace pelmo

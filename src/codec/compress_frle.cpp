@@ -44,4 +44,38 @@ bool CPelmoImgCompress_fRLE::Compress(const ImgRawData& raw) {
     return true;
 }
 
+DecodedStream CPelmoImgCompress_fRLE::Decode(const EncodedStream& in) {
+    const std::span<const std::uint8_t> s = in.bytes;
+    if (s.empty()) return decode::Fail(0, "the flag byte is missing");
+    const std::uint8_t flag = s[0];
+    if (flag == 0x00 || flag == 0xFF) {
+        return decode::Fail(0, "the flag byte is " + std::to_string(flag) + ", not 1 to 254");
+    }
+    DecodedStream out;
+    std::size_t pos = 1;
+    for (std::uint32_t k = 0; k < in.packets; ++k) {
+        if (pos >= s.size()) return decode::Fail(pos, decode::EndsIn(k));
+        std::size_t count = 1;
+        std::uint8_t value = s[pos];
+        if (value == flag) {  // flag, count, value; the count may equal the flag
+            if (s.size() - pos < 3) return decode::Fail(pos, decode::EndsIn(k));
+            count = s[pos + 1];
+            value = s[pos + 2];
+            if (count < 3) {
+                return decode::Fail(pos + 1, decode::Packet(k) + " has run count " +
+                                                 std::to_string(count) + ", below 3");
+            }
+            if (value == flag)
+                return decode::Fail(pos + 2, decode::Packet(k) + " repeats the flag");
+            pos += 2;
+        }
+        if (count > in.limit - out.bytes.size())
+            return decode::Fail(pos, decode::TooLong(in.limit));
+        out.bytes.insert(out.bytes.end(), count, value);
+        ++pos;
+    }
+    out.consumed = pos;
+    return out;
+}
+
 }  // namespace pelmo

@@ -11,6 +11,7 @@ class CPelmoImgCompress_fRLE : public CPelmoImgCompress {
     explicit CPelmoImgCompress_fRLE(const ImgOptions& opts)
         : CPelmoImgCompress(opts, ImgCodecKind::Frle) {}
     bool Compress(const ImgRawData& raw) override;
+    static DecodedStream Decode(const EncodedStream& in);
 };
 
 }  // namespace pelmo

@@ -30,4 +30,21 @@ bool CPelmoImgCompress_RLE::Compress(const ImgRawData& raw) {
     return true;
 }
 
+DecodedStream CPelmoImgCompress_RLE::Decode(const EncodedStream& in) {
+    const std::span<const std::uint8_t> s = in.bytes;
+    DecodedStream out;
+    std::size_t pos = 0;
+    for (std::uint32_t k = 0; k < in.packets; ++k) {
+        if (s.size() - pos < 2) return decode::Fail(pos, decode::EndsIn(k));
+        const std::uint8_t count = s[pos];
+        if (count == 0) return decode::Fail(pos, decode::Packet(k) + " has count 0");
+        if (count > in.limit - out.bytes.size())
+            return decode::Fail(pos, decode::TooLong(in.limit));
+        out.bytes.insert(out.bytes.end(), count, s[pos + 1]);
+        pos += 2;
+    }
+    out.consumed = pos;
+    return out;
+}
+
 }  // namespace pelmo

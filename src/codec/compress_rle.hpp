@@ -10,6 +10,7 @@ class CPelmoImgCompress_RLE : public CPelmoImgCompress {
     explicit CPelmoImgCompress_RLE(const ImgOptions& opts)
         : CPelmoImgCompress(opts, ImgCodecKind::Rle) {}
     bool Compress(const ImgRawData& raw) override;
+    static DecodedStream Decode(const EncodedStream& in);
 };
 
 }  // namespace pelmo

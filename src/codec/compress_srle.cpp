@@ -33,4 +33,32 @@ bool CPelmoImgCompress_sRLE::Compress(const ImgRawData& raw) {
     return true;
 }
 
+// A byte equal to the one after it opens a run; the last byte of the stream
+// has none after it, so it is always a single.
+DecodedStream CPelmoImgCompress_sRLE::Decode(const EncodedStream& in) {
+    const std::span<const std::uint8_t> s = in.bytes;
+    DecodedStream out;
+    std::size_t pos = 0;
+    for (std::uint32_t k = 0; k < in.packets; ++k) {
+        if (pos >= s.size()) return decode::Fail(pos, decode::EndsIn(k));
+        const std::uint8_t value = s[pos];
+        std::size_t count = 1;
+        if (pos + 1 < s.size() && s[pos + 1] == value) {
+            if (pos + 2 >= s.size()) return decode::Fail(pos, decode::EndsIn(k));
+            count = s[pos + 2];
+            if (count < 2) {
+                return decode::Fail(pos + 2, decode::Packet(k) + " has run count " +
+                                                 std::to_string(count) + ", below 2");
+            }
+            pos += 2;
+        }
+        if (count > in.limit - out.bytes.size())
+            return decode::Fail(pos, decode::TooLong(in.limit));
+        out.bytes.insert(out.bytes.end(), count, value);
+        ++pos;
+    }
+    out.consumed = pos;
+    return out;
+}
+
 }  // namespace pelmo

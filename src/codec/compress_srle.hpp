@@ -10,6 +10,7 @@ class CPelmoImgCompress_sRLE : public CPelmoImgCompress {
     explicit CPelmoImgCompress_sRLE(const ImgOptions& opts)
         : CPelmoImgCompress(opts, ImgCodecKind::Srle) {}
     bool Compress(const ImgRawData& raw) override;
+    static DecodedStream Decode(const EncodedStream& in);
 };
 
 }  // namespace pelmo

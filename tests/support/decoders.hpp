@@ -1,8 +1,6 @@
-// Reference decoders for the six codec byte formats, written from the format
-// descriptions in docs/formats.md rather than from the encoders, plus a small
-// helper that runs an encoder on a byte string. Used by the round-trip tests
-// and meant for fuzz targets: a decoder never reads outside the span it is
-// given and reports a malformed stream as an error instead of guessing.
+// Byte strings in hexadecimal, and the codecs run both ways on them: an
+// encoder on a byte string, the product's decoder on a stream. Used by the
+// codec tests, the round trips and the fuzz targets.
 #pragma once
 
 #include <cstddef>
@@ -14,6 +12,7 @@
 #include <vector>
 
 #include "app/options.hpp"
+#include "codec/decode.hpp"
 
 namespace pelmo::test {
 
@@ -28,32 +27,11 @@ inline Bytes Repeat(std::size_t count, std::uint8_t value) {
 }
 Bytes Join(std::initializer_list<Bytes> parts);
 
-struct DecodeResult {
-    std::vector<std::uint8_t> bytes;  // the packed bytes given back
-    std::size_t consumed = 0;         // stream bytes read, from the front
-    std::string error;                // empty on success
+using DecodeResult = DecodedStream;
 
-    bool ok() const { return error.empty(); }
-};
-
-// Raw: the stream is the packed data itself; `packets` must be 0.
-DecodeResult DecodeRaw(std::span<const std::uint8_t> stream, std::int32_t packets);
-// RLE: `packets` pairs of count (1..255) and value.
-DecodeResult DecodeRle(std::span<const std::uint8_t> stream, std::int32_t packets);
-// sRLE: `packets` tokens, a single v or a run v v n (n 2..255).
-DecodeResult DecodeSrle(std::span<const std::uint8_t> stream, std::int32_t packets);
-// Flag-RLE: the flag byte, then `packets` tokens, a literal or a run F n v.
-DecodeResult DecodeFrle(std::span<const std::uint8_t> stream, std::int32_t packets);
-// Blinky Nibble Packer: `packets` items, literals and run markers (`flag`),
-// with a nibble byte after every even-numbered marker.
-DecodeResult DecodeBnp(std::span<const std::uint8_t> stream, std::int32_t packets,
-                       std::int32_t flag);
-// Bit2-Xpressor: `packets` prefix codes read from bit 0 of byte 0 upwards;
-// the bits after the last code in its byte must be 0.
-DecodeResult DecodeBit2xp(std::span<const std::uint8_t> stream, std::int32_t packets);
-
-// Dispatches on `kind`; `flag` is read only for the Blinky Nibble Packer.
-DecodeResult Decode(ImgCodecKind kind, std::span<const std::uint8_t> stream, std::int32_t packets,
+// The product's decoder of `kind`, through the codec table, with no bound on
+// the result; `flag` is read only by the Blinky Nibble Packer.
+DecodeResult Decode(ImgCodecKind kind, std::span<const std::uint8_t> stream, std::uint32_t packets,
                     std::int32_t flag = -1);
 
 // What one codec object produced for a byte string.
