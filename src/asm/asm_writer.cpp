@@ -12,10 +12,6 @@ namespace pelmo {
 
 namespace {
 
-constexpr std::string_view kImageStub = "\tmovp\ta, @a\n\tret\n\t.db 0,0,0,0\n";
-constexpr std::string_view kDataStub = "\tadd\ta, ($+4) & 255\n\tmovp\ta, @a\n\tret\n";
-
-constexpr std::string_view kDbPrefix = "\t.db ";
 constexpr std::size_t kBytesPerLine = 16;
 // ",$XX" per byte; the first of a line drops the comma.
 constexpr std::size_t kItemChars = 4;
@@ -37,7 +33,7 @@ bool ImgAsmWriter::Open(const std::string& path) {
         std::fprintf(stderr, "Error, couldn't open \"%s\".\n", path.c_str());
         return false;
     }
-    file.Write("\t; Created by ");
+    file.Write(kHeaderPrefix);
     file.Write(kVersionText);
     file.Write("\n\n");
     return true;

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "app/options.hpp"
 #include "asm/asm_stream.hpp"
@@ -18,6 +19,14 @@ enum class SymbolKind : int { Size = 0, Packets = 1, Start = 2, Flag = 3 };
 constexpr std::int32_t PageSize(TableCodeMode mode) {
     return mode == TableCodeMode::Image ? 250 : mode == TableCodeMode::Data ? 252 : 256;
 }
+
+// The fixed texts of a source, which the source reader expects back: the
+// header comment before the version text, the lookup stubs that follow each
+// page label in -tc image and -tc data modes, and the start of a data line.
+inline constexpr std::string_view kHeaderPrefix = "\t; Created by ";
+inline constexpr std::string_view kImageStub = "\tmovp\ta, @a\n\tret\n\t.db 0,0,0,0\n";
+inline constexpr std::string_view kDataStub = "\tadd\ta, ($+4) & 255\n\tmovp\ta, @a\n\tret\n";
+inline constexpr std::string_view kDbPrefix = "\t.db ";
 
 class ImgAsmWriter {
   public:

@@ -1,0 +1,174 @@
+#include "app/render_driver.hpp"
+
+#include <algorithm>
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "app/output_file.hpp"
+#include "app/render_options.hpp"
+#include "asm/asm_reader.hpp"
+#include "codec/codec_table.hpp"
+#include "image/freeimage_session.hpp"
+#include "image/grey_picture.hpp"
+
+namespace pelmo {
+
+namespace {
+
+// The most pixels a picture may have, as for the converter: 2^31 - 1.
+constexpr std::int64_t kMaxPixels = INT32_MAX;
+
+// One source, read and decoded.
+struct Plane {
+    std::string file;
+    AsmSource source;
+    std::vector<std::uint8_t> bytes;  // the decoded bytes, which follow `source.start` blank ones
+
+    std::int64_t End() const {
+        return std::int64_t{source.start.value} + std::int64_t(bytes.size());
+    }
+};
+
+bool Error(const std::string& what) {
+    std::fflush(stdout);
+    std::fprintf(stderr, "Error, %s.\n", what.c_str());
+    return false;
+}
+
+bool FailAt(const Plane& plane, std::size_t line, const std::string& what) {
+    return Error("\"" + plane.file + "\" line " + std::to_string(line) + ": " + what);
+}
+
+bool ReadWholeFile(const std::string& path, std::string& text) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return false;
+    text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    return !in.bad();
+}
+
+// Reads, checks and decodes the source `plane.file`.
+bool LoadPlane(const RenderCommandLine& cmd, Plane& plane) {
+    std::string text;
+    if (!ReadWholeFile(plane.file, text)) return Error("couldn't read \"" + plane.file + "\"");
+    SourceError error;
+    if (!ReadAsmSource(text, plane.source, error)) return FailAt(plane, error.line, error.what);
+    text = std::string();
+    const AsmSource& s = plane.source;
+
+    const std::size_t includeLine = s.labelLine + 1;
+    if (!cmd.codec && !s.includeCodec) {
+        return FailAt(plane, includeLine, "no include line names the codec: give it with -c");
+    }
+    const ImgCodecKind kind = cmd.codec ? *cmd.codec : *s.includeCodec;
+    const std::string keyword(CodecFor(kind).keyword);
+    if (s.includeCodec && *s.includeCodec != kind) {
+        return FailAt(plane, includeLine,
+                      "the include line names " + std::string(CodecFor(*s.includeCodec).keyword) +
+                          ", not " + keyword);
+    }
+    const bool flagged = kind == ImgCodecKind::Bnp;
+    if (flagged && !s.flag) return FailAt(plane, s.labelLine, "the flag symbol is missing");
+    if (!flagged && s.flag) {
+        return FailAt(plane, s.flag->line, "a flag symbol, which " + keyword + " has not");
+    }
+
+    const std::int64_t room = kMaxPixels / 8 - std::int64_t{s.start.value};
+    if (room < 0) return FailAt(plane, s.start.line, "more blank bytes than any picture holds");
+    DecodedStream decoded = CodecFor(kind).decode(
+        {s.stream, s.packets.value, flagged ? static_cast<std::int32_t>(s.flag->value) : -1,
+         static_cast<std::size_t>(room)});
+    if (!decoded.ok()) {
+        const std::size_t line = decoded.errorOffset != DecodedStream::kAtSymbols
+                                     ? s.LineOf(decoded.errorOffset)
+                                 : flagged ? s.flag->line
+                                           : s.packets.line;
+        return FailAt(plane, line, decoded.error);
+    }
+    if (decoded.consumed != s.stream.size()) {
+        return FailAt(plane, s.LineOf(decoded.consumed),
+                      "the " + std::to_string(s.packets.value) + " packets end after " +
+                          std::to_string(decoded.consumed) + " of the " +
+                          std::to_string(s.stream.size()) + " bytes");
+    }
+    plane.bytes = std::move(decoded.bytes);
+    std::printf("Decoded '%s': %zu bytes of %s data give %zu bytes.\n", plane.file.c_str(),
+                s.stream.size(), keyword.c_str(), plane.bytes.size());
+    return true;
+}
+
+// Paints the pixels that `plane` lights in `value`.
+void Paint(const Plane& plane, const RenderCommandLine& cmd, std::int32_t height,
+           std::uint8_t value, const GreyPicture& picture) {
+    std::vector<std::uint8_t> packed(static_cast<std::size_t>(std::int64_t{cmd.width} * height / 8),
+                                     0xFF);
+    std::copy(plane.bytes.begin(), plane.bytes.end(), packed.begin() + plane.source.start.value);
+    PaintLitPixels(packed, cmd.width, height, cmd.layout, value, picture.Rows());
+}
+
+}  // namespace
+
+int RunRender(int argc, const char* const* argv) {
+    RenderCommandLine cmd;
+    if (!ParseRenderCommandLine(argc, argv, cmd)) {
+        if (cmd.answered) return std::fflush(stdout) == 0 && !std::ferror(stdout) ? 0 : 1;
+        return 1;
+    }
+    PrintBanner();
+
+    const std::size_t dot = cmd.pictureFile.rfind('.');
+    const std::optional<PictureFormat> format = PictureFormatOf(cmd.pictureFile);
+    if (dot == std::string::npos) return Error("no picture extension"), 1;
+    if (!format)
+        return Error("unsupported picture extension \"" + cmd.pictureFile.substr(dot) + "\""), 1;
+
+    std::vector<Plane> planes(cmd.dimSourceFile.empty() ? 1 : 2);
+    planes[0].file = cmd.sourceFile;
+    if (planes.size() > 1) planes[1].file = cmd.dimSourceFile;
+    for (Plane& plane : planes) {
+        if (!LoadPlane(cmd, plane)) return 1;
+    }
+
+    std::int32_t height = cmd.height;
+    if (height == 0) {
+        std::int64_t end = 0;
+        for (const Plane& plane : planes) end = std::max(end, plane.End());
+        const std::int64_t blocks = std::max<std::int64_t>(1, (end + cmd.width - 1) / cmd.width);
+        if (cmd.width * blocks * 8 > kMaxPixels)
+            return Error("the picture would have more than 2^31 - 1 pixels"), 1;
+        height = static_cast<std::int32_t>(blocks * 8);
+    }
+    const std::int64_t pixels = std::int64_t{cmd.width} * height;
+    if (pixels > kMaxPixels) return Error("the picture would have more than 2^31 - 1 pixels"), 1;
+    for (const Plane& plane : planes) {
+        if (plane.End() > pixels / 8) {
+            return FailAt(plane, plane.source.size.line,
+                          std::to_string(plane.End()) + " bytes do not fit a " +
+                              std::to_string(cmd.width) + "x" + std::to_string(height) +
+                              " picture"),
+                   1;
+        }
+    }
+
+    FreeImageSession session;
+    GreyPicture picture;
+    if (!picture.Allocate(cmd.width, height)) return Error("not enough memory"), 1;
+    // The dim plane lights the full pixels too; the full plane paints over them.
+    if (planes.size() > 1) Paint(planes[1], cmd, height, 128, picture);
+    Paint(planes[0], cmd, height, 255, picture);
+    if (!picture.Encode(*format)) return Error("failed to encode the picture"), 1;
+
+    OutputFile output;
+    if (!output.Open(cmd.pictureFile)) return Error("couldn't open \"" + cmd.pictureFile + "\""), 1;
+    const std::span<const std::uint8_t> bytes = picture.Encoded();
+    if (!output.Write(bytes.data(), bytes.size()) || !output.Commit()) {
+        return Error("couldn't write \"" + cmd.pictureFile + "\""), 1;
+    }
+    std::printf("Wrote %dx%d picture to '%s'.\n", cmd.width, height, cmd.pictureFile.c_str());
+    std::fputs("Operation completed.\n", stdout);
+    return 0;
+}
+
+}  // namespace pelmo

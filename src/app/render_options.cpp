@@ -1,0 +1,116 @@
+#include "app/render_options.hpp"
+
+#include <string_view>
+
+#include "app/ascii.hpp"
+#include "codec/codec_table.hpp"
+
+namespace pelmo {
+
+namespace {
+
+constexpr std::string_view kUsage =
+    "Usage: pelmoimage-render [options] (source file) (picture file)\n"
+    "Options:\n"
+    "  -w WIDTH         Width of the picture in pixels (required)\n"
+    "  -h HEIGHT        Height in pixels, a multiple of 8 (default: as the data needs)\n"
+    "  -c CODEC         raw, rle, srle, frle, bnp or bit2xp (default: the include line's)\n"
+    "  -xorder          The bytes were laid out with -xorder\n"
+    "  -unflip          The blocks were stored with -unflip\n"
+    "  -dimplane FILE   A source of the dim plane of the same picture: three tones\n"
+    "Picture file: .png, .bmp, .tga, .tif or .tiff\n";
+
+bool Fail(const std::string& line) {
+    PrintBanner();
+    std::fputs(line.c_str(), stderr);
+    PrintRenderUsage();
+    return false;
+}
+
+bool FailQuoting(std::string_view reason, std::string_view what) {
+    return Fail("Error, " + std::string(reason) + " \"" + std::string(what) + "\"\n");
+}
+
+// A whole number from `least` to 2^31 - 1 in decimal digits, or nothing.
+std::optional<std::int32_t> Number(std::string_view text, std::int32_t least) {
+    if (text.empty() || text.size() > 10) return std::nullopt;
+    std::int64_t value = 0;
+    for (const char c : text) {
+        if (c < '0' || c > '9') return std::nullopt;
+        value = value * 10 + (c - '0');
+    }
+    if (value < least || value > INT32_MAX) return std::nullopt;
+    return static_cast<std::int32_t>(value);
+}
+
+}  // namespace
+
+void PrintRenderUsage(std::FILE* stream) {
+    std::fwrite(kUsage.data(), 1, kUsage.size(), stream);
+}
+
+bool ParseRenderCommandLine(int argc, const char* const* argv, RenderCommandLine& cmd) {
+    cmd = RenderCommandLine{};
+    if (argc <= 1) {
+        PrintBanner();
+        PrintRenderUsage();
+        return false;
+    }
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view arg = argv[i];
+        if (!arg.starts_with('-')) {
+            std::string* target = cmd.sourceFile.empty()    ? &cmd.sourceFile
+                                  : cmd.pictureFile.empty() ? &cmd.pictureFile
+                                                            : nullptr;
+            if (target != nullptr) *target = arg;
+            continue;
+        }
+        if (EqualsIgnoreCase(arg, "--help")) {
+            PrintBanner();
+            PrintRenderUsage(stdout);
+            cmd.answered = true;
+            return false;
+        }
+        if (EqualsIgnoreCase(arg, "--version")) {
+            PrintVersion();
+            cmd.answered = true;
+            return false;
+        }
+        if (EqualsIgnoreCase(arg, "-xorder")) {
+            cmd.layout.xorder = true;
+            continue;
+        }
+        if (EqualsIgnoreCase(arg, "-unflip")) {
+            cmd.layout.unflip = true;
+            continue;
+        }
+        const bool takesValue = EqualsIgnoreCase(arg, "-w") || EqualsIgnoreCase(arg, "-h") ||
+                                EqualsIgnoreCase(arg, "-c") || EqualsIgnoreCase(arg, "-dimplane");
+        if (!takesValue) return FailQuoting("unknown option", arg);
+        if (i + 1 >= argc) break;
+        const std::string_view value = argv[++i];
+        if (EqualsIgnoreCase(arg, "-w")) {
+            const auto width = Number(value, 1);
+            if (!width) return FailQuoting("invalid width", value);
+            cmd.width = *width;
+        } else if (EqualsIgnoreCase(arg, "-h")) {
+            const auto height = Number(value, 8);
+            if (!height || *height % 8 != 0) return FailQuoting("invalid height", value);
+            cmd.height = *height;
+        } else if (EqualsIgnoreCase(arg, "-c")) {
+            cmd.codec.reset();
+            for (const CodecInfo& codec : CodecTable()) {
+                if (EqualsIgnoreCase(value, codec.keyword)) cmd.codec = codec.kind;
+            }
+            if (!cmd.codec) return FailQuoting("unknown compression format", value);
+        } else {
+            cmd.dimSourceFile = value;
+        }
+    }
+    if (cmd.sourceFile.empty()) return Fail("Error, missing source filename.\n");
+    if (cmd.pictureFile.empty()) return Fail("Error, missing picture filename.\n");
+    if (cmd.width == 0) return Fail("Error, missing picture width (-w).\n");
+    return true;
+}
+
+}  // namespace pelmo
