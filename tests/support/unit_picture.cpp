@@ -80,4 +80,19 @@ bool SavePicture(const std::string& path, FREE_IMAGE_FORMAT format, int width, i
     return FreeImage_Save(format, bitmap.get(), path.c_str(), 0) != FALSE;
 }
 
+GreyPixels LoadGreyPicture(const std::string& path) {
+    FreeImageSession session;
+    const Bitmap file(FreeImage_Load(FreeImage_GetFIFFromFilename(path.c_str()), path.c_str(), 0));
+    const Bitmap grey(file ? FreeImage_ConvertToGreyscale(file.get()) : nullptr);
+    GreyPixels picture;
+    if (!grey) return picture;
+    picture.width = static_cast<int>(FreeImage_GetWidth(grey.get()));
+    picture.height = static_cast<int>(FreeImage_GetHeight(grey.get()));
+    for (int y = 0; y < picture.height; ++y) {
+        const BYTE* row = FreeImage_GetScanLine(grey.get(), LibraryRow(picture.height, y));
+        picture.values.insert(picture.values.end(), row, row + picture.width);
+    }
+    return picture;
+}
+
 }  // namespace pelmo::unit

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace pelmo::unit {
 
@@ -30,5 +31,14 @@ using PixelFunction = std::function<Colour(int x, int y)>;
 // library refuses.
 bool SavePicture(const std::string& path, FREE_IMAGE_FORMAT format, int width, int height,
                  const PixelFunction& pixel, PixelDepth depth = PixelDepth::Rgb24);
+
+// A picture file's pixels as grey levels, top row first; no pixels when the
+// library cannot read it.
+struct GreyPixels {
+    int width = 0;
+    int height = 0;
+    std::vector<std::uint8_t> values;  // row-major
+};
+GreyPixels LoadGreyPicture(const std::string& path);
 
 }  // namespace pelmo::unit

@@ -1,0 +1,192 @@
+// The renderer end to end, in process: every golden source shows the plane of
+// its fixture picture, and seeded round trips (a random picture through the
+// converter with random options, then through the renderer) give back the
+// plane that the picture's red values make, pixel for pixel. The seed is in
+// the trace.
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "app/driver.hpp"
+#include "app/options.hpp"
+#include "app/render_driver.hpp"
+#include "codec/codec_table.hpp"
+#include "image/tone_map.hpp"
+#include "support/unit_console.hpp"
+#include "support/unit_picture.hpp"
+#include "support/unit_temp_dir.hpp"
+
+namespace pelmo::test {
+namespace {
+
+using Args = std::vector<std::string>;
+
+// Runs RunConversion or RunRender with `args` after the program's name.
+int RunProgram(int (*program)(int, const char* const*), const Args& args,
+               unit::ConsoleText& console) {
+    std::vector<const char*> argv{"program"};
+    for (const std::string& a : args) argv.push_back(a.c_str());
+    int status = -1;
+    console =
+        unit::CaptureConsole([&] { status = program(static_cast<int>(argv.size()), argv.data()); });
+    return status;
+}
+
+// The picture at `path` has exactly the grey levels `expected`, row by row.
+::testing::AssertionResult Shows(const std::string& path, int width, int height,
+                                 const std::vector<std::uint8_t>& expected) {
+    const unit::GreyPixels got = unit::LoadGreyPicture(path);
+    if (got.width != width || got.height != height) {
+        return ::testing::AssertionFailure() << "a " << got.width << "x" << got.height
+                                             << " picture, not " << width << "x" << height;
+    }
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        if (got.values[i] != expected[i]) {
+            return ::testing::AssertionFailure()
+                   << "pixel " << i % width << "," << i / width << " is " << int{got.values[i]}
+                   << ", not " << int{expected[i]};
+        }
+    }
+    return ::testing::AssertionSuccess();
+}
+
+TEST(RenderGolden, EverySourceShowsThePlaneOfItsPicture) {
+    const unit::TempDir dir;
+    int rendered = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(PELMO_GOLDEN_DIR)) {
+        if (entry.path().extension() != ".asm") continue;
+        SCOPED_TRACE(entry.path().filename().string());
+        // The case's arguments, with its fixture picture named from here.
+        Args args;
+        std::ifstream in(std::filesystem::path(entry.path()).replace_extension(".args"));
+        for (std::string line; std::getline(in, line);) {
+            args.push_back(line.starts_with("data/") ? PELMO_TEST_DATA_DIR + line.substr(4) : line);
+        }
+        std::vector<const char*> argv{"pelmoimage"};
+        for (const std::string& a : args) argv.push_back(a.c_str());
+        CommandLine cmd;
+        ImgToneMap tones;
+        unit::CaptureConsole([&] {
+            ASSERT_TRUE(ParseCommandLine(static_cast<int>(argv.size()), argv.data(), cmd));
+            ASSERT_TRUE(tones.Load(cmd.imageFile));
+        });
+        std::vector<std::uint8_t> expected;
+        for (const std::uint8_t tone : tones.pixels)
+            expected.push_back(tone >= 2 - cmd.options.dim ? 255 : 0);
+
+        Args render = {"-w",
+                       std::to_string(tones.width),
+                       "-h",
+                       std::to_string(tones.height),
+                       entry.path().string(),
+                       dir.File("golden.png")};
+        // Sources with an include line name their codec themselves.
+        if (cmd.options.tc != TableCodeMode::Include) {
+            render.insert(render.end(), {"-c", std::string(CodecFor(cmd.codec).keyword)});
+        }
+        if (cmd.options.xorder) render.push_back("-xorder");
+        if (cmd.options.unflip) render.push_back("-unflip");
+        unit::ConsoleText console;
+        ASSERT_EQ(RunProgram(RunRender, render, console), 0) << console.err;
+        EXPECT_TRUE(Shows(dir.File("golden.png"), tones.width, tones.height, expected));
+        ++rendered;
+    }
+    EXPECT_GE(rendered, 90);
+}
+
+// Red values in rectangles of one level, with speckles; every level sits on
+// or beside a threshold.
+std::vector<std::uint8_t> RandomReds(std::mt19937& rng, int width, int height) {
+    constexpr std::uint8_t kLevels[] = {0, 127, 128, 191, 192, 255};
+    const auto level = [&] { return kLevels[rng() % std::size(kLevels)]; };
+    std::vector<std::uint8_t> red(static_cast<std::size_t>(width * height), level());
+    for (unsigned areas = rng() % 6; areas > 0; --areas) {
+        const int x0 = static_cast<int>(rng() % width), y0 = static_cast<int>(rng() % height);
+        const int x1 = x0 + static_cast<int>(rng() % width),
+                  y1 = y0 + static_cast<int>(rng() % height);
+        const std::uint8_t v = level();
+        for (int y = y0; y < std::min(y1, height); ++y) {
+            for (int x = x0; x < std::min(x1, width); ++x)
+                red[static_cast<std::size_t>(y * width + x)] = v;
+        }
+    }
+    const unsigned speckles = rng() % 3 == 0 ? 2 : 40;  // one pixel in so many
+    for (std::uint8_t& r : red) {
+        if (rng() % speckles == 0) r = level();
+    }
+    return red;
+}
+
+TEST(RenderRoundTrip, RandomPicturesAndOptions) {
+    const char* const kModes[] = {"none", "image", "data", "include"};
+    const char* const kNames[] = {"", "IMG", "a b", "$1F", "x:", "_0", "\t.db $00"};
+    const char* const kNameOptions[] = {"-vprefix", "-vsize",   "-vpackets", "-vstart",
+                                        "-vflag",   "-lprefix", "-ldata"};
+    const char* const kFormats[] = {".png", ".bmp", ".tga", ".tif"};
+    const unit::TempDir dir;
+    for (std::uint32_t seed = 1; seed <= 300; ++seed) {
+        SCOPED_TRACE("seed " + std::to_string(seed));
+        std::mt19937 rng(seed);
+        const int width = 1 + static_cast<int>(rng() % 80);
+        const int height = 8 * (1 + static_cast<int>(rng() % 8));
+        const std::vector<std::uint8_t> red = RandomReds(rng, width, height);
+        ASSERT_TRUE(
+            unit::SavePicture(dir.File("in.png"), FIF_PNG, width, height, [&](int x, int y) {
+                const std::uint8_t r = red[static_cast<std::size_t>(y * width + x)];
+                return unit::Colour{r, static_cast<std::uint8_t>(255 - r), r};
+            }));
+
+        const std::string codec(CodecTable()[rng() % kCodecCount].keyword);
+        const std::string mode = kModes[rng() % 4];
+        Args options = {"-c", codec, "-tc", mode};
+        for (const char* flag : {"-xorder", "-unflip", "-strim", "-etrim", "-setsymb"}) {
+            if (rng() % 2 == 0) options.push_back(flag);
+        }
+        for (const char* name : kNameOptions) {
+            if (rng() % 3 == 0)
+                options.insert(options.end(), {name, kNames[rng() % std::size(kNames)]});
+        }
+        const auto has = [&](const char* flag) {
+            return std::find(options.begin(), options.end(), flag) != options.end();
+        };
+        const bool threeTones = rng() % 4 == 0;
+        const bool dim = !threeTones && rng() % 2 == 0;
+
+        Args render = {"-w", std::to_string(width)};
+        // Trimmed end bytes leave the height to be told.
+        if (has("-etrim") || rng() % 2 == 0)
+            render.insert(render.end(), {"-h", std::to_string(height)});
+        if (mode != "include" || rng() % 2 == 0) render.insert(render.end(), {"-c", codec});
+        for (const char* flag : {"-xorder", "-unflip"}) {
+            if (has(flag)) render.push_back(flag);
+        }
+        unit::ConsoleText console;
+        for (const bool dimPlane : {false, true}) {
+            if (dimPlane && !threeTones) break;
+            Args convert = options;
+            if (dim || dimPlane) convert.push_back("-dim");
+            const std::string source = dir.File(dimPlane ? "dim.asm" : "full.asm");
+            convert.insert(convert.end(), {dir.File("in.png"), source});
+            ASSERT_EQ(RunProgram(RunConversion, convert, console), 0) << console.err;
+            render.insert(render.end(), {dimPlane ? "-dimplane" : source});
+            if (dimPlane) render.push_back(source);
+        }
+        const std::string picture = dir.File(std::string("out") + kFormats[rng() % 4]);
+        render.push_back(picture);
+        ASSERT_EQ(RunProgram(RunRender, render, console), 0) << console.err;
+        EXPECT_EQ(console.err, "");
+
+        std::vector<std::uint8_t> expected;
+        for (const std::uint8_t r : red) {
+            expected.push_back(r >= 192 ? 255 : r < 128 ? 0 : threeTones ? 128 : dim ? 255 : 0);
+        }
+        ASSERT_TRUE(Shows(picture, width, height, expected));
+    }
+}
+
+}  // namespace
+}  // namespace pelmo::test
