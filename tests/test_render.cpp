@@ -15,9 +15,9 @@
 #include "app/options.hpp"
 #include "app/render_driver.hpp"
 #include "codec/codec_table.hpp"
-#include "image/tone_map.hpp"
 #include "support/unit_console.hpp"
 #include "support/unit_picture.hpp"
+#include "support/unit_plane.hpp"
 #include "support/unit_temp_dir.hpp"
 
 namespace pelmo::test {
@@ -69,13 +69,13 @@ TEST(RenderGolden, EverySourceShowsThePlaneOfItsPicture) {
         std::vector<const char*> argv{"pelmoimage"};
         for (const std::string& a : args) argv.push_back(a.c_str());
         CommandLine cmd;
-        ImgToneMap tones;
         unit::CaptureConsole([&] {
             ASSERT_TRUE(ParseCommandLine(static_cast<int>(argv.size()), argv.data(), cmd));
-            ASSERT_TRUE(tones.Load(cmd.imageFile));
         });
+        const unit::LoadedTones tones = unit::LoadTones(cmd.imageFile);
+        ASSERT_TRUE(tones.ok) << tones.err;
         std::vector<std::uint8_t> expected;
-        for (const std::uint8_t tone : tones.pixels)
+        for (const std::uint8_t tone : tones.tones)
             expected.push_back(tone >= 2 - cmd.options.dim ? 255 : 0);
 
         Args render = {"-w",

@@ -118,11 +118,14 @@ int RunRender(int argc, const char* const* argv) {
     }
     PrintBanner();
 
-    const std::size_t dot = cmd.pictureFile.rfind('.');
-    const std::optional<PictureFormat> format = PictureFormatOf(cmd.pictureFile);
-    if (dot == std::string::npos) return Error("no picture extension"), 1;
-    if (!format)
-        return Error("unsupported picture extension \"" + cmd.pictureFile.substr(dot) + "\""), 1;
+    const auto fail = [](const std::string& what) {
+        Error(what);
+        return 1;
+    };
+    const std::string extension(ExtensionOf(cmd.pictureFile));
+    const FREE_IMAGE_FORMAT format = WritableFormatOf(cmd.pictureFile);
+    if (extension.empty()) return fail("no picture extension");
+    if (format == FIF_UNKNOWN) return fail("unsupported picture extension \"" + extension + "\"");
 
     std::vector<Plane> planes(cmd.dimSourceFile.empty() ? 1 : 2);
     planes[0].file = cmd.sourceFile;
@@ -136,35 +139,35 @@ int RunRender(int argc, const char* const* argv) {
         std::int64_t end = 0;
         for (const Plane& plane : planes) end = std::max(end, plane.End());
         const std::int64_t blocks = std::max<std::int64_t>(1, (end + cmd.width - 1) / cmd.width);
-        if (cmd.width * blocks * 8 > kMaxPixels)
-            return Error("the picture would have more than 2^31 - 1 pixels"), 1;
+        if (cmd.width * blocks * 8 > kMaxPixels) {
+            return fail("the picture would have more than 2^31 - 1 pixels");
+        }
         height = static_cast<std::int32_t>(blocks * 8);
     }
     const std::int64_t pixels = std::int64_t{cmd.width} * height;
-    if (pixels > kMaxPixels) return Error("the picture would have more than 2^31 - 1 pixels"), 1;
+    if (pixels > kMaxPixels) return fail("the picture would have more than 2^31 - 1 pixels");
     for (const Plane& plane : planes) {
         if (plane.End() > pixels / 8) {
-            return FailAt(plane, plane.source.size.line,
-                          std::to_string(plane.End()) + " bytes do not fit a " +
-                              std::to_string(cmd.width) + "x" + std::to_string(height) +
-                              " picture"),
-                   1;
+            FailAt(plane, plane.source.size.line,
+                   std::to_string(plane.End()) + " bytes do not fit a " +
+                       std::to_string(cmd.width) + "x" + std::to_string(height) + " picture");
+            return 1;
         }
     }
 
     FreeImageSession session;
     GreyPicture picture;
-    if (!picture.Allocate(cmd.width, height)) return Error("not enough memory"), 1;
+    if (!picture.Allocate(cmd.width, height)) return fail("not enough memory");
     // The dim plane lights the full pixels too; the full plane paints over them.
     if (planes.size() > 1) Paint(planes[1], cmd, height, 128, picture);
     Paint(planes[0], cmd, height, 255, picture);
-    if (!picture.Encode(*format)) return Error("failed to encode the picture"), 1;
+    if (!picture.Encode(format)) return fail("failed to encode the picture");
 
     OutputFile output;
-    if (!output.Open(cmd.pictureFile)) return Error("couldn't open \"" + cmd.pictureFile + "\""), 1;
+    if (!output.Open(cmd.pictureFile)) return fail("couldn't open \"" + cmd.pictureFile + "\"");
     const std::span<const std::uint8_t> bytes = picture.Encoded();
     if (!output.Write(bytes.data(), bytes.size()) || !output.Commit()) {
-        return Error("couldn't write \"" + cmd.pictureFile + "\""), 1;
+        return fail("couldn't write \"" + cmd.pictureFile + "\"");
     }
     std::printf("Wrote %dx%d picture to '%s'.\n", cmd.width, height, cmd.pictureFile.c_str());
     std::fputs("Operation completed.\n", stdout);

@@ -4,22 +4,25 @@
 
 #include <cstdint>
 #include <memory>
-#include <optional>
 #include <span>
 #include <string_view>
 
+#include "image/bitmap.hpp"
+#include "image/picture_formats.hpp"
 #include "image/unpack.hpp"
-
-struct FIBITMAP;
-struct FIMEMORY;
 
 namespace pelmo {
 
-enum class PictureFormat { Png, Bmp, Tga, Tiff };
+// The extensions a picture can be written as, and the encoder of each.
+inline constexpr PictureExtension kWritableExtensions[] = {{".png", FIF_PNG},
+                                                           {".bmp", FIF_BMP},
+                                                           {".tga", FIF_TARGA},
+                                                           {".tif", FIF_TIFF},
+                                                           {".tiff", FIF_TIFF}};
 
-// The format that a file name's extension names, ignoring case: .png, .bmp,
-// .tga, .tif or .tiff; nothing for any other.
-std::optional<PictureFormat> PictureFormatOf(std::string_view fileName);
+// The encoder that the extension of `fileName` names, whatever its letter
+// case; FIF_UNKNOWN for any other extension.
+FREE_IMAGE_FORMAT WritableFormatOf(std::string_view fileName);
 
 class GreyPicture {
   public:
@@ -29,17 +32,14 @@ class GreyPicture {
     PixelRows Rows() const;
     // Encodes the picture in memory (PNG at the fastest compression level);
     // false when the library fails. The bytes stay until the next Encode.
-    bool Encode(PictureFormat format);
+    bool Encode(FREE_IMAGE_FORMAT format);
     std::span<const std::uint8_t> Encoded() const;
 
   private:
-    struct FreeBitmap {
-        void operator()(FIBITMAP* bitmap) const;
-    };
     struct CloseMemory {
-        void operator()(FIMEMORY* memory) const;
+        void operator()(FIMEMORY* memory) const { FreeImage_CloseMemory(memory); }
     };
-    std::unique_ptr<FIBITMAP, FreeBitmap> bitmap_;
+    Bitmap bitmap_;
     std::unique_ptr<FIMEMORY, CloseMemory> encoded_;
 };
 

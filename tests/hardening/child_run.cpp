@@ -15,8 +15,8 @@
 #include <cstring>
 #include <stdexcept>
 
-#ifndef PELMO_EXECUTABLE
-#error "PELMO_EXECUTABLE names the converter under test"
+#if !defined(PELMO_EXECUTABLE) || !defined(PELMO_RENDERER)
+#error "PELMO_EXECUTABLE and PELMO_RENDERER name the converter and the renderer under test"
 #endif
 
 #if defined(__SANITIZE_ADDRESS__)
@@ -87,8 +87,9 @@ std::vector<std::string> ChildEnvironment(const Limits& limits) {
     return env;
 }
 
-[[noreturn]] void StartChild(const std::vector<std::string>& args, const Limits& limits,
-                             std::vector<std::string>& env, int out, int err) {
+[[noreturn]] void StartChild(std::string program, const std::vector<std::string>& args,
+                             const Limits& limits, std::vector<std::string>& env, int out,
+                             int err) {
     ::setpgid(0, 0);  // the converter and any child of its own, killed together
     ::dup2(out, STDOUT_FILENO);
     ::dup2(err, STDERR_FILENO);
@@ -115,7 +116,6 @@ std::vector<std::string> ChildEnvironment(const Limits& limits) {
         }
     }
     std::vector<char*> argv;
-    std::string program = PELMO_EXECUTABLE;
     argv.push_back(program.data());
     std::vector<std::string> copies = args;
     for (std::string& a : copies) argv.push_back(a.data());
@@ -141,12 +141,21 @@ bool RunningAsRoot() {
 }
 
 Outcome RunConverter(const std::vector<std::string>& args, const Limits& limits) {
+    return RunProgram(PELMO_EXECUTABLE, args, limits);
+}
+
+Outcome RunRenderer(const std::vector<std::string>& args, const Limits& limits) {
+    return RunProgram(PELMO_RENDERER, args, limits);
+}
+
+Outcome RunProgram(const std::string& program, const std::vector<std::string>& args,
+                   const Limits& limits) {
     Pipe out;
     Pipe err;
     std::vector<std::string> env = ChildEnvironment(limits);
     const pid_t pid = ::fork();
     if (pid < 0) throw std::runtime_error("fork failed");
-    if (pid == 0) StartChild(args, limits, env, out.writeEnd(), err.writeEnd());
+    if (pid == 0) StartChild(program, args, limits, env, out.writeEnd(), err.writeEnd());
     ::setpgid(pid, pid);
     out.CloseWriteEnd();
     err.CloseWriteEnd();

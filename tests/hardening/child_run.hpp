@@ -1,4 +1,4 @@
-// Runs the built converter as a child process under resource limits and
+// Runs the built converter (or renderer) as a child process under resource limits and
 // collects everything it did: how it ended and what it printed.
 #pragma once
 
@@ -43,8 +43,11 @@ struct Outcome {
     std::string Describe() const;
 };
 
-// Runs the converter with `args` (after its own name).
+// Runs the converter, or the renderer, with `args` (after its own name).
 Outcome RunConverter(const std::vector<std::string>& args, const Limits& limits = {});
+Outcome RunRenderer(const std::vector<std::string>& args, const Limits& limits = {});
+Outcome RunProgram(const std::string& program, const std::vector<std::string>& args,
+                   const Limits& limits);
 
 // True when the process runs as root, where permission bits do not bind.
 bool RunningAsRoot();
