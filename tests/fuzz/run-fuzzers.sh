@@ -11,8 +11,8 @@ set -euo pipefail
 build=${1:?build folder}
 seconds=${2:-60}
 here=$(cd "$(dirname "$0")" && pwd)
-targets=(fuzz_options fuzz_packer fuzz_picture fuzz_writer fuzz_codec_raw fuzz_codec_rle fuzz_codec_srle
-         fuzz_codec_frle fuzz_codec_bnp fuzz_codec_bit2xp)
+targets=(fuzz_options fuzz_packer fuzz_picture fuzz_writer fuzz_render fuzz_codec_raw fuzz_codec_rle
+         fuzz_codec_srle fuzz_codec_frle fuzz_codec_bnp fuzz_codec_bit2xp)
 
 seeds_of() {
     case $1 in

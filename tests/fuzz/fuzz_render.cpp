@@ -1,0 +1,89 @@
+// Fuzzes the source reader, the six decoders and the unpacker. An input that
+// begins like a source ("\t;") is read as one: a refusal must name a line of
+// the text; an accepted source must hold exactly its size symbol's bytes, each
+// on a line of the text, and its stream goes to every decoder with the
+// source's symbols. Any other input is a stream: byte 0 picks the codec,
+// bytes 1 and 2 the packet count, byte 3 the flag, the rest is the stream. A
+// decoder reads only its span (the sanitizers watch), stays within its limit
+// and gives bytes only with success; what it gives is painted into a picture.
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "asm/asm_reader.hpp"
+#include "codec/codec_table.hpp"
+#include "fuzz_console.hpp"
+#include "image/unpack.hpp"
+
+namespace {
+
+using namespace pelmo;
+
+constexpr std::size_t kLimit = std::size_t{1} << 16;
+
+void Decode(ImgCodecKind kind, const EncodedStream& in, std::size_t seed) {
+    const DecodedStream out = CodecFor(kind).decode(in);
+    if (!out.ok()) {
+        FUZZ_CHECK(out.bytes.empty(), "a refused stream gave bytes");
+        FUZZ_CHECK(
+            out.errorOffset == DecodedStream::kAtSymbols || out.errorOffset <= in.bytes.size(),
+            "an error beyond the stream: " + out.error);
+        return;
+    }
+    FUZZ_CHECK(out.bytes.size() <= in.limit, "a result above the limit");
+    FUZZ_CHECK(out.consumed <= in.bytes.size(), "more bytes consumed than given");
+    // Painted into the smallest picture of some width that holds it.
+    const auto width = static_cast<std::int32_t>(1 + seed % 13);
+    const std::size_t blocks = (out.bytes.size() + width - 1) / width + 1;
+    std::vector<std::uint8_t> packed(blocks * width, 0xFF);
+    std::copy(out.bytes.begin(), out.bytes.end(), packed.begin());
+    std::vector<std::uint8_t> pixels(packed.size() * 8, 7);
+    ImgOptions layout;
+    layout.xorder = (seed & 1) != 0;
+    layout.unflip = (seed & 2) != 0;
+    PaintLitPixels(packed, width, static_cast<std::int32_t>(blocks * 8), layout, 200,
+                   {pixels.data(), width});
+    std::size_t lit = 0;
+    for (const std::uint8_t p : pixels) lit += p == 200 ? 1 : 0;
+    std::size_t clear = 0;
+    for (const std::uint8_t b : packed)
+        clear += static_cast<std::size_t>(8 - __builtin_popcount(b));
+    FUZZ_CHECK(lit == clear, "the picture lights other pixels than the plane's clear bits");
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const std::string_view text(reinterpret_cast<const char*>(data), size);
+    if (!text.starts_with("\t;")) {
+        if (size < 4) return 0;
+        const auto kind = static_cast<ImgCodecKind>(data[0] % kCodecCount);
+        const EncodedStream in{std::span(data + 4, size - 4),
+                               static_cast<std::uint32_t>(data[1] | data[2] << 8), data[3], kLimit};
+        Decode(kind, in, size);
+        return 0;
+    }
+    AsmSource source;
+    SourceError error;
+    const std::size_t lines = static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n'));
+    if (!ReadAsmSource(text, source, error)) {
+        FUZZ_CHECK(error.line >= 1 && error.line <= lines + 2 && !error.what.empty(),
+                   "a refusal at line " + std::to_string(error.line) + ": " + error.what);
+        FUZZ_CHECK(error.what.find('\n') == std::string::npos, "a refusal of two lines");
+        return 0;
+    }
+    FUZZ_CHECK(source.stream.size() == source.size.value, "a stream of another size");
+    for (std::size_t offset = 0; offset <= source.stream.size(); offset += 7) {
+        const std::size_t line = source.LineOf(offset);
+        FUZZ_CHECK(line >= source.labelLine && line <= lines + 1, "a byte outside the data lines");
+    }
+    for (const CodecInfo& codec : CodecTable()) {
+        const std::int32_t flag = source.flag ? static_cast<std::int32_t>(source.flag->value) : -1;
+        Decode(codec.kind, {source.stream, source.packets.value, flag, kLimit}, size);
+    }
+    return 0;
+}
