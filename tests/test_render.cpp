@@ -98,6 +98,32 @@ TEST(RenderGolden, EverySourceShowsThePlaneOfItsPicture) {
     EXPECT_GE(rendered, 90);
 }
 
+// The README's plane pictures are what the two programs make of the sample now.
+TEST(RenderDocs, PlanePicturesAreUpToDate) {
+    const unit::TempDir dir;
+    unit::ConsoleText console;
+    for (const std::string plane : {"full", "dim"}) {
+        Args convert = {"-c", "raw", PELMO_DOCS_DIR "/sample.png", dir.File(plane + ".asm")};
+        if (plane == "dim") convert.push_back("-dim");
+        ASSERT_EQ(RunProgram(RunConversion, convert, console), 0) << console.err;
+    }
+    const std::pair<std::string, Args> pictures[] = {
+        {"plane_full.png", {dir.File("full.asm")}},
+        {"plane_dim.png", {dir.File("dim.asm")}},
+        {"plane_tones.png", {dir.File("full.asm"), "-dimplane", dir.File("dim.asm")}}};
+    for (const auto& [name, sources] : pictures) {
+        Args render = {"-w", "96", "-c", "raw"};
+        render.insert(render.end(), sources.begin(), sources.end());
+        render.push_back(dir.File(name));
+        ASSERT_EQ(RunProgram(RunRender, render, console), 0) << console.err;
+        const unit::GreyPixels fresh = unit::LoadGreyPicture(dir.File(name));
+        const unit::GreyPixels committed = unit::LoadGreyPicture(PELMO_DOCS_DIR "/" + name);
+        EXPECT_EQ(fresh.width, 96);
+        EXPECT_TRUE(fresh.height == committed.height && fresh.values == committed.values)
+            << "docs/" << name << " is out of date: make it as the README shows";
+    }
+}
+
 // Red values in rectangles of one level, with speckles; every level sits on
 // or beside a threshold.
 std::vector<std::uint8_t> RandomReds(std::mt19937& rng, int width, int height) {

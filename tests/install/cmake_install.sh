@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# `cmake --install` into a scratch prefix, and with DESTDIR, installs the three
-# files, and the installed executable converts the sample picture.
+# `cmake --install` into a scratch prefix, and with DESTDIR, installs the six
+# files, and the installed executables convert the sample picture and show it.
 # Usage: cmake_install.sh CMAKE BUILD SOURCE SCRATCH SAMPLE
 # shellcheck source=tests/install/lib.sh
 source "$(dirname "$0")/lib.sh"
@@ -18,8 +18,13 @@ cmp -s "$source/docs/pelmoimage.1" "$root/share/man/man1/pelmoimage.1" ||
 cmp -s "$source/completion/pelmoimage.bash" \
     "$root/share/bash-completion/completions/pelmoimage" ||
     fail "completion not installed to share/bash-completion/completions"
+cmp -s "$source/docs/pelmoimage-render.1" "$root/share/man/man1/pelmoimage-render.1" ||
+    fail "the renderer's man page not installed to share/man/man1"
+cmp -s "$source/completion/pelmoimage-render.bash" \
+    "$root/share/bash-completion/completions/pelmoimage-render" ||
+    fail "the renderer's completion not installed to share/bash-completion/completions"
 installed=$(cd "$root" && find . -type f | sort | tr '\n' ' ')
-[[ $installed == './bin/pelmoimage ./share/bash-completion/completions/pelmoimage ./share/man/man1/pelmoimage.1 ' ]] ||
+[[ $installed == './bin/pelmoimage ./bin/pelmoimage-render ./share/bash-completion/completions/pelmoimage ./share/bash-completion/completions/pelmoimage-render ./share/man/man1/pelmoimage-render.1 ./share/man/man1/pelmoimage.1 ' ]] ||
     fail "unexpected set of installed files: $installed"
 
 warnings=$(man_warnings "$root/share/man/man1/pelmoimage.1")
@@ -27,10 +32,12 @@ warnings=$(man_warnings "$root/share/man/man1/pelmoimage.1")
 expect_completion "$root/share/bash-completion/completions/pelmoimage" \
     'bit2xp bnp frle raw rle srle' pelmoimage -c ''
 expect_conversion "$root/bin/pelmoimage" "$sample" "$scratch/out"
+expect_render "$root/bin/pelmoimage-render" "$scratch/out"
 
 # DESTDIR stages the same layout below a root, as `make install DESTDIR=...` does.
 DESTDIR="$scratch/stage" "$cmake" --install "$build" --prefix /opt/pelmo >/dev/null
 expect_file "$scratch/stage/opt/pelmo/bin/pelmoimage"
+expect_file "$scratch/stage/opt/pelmo/bin/pelmoimage-render"
 expect_file "$scratch/stage/opt/pelmo/share/man/man1/pelmoimage.1"
 expect_file "$scratch/stage/opt/pelmo/share/bash-completion/completions/pelmoimage"
 finish

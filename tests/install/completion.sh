@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
-# The bash completion offers options, codec and table-code keywords, and files.
-# Usage: completion.sh SCRIPT SCRATCH
+# The bash completions offer options, codec and table-code keywords, and files.
+# Usage: completion.sh SCRIPT RENDER_SCRIPT SCRATCH
 # shellcheck source=tests/install/lib.sh
 source "$(dirname "$0")/lib.sh"
-script=$1 scratch=$2
+script=$1 render=$2 scratch=$3
 codecs='bit2xp bnp frle raw rle srle'
 modes='data image include none'
 options='--help --version -c -dim -etrim -ldata -lprefix -setsymb -strim -tc -unflip -vflag -vpackets -vprefix -vsize -vstart -xorder'
@@ -29,8 +29,17 @@ expect_completion "$script" "$scratch/picture.gif $scratch/picture.png" \
     pelmoimage "$scratch/pic"
 expect_completion "$script" "$scratch/other.bmp" pelmoimage -c rle "$scratch/o"
 
+# The renderer's: its options, codecs after -c, nothing after -w, files elsewhere.
+expect_completion "$render" '--help --version -c -dimplane -h -unflip -w -xorder' pelmoimage-render -
+expect_completion "$render" "$codecs" pelmoimage-render a.asm -C ''
+expect_completion "$render" '' pelmoimage-render -w ''
+expect_completion "$render" "$scratch/other.bmp" pelmoimage-render -dimplane "$scratch/o"
+
 # Sourcing registers the function for the command.
 registered=$(bash -c 'source "$1"; complete -p pelmoimage' _ "$script")
 [[ $registered == 'complete -F _pelmoimage pelmoimage' ]] ||
     fail "not registered for pelmoimage: $registered"
+registered=$(bash -c 'source "$1"; complete -p pelmoimage-render' _ "$render")
+[[ $registered == 'complete -F _pelmoimage_render pelmoimage-render' ]] ||
+    fail "not registered for pelmoimage-render: $registered"
 finish

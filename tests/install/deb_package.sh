@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # CPack builds pelmoimage_<version>_<arch>.deb depending on the FreeImage
-# runtime; unpacked into a scratch root, it holds the three files and its
-# executable converts the sample picture.
+# runtime; unpacked into a scratch root, it holds the six files and its
+# executables convert the sample picture and show it.
 # Usage: deb_package.sh CPACK BUILD SOURCE SCRATCH SAMPLE VERSION
 # shellcheck source=tests/install/lib.sh
 source "$(dirname "$0")/lib.sh"
@@ -33,8 +33,13 @@ cmp -s "$source/docs/pelmoimage.1" "$root/share/man/man1/pelmoimage.1" ||
 cmp -s "$source/completion/pelmoimage.bash" \
     "$root/share/bash-completion/completions/pelmoimage" ||
     fail "completion not packed as usr/share/bash-completion/completions/pelmoimage"
+cmp -s "$source/docs/pelmoimage-render.1" "$root/share/man/man1/pelmoimage-render.1" ||
+    fail "the renderer's man page not packed as usr/share/man/man1/pelmoimage-render.1"
+cmp -s "$source/completion/pelmoimage-render.bash" \
+    "$root/share/bash-completion/completions/pelmoimage-render" ||
+    fail "the renderer's completion not packed in usr/share/bash-completion/completions"
 files=$(cd "$scratch/root" && find . -type f | sort | tr '\n' ' ')
-[[ $files == './usr/bin/pelmoimage ./usr/share/bash-completion/completions/pelmoimage ./usr/share/man/man1/pelmoimage.1 ' ]] ||
+[[ $files == './usr/bin/pelmoimage ./usr/bin/pelmoimage-render ./usr/share/bash-completion/completions/pelmoimage ./usr/share/bash-completion/completions/pelmoimage-render ./usr/share/man/man1/pelmoimage-render.1 ./usr/share/man/man1/pelmoimage.1 ' ]] ||
     fail "unexpected files in the package: $files"
 
 warnings=$(man_warnings "$root/share/man/man1/pelmoimage.1")
@@ -42,4 +47,5 @@ warnings=$(man_warnings "$root/share/man/man1/pelmoimage.1")
 expect_completion "$root/share/bash-completion/completions/pelmoimage" \
     'data image include none' pelmoimage -tc ''
 expect_conversion "$root/bin/pelmoimage" "$sample" "$scratch/out"
+expect_render "$root/bin/pelmoimage-render" "$scratch/out"
 finish

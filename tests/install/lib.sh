@@ -21,13 +21,15 @@ man_warnings() {
 }
 
 # completions SCRIPT WORD...: sources SCRIPT in a fresh bash, completes the last
-# WORD of the command line WORD... and prints the candidates, one per line.
+# WORD of the command line WORD... with the function SCRIPT registers for the
+# command (the first WORD) and prints the candidates, one per line.
 completions() {
     local script=$1
     shift
     bash -c 'source "$1"; shift; COMP_WORDS=("$@"); COMP_CWORD=$(($# - 1))
              COMP_LINE="$*"; COMP_POINT=${#COMP_LINE}
-             _pelmoimage pelmoimage "${COMP_WORDS[COMP_CWORD]}" "${COMP_WORDS[COMP_CWORD - 1]}"
+             read -ra spec <<<"$(complete -p "$1")"
+             "${spec[2]}" "$1" "${COMP_WORDS[COMP_CWORD]}" "${COMP_WORDS[COMP_CWORD - 1]}"
              printf "%s\n" "${COMPREPLY[@]}"' _ "$script" "$@"
 }
 
@@ -56,6 +58,18 @@ expect_conversion() {
         [[ $(head -n 1 "$dir/$codec.asm" 2>/dev/null) == \
             $'\t; Created by PelmoImage v1.4 (Mar 2, 2013)' ]] ||
             fail "$exe -c $codec: the source does not start with the header"
+    done
+}
+
+# expect_render RENDER DIR: RENDER shows each source that expect_conversion left
+# in DIR (the 96 × 64 sample) with status 0 as a PNG picture.
+expect_render() {
+    local render=$1 dir=$2 codec
+    for codec in raw rle srle frle bnp bit2xp; do
+        "$render" -w 96 -c "$codec" "$dir/$codec.asm" "$dir/$codec.png" >"$dir/$codec.out" \
+            2>"$dir/$codec.err" || fail "$render -c $codec: $(cat "$dir/$codec.err")"
+        [[ $(head -c 4 "$dir/$codec.png" 2>/dev/null | tail -c 3) == PNG ]] ||
+            fail "$render -c $codec wrote no PNG picture"
     done
 }
 

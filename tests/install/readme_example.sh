@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
-# The README's worked example and its table of codec sizes reproduce byte for
-# byte with the built executable.
-# Usage: readme_example.sh EXE SOURCE SCRATCH
+# The README's worked examples and its table of codec sizes reproduce byte for
+# byte with the built executables, and its Makefile recipe builds.
+# Usage: readme_example.sh EXE RENDER SOURCE SCRATCH
 # shellcheck source=tests/install/lib.sh
 source "$(dirname "$0")/lib.sh"
-exe=$1 source=$2 scratch=$3
+exe=$1 render=$2 source=$3 scratch=$4
 readme=$source/README.md
 
 # block NAME: the lines of the fenced block that follows "<!-- readme-example: NAME -->".
@@ -62,6 +62,28 @@ while IFS='|' read -r _ codec cells; do
     rows=$((rows + 1))
 done < <(table sizes | grep '^| `')
 ((rows == 6)) || fail "the size table has $rows codec rows, not 6"
+
+# The renderer's example, run as shown from a folder with docs/ and build/.
+mkdir -p "$scratch/top/build"
+ln -s "$source/docs" "$scratch/top/docs"
+render_block=$(block render)
+mapfile -t commands < <(grep '^\$ ' <<<"$render_block")
+((${#commands[@]} == 2)) || fail "the render example has ${#commands[@]} commands, not 2"
+read -ra convert <<<"${commands[0]#'$ build/pelmoimage '}"
+read -ra show <<<"${commands[1]#'$ build/pelmoimage-render '}"
+(cd "$scratch/top" && "$exe" "${convert[@]}" >/dev/null) || fail "the render example's conversion fails"
+stdout=$(cd "$scratch/top" && "$render" "${show[@]}") || fail "the render example fails"
+[[ $stdout == "$(grep -v '^\$ ' <<<"$render_block")" ]] ||
+    fail "the renderer's standard output differs from the README:"$'\n'"$stdout"
+
+# The Makefile recipe, with the two programs built here, on the sample picture.
+mkdir -p "$scratch/make/gfx"
+cp "$source/docs/sample.png" "$scratch/make/gfx/house.png"
+block make >"$scratch/make/Makefile"
+make -s -C "$scratch/make" graphics PELMOIMAGE="$exe" RENDER="$render" >/dev/null ||
+    fail "the README's Makefile recipe fails"
+expect_file "$scratch/make/gfx/house.asm"
+expect_file "$scratch/make/gfx/house.shown.bmp"
 
 # Every file the README links or shows is in the repository.
 while read -r target; do
