@@ -1,9 +1,10 @@
 #include "app/render_driver.hpp"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <cstdio>
-#include <fstream>
-#include <iterator>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -43,10 +44,24 @@ bool FailAt(const Plane& plane, std::size_t line, const std::string& what) {
 }
 
 bool ReadWholeFile(const std::string& path, std::string& text) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
-    text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    return !in.bad();
+    const std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"),
+                                                               std::fclose);
+    if (!file) return false;
+    // Read at the size the file has now, then on until its end in any case.
+    struct stat info {};
+    std::size_t size = 0;
+    if (::fstat(::fileno(file.get()), &info) == 0 && S_ISREG(info.st_mode)) {
+        size = static_cast<std::size_t>(info.st_size);
+    }
+    text.resize(size + 1);
+    std::size_t used = 0;
+    while (true) {
+        used += std::fread(text.data() + used, 1, text.size() - used, file.get());
+        if (used < text.size()) break;
+        text.resize(2 * text.size() + 4096);
+    }
+    text.resize(used);
+    return std::ferror(file.get()) == 0;
 }
 
 // Reads, checks and decodes the source `plane.file`.
@@ -97,15 +112,6 @@ bool LoadPlane(const RenderCommandLine& cmd, Plane& plane) {
     std::printf("Decoded '%s': %zu bytes of %s data give %zu bytes.\n", plane.file.c_str(),
                 s.stream.size(), keyword.c_str(), plane.bytes.size());
     return true;
-}
-
-// Paints the pixels that `plane` lights in `value`.
-void Paint(const Plane& plane, const RenderCommandLine& cmd, std::int32_t height,
-           std::uint8_t value, const GreyPicture& picture) {
-    std::vector<std::uint8_t> packed(static_cast<std::size_t>(std::int64_t{cmd.width} * height / 8),
-                                     0xFF);
-    std::copy(plane.bytes.begin(), plane.bytes.end(), packed.begin() + plane.source.start.value);
-    PaintLitPixels(packed, cmd.width, height, cmd.layout, value, picture.Rows());
 }
 
 }  // namespace
@@ -159,8 +165,11 @@ int RunRender(int argc, const char* const* argv) {
     GreyPicture picture;
     if (!picture.Allocate(cmd.width, height)) return fail("not enough memory");
     // The dim plane lights the full pixels too; the full plane paints over them.
-    if (planes.size() > 1) Paint(planes[1], cmd, height, 128, picture);
-    Paint(planes[0], cmd, height, 255, picture);
+    for (std::size_t i = planes.size(); i-- > 0;) {
+        const bool first = i + 1 == planes.size();
+        PaintPlane({planes[i].bytes, planes[i].source.start.value}, cmd.width, height, cmd.layout,
+                   i == 0 ? 255 : 128, first ? 0 : -1, picture.Rows());
+    }
     if (!picture.Encode(format)) return fail("failed to encode the picture");
 
     OutputFile output;

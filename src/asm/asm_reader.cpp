@@ -1,6 +1,7 @@
 #include "asm/asm_reader.hpp"
 
 #include <algorithm>
+#include <array>
 
 #include "app/version.hpp"
 #include "asm/asm_writer.hpp"
@@ -42,10 +43,20 @@ class LineReader {
     std::size_t number_ = 0;
 };
 
+// The value of an upper-case hexadecimal digit, as the writer prints them;
+// -1 for any other character.
+constexpr std::array<std::int8_t, 256> kHexDigits = [] {
+    std::array<std::int8_t, 256> digits{};
+    digits.fill(-1);
+    for (int c = '0'; c <= '9'; ++c)
+        digits[static_cast<std::size_t>(c)] = static_cast<std::int8_t>(c - '0');
+    for (int c = 'A'; c <= 'F'; ++c)
+        digits[static_cast<std::size_t>(c)] = static_cast<std::int8_t>(c - 'A' + 10);
+    return digits;
+}();
+
 int HexDigit(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
+    return kHexDigits[static_cast<unsigned char>(c)];
 }
 
 // "<directive>NAME $HEX", where NAME may be empty or hold anything; the value
@@ -79,16 +90,21 @@ std::string Quote(std::string_view text) {
 // On a bad item, returns it.
 std::optional<std::string_view> ParseDbItems(std::string_view items,
                                              std::vector<std::uint8_t>& out) {
-    std::size_t i = 0;
+    const char* p = items.data();
+    const char* const end = p + items.size();
     while (true) {
-        const std::size_t end = std::min(items.find(',', i), items.size());
-        const std::string_view item = items.substr(i, end - i);
-        const int high = item.size() == 3 && item[0] == '$' ? HexDigit(item[1]) : -1;
-        const int low = high >= 0 ? HexDigit(item[2]) : -1;
-        if (low < 0) return item;
-        out.push_back(static_cast<std::uint8_t>(high << 4 | low));
-        if (end == items.size()) return std::nullopt;
-        i = end + 1;
+        if (end - p >= 3 && p[0] == '$' && (end - p == 3 || p[3] == ',')) {
+            const int high = HexDigit(p[1]);
+            const int low = HexDigit(p[2]);
+            if ((high | low) >= 0) {
+                out.push_back(static_cast<std::uint8_t>(high << 4 | low));
+                p += 3;
+                if (p == end) return std::nullopt;
+                ++p;
+                continue;
+            }
+        }
+        return std::string_view(p, static_cast<std::size_t>(std::find(p, end, ',') - p));
     }
 }
 

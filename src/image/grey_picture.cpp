@@ -21,10 +21,12 @@ bool GreyPicture::Allocate(std::int32_t width, std::int32_t height) {
         const auto v = static_cast<BYTE>(i);
         palette[i] = {v, v, v, 0};
     }
-    // The library starts its bitmaps black, but does not promise it.
+    // The pixels are all painted; the padding that ends each row in BMP and
+    // TGA files is cleared here.
+    const unsigned pitch = FreeImage_GetPitch(bitmap_.get());
     for (std::int32_t y = 0; y < height; ++y) {
         BYTE* row = FreeImage_GetScanLine(bitmap_.get(), y);
-        std::fill(row, row + width, BYTE{0});
+        std::fill(row + width, row + pitch, BYTE{0});
     }
     return true;
 }

@@ -26,7 +26,8 @@ FREE_IMAGE_FORMAT WritableFormatOf(std::string_view fileName);
 
 class GreyPicture {
   public:
-    // A black `width` × `height` picture; false when memory runs out.
+    // A `width` × `height` picture, whose pixels are to be painted; false
+    // when memory runs out.
     bool Allocate(std::int32_t width, std::int32_t height);
     // Its pixels, top row first.
     PixelRows Rows() const;

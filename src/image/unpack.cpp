@@ -1,29 +1,59 @@
 #include "image/unpack.hpp"
 
+#include <algorithm>
 #include <vector>
 
 namespace pelmo {
 
-void PaintLitPixels(std::span<const std::uint8_t> packed, std::int32_t width, std::int32_t height,
-                    const ImgOptions& layout, std::uint8_t value, PixelRows rows) {
+namespace {
+
+// The eight rows of one block from its `width` bytes.
+template <typename Pixel>
+void PaintBlock(const std::uint8_t* bytes, std::size_t width, std::uint8_t* top,
+                std::ptrdiff_t stride, Pixel pixel) {
+    for (unsigned i = 0; i < 8; ++i) {
+        std::uint8_t* row = top + static_cast<std::ptrdiff_t>(i) * stride;
+        const unsigned shift = 7 - i;
+        for (std::size_t x = 0; x < width; ++x)
+            row[x] = pixel(((bytes[x] >> shift) & 1u) == 0, row[x]);
+    }
+}
+
+}  // namespace
+
+void PaintPlane(const PackedPlane& plane, std::int32_t width, std::int32_t height,
+                const ImgOptions& layout, std::uint8_t lit, int unlit, PixelRows rows) {
     const auto w = static_cast<std::size_t>(width);
     const auto blocks = static_cast<std::size_t>(height / 8);
-    // Column order keeps a block's bytes `blocks` apart: gathered once, they
-    // serve the block's eight rows.
-    std::vector<std::uint8_t> gathered(layout.xorder ? 0 : w);
-    for (std::size_t k = 0; k < blocks; ++k) {  // k-th block from the top
+    const std::size_t end = plane.start + plane.bytes.size();
+    const auto byteAt = [&](std::size_t i) {
+        return i >= plane.start && i < end ? plane.bytes[i - plane.start] : std::uint8_t{0xFF};
+    };
+    // One block's bytes side by side: in column order they lie `blocks` apart.
+    std::vector<std::uint8_t> block(w);
+    for (std::size_t k = 0; k < blocks; ++k) {  // the k-th block from the top
         const std::size_t stored = layout.unflip ? k : blocks - 1 - k;
-        const std::uint8_t* bytes = packed.data() + stored * w;
-        if (!layout.xorder) {
-            for (std::size_t x = 0; x < w; ++x) gathered[x] = packed[x * blocks + stored];
-            bytes = gathered.data();
-        }
-        for (unsigned i = 0; i < 8; ++i) {
-            std::uint8_t* row = rows.top + static_cast<std::ptrdiff_t>(8 * k + i) * rows.stride;
-            const unsigned shift = 7 - i;
-            for (std::size_t x = 0; x < w; ++x) {
-                row[x] = ((bytes[x] >> shift) & 1u) != 0 ? row[x] : value;
+        if (layout.xorder) {
+            // The block's stretch of the plane, where it overlaps the given bytes.
+            const std::size_t first = stored * w;
+            const std::size_t from = std::max(plane.start, first);
+            const std::size_t to = std::min(end, first + w);
+            std::fill(block.begin(), block.end(), std::uint8_t{0xFF});
+            if (from < to) {
+                std::copy_n(plane.bytes.data() + (from - plane.start), to - from,
+                            block.data() + (from - first));
             }
+        } else {
+            for (std::size_t x = 0; x < w; ++x) block[x] = byteAt(x * blocks + stored);
+        }
+        std::uint8_t* top = rows.top + static_cast<std::ptrdiff_t>(8 * k) * rows.stride;
+        if (unlit < 0) {
+            PaintBlock(block.data(), w, top, rows.stride,
+                       [lit](bool on, std::uint8_t old) { return on ? lit : old; });
+        } else {
+            const auto off = static_cast<std::uint8_t>(unlit);
+            PaintBlock(block.data(), w, top, rows.stride,
+                       [lit, off](bool on, std::uint8_t) { return on ? lit : off; });
         }
     }
 }

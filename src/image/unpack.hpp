@@ -1,4 +1,4 @@
-// Unpacking a tone plane: the reverse of ImgRawData::Pack.
+// Unpacking a tone plane: the reverse of packing it (image/plane_packing.hpp).
 #pragma once
 
 #include <cstddef>
@@ -17,11 +17,19 @@ struct PixelRows {
     std::ptrdiff_t stride = 0;
 };
 
-// Sets to `value` every pixel of a `width` × `height` picture that `packed`
-// lights, and leaves the others as they are. `packed` holds width × height / 8
-// bytes laid out as Pack lays them with the layout's -xorder and -unflip: a
-// clear bit is a lit pixel, bit 7 the top row of an 8-row block.
-void PaintLitPixels(std::span<const std::uint8_t> packed, std::int32_t width, std::int32_t height,
-                    const ImgOptions& layout, std::uint8_t value, PixelRows rows);
+// A plane of width × height / 8 packed bytes as a source gives it: `start`
+// blank bytes (0xFF), then `bytes`, then blank bytes up to the end.
+struct PackedPlane {
+    std::span<const std::uint8_t> bytes;
+    std::size_t start = 0;
+};
+
+// Gives every pixel of a `width` × `height` picture that `plane` lights the
+// value `lit`, and every other pixel `unlit` or, when `unlit` is negative,
+// leaves it as it is. The bytes are laid out as packing lays them with the
+// layout's -xorder and -unflip; a clear bit is a lit pixel, bit 7 the top row
+// of an 8-row block.
+void PaintPlane(const PackedPlane& plane, std::int32_t width, std::int32_t height,
+                const ImgOptions& layout, std::uint8_t lit, int unlit, PixelRows rows);
 
 }  // namespace pelmo

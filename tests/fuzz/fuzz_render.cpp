@@ -36,21 +36,24 @@ void Decode(ImgCodecKind kind, const EncodedStream& in, std::size_t seed) {
     }
     FUZZ_CHECK(out.bytes.size() <= in.limit, "a result above the limit");
     FUZZ_CHECK(out.consumed <= in.bytes.size(), "more bytes consumed than given");
-    // Painted into the smallest picture of some width that holds it.
+    // Painted after some blank bytes into a picture of some width that holds them.
     const auto width = static_cast<std::int32_t>(1 + seed % 13);
-    const std::size_t blocks = (out.bytes.size() + width - 1) / width + 1;
-    std::vector<std::uint8_t> packed(blocks * width, 0xFF);
-    std::copy(out.bytes.begin(), out.bytes.end(), packed.begin());
-    std::vector<std::uint8_t> pixels(packed.size() * 8, 7);
+    const std::size_t start = seed % 7;
+    const std::size_t blocks = (start + out.bytes.size()) / width + 1;
+    std::vector<std::uint8_t> pixels(blocks * width * 8, 7);
     ImgOptions layout;
     layout.xorder = (seed & 1) != 0;
     layout.unflip = (seed & 2) != 0;
-    PaintLitPixels(packed, width, static_cast<std::int32_t>(blocks * 8), layout, 200,
-                   {pixels.data(), width});
+    const int unlit = (seed & 4) != 0 ? -1 : 0;
+    PaintPlane({out.bytes, start}, width, static_cast<std::int32_t>(blocks * 8), layout, 200, unlit,
+               {pixels.data(), width});
     std::size_t lit = 0;
-    for (const std::uint8_t p : pixels) lit += p == 200 ? 1 : 0;
+    for (const std::uint8_t p : pixels) {
+        lit += p == 200 ? 1 : 0;
+        FUZZ_CHECK(p == 200 || p == (unlit < 0 ? 7 : 0), "a pixel neither lit nor left unlit");
+    }
     std::size_t clear = 0;
-    for (const std::uint8_t b : packed)
+    for (const std::uint8_t b : out.bytes)
         clear += static_cast<std::size_t>(8 - __builtin_popcount(b));
     FUZZ_CHECK(lit == clear, "the picture lights other pixels than the plane's clear bits");
 }
