@@ -87,13 +87,15 @@ bool LoadPlane(const RenderCommandLine& cmd, Plane& plane) {
     const bool flagged = kind == ImgCodecKind::Bnp;
     if (flagged && !s.flag) return FailAt(plane, s.labelLine, "the flag symbol is missing");
     if (!flagged && s.flag) {
-        return FailAt(plane, s.flag->line, "a flag symbol, which " + keyword + " has not");
+        return FailAt(plane, s.flag->line, "a fourth symbol, but " + keyword + " has no flag");
     }
 
     const std::int64_t room = kMaxPixels / 8 - std::int64_t{s.start.value};
     if (room < 0) return FailAt(plane, s.start.line, "more blank bytes than any picture holds");
     DecodedStream decoded = CodecFor(kind).decode(
-        {s.stream, s.packets.value, flagged ? static_cast<std::int32_t>(s.flag->value) : -1,
+        {s.stream, s.packets.value,
+         flagged ? static_cast<std::int32_t>(std::min<std::uint32_t>(s.flag->value, INT32_MAX))
+                 : -1,
          static_cast<std::size_t>(room)});
     if (!decoded.ok()) {
         const std::size_t line = decoded.errorOffset != DecodedStream::kAtSymbols

@@ -221,11 +221,13 @@ bool ReadAsmSource(std::string_view text, AsmSource& source, SourceError& error)
 
     const std::size_t total = source.stream.size();
     if (total != source.size.value) {
-        const std::string says = "the size symbol says " + std::to_string(source.size.value);
+        const std::string size = std::to_string(source.size.value);
         if (total > source.size.value) {
-            return fail(source.LineOf(source.size.value), "the data holds more bytes than " + says);
+            return fail(source.LineOf(source.size.value),
+                        "the data holds more than the " + size + " bytes of the size symbol");
         }
-        return fail(source.lastLine, "the data holds " + std::to_string(total) + " bytes, " + says);
+        return fail(source.lastLine, "the data holds " + std::to_string(total) +
+                                         " bytes, not the " + size + " of the size symbol");
     }
     if (!include && total - pageStart > pageSize) {
         return fail(source.LineOf(pageStart + pageSize),
