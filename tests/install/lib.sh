@@ -28,8 +28,8 @@ completions() {
     shift
     bash -c 'source "$1"; shift; COMP_WORDS=("$@"); COMP_CWORD=$(($# - 1))
              COMP_LINE="$*"; COMP_POINT=${#COMP_LINE}
-             read -ra spec <<<"$(complete -p "$1")"
-             "${spec[2]}" "$1" "${COMP_WORDS[COMP_CWORD]}" "${COMP_WORDS[COMP_CWORD - 1]}"
+             read -ra words <<<"$(complete -p "$1")"
+             "${words[2]}" "$1" "${COMP_WORDS[COMP_CWORD]}" "${COMP_WORDS[COMP_CWORD - 1]}"
              printf "%s\n" "${COMPREPLY[@]}"' _ "$script" "$@"
 }
 
