@@ -138,8 +138,8 @@ void ReadRedFloor(benchmark::State& state, unsigned bpp) {
 
 // What the decoding child does after decoding: read the rows as bits and
 // pack each block.
-void ReadAndPack(benchmark::State& state, unsigned bpp) {
-    const BitmapRows rows(Artwork(bpp), LitFromRed(false));
+void ReadAndPack(benchmark::State& state, unsigned bpp, bool vectors) {
+    const BitmapRows rows(Artwork(bpp), LitFromRed(false), vectors);
     const std::size_t stride = RowBytes(kLoadSide);
     std::vector<std::uint8_t> bits(8 * stride);
     std::vector<std::uint8_t> bytes(kLoadSide);
@@ -190,7 +190,10 @@ void RegisterImageStages() {
         const std::string name = bpp == 4 ? "palette4_4096" : "rgb24_4096";
         benchmark::RegisterBenchmark(("read_red_floor/" + name).c_str(), ReadRedFloor, bpp)
             ->Unit(benchmark::kMillisecond);
-        benchmark::RegisterBenchmark(("read_and_pack/" + name).c_str(), ReadAndPack, bpp)
+        benchmark::RegisterBenchmark(("read_and_pack/" + name).c_str(), ReadAndPack, bpp, true)
+            ->Unit(benchmark::kMillisecond);
+        benchmark::RegisterBenchmark(("read_and_pack_plain/" + name).c_str(), ReadAndPack, bpp,
+                                     false)
             ->Unit(benchmark::kMillisecond);
     }
     benchmark::RegisterBenchmark("place/default", Place, ImgOptions{})

@@ -1,12 +1,14 @@
 // The decoding child reads red values straight from the decoded bitmap where
-// that is exact. Here every fixture picture is read both ways, directly and
-// after the 32-bit conversion, at every threshold from 1 to 255: equal bits at
-// every threshold mean equal red values, pixel for pixel.
+// that is exact. Here every fixture picture is read both ways, directly (with
+// the processor's vector instructions and without) and after the 32-bit
+// conversion (without), at every threshold from 1 to 255: equal bits at every
+// threshold mean equal red values, pixel for pixel.
 #include "image/bitmap_rows.hpp"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <random>
 #include <set>
 #include <string>
 #include <vector>
@@ -21,12 +23,12 @@ namespace pelmo {
 namespace {
 
 // The bits of every row, the bits past the width cleared.
-std::vector<std::uint8_t> AllRows(FIBITMAP* bitmap, std::uint8_t litFrom) {
+std::vector<std::uint8_t> AllRows(FIBITMAP* bitmap, std::uint8_t litFrom, bool vectors) {
     const std::uint32_t width = FreeImage_GetWidth(bitmap);
     const std::uint32_t height = FreeImage_GetHeight(bitmap);
     const std::size_t bytes = RowBytes(width);
     std::vector<std::uint8_t> rows(bytes * height);
-    const BitmapRows reader(bitmap, litFrom);
+    const BitmapRows reader(bitmap, litFrom, vectors);
     for (std::uint32_t y = 0; y < height; ++y) {
         std::uint8_t* row = rows.data() + y * bytes;
         reader.Read(y, row);
@@ -59,7 +61,10 @@ TEST(BitmapRows, DirectReadingMatchesThe32BitConversionOnEveryFixture) {
         directDepths.insert(bpp);
         for (int litFrom = 1; litFrom <= 255; ++litFrom) {
             const auto t = static_cast<std::uint8_t>(litFrom);
-            ASSERT_EQ(AllRows(bitmap.get(), t), AllRows(as32.get(), t)) << "lit from " << litFrom;
+            const std::vector<std::uint8_t> reference = AllRows(as32.get(), t, false);
+            ASSERT_EQ(AllRows(bitmap.get(), t, true), reference) << "lit from " << litFrom;
+            ASSERT_EQ(AllRows(bitmap.get(), t, false), reference) << "lit from " << litFrom;
+            ASSERT_EQ(AllRows(as32.get(), t, true), reference) << "lit from " << litFrom;
         }
     }
     // Every kind the fixtures hold was met: palettes of 1, 4 and 8 bits (and
@@ -67,6 +72,40 @@ TEST(BitmapRows, DirectReadingMatchesThe32BitConversionOnEveryFixture) {
     // directly; 16-bit RGB, 16-bit grey and 48-bit RGB converted.
     EXPECT_EQ(directDepths, (std::set<unsigned>{1, 4, 8, 24, 32}));
     EXPECT_EQ(converted, (std::set<std::string>{"1/16", "2/16", "9/48"}));
+}
+
+// Random bitmaps of every depth read directly, with widths on both sides of
+// the vector instructions' chunks of 16 and 32 pixels.
+TEST(BitmapRows, RandomBitmapsOfEveryDepthMatchThe32BitConversion) {
+    const FreeImageSession session;
+    std::mt19937 random(20261207);
+    for (const unsigned bpp : {1u, 4u, 8u, 24u, 32u}) {
+        for (const unsigned width : {1u, 7u, 15u, 16u, 17u, 31u, 32u, 33u, 64u, 95u, 130u}) {
+            SCOPED_TRACE(std::to_string(bpp) + " bits, " + std::to_string(width) + " wide");
+            const Bitmap bitmap(
+                FreeImage_Allocate(static_cast<int>(width), 16, static_cast<int>(bpp)));
+            ASSERT_TRUE(bitmap);
+            for (unsigned y = 0; y < 16; ++y) {
+                BYTE* line = FreeImage_GetScanLine(bitmap.get(), static_cast<int>(y));
+                for (unsigned i = 0; i < FreeImage_GetLine(bitmap.get()); ++i) {
+                    line[i] = static_cast<BYTE>(random());
+                }
+            }
+            if (RGBQUAD* palette = FreeImage_GetPalette(bitmap.get())) {
+                for (unsigned i = 0; i < FreeImage_GetColorsUsed(bitmap.get()); ++i) {
+                    palette[i].rgbRed = static_cast<BYTE>(random());
+                }
+            }
+            ASSERT_TRUE(BitmapRows::ReadsDirectly(bitmap.get()));
+            const Bitmap as32(FreeImage_ConvertTo32Bits(bitmap.get()));
+            for (const int litFrom : {1, 64, 128, 129, 192, 255}) {
+                const auto t = static_cast<std::uint8_t>(litFrom);
+                const std::vector<std::uint8_t> reference = AllRows(as32.get(), t, false);
+                ASSERT_EQ(AllRows(bitmap.get(), t, true), reference) << "lit from " << litFrom;
+                ASSERT_EQ(AllRows(bitmap.get(), t, false), reference) << "lit from " << litFrom;
+            }
+        }
+    }
 }
 
 }  // namespace

@@ -20,8 +20,9 @@ class BitmapRows {
     static bool ReadsDirectly(FIBITMAP* bitmap);
 
     // A reader of `bitmap`, which must read directly (or be the result of
-    // the 32-bit conversion); a pixel is lit when its red is `litFrom` or more.
-    BitmapRows(FIBITMAP* bitmap, std::uint8_t litFrom);
+    // the 32-bit conversion); a pixel is lit when its red is `litFrom` (1 or
+    // more) or more. `vectors` false keeps to the plain loops (for tests).
+    BitmapRows(FIBITMAP* bitmap, std::uint8_t litFrom, bool vectors = true);
 
     // The bits of picture row `y` (0 at the top; the bitmap's scan lines
     // count from the bottom) into the RowBytes(width) bytes at `bits`; the
@@ -36,9 +37,12 @@ class BitmapRows {
     std::uint32_t width_;
     std::uint32_t height_;
     std::uint8_t litFrom_;
+    bool vectors_ = false;  // the processor's vector instructions are used
     // For palette bitmaps: the bits of the pixels that one byte of the scan
     // line holds (1, 2 or 8 of them, the leftmost highest), by its value.
     std::array<std::uint8_t, 256> unlitBits_{};
+    // For 4-bit bitmaps: 0xFF for each palette index whose pixel is unlit.
+    std::array<std::uint8_t, 16> nibbleFlags_{};
 };
 
 }  // namespace pelmo
