@@ -9,6 +9,7 @@
 #include <array>
 #include <cerrno>
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <random>
@@ -123,6 +124,20 @@ bool LinkNameless(int fd, const std::string& name) {
     return ::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0;
 }
 
+// Puts the file `name` in place of `target`. Where a file of that name
+// exists, the two are exchanged and the old one, now under `name`, removed:
+// a plain rename over a file makes ext4 write the new one back to disk at
+// once, which costs about as much as writing it did, while a file that
+// replaces nothing is written back in the kernel's own time, as the file of
+// any tool that writes a fresh one is.
+bool PutInPlace(const std::string& name, const std::string& target) {
+    if (::renameat2(AT_FDCWD, name.c_str(), AT_FDCWD, target.c_str(), RENAME_EXCHANGE) == 0) {
+        ::unlink(name.c_str());
+        return true;
+    }
+    return ::rename(name.c_str(), target.c_str()) == 0;
+}
+
 }  // namespace
 
 OutputFile::~OutputFile() {
@@ -230,7 +245,7 @@ bool OutputFile::Commit() {
     }
     const bool closed = ::close(fd_) == 0;
     fd_ = -1;
-    if (!closed || ::rename(name.c_str(), target_.c_str()) != 0) {
+    if (!closed || !PutInPlace(name, target_)) {
         Abandon();
         return false;
     }
