@@ -5,6 +5,7 @@
 #include <cstddef>
 
 #if defined(__x86_64__)
+#include <cpuid.h>
 #include <immintrin.h>
 // Sixteen or thirty-two pixels at a time with SSSE3's byte shuffle, which
 // every x86-64 processor of the last fifteen years has; the plain loops do
@@ -51,7 +52,11 @@ BitmapRows::BitmapRows(FIBITMAP* bitmap, std::uint8_t litFrom, bool vectors)
       height_(FreeImage_GetHeight(bitmap)),
       litFrom_(litFrom) {
 #ifdef PELMO_ROWS_SSSE3
-    vectors_ = vectors && __builtin_cpu_supports("ssse3");
+    // Asked of the processor here, when a picture is read: the compiler's own
+    // check would ask it for every feature at every start of the program,
+    // which under a hypervisor costs more than converting a small picture.
+    unsigned eax = 0, ebx = 0, ecx = 0, edx = 0;
+    vectors_ = vectors && __get_cpuid(1, &eax, &ebx, &ecx, &edx) != 0 && (ecx & bit_SSSE3) != 0;
 #else
     (void)vectors;
 #endif
