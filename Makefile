@@ -69,7 +69,7 @@ package: build
 # end-to-end table against the floor program. Release build in BENCH_BUILD.
 BENCH_BUILD ?= build-bench
 bench:
-	@tools/ensure-deps.sh libbenchmark-dev time
+	@tools/ensure-deps.sh libbenchmark-dev
 	cmake -S . -B $(BENCH_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release -DPELMO_BENCH=ON -DPELMO_TESTS=OFF $(CMAKE_ARGS)
 	cmake --build $(BENCH_BUILD) -j $(JOBS) --target pelmoimage pelmo_bench pelmo_floor pelmo_decoder_floor pelmo_tree_peak pelmo_make_picture
 	$(BENCH_BUILD)/bench/pelmo_bench --benchmark_repetitions=3 --benchmark_report_aggregates_only=true

@@ -4,7 +4,8 @@
 # 4096 with a 16-colour palette) and on the 96 x 64 sample picture.
 #
 # Usage: bench/e2e.sh [BUILD_DIR]     (default build-bench)
-#   RUNS=N     rounds (default 7); the tables show medians
+#   RUNS=N       timed rounds (default 9); the tables show medians
+#   PEAK_RUNS=N  rounds under the memory sampler (default 3)
 #   PICTURES="rgb:8192 rgb:4096 palette:4096 sample"   pictures to measure
 #
 # The floors: "decoder" loads the picture and reads each pixel's red value
@@ -12,17 +13,18 @@
 # also flips it and converts it to 32 bits per pixel first (what the
 # converter did before it read the decoded pixels directly).
 #
-# Each round runs every program twice, in turns: once timed (wall clock
-# around the run), once under bench/tree_peak, which samples the summed
-# resident memory of the program and of every process it starts every
-# millisecond (the converter decodes in a child process, whose memory
-# /usr/bin/time's maximum would leave out). Taking turns spreads any change in
-# the machine's load over all programs alike. Pictures are cached in
-# BUILD_DIR/bench-data and never committed.
+# The programs take turns within each round, timed by the wall clock around
+# each run; taking turns spreads any change in the machine's load over all
+# programs alike. Then, in rounds of their own, each runs under
+# bench/tree_peak, which samples the summed resident memory of the program and
+# of every process it starts every millisecond (the converter decodes in a
+# child process, whose memory /usr/bin/time's maximum would leave out).
+# Pictures are cached in BUILD_DIR/bench-data and never committed.
 set -euo pipefail
 
 build=${1:-build-bench}
-runs=${RUNS:-7}
+runs=${RUNS:-9}
+peak_runs=${PEAK_RUNS:-3}
 pictures=${PICTURES:-"rgb:8192 rgb:4096 palette:4096 sample"}
 codecs=(raw rle srle frle bnp bit2xp)
 here=$(cd "$(dirname "$0")/.." && pwd)
@@ -90,13 +92,16 @@ for spec in $pictures; do
     for program in "${programs[@]}"; do : >"$scratch/times.$program" && : >"$scratch/peaks.$program"; done
     rm -f "$scratch"/sum.*
 
+    command_of() {
+        case $1 in
+            decoder) command=("$build/bench/pelmo_decoder_floor" "$picture") ;;
+            floor32) command=("$build/bench/pelmo_floor" "$picture") ;;
+            *) command=("$build/pelmoimage" -c "$1" "$picture" "$scratch/out_$1.asm") ;;
+        esac
+    }
     for ((round = 0; round < runs; round++)); do
         for program in "${programs[@]}"; do
-            case $program in
-                decoder) command=("$build/bench/pelmo_decoder_floor" "$picture") ;;
-                floor32) command=("$build/bench/pelmo_floor" "$picture") ;;
-                *) command=("$build/pelmoimage" -c "$program" "$picture" "$scratch/out_$program.asm") ;;
-            esac
+            command_of "$program"
             timed "${command[@]}" >>"$scratch/times.$program"
             if [ "$program" != decoder ] && [ "$program" != floor32 ]; then
                 # Every run of a codec must write the same bytes.
@@ -108,6 +113,11 @@ for spec in $pictures; do
                 echo "$sum" >"$scratch/sum.$program"
                 wc -c <"$scratch/out_$program.asm" >"$scratch/size.$program"
             fi
+        done
+    done
+    for ((round = 0; round < peak_runs; round++)); do
+        for program in "${programs[@]}"; do
+            command_of "$program"
             peak "${command[@]}" >>"$scratch/peaks.$program"
         done
     done
@@ -115,7 +125,7 @@ for spec in $pictures; do
     floor_time=$(median <"$scratch/times.decoder")
     floor_peak=$(median <"$scratch/peaks.decoder")
     echo
-    echo "$title ($(wc -c <"$picture") bytes), median of $runs rounds," \
+    echo "$title ($(wc -c <"$picture") bytes), median of $runs timed and $peak_runs sampled rounds," \
         "load average now: $(cut -d' ' -f1-3 /proc/loadavg)"
     printf '| %-8s | %9s | %6s | %10s | %6s | %10s | %12s |\n' program "wall (s)" ratio \
         "tree peak" ratio ".asm bytes" "sha256(out)"

@@ -8,7 +8,7 @@
 
 namespace pelmo {
 
-// Writes a new file beside the target and renames it over the target only
+// Writes a new file beside the target and puts it in the target's place only
 // when every write and the close succeeded: until then, and after any failure
 // or a fatal signal, an existing target stays byte for byte as it was, and no
 // other file is left in its folder.
