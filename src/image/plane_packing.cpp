@@ -42,6 +42,7 @@ void PackBlock(const std::uint8_t* rows, std::size_t stride, std::size_t width,
 }
 
 void BlockPlacer::Place(std::size_t first, std::size_t count, const std::uint8_t* bytes) const {
+    if (width_ == 0) return;  // nothing to place, and no plane to place it in
     if (xorder_) {
         for (std::size_t g = 0; g < count; ++g) {
             std::memcpy(plane_ + Stored(first + g) * width_, bytes + g * width_, width_);

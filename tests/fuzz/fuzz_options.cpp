@@ -3,6 +3,9 @@
 // exact size and the vector holds exactly argc pointers, so any read past a
 // value is caught by the sanitizers. A small model of the rules predicts the
 // result, the settings and the console text, which must match exactly.
+#include <sys/stat.h>
+
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -37,6 +40,7 @@ struct Expected {
     bool ok = false;
     std::string errorLine;  // empty: no error line (no arguments, or success)
     CommandLine cmd;
+    enum class Answer { None, Help, Version } answer = Answer::None;
 };
 
 std::string Quoted(std::string_view reason, std::string_view what) {
@@ -70,6 +74,11 @@ Expected Model(const std::vector<std::string>& args) {
             *slot = a;
             continue;
         }
+        if (EqualsIgnoreCase(a, "--help") || EqualsIgnoreCase(a, "--version")) {
+            e.answer =
+                EqualsIgnoreCase(a, "--help") ? Expected::Answer::Help : Expected::Answer::Version;
+            return e;
+        }
         const std::string_view name = std::string_view(a).substr(1);
         if (const auto flag = Find(kFlags, name)) {
             bool* fields[] = {&c.options.dim,   &c.options.xorder, &c.options.unflip,
@@ -99,6 +108,19 @@ Expected Model(const std::vector<std::string>& args) {
     }
     if (c.imageFile.empty()) return fail("Error, missing input image filename.\n");
     if (c.outputFile.empty()) return fail("Error, missing output filename.\n");
+    // A source never replaces a picture: one named like it, or the same file.
+    const std::string_view dotted =
+        std::string_view(c.outputFile)
+            .substr(std::min(c.outputFile.size(), c.outputFile.rfind('.')));
+    constexpr std::string_view kPictures[] = {".bmp", ".ico", ".jpg",  ".jpeg", ".pcx", ".png",
+                                              ".tga", ".tif", ".tiff", ".gif",  ".psd"};
+    struct stat in {};
+    struct stat out {};
+    if (Find(kPictures, dotted) ||
+        (::stat(c.imageFile.c_str(), &in) == 0 && ::stat(c.outputFile.c_str(), &out) == 0 &&
+         in.st_dev == out.st_dev && in.st_ino == out.st_ino)) {
+        return fail("Error, output file \"" + c.outputFile + "\" would overwrite a picture.\n");
+    }
     e.ok = true;
     return e;
 }
@@ -153,6 +175,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     const Expected want = Model(args);
     FUZZ_CHECK(ok == want.ok, ok ? "accepted arguments that must fail" : "refused valid arguments");
+    FUZZ_CHECK(cmd.answered == (want.answer != Expected::Answer::None),
+               "--help or --version answered where it must not be, or not answered");
+    if (want.answer == Expected::Answer::Help) {
+        FUZZ_CHECK(
+            out.starts_with(kBanner) && IsUsage(std::string_view(out).substr(kBanner.size())),
+            "--help is not the banner and the usage text: [" + out + "]");
+        FUZZ_CHECK(err.empty(), "--help printed on standard error");
+        return 0;
+    }
+    if (want.answer == Expected::Answer::Version) {
+        FUZZ_CHECK(out == kBanner.substr(0, kBanner.size() - 1) && err.empty(),
+                   "--version is not the version line alone: [" + out + "]");
+        return 0;
+    }
     if (ok) {
         FUZZ_CHECK(out.empty() && err.empty(), "a successful parse printed something");
         FUZZ_CHECK(SameSettings(cmd, want.cmd), "settings differ from the model");
