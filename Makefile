@@ -55,7 +55,7 @@ fuzz:
 # One conversion per codec (and a few failing runs) under valgrind.
 memcheck: TEST_DEPS = valgrind
 memcheck: build
-	tests/hardening/memcheck.sh $(BUILD)/pelmoimage
+	tests/hardening/memcheck.sh $(BUILD)/pelmoimage $(BUILD)/pelmoimage-render
 
 # `make install PREFIX=/usr DESTDIR=/tmp/stage` stages below DESTDIR.
 install: build

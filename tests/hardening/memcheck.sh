@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
 # Runs the converter under valgrind: one conversion per codec (each with other
 # options, so that paging, table-code modes, trims and both planes are all
-# exercised), then a few runs that fail at each stage. Any memory error or
-# leak fails the script. Usage: memcheck.sh path/to/pelmoimage
+# exercised), then a few runs that fail at each stage; then the renderer on
+# some of those sources and on a damaged one. Any memory error or leak fails
+# the script. Usage: memcheck.sh path/to/pelmoimage path/to/pelmoimage-render
 set -euo pipefail
 
 exe=${1:?path of the pelmoimage executable}
+render=${2:?path of the pelmoimage-render executable}
 here=$(cd "$(dirname "$0")" && pwd)
 data=$here/../data
 work=$(mktemp -d)
@@ -26,11 +28,11 @@ expect() {
     local log=$work/valgrind-$runs.log status=0
     "${valgrind[@]}" "${opts[@]}" --log-file="$log" "$exe" "$@" >"$work/out" 2>"$work/err" || status=$?
     if [ "$status" -ne "$want" ] || [ -s "$log" ]; then
-        echo "memcheck: FAILED (status $status, expected $want): pelmoimage $*" >&2
+        echo "memcheck: FAILED (status $status, expected $want): $(basename "$exe") $*" >&2
         cat "$log" "$work/err" >&2
         exit 1
     fi
-    echo "memcheck: clean, status $status: pelmoimage $*"
+    echo "memcheck: clean, status $status: $(basename "$exe") $*"
 }
 
 # One conversion per codec: valgrind's own status 1 marks an error or a leak.
@@ -51,4 +53,15 @@ expect 1 --error-exitcode=99 -- -c frle "$data/allvalues.png" "$work/x.asm"
 expect 1 --error-exitcode=99 -- -c bnp "$data/allvalues.png" "$work/x.asm"
 expect 1 --error-exitcode=99 -- "$data/sample.png" "$work/missing/x.asm"
 expect 1 --error-exitcode=99 -- -c rle "$data/sample.png" /dev/full
+# The renderer: sources of the runs above (and the dim plane of one), and one
+# cut short in a .db line.
+"$exe" -c bnp -dim -strim -etrim "$data/sample.png" "$work/bnp_dim.asm" >/dev/null
+exe=$render
+expect 0 --error-exitcode=1 -- -w 96 -c raw "$work/raw.asm" "$work/raw.png"
+expect 0 --error-exitcode=1 -- -w 96 -xorder -c rle "$work/rle.asm" "$work/rle.bmp"
+expect 0 --error-exitcode=1 -- -w 96 -h 64 -c bnp -dimplane "$work/bnp_dim.asm" \
+    "$work/bnp.asm" "$work/tones.tif"
+expect 0 --error-exitcode=1 -- -w 96 "$work/srle.asm" "$work/srle.tga"
+sed '$ s/,[^,]*$/,$G/' "$work/bit2xp.asm" >"$work/cut.asm"
+expect 1 --error-exitcode=99 -- -w 96 -c bit2xp "$work/cut.asm" "$work/cut.png"
 echo "memcheck: $runs runs under valgrind, no error and no leak"
