@@ -72,18 +72,21 @@ TEST_P(OutputFileKinds, AFailedWriteLeavesTheTargetAsItWas) {
     const TempDir dir;
     const std::string path = dir.File("out.asm");
     ASSERT_TRUE(WriteWholeFile(path, "old"));
+    // Written through a link, which must stay.
+    ASSERT_EQ(::symlink("out.asm", dir.File("link.asm").c_str()), 0);
     rlimit saved{};
     ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
     const auto previous = ::signal(SIGXFSZ, SIG_IGN);
     rlimit low = saved;
     low.rlim_cur = 1000;
     ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &low), 0);
-    const bool replaced = Replace(path, std::string(5000, 'n'), GetParam());
+    const bool replaced = Replace(dir.File("link.asm"), std::string(5000, 'n'), GetParam());
     ::setrlimit(RLIMIT_FSIZE, &saved);
     ::signal(SIGXFSZ, previous);
     EXPECT_FALSE(replaced);
     EXPECT_EQ(ReadWholeFile(path), "old");
-    EXPECT_EQ(ListFolder(dir.path()), "out.asm");
+    EXPECT_TRUE(S_ISLNK(ModeOf(dir.File("link.asm"))));
+    EXPECT_EQ(ListFolder(dir.path()), "link.asm out.asm");
 }
 
 // A fatal signal while the new file is written: the process ends by that
