@@ -8,14 +8,9 @@
 #include <cstdio>
 #include <memory>
 
-namespace {
+#include "image/bitmap.hpp"
 
-struct BitmapDeleter {
-    void operator()(FIBITMAP* bitmap) const { FreeImage_Unload(bitmap); }
-};
-using Bitmap = std::unique_ptr<FIBITMAP, BitmapDeleter>;
-
-}  // namespace
+using pelmo::Bitmap;
 
 int main(int argc, char** argv) {
     if (argc != 2) {

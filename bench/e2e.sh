@@ -71,12 +71,12 @@ median() { sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] 
 echo "Machine: $(nproc) cores, $(awk '/MemTotal/ { printf "%.0f GiB", $2 / 1048576 }' /proc/meminfo)," \
     "load average at start: $(cut -d' ' -f1-3 /proc/loadavg)"
 
-for spec in $pictures; do
-    if [ "$spec" = sample ]; then
+for wanted in $pictures; do
+    if [ "$wanted" = sample ]; then
         picture="$here/docs/sample.png"
         title="96 x 64 sample picture (docs/sample.png)"
     else
-        kind=${spec%%:*} side=${spec#*:}
+        kind=${wanted%%:*} side=${wanted#*:}
         picture="$data/artwork_${kind}_${side}.png"
         title="${side} x ${side} ${kind} PNG"
         if [ ! -s "$picture" ]; then

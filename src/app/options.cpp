@@ -149,6 +149,19 @@ void PrintUsage(std::FILE* stream) {
     for (std::string_view line : kUsage) std::fwrite(line.data(), 1, line.size(), stream);
 }
 
+bool AnswerInfoRequest(std::string_view arg, void (*usage)(std::FILE*)) {
+    if (EqualsIgnoreCase(arg, "--help")) {
+        PrintBanner();
+        usage(stdout);
+        return true;
+    }
+    if (EqualsIgnoreCase(arg, "--version")) {
+        PrintVersion();
+        return true;
+    }
+    return false;
+}
+
 bool ParseCommandLine(int argc, const char* const* argv, CommandLine& cmd) {
     if (argc <= 1) {
         PrintBanner();
@@ -170,15 +183,8 @@ bool ParseCommandLine(int argc, const char* const* argv, CommandLine& cmd) {
             continue;
         }
 
-        // As GNU tools do: the answer on standard output, and nothing to convert.
-        if (EqualsIgnoreCase(arg, "--help")) {
-            PrintBanner();
-            PrintUsage(stdout);
-            cmd.answered = true;
-            return false;
-        }
-        if (EqualsIgnoreCase(arg, "--version")) {
-            PrintVersion();
+        // The answer on standard output, and nothing to convert.
+        if (AnswerInfoRequest(arg, PrintUsage)) {
             cmd.answered = true;
             return false;
         }

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <string_view>
 
 namespace pelmo {
 
@@ -73,6 +74,11 @@ void PrintBanner();
 void PrintVersion();
 // The 26-line usage text, on standard error unless told otherwise (--help).
 void PrintUsage(std::FILE* stream = stderr);
+
+// Answers --help (the banner and `usage` on standard output) or --version (the
+// version line), as GNU tools do; false, printing nothing, for any other
+// argument.
+bool AnswerInfoRequest(std::string_view arg, void (*usage)(std::FILE*));
 
 // Fills `cmd` from the program's arguments (argv[0] is never read). Returns
 // true when a conversion can run; otherwise it has printed the banner, the

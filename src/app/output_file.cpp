@@ -69,6 +69,7 @@ void ArmRemoval(const std::string& path) {
 }
 
 void DisarmRemoval() {
+    if (g_armed == 0) return;  // nothing was set up: a nameless file needs no handler
     g_armed = 0;
     for (const int s : kFatalSignals) {
         struct sigaction old {};

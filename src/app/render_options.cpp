@@ -65,14 +65,7 @@ bool ParseRenderCommandLine(int argc, const char* const* argv, RenderCommandLine
             if (target != nullptr) *target = arg;
             continue;
         }
-        if (EqualsIgnoreCase(arg, "--help")) {
-            PrintBanner();
-            PrintRenderUsage(stdout);
-            cmd.answered = true;
-            return false;
-        }
-        if (EqualsIgnoreCase(arg, "--version")) {
-            PrintVersion();
+        if (AnswerInfoRequest(arg, PrintRenderUsage)) {
             cmd.answered = true;
             return false;
         }

@@ -95,9 +95,9 @@ DecodedStream CPelmoImgCompress_BNP::Decode(const EncodedStream& in) {
             count = code / 2 + 2;
             value = (code & 1u) != 0 ? 0x00 : 0xFF;
         }
-        if (count > in.limit - out.bytes.size())
+        if (!decode::AppendRun(out, count, value, in.limit)) {
             return decode::Fail(pos, decode::TooLong(in.limit));
-        out.bytes.insert(out.bytes.end(), count, value);
+        }
         ++pos;
     }
     if (paired && (s[nibbles] >> 4) != 0) {

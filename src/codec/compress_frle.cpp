@@ -69,9 +69,9 @@ DecodedStream CPelmoImgCompress_fRLE::Decode(const EncodedStream& in) {
                 return decode::Fail(pos + 2, decode::Packet(k) + " repeats the flag");
             pos += 2;
         }
-        if (count > in.limit - out.bytes.size())
+        if (!decode::AppendRun(out, count, value, in.limit)) {
             return decode::Fail(pos, decode::TooLong(in.limit));
-        out.bytes.insert(out.bytes.end(), count, value);
+        }
         ++pos;
     }
     out.consumed = pos;

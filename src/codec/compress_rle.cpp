@@ -38,9 +38,9 @@ DecodedStream CPelmoImgCompress_RLE::Decode(const EncodedStream& in) {
         if (s.size() - pos < 2) return decode::Fail(pos, decode::EndsIn(k));
         const std::uint8_t count = s[pos];
         if (count == 0) return decode::Fail(pos, decode::Packet(k) + " has count 0");
-        if (count > in.limit - out.bytes.size())
+        if (!decode::AppendRun(out, count, s[pos + 1], in.limit)) {
             return decode::Fail(pos, decode::TooLong(in.limit));
-        out.bytes.insert(out.bytes.end(), count, s[pos + 1]);
+        }
         pos += 2;
     }
     out.consumed = pos;

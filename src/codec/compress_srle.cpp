@@ -52,9 +52,9 @@ DecodedStream CPelmoImgCompress_sRLE::Decode(const EncodedStream& in) {
             }
             pos += 2;
         }
-        if (count > in.limit - out.bytes.size())
+        if (!decode::AppendRun(out, count, value, in.limit)) {
             return decode::Fail(pos, decode::TooLong(in.limit));
-        out.bytes.insert(out.bytes.end(), count, value);
+        }
         ++pos;
     }
     out.consumed = pos;

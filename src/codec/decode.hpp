@@ -62,6 +62,15 @@ inline std::string TooLong(std::size_t limit) {
     return "the stream decodes to more than " + std::to_string(limit) + " bytes";
 }
 
+// Appends `count` bytes `value` to `out`; false, appending nothing, when that
+// would take it past `limit` bytes.
+inline bool AppendRun(DecodedStream& out, std::size_t count, std::uint8_t value,
+                      std::size_t limit) {
+    if (count > limit - out.bytes.size()) return false;
+    out.bytes.insert(out.bytes.end(), count, value);
+    return true;
+}
+
 }  // namespace decode
 
 }  // namespace pelmo

@@ -106,49 +106,26 @@ constexpr std::array<std::array<std::int8_t, 16>, kStep> RedGather() {
     }
     return masks;
 }
-constexpr auto kGather24 = RedGather<3>();
-constexpr auto kGather32 = RedGather<4>();
-
 __attribute__((target("ssse3"))) __m128i Load(const void* p) {
     return _mm_loadu_si128(static_cast<const __m128i*>(p));
 }
 
-// The bits of sixteen pixels at a time, as long as whole chunks of sixteen
-// last; the number of bytes of bits made.
-__attribute__((target("ssse3"))) std::uint32_t RedChunks24(const BYTE* line, std::uint32_t chunks,
-                                                           std::uint8_t litFrom,
-                                                           std::uint8_t* bits) {
-    const __m128i m0 = Load(kGather24[0].data());
-    const __m128i m1 = Load(kGather24[1].data());
-    const __m128i m2 = Load(kGather24[2].data());
+// The bits of sixteen pixels at a time, kStep bytes apart, as long as whole
+// chunks of sixteen last; the number of bytes of bits made.
+template <int kStep>
+__attribute__((target("ssse3"))) std::uint32_t RedChunks(const BYTE* line, std::uint32_t chunks,
+                                                         std::uint8_t litFrom, std::uint8_t* bits) {
+    static constexpr auto kGather = RedGather<kStep>();
+    __m128i masks[kStep];
+    for (int k = 0; k < kStep; ++k) masks[k] = Load(kGather[static_cast<std::size_t>(k)].data());
     const __m128i below = _mm_set1_epi8(static_cast<char>(litFrom - 1));
     for (std::uint32_t c = 0; c < chunks; ++c) {
-        const BYTE* p = line + 48 * c;
-        const __m128i reds = _mm_or_si128(
-            _mm_or_si128(_mm_shuffle_epi8(Load(p), m0), _mm_shuffle_epi8(Load(p + 16), m1)),
-            _mm_shuffle_epi8(Load(p + 32), m2));
+        const BYTE* p = line + 16 * kStep * c;
+        __m128i reds = _mm_shuffle_epi8(Load(p), masks[0]);
+        for (int k = 1; k < kStep; ++k) {
+            reds = _mm_or_si128(reds, _mm_shuffle_epi8(Load(p + 16 * k), masks[k]));
+        }
         // Unlit where red < litFrom, that is where min(red, litFrom - 1) == red.
-        const auto mask = static_cast<std::uint32_t>(
-            _mm_movemask_epi8(_mm_cmpeq_epi8(_mm_min_epu8(reds, below), reds)));
-        bits[2 * c] = static_cast<std::uint8_t>(mask);
-        bits[2 * c + 1] = static_cast<std::uint8_t>(mask >> 8);
-    }
-    return 2 * chunks;
-}
-
-__attribute__((target("ssse3"))) std::uint32_t RedChunks32(const BYTE* line, std::uint32_t chunks,
-                                                           std::uint8_t litFrom,
-                                                           std::uint8_t* bits) {
-    const __m128i m0 = Load(kGather32[0].data());
-    const __m128i m1 = Load(kGather32[1].data());
-    const __m128i m2 = Load(kGather32[2].data());
-    const __m128i m3 = Load(kGather32[3].data());
-    const __m128i below = _mm_set1_epi8(static_cast<char>(litFrom - 1));
-    for (std::uint32_t c = 0; c < chunks; ++c) {
-        const BYTE* p = line + 64 * c;
-        const __m128i reds = _mm_or_si128(
-            _mm_or_si128(_mm_shuffle_epi8(Load(p), m0), _mm_shuffle_epi8(Load(p + 16), m1)),
-            _mm_or_si128(_mm_shuffle_epi8(Load(p + 32), m2), _mm_shuffle_epi8(Load(p + 48), m3)));
         const auto mask = static_cast<std::uint32_t>(
             _mm_movemask_epi8(_mm_cmpeq_epi8(_mm_min_epu8(reds, below), reds)));
         bits[2 * c] = static_cast<std::uint8_t>(mask);
@@ -216,8 +193,8 @@ void BitmapRows::Read(std::uint32_t y, std::uint8_t* bits) const {
             const unsigned step = rgb24 ? 3 : 4;
 #ifdef PELMO_ROWS_SSSE3
             if (vectors_) {
-                done = rgb24 ? RedChunks24(line, w / 16, litFrom_, bits)
-                             : RedChunks32(line, w / 16, litFrom_, bits);
+                done = rgb24 ? RedChunks<3>(line, w / 16, litFrom_, bits)
+                             : RedChunks<4>(line, w / 16, litFrom_, bits);
             }
 #endif
             const BYTE* red = line + FI_RGBA_RED;

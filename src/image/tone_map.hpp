@@ -10,11 +10,6 @@
 
 namespace pelmo {
 
-// Tone level of a pixel from its red component: 0 off, 1 dim, 2 full.
-constexpr std::uint8_t ToneOf(std::uint8_t red) {
-    return red >= 192 ? 2 : red >= 128 ? 1 : 0;
-}
-
 // Loading classifies every pixel by its red component and keeps only what the
 // conversion needs of it: the chosen plane (the full plane, or the dim plane
 // with -dim), packed eight vertical pixels to a byte in the order that

@@ -76,7 +76,9 @@ PELMO_NO_COVERAGE std::optional<std::vector<std::uint8_t>> ReferencePlane(
     for (unsigned y = 0; y < h; ++y) {
         const BYTE* line = FreeImage_GetScanLine(converted.get(), static_cast<int>(h - 1 - y));
         for (unsigned x = 0; x < w; ++x) {
-            tones[std::size_t{y} * w + x] = pelmo::ToneOf(line[4 * x + FI_RGBA_RED]);
+            // The tone levels: off below 128, dim below 192, full above.
+            const BYTE red = line[4 * x + FI_RGBA_RED];
+            tones[std::size_t{y} * w + x] = red >= 192 ? 2 : red >= 128 ? 1 : 0;
         }
     }
     return pelmo::fuzz::ReferencePack(w, h, tones, options).bytes;

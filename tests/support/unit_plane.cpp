@@ -5,6 +5,7 @@
 
 #include "image/isolated_decode.hpp"
 #include "image/plane_packing.hpp"
+#include "image/unpack.hpp"
 #include "support/unit_console.hpp"
 
 namespace pelmo::unit {
@@ -41,16 +42,8 @@ ImgToneMap ToneMapOf(int width, int height, const std::vector<std::uint8_t>& ton
     return map;
 }
 
-bool LitInPlane(const ImgToneMap& map, int x, int y) {
-    const std::uint8_t byte =
-        map.plane[static_cast<std::size_t>(y / 8) * static_cast<std::size_t>(map.width) +
-                  static_cast<std::size_t>(x)];
-    return (byte & (0x80 >> (y % 8))) == 0;
-}
-
 LoadedTones LoadTones(const std::string& fileName) {
     ImgOptions options;
-    options.unflip = options.xorder = true;
     ImgToneMap full(options);
     options.dim = true;
     ImgToneMap dim(options);
@@ -62,11 +55,12 @@ LoadedTones LoadTones(const std::string& fileName) {
     if (!loaded.ok) return loaded;
     loaded.width = full.width;
     loaded.height = full.height;
-    for (int y = 0; y < full.height; ++y) {
-        for (int x = 0; x < full.width; ++x) {
-            loaded.tones.push_back(LitInPlane(full, x, y) ? 2 : LitInPlane(dim, x, y) ? 1 : 0);
-        }
-    }
+    loaded.tones.assign(
+        static_cast<std::size_t>(full.width) * static_cast<std::size_t>(full.height), 0);
+    // The dim plane lights dim and full pixels, the full plane full ones only.
+    const PixelRows rows{loaded.tones.data(), full.width};
+    PaintPlane({dim.plane, 0}, dim.width, dim.height, dim.options, 1, 0, rows);
+    PaintPlane({full.plane, 0}, full.width, full.height, full.options, 2, -1, rows);
     return loaded;
 }
 

@@ -1,6 +1,6 @@
 // Tone maps for the packing tests, made from tone levels by the same two
 // steps that decoding takes (PackBlock in the child, BlockPlacer in the
-// parent), and read back.
+// parent), and read back through the renderer's unpacker.
 #pragma once
 
 #include <cstdint>
@@ -30,8 +30,5 @@ struct LoadedTones {
     std::string err;
 };
 LoadedTones LoadTones(const std::string& fileName);
-
-// Whether the pixel (x, y) is lit in a plane packed with -unflip and -xorder.
-bool LitInPlane(const ImgToneMap& map, int x, int y);
 
 }  // namespace pelmo::unit
