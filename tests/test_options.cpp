@@ -137,7 +137,11 @@ TEST(ParseCommandLine, HelpAndVersionAnswerOnStandardOutput) {
         const Parsed help = Parse(args);
         EXPECT_FALSE(help.ok);
         EXPECT_TRUE(help.cmd.answered);
-        EXPECT_EQ(help.console.out, kBanner + Usage());
+        // The usage text, then the options beyond it.
+        EXPECT_TRUE(help.console.out.starts_with(kBanner + Usage())) << help.console.out;
+        EXPECT_NE(
+            help.console.out.find("-maxpixels N", std::string(kBanner).size() + Usage().size()),
+            std::string::npos);
         EXPECT_EQ(help.console.err, "");
     }
     const Parsed version = Parse({"--version", "a.png", "b.asm"});
@@ -173,6 +177,16 @@ TEST(ParseCommandLine, AnOutputThatWouldOverwriteAPictureIsRefused) {
          {picture, dir.File("link.asm"), dir.File("hard.asm"), dir.path() + "/./art.bin.png"}) {
         ExpectRefused({picture, output}, refusal(output));
     }
+    // Links are followed to the file they finally name, existing or not.
+    ASSERT_TRUE(unit::WriteWholeFile(dir.File("other.png"), "another picture"));
+    ASSERT_EQ(::symlink("other.png", dir.File("to_other.asm").c_str()), 0);
+    ASSERT_EQ(::symlink("to_other.asm", dir.File("chain.asm").c_str()), 0);
+    ASSERT_EQ(::symlink("dir.gif/new.GIF", dir.File("dangling.asm").c_str()), 0);
+    for (const char* output : {"to_other.asm", "chain.asm", "dangling.asm"}) {
+        ExpectRefused({picture, dir.File(output)}, refusal(dir.File(output)));
+    }
+    ASSERT_EQ(::symlink("new.asm", dir.File("to_new.asm").c_str()), 0);
+    Accepted({picture, dir.File("to_new.asm")});
     Accepted({picture, dir.File("other.asm")});
     Accepted({"missing.png", dir.File("link.asm.new")});
 }

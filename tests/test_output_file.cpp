@@ -21,8 +21,14 @@ using unit::ReadWholeFile;
 using unit::TempDir;
 using unit::WriteWholeFile;
 
+OutputFile::Settings Settings(bool anonymous) {
+    OutputFile::Settings settings;
+    settings.allowAnonymous = anonymous;
+    return settings;
+}
+
 bool Replace(const std::string& path, const std::string& text, bool anonymous = true) {
-    OutputFile file(anonymous);
+    OutputFile file(Settings(anonymous));
     return file.Open(path) && file.Write(text.data(), text.size()) && file.Commit();
 }
 
@@ -45,7 +51,7 @@ TEST_P(OutputFileKinds, ReplacesOnlyOnCommitAndKeepsModeBits) {
     EXPECT_EQ(ModeOf(path) & 07777, 0640u) << "a new file: 0666 less the umask";
     ASSERT_EQ(::chmod(path.c_str(), 0604), 0);
     {
-        OutputFile file(GetParam());
+        OutputFile file(Settings(GetParam()));
         ASSERT_TRUE(file.Open(path));
         ASSERT_TRUE(file.Write("second", 6));
         EXPECT_EQ(ReadWholeFile(path), "first") << "nothing shows before the commit";
@@ -98,7 +104,7 @@ TEST_P(OutputFileKinds, AFatalSignalLeavesNothingBehind) {
     const pid_t pid = ::fork();
     ASSERT_GE(pid, 0);
     if (pid == 0) {
-        OutputFile file(GetParam());
+        OutputFile file(Settings(GetParam()));
         if (!file.Open(path) || !file.Write("new", 3)) ::_exit(3);
         ::raise(SIGTERM);
         ::_exit(4);

@@ -78,7 +78,8 @@ TEST(RenderGolden, EverySourceShowsThePlaneOfItsPicture) {
         for (const std::uint8_t tone : tones.tones)
             expected.push_back(tone >= 2 - cmd.options.dim ? 255 : 0);
 
-        Args render = {"-w",
+        Args render = {"-f",
+                       "-w",
                        std::to_string(tones.width),
                        "-h",
                        std::to_string(tones.height),
@@ -112,7 +113,7 @@ TEST(RenderDocs, PlanePicturesAreUpToDate) {
         {"plane_dim.png", {dir.File("dim.asm")}},
         {"plane_tones.png", {dir.File("full.asm"), "-dimplane", dir.File("dim.asm")}}};
     for (const auto& [name, sources] : pictures) {
-        Args render = {"-w", "96", "-c", "raw"};
+        Args render = {"-f", "-w", "96", "-c", "raw"};
         render.insert(render.end(), sources.begin(), sources.end());
         render.push_back(dir.File(name));
         ASSERT_EQ(RunProgram(RunRender, render, console), 0) << console.err;
@@ -182,7 +183,7 @@ TEST(RenderRoundTrip, RandomPicturesAndOptions) {
         const bool threeTones = rng() % 4 == 0;
         const bool dim = !threeTones && rng() % 2 == 0;
 
-        Args render = {"-w", std::to_string(width)};
+        Args render = {"-f", "-w", std::to_string(width)};
         // Trimmed end bytes leave the height to be told.
         if (has("-etrim") || rng() % 2 == 0)
             render.insert(render.end(), {"-h", std::to_string(height)});

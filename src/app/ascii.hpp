@@ -1,6 +1,8 @@
 // Locale-independent ASCII helpers.
 #pragma once
 
+#include <cstdint>
+#include <optional>
 #include <string_view>
 
 namespace pelmo {
@@ -16,6 +18,19 @@ constexpr bool EqualsIgnoreCase(std::string_view a, std::string_view b) {
         if (AsciiLower(a[i]) != AsciiLower(b[i])) return false;
     }
     return true;
+}
+
+// A whole number from `least` to 2^31 - 1 written in decimal digits alone,
+// or nothing.
+constexpr std::optional<std::int32_t> DecimalNumber(std::string_view text, std::int32_t least) {
+    if (text.empty() || text.size() > 10) return std::nullopt;
+    std::int64_t value = 0;
+    for (const char c : text) {
+        if (c < '0' || c > '9') return std::nullopt;
+        value = value * 10 + (c - '0');
+    }
+    if (value < least || value > INT32_MAX) return std::nullopt;
+    return static_cast<std::int32_t>(value);
 }
 
 }  // namespace pelmo

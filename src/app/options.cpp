@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "app/ascii.hpp"
+#include "app/output_file.hpp"
 #include "app/version.hpp"
 #include "codec/codec_table.hpp"
 #include "image/picture_formats.hpp"
@@ -64,7 +65,7 @@ constexpr bool KeywordsInModeOrder() {
 }
 static_assert(KeywordsInModeOrder(), "table-code keywords must follow TableCodeMode");
 
-enum class OptionKind { Flag, Codec, TableCode, Name };
+enum class OptionKind { Flag, Codec, TableCode, Name, PixelLimit };
 
 struct OptionRule {
     std::string_view name;  // without its dash
@@ -90,7 +91,14 @@ constexpr OptionRule kOptions[] = {
     {"vflag", OptionKind::Name, nullptr, SymbolName::vflag},
     {"lprefix", OptionKind::Name, nullptr, SymbolName::lprefix},
     {"ldata", OptionKind::Name, nullptr, SymbolName::ldata},
+    {"maxpixels", OptionKind::PixelLimit, nullptr, {}},
 };
+
+// What --help prints after the usage text: the options beyond it.
+constexpr std::string_view kMoreHelp =
+    "More options:\n"
+    "  -maxpixels N     Refuse pictures of more than N pixels, 1 to 2147483647\n"
+    "                   (default 268435456, 16384 x 16384), checked from the header\n";
 
 const OptionRule* FindOption(std::string_view name) {
     for (const OptionRule& entry : kOptions) {
@@ -115,14 +123,17 @@ bool FailQuoting(std::string_view reason, std::string_view what, std::string_vie
 }
 
 // A source never replaces a picture: not the input itself, through whatever
-// path, link or hard link it is reached, nor any file named like a picture
-// (`pelmoimage a.png b.png` is a slip of the hand, not a wish).
+// path, link or hard link it is reached, nor any file named like a picture,
+// as typed or as its links finally name it (`pelmoimage a.png b.png` is a
+// slip of the hand, not a wish).
 bool WouldOverwriteAPicture(const std::string& image, const std::string& output) {
     if (FindPictureExtension(ExtensionOf(output)) != nullptr) return true;
+    const std::optional<LinkTarget> target = FollowLinks(output);
+    if (!target) return false;  // the output cannot be opened either, which says so
+    if (FindPictureExtension(ExtensionOf(target->path)) != nullptr) return true;
     struct stat in {};
-    struct stat out {};
-    return ::stat(image.c_str(), &in) == 0 && ::stat(output.c_str(), &out) == 0 &&
-           in.st_dev == out.st_dev && in.st_ino == out.st_ino;
+    return target->exists && ::stat(image.c_str(), &in) == 0 && in.st_dev == target->info.st_dev &&
+           in.st_ino == target->info.st_ino;
 }
 
 bool FitsTextField(std::string_view text) {
@@ -147,6 +158,11 @@ void PrintVersion() {
 
 void PrintUsage(std::FILE* stream) {
     for (std::string_view line : kUsage) std::fwrite(line.data(), 1, line.size(), stream);
+}
+
+void PrintHelp(std::FILE* stream) {
+    PrintUsage(stream);
+    std::fwrite(kMoreHelp.data(), 1, kMoreHelp.size(), stream);
 }
 
 bool AnswerInfoRequest(std::string_view arg, void (*usage)(std::FILE*)) {
@@ -184,7 +200,7 @@ bool ParseCommandLine(int argc, const char* const* argv, CommandLine& cmd) {
         }
 
         // The answer on standard output, and nothing to convert.
-        if (AnswerInfoRequest(arg, PrintUsage)) {
+        if (AnswerInfoRequest(arg, PrintHelp)) {
             cmd.answered = true;
             return false;
         }
@@ -228,6 +244,12 @@ bool ParseCommandLine(int argc, const char* const* argv, CommandLine& cmd) {
                 if (!FitsTextField(value)) return TooLong(value);
                 cmd.options.Name(option->symbol) = value;
                 break;
+            case OptionKind::PixelLimit: {
+                const auto limit = DecimalNumber(value, 1);
+                if (!limit) return FailQuoting("invalid pixel limit", value);
+                cmd.options.maxPixels = static_cast<std::uint64_t>(*limit);
+                break;
+            }
             case OptionKind::Flag:
                 break;
         }

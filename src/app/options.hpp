@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+#include "base/limits.hpp"
+
 namespace pelmo {
 
 // Values selected with -c; the keyword, class and include file of each live
@@ -51,6 +53,7 @@ struct ImgOptions {
     // -vprefix -vsize -vpackets -vstart -vflag -lprefix -ldata, in SymbolName order.
     std::array<std::string, kSymbolNameCount> names{"IMG",   "_SIZE", "_PACKETS", "_START",
                                                     "_FLAG", "img",   "_data"};
+    std::uint64_t maxPixels = kDefaultPixelLimit;  // -maxpixels: larger pictures are refused
 
     const std::string& Name(SymbolName n) const { return names[static_cast<std::size_t>(n)]; }
     std::string& Name(SymbolName n) { return names[static_cast<std::size_t>(n)]; }
@@ -72,8 +75,10 @@ struct CommandLine {
 void PrintBanner();
 // The version line alone, on standard output (--version).
 void PrintVersion();
-// The 26-line usage text, on standard error unless told otherwise (--help).
+// The 26-line usage text, on standard error unless told otherwise.
 void PrintUsage(std::FILE* stream = stderr);
+// The usage text and the options beyond it (--help).
+void PrintHelp(std::FILE* stream);
 
 // Answers --help (the banner and `usage` on standard output) or --version (the
 // version line), as GNU tools do; false, printing nothing, for any other

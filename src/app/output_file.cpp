@@ -2,15 +2,14 @@
 
 #include <fcntl.h>
 #include <limits.h>
+#include <linux/magic.h>
 #include <signal.h>
-#include <sys/stat.h>
+#include <sys/statfs.h>
 #include <unistd.h>
 
 #include <array>
 #include <cerrno>
 #include <csignal>
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <random>
 
@@ -22,16 +21,28 @@ namespace {
 
 constexpr std::array<int, 5> kFatalSignals = {SIGHUP, SIGINT, SIGQUIT, SIGPIPE, SIGTERM};
 
-// The named temporary file that a fatal signal must remove. A signal handler
-// reaches nothing but static storage, so this is the one piece of mutable
-// static state in the program; it is only changed with those signals blocked.
-char g_removeOnSignal[PATH_MAX];
-volatile std::sig_atomic_t g_armed = 0;
+// The named temporary files that a fatal signal must remove, one slot for
+// each output file that has one. A signal handler reaches nothing but static
+// storage, so this is the one piece of mutable static state in the program;
+// it is changed only with those signals blocked.
+struct Removal {
+    std::array<char, PATH_MAX> path;
+    volatile std::sig_atomic_t armed;
+};
+std::array<Removal, 8> g_removals;
+// The handlers in place before the first slot was armed, put back when the
+// last one is disarmed, and before a fatal signal is raised again.
+std::array<struct sigaction, kFatalSignals.size()> g_previous;
+int g_armedCount = 0;
 
 extern "C" void RemoveAndReraise(int signal) {
-    if (g_armed != 0) ::unlink(g_removeOnSignal);
-    ::signal(signal, SIG_DFL);
-    ::raise(signal);  // delivered when the handler returns: the usual end
+    for (const Removal& removal : g_removals) {
+        if (removal.armed != 0) ::unlink(removal.path.data());
+    }
+    for (std::size_t i = 0; i < kFatalSignals.size(); ++i) {
+        if (kFatalSignals[i] == signal) ::sigaction(signal, &g_previous[i], nullptr);
+    }
+    ::raise(signal);  // delivered when the handler returns: the end it would have had
 }
 
 // Holds the fatal signals back for as long as it lives, so that what happens
@@ -52,29 +63,42 @@ class FatalSignalsBlocked {
     sigset_t saved_;
 };
 
-// Called with the fatal signals blocked. A signal that is ignored (nohup)
-// stays ignored.
-void ArmRemoval(const std::string& path) {
-    std::memcpy(g_removeOnSignal, path.c_str(), path.size() + 1);
-    g_armed = 1;
-    for (const int s : kFatalSignals) {
-        struct sigaction old {};
-        ::sigaction(s, nullptr, &old);
-        if (old.sa_handler == SIG_IGN) continue;
-        struct sigaction action {};
-        action.sa_handler = RemoveAndReraise;
-        ::sigemptyset(&action.sa_mask);
-        ::sigaction(s, &action, nullptr);
+// Called with the fatal signals blocked. The slot that will remove `path`,
+// or -1 when every slot is taken. A signal that is ignored (nohup) stays
+// ignored.
+int ArmRemoval(const std::string& path) {
+    for (std::size_t slot = 0; slot < g_removals.size(); ++slot) {
+        Removal& removal = g_removals[slot];
+        if (removal.armed != 0) continue;
+        std::memcpy(removal.path.data(), path.c_str(), path.size() + 1);
+        removal.armed = 1;
+        if (g_armedCount++ == 0) {
+            for (std::size_t i = 0; i < kFatalSignals.size(); ++i) {
+                ::sigaction(kFatalSignals[i], nullptr, &g_previous[i]);
+                if (g_previous[i].sa_handler == SIG_IGN) continue;
+                struct sigaction action {};
+                action.sa_handler = RemoveAndReraise;
+                ::sigemptyset(&action.sa_mask);
+                ::sigaction(kFatalSignals[i], &action, nullptr);
+            }
+        }
+        return static_cast<int>(slot);
     }
+    return -1;
 }
 
-void DisarmRemoval() {
-    if (g_armed == 0) return;  // nothing was set up: a nameless file needs no handler
-    g_armed = 0;
-    for (const int s : kFatalSignals) {
-        struct sigaction old {};
-        ::sigaction(s, nullptr, &old);
-        if (old.sa_handler == RemoveAndReraise) ::signal(s, SIG_DFL);
+// Called with the fatal signals blocked.
+void DisarmRemoval(int& slot) {
+    if (slot < 0) return;
+    g_removals[static_cast<std::size_t>(slot)].armed = 0;
+    slot = -1;
+    if (--g_armedCount > 0) return;
+    for (std::size_t i = 0; i < kFatalSignals.size(); ++i) {
+        struct sigaction current {};
+        ::sigaction(kFatalSignals[i], nullptr, &current);
+        if (current.sa_handler == RemoveAndReraise) {
+            ::sigaction(kFatalSignals[i], &g_previous[i], nullptr);
+        }
     }
 }
 
@@ -85,22 +109,12 @@ std::string FolderOf(const std::string& path) {
     return path.substr(0, slash);
 }
 
-// The file that `path` finally names, following symbolic links in its last
-// component; a name that does not exist yet is returned as it is. Empty,
-// with errno set, when the path cannot be looked at or loops.
-std::string FollowLinks(std::string path) {
-    for (int hops = 0; hops < 40; ++hops) {
-        struct stat info {};
-        if (::lstat(path.c_str(), &info) != 0) return errno == ENOENT ? path : std::string();
-        if (!S_ISLNK(info.st_mode)) return path;
-        std::array<char, PATH_MAX> link{};
-        const ssize_t n = ::readlink(path.c_str(), link.data(), link.size() - 1);
-        if (n < 0) return std::string();
-        const std::string to(link.data(), static_cast<std::size_t>(n));
-        path = to.starts_with('/') ? to : FolderOf(path) + "/" + to;
-    }
-    errno = ELOOP;
-    return std::string();
+// A link of /proc: what it names is one of the process's open files, whose
+// path, if it has one, readlink gives in full.
+bool InProc(const std::string& link) {
+    struct statfs fs {};
+    return ::statfs(FolderOf(link).c_str(), &fs) == 0 &&
+           fs.f_type == static_cast<decltype(fs.f_type)>(PROC_SUPER_MAGIC);
 }
 
 // A hidden name in `folder` that nothing has yet.
@@ -121,25 +135,59 @@ mode_t CurrentUmask() {
 // /proc, which every Linux system of interest mounts.
 bool LinkNameless(int fd, const std::string& name) {
     if (::linkat(fd, "", AT_FDCWD, name.c_str(), AT_EMPTY_PATH) == 0) return true;
+    if (errno == EEXIST) return false;
     const std::string self = "/proc/self/fd/" + std::to_string(fd);
     return ::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0;
 }
 
-// Puts the file `name` in place of `target`. Where a file of that name
-// exists, the two are exchanged and the old one, now under `name`, removed:
-// a plain rename over a file makes ext4 write the new one back to disk at
-// once, which costs about as much as writing it did, while a file that
-// replaces nothing is written back in the kernel's own time, as the file of
-// any tool that writes a fresh one is.
-bool PutInPlace(const std::string& name, const std::string& target) {
-    if (::renameat2(AT_FDCWD, name.c_str(), AT_FDCWD, target.c_str(), RENAME_EXCHANGE) == 0) {
-        ::unlink(name.c_str());
+// Renames `name` to `target`, failing with EEXIST rather than replacing a
+// file there unless `replace`.
+bool RenameTo(const std::string& name, const std::string& target, bool replace) {
+    if (replace) return ::rename(name.c_str(), target.c_str()) == 0;
+    if (::renameat2(AT_FDCWD, name.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) == 0) {
         return true;
     }
-    return ::rename(name.c_str(), target.c_str()) == 0;
+    if (errno != EINVAL) return false;  // else a file system without it: a link does the same
+    if (::link(name.c_str(), target.c_str()) != 0) return false;
+    ::unlink(name.c_str());
+    return true;
 }
 
 }  // namespace
+
+std::optional<LinkTarget> FollowLinks(const std::string& start) {
+    LinkTarget target;
+    std::string path = start;
+    for (int hops = 0; hops < 40; ++hops) {
+        struct stat info {};
+        if (::lstat(path.c_str(), &info) != 0) {
+            if (errno != ENOENT) return std::nullopt;
+            target.path = path;
+            return target;
+        }
+        if (S_ISLNK(info.st_mode) && InProc(path)) {
+            target.throughDescriptor = true;
+            target.exists = ::stat(path.c_str(), &target.info) == 0;
+        } else if (!S_ISLNK(info.st_mode)) {
+            target.path = path;
+            target.exists = true;
+            target.info = info;
+            return target;
+        }
+        std::array<char, PATH_MAX> link{};
+        const ssize_t n = ::readlink(path.c_str(), link.data(), link.size() - 1);
+        if (n < 0) return std::nullopt;
+        const std::string to(link.data(), static_cast<std::size_t>(n));
+        if (target.throughDescriptor) {
+            // "/home/me/log.txt", or "pipe:[1234]" for what has no path.
+            if (to.starts_with('/')) target.path = to;
+            return target;
+        }
+        path = to.starts_with('/') ? to : FolderOf(path) + "/" + to;
+    }
+    errno = ELOOP;
+    return std::nullopt;
+}
 
 OutputFile::~OutputFile() {
     Abandon();
@@ -153,64 +201,101 @@ bool OutputFile::Open(const std::string& path) {
         errno = path.empty() ? ENOENT : EISDIR;
         return false;
     }
-    target_ = FollowLinks(path);
-    if (target_.empty()) return false;
-    folder_ = FolderOf(target_);
-
-    struct stat existing {};
-    const bool exists = ::stat(target_.c_str(), &existing) == 0;
-    if (exists && !S_ISREG(existing.st_mode)) {
-        // A device, a FIFO or a folder: opened as it is, or refused.
-        inPlace_ = true;
-        fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOCTTY, 0666);
-        return fd_ >= 0;
+    const std::optional<LinkTarget> target = FollowLinks(path);
+    if (!target) return false;
+    if (target->InPlace()) return OpenInPlace(path);
+    if (target->exists && !settings_.replaceExisting) {
+        errno = EEXIST;
+        return false;
     }
+    target_ = target->path;
+    folder_ = FolderOf(target_);
     // A file the user may not write is not replaced either.
-    if (exists && ::faccessat(AT_FDCWD, target_.c_str(), W_OK, AT_EACCESS) != 0) return false;
-
-    if (allowAnonymous_) {
+    if (target->exists && ::faccessat(AT_FDCWD, target_.c_str(), W_OK, AT_EACCESS) != 0) {
+        return false;
+    }
+    if (settings_.allowAnonymous) {
         fd_ = ::open(folder_.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
         if (fd_ < 0 && errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) return false;
     }
-    if (fd_ < 0) {
-        std::mt19937 random(std::random_device{}());
-        const FatalSignalsBlocked blocked;  // the name is known before the file exists
-        for (int attempt = 0; attempt < 100 && fd_ < 0; ++attempt) {
-            std::string name = TemporaryName(folder_, random);
-            if (name.size() >= PATH_MAX) {
-                errno = ENAMETOOLONG;
-                return false;
-            }
-            ArmRemoval(name);
-            fd_ = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-            if (fd_ >= 0) {
-                tempName_ = std::move(name);
-            } else {
-                const int error = errno;
-                DisarmRemoval();
-                errno = error;
-                if (error != EEXIST) return false;
-            }
-        }
-        if (fd_ < 0) return false;
-        if (!exists) ::fchmod(fd_, 0666 & ~CurrentUmask());
-    }
-    if (exists) {
-        // The owner first: changing it may clear the set-id bits.
-        if (existing.st_uid != ::geteuid() || existing.st_gid != ::getegid()) {
-            if (::fchown(fd_, existing.st_uid, existing.st_gid) != 0) {
-                (void)::fchown(fd_, static_cast<uid_t>(-1), existing.st_gid);
-            }
-        }
-        ::fchmod(fd_, existing.st_mode & 07777);
+    if (fd_ < 0 && !CreateNamed()) return false;
+    if (!TakeOver(target->info, target->exists)) {
+        const int error = errno;
+        Abandon();
+        errno = error;
+        return false;
     }
     return true;
+}
+
+bool OutputFile::OpenInPlace(const std::string& path) {
+    inPlace_ = true;
+    fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOCTTY, 0666);
+    return fd_ >= 0;
+}
+
+// The hidden file, made where the file system has no nameless ones; the name
+// is known to the signal handlers before the file exists.
+bool OutputFile::CreateNamed() {
+    std::mt19937 random(std::random_device{}());
+    const FatalSignalsBlocked blocked;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        std::string name = TemporaryName(folder_, random);
+        if (name.size() >= PATH_MAX) {
+            errno = ENAMETOOLONG;
+            return false;
+        }
+        removalSlot_ = ArmRemoval(name);
+        if (removalSlot_ < 0) {
+            errno = EMFILE;
+            return false;
+        }
+        fd_ = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+        if (fd_ >= 0) {
+            tempName_ = std::move(name);
+            return true;
+        }
+        const int error = errno;
+        DisarmRemoval(removalSlot_);
+        errno = error;
+        if (error != EEXIST) return false;
+    }
+    return false;
+}
+
+// Gives the new file the mode of the file it replaces, and its owner and
+// group where the process may; a new file gets 0666 less the umask.
+bool OutputFile::TakeOver(const struct stat& existing, bool exists) {
+    if (!exists) return ::fchmod(fd_, 0666 & ~CurrentUmask()) == 0;
+    // The owner first: changing it may clear the set-id bits.
+    if (existing.st_uid != ::geteuid() || existing.st_gid != ::getegid()) {
+        if (::fchown(fd_, existing.st_uid, existing.st_gid) != 0 &&
+            ::fchown(fd_, static_cast<uid_t>(-1), existing.st_gid) != 0 && errno != EPERM) {
+            return false;  // not a matter of privilege: something is wrong
+        }
+    }
+    return ::fchmod(fd_, existing.st_mode & 07777) == 0;
 }
 
 bool OutputFile::Write(const void* data, std::size_t size) {
     if (failed_ || fd_ < 0) return false;
     if (!WriteAll(fd_, data, size)) failed_ = true;
     return !failed_;
+}
+
+// Gives a nameless file its hidden name beside the target.
+bool OutputFile::NameTheNew() {
+    std::mt19937 random(std::random_device{}());
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        std::string candidate = TemporaryName(folder_, random);
+        if (LinkNameless(fd_, candidate)) {
+            tempName_ = std::move(candidate);
+            removalSlot_ = ArmRemoval(tempName_);
+            return true;
+        }
+        if (errno != EEXIST) return false;
+    }
+    return false;
 }
 
 bool OutputFile::Commit() {
@@ -227,31 +312,18 @@ bool OutputFile::Commit() {
     // From here the new file takes the target's place wholly or not at all:
     // a signal that comes meanwhile waits until it has.
     const FatalSignalsBlocked blocked;
-    std::string name = tempName_;
-    if (name.empty()) {
-        std::mt19937 random(std::random_device{}());
-        for (int attempt = 0; attempt < 100; ++attempt) {
-            std::string candidate = TemporaryName(folder_, random);
-            if (LinkNameless(fd_, candidate)) {
-                name = std::move(candidate);
-                break;
-            }
-            if (errno != EEXIST) break;
-        }
-        if (name.empty()) {
-            Abandon();
-            return false;
-        }
-        tempName_ = name;
+    if (tempName_.empty() && !NameTheNew()) {
+        Abandon();
+        return false;
     }
     const bool closed = ::close(fd_) == 0;
     fd_ = -1;
-    if (!closed || !PutInPlace(name, target_)) {
+    if (!closed || !RenameTo(tempName_, target_, settings_.replaceExisting)) {
         Abandon();
         return false;
     }
     tempName_.clear();
-    DisarmRemoval();
+    DisarmRemoval(removalSlot_);
     return true;
 }
 
@@ -262,7 +334,7 @@ void OutputFile::Abandon() {
         const FatalSignalsBlocked blocked;
         ::unlink(tempName_.c_str());
         tempName_.clear();
-        DisarmRemoval();
+        DisarmRemoval(removalSlot_);
     }
 }
 

@@ -1,12 +1,34 @@
 // An output file that replaces its target only once it is complete.
 #pragma once
 
+#include <sys/stat.h>
 #include <sys/types.h>
 
 #include <cstddef>
+#include <optional>
 #include <string>
 
 namespace pelmo {
+
+// Where an output path leads once its symbolic links are followed.
+struct LinkTarget {
+    // The file that the links finally name, which need not exist; for a link
+    // of /proc, the file behind the descriptor when it has a path, else empty.
+    std::string path;
+    // Reached through a link of /proc (/dev/stdout, /dev/fd/N, ...): the file
+    // behind one of the process's descriptors, which is opened anew.
+    bool throughDescriptor = false;
+    bool exists = false;
+    struct stat info {};  // when it exists
+
+    // Written where it is rather than replaced: reached through a
+    // descriptor, or not a regular file (a device, a FIFO, a folder).
+    bool InPlace() const { return throughDescriptor || (exists && !S_ISREG(info.st_mode)); }
+};
+
+// Follows the symbolic links of `path`; empty, with errno set, when a link
+// cannot be read or they loop.
+std::optional<LinkTarget> FollowLinks(const std::string& path);
 
 // Writes a new file beside the target and puts it in the target's place only
 // when every write and the close succeeded: until then, and after any failure
@@ -19,18 +41,31 @@ namespace pelmo {
 //   the process may set them; a new file gets 0666 less the umask.
 // - A file with several hard links: the name given gets the new file, the
 //   other names keep the old contents.
-// - Anything that is not a regular file (a device such as /dev/null, a FIFO,
-//   a terminal) is written in place, since it cannot be replaced.
+// - What LinkTarget::InPlace says (a device such as /dev/null, a FIFO, a
+//   terminal, /dev/stdout) is opened and written in place, truncated as
+//   fopen's "w" does, since it cannot be replaced.
 //
-// The new file is made without a name where the file system allows it, so a
-// process killed by any signal leaves nothing behind; elsewhere it gets a
-// hidden name that a handler for SIGHUP, SIGINT, SIGPIPE and SIGTERM removes
-// before the signal ends the process as usual.
+// The new file is made without a name where the file system allows it, and
+// given a hidden name beside the target only when it is complete, to be
+// renamed over the target: so the file system writes its data before the
+// rename takes effect, as it does for every editor's save. Elsewhere it gets
+// the hidden name from the start, which a handler for SIGHUP, SIGINT, SIGQUIT,
+// SIGPIPE and SIGTERM removes before the signal ends the process as it would
+// have (the handlers that were there before are put back). SIGKILL between the
+// naming and the rename leaves the hidden file ".pelmo-XXXXXXXXXX.tmp".
 class OutputFile {
   public:
-    // `allowAnonymous` false always uses a named temporary file (for tests of
-    // the file systems that offer nothing else).
-    explicit OutputFile(bool allowAnonymous = true) : allowAnonymous_(allowAnonymous) {}
+    struct Settings {
+        // False: an existing file is never replaced (Open and Commit fail with
+        // EEXIST), though what is written in place still is.
+        bool replaceExisting = true;
+        // False always uses a named temporary file (for tests of the file
+        // systems that offer nothing else).
+        bool allowAnonymous = true;
+    };
+
+    OutputFile() : OutputFile(Settings{}) {}
+    explicit OutputFile(const Settings& settings) : settings_(settings) {}
     ~OutputFile();  // without Commit: the new file is dropped, the target untouched
     OutputFile(const OutputFile&) = delete;
     OutputFile& operator=(const OutputFile&) = delete;
@@ -49,15 +84,20 @@ class OutputFile {
     bool Commit();
 
   private:
+    bool OpenInPlace(const std::string& path);
+    bool CreateNamed();
+    bool TakeOver(const struct stat& existing, bool exists);
+    bool NameTheNew();
     void Abandon();
 
-    bool allowAnonymous_;
+    Settings settings_;
     int fd_ = -1;
     bool failed_ = false;
-    bool inPlace_ = false;  // not a regular file: written where it is
+    bool inPlace_ = false;
     std::string target_;    // the file replaced, symbolic links followed
     std::string folder_;    // the target's folder
-    std::string tempName_;  // the named temporary file, if one was needed
+    std::string tempName_;  // the hidden name of the new file, once it has one
+    int removalSlot_ = -1;  // where a fatal signal finds `tempName_`
 };
 
 }  // namespace pelmo

@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <csignal>
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -18,9 +19,6 @@
 namespace pelmo {
 
 namespace {
-
-// The most pixels a picture may have, as for the converter: 2^31 - 1.
-constexpr std::int64_t kMaxPixels = INT32_MAX;
 
 // One source, read and decoded.
 struct Plane {
@@ -90,7 +88,8 @@ bool LoadPlane(const RenderCommandLine& cmd, Plane& plane) {
         return FailAt(plane, s.flag->line, "a fourth symbol, but " + keyword + " has no flag");
     }
 
-    const std::int64_t room = kMaxPixels / 8 - std::int64_t{s.start.value};
+    const std::int64_t room =
+        static_cast<std::int64_t>(cmd.maxPixels / 8) - std::int64_t{s.start.value};
     if (room < 0) return FailAt(plane, s.start.line, "more blank bytes than any picture holds");
     DecodedStream decoded = CodecFor(kind).decode(
         {s.stream, s.packets.value,
@@ -118,6 +117,86 @@ bool LoadPlane(const RenderCommandLine& cmd, Plane& plane) {
 
 }  // namespace
 
+namespace {
+
+// The picture file: named with an extension the renderer can write, never
+// one of the sources through any alias, and an existing file only with -f.
+bool CheckPictureFile(const RenderCommandLine& cmd, FREE_IMAGE_FORMAT& format) {
+    const std::string extension(ExtensionOf(cmd.pictureFile));
+    format = WritableFormatOf(cmd.pictureFile);
+    if (extension.empty()) return Error("no picture extension");
+    if (format == FIF_UNKNOWN) return Error("unsupported picture extension \"" + extension + "\"");
+    const std::optional<LinkTarget> target = FollowLinks(cmd.pictureFile);
+    if (!target || !target->exists) return true;  // nothing to lose; opening it will tell
+    for (const std::string& source : {cmd.sourceFile, cmd.dimSourceFile}) {
+        struct stat info {};
+        if (!source.empty() && ::stat(source.c_str(), &info) == 0 &&
+            info.st_dev == target->info.st_dev && info.st_ino == target->info.st_ino) {
+            return Error("picture file \"" + cmd.pictureFile + "\" is the source \"" + source +
+                         "\"");
+        }
+    }
+    if (!target->InPlace() && !cmd.force) {
+        return Error("picture file \"" + cmd.pictureFile + "\" exists; give -f to replace it");
+    }
+    return true;
+}
+
+// The picture's height: as given, or the fewest blocks of eight rows that
+// hold every plane's bytes; within the pixel limit, and holding the bytes.
+bool PictureHeight(const RenderCommandLine& cmd, const std::vector<Plane>& planes,
+                   std::int32_t& height) {
+    std::int64_t end = 0;
+    for (const Plane& plane : planes) end = std::max(end, plane.End());
+    const std::int64_t blocks = cmd.height != 0
+                                    ? cmd.height / 8
+                                    : std::max<std::int64_t>(1, (end + cmd.width - 1) / cmd.width);
+    const std::int64_t pixels = cmd.width * blocks * 8;
+    if (static_cast<std::uint64_t>(pixels) > cmd.maxPixels) {
+        return Error("the picture would be " + std::to_string(cmd.width) + "x" +
+                     std::to_string(blocks * 8) + " pixels, more than the limit of " +
+                     std::to_string(cmd.maxPixels) + " (see -maxpixels)");
+    }
+    height = static_cast<std::int32_t>(blocks * 8);
+    for (const Plane& plane : planes) {
+        if (plane.End() > pixels / 8) {
+            return FailAt(plane, plane.source.size.line,
+                          std::to_string(plane.End()) + " bytes do not fit a " +
+                              std::to_string(cmd.width) + "x" + std::to_string(height) +
+                              " picture");
+        }
+    }
+    return true;
+}
+
+// Paints the planes into a greyscale picture and puts it in place.
+bool WritePicture(const RenderCommandLine& cmd, const std::vector<Plane>& planes,
+                  std::int32_t height, FREE_IMAGE_FORMAT format) {
+    FreeImageSession session;
+    GreyPicture picture;
+    if (!picture.Allocate(cmd.width, height)) return Error("not enough memory");
+    // The dim plane lights the full pixels too; the full plane paints over them.
+    for (std::size_t i = planes.size(); i-- > 0;) {
+        const bool first = i + 1 == planes.size();
+        PaintPlane({planes[i].bytes, planes[i].source.start.value}, cmd.width, height, cmd.layout,
+                   i == 0 ? 255 : 128, first ? 0 : -1, picture.Rows());
+    }
+    if (!picture.Encode(format)) return Error("failed to encode the picture");
+
+    OutputFile::Settings settings;
+    settings.replaceExisting = cmd.force;
+    OutputFile output(settings);
+    if (!output.Open(cmd.pictureFile)) return Error("couldn't open \"" + cmd.pictureFile + "\"");
+    const std::span<const std::uint8_t> bytes = picture.Encoded();
+    if (!output.Write(bytes.data(), bytes.size()) || !output.Commit()) {
+        return Error("couldn't write \"" + cmd.pictureFile + "\"");
+    }
+    std::printf("Wrote %dx%d picture to '%s'.\n", cmd.width, height, cmd.pictureFile.c_str());
+    return true;
+}
+
+}  // namespace
+
 int RunRender(int argc, const char* const* argv) {
     RenderCommandLine cmd;
     if (!ParseRenderCommandLine(argc, argv, cmd)) {
@@ -125,62 +204,20 @@ int RunRender(int argc, const char* const* argv) {
         return 1;
     }
     PrintBanner();
+    // Past a file-size limit (ulimit -f) a write fails and is reported like
+    // any other write error, instead of ending the process half way.
+    std::signal(SIGXFSZ, SIG_IGN);
 
-    const auto fail = [](const std::string& what) {
-        Error(what);
-        return 1;
-    };
-    const std::string extension(ExtensionOf(cmd.pictureFile));
-    const FREE_IMAGE_FORMAT format = WritableFormatOf(cmd.pictureFile);
-    if (extension.empty()) return fail("no picture extension");
-    if (format == FIF_UNKNOWN) return fail("unsupported picture extension \"" + extension + "\"");
-
+    FREE_IMAGE_FORMAT format = FIF_UNKNOWN;
+    if (!CheckPictureFile(cmd, format)) return 1;
     std::vector<Plane> planes(cmd.dimSourceFile.empty() ? 1 : 2);
     planes[0].file = cmd.sourceFile;
     if (planes.size() > 1) planes[1].file = cmd.dimSourceFile;
     for (Plane& plane : planes) {
         if (!LoadPlane(cmd, plane)) return 1;
     }
-
-    std::int32_t height = cmd.height;
-    if (height == 0) {
-        std::int64_t end = 0;
-        for (const Plane& plane : planes) end = std::max(end, plane.End());
-        const std::int64_t blocks = std::max<std::int64_t>(1, (end + cmd.width - 1) / cmd.width);
-        if (cmd.width * blocks * 8 > kMaxPixels) {
-            return fail("the picture would have more than 2^31 - 1 pixels");
-        }
-        height = static_cast<std::int32_t>(blocks * 8);
-    }
-    const std::int64_t pixels = std::int64_t{cmd.width} * height;
-    if (pixels > kMaxPixels) return fail("the picture would have more than 2^31 - 1 pixels");
-    for (const Plane& plane : planes) {
-        if (plane.End() > pixels / 8) {
-            FailAt(plane, plane.source.size.line,
-                   std::to_string(plane.End()) + " bytes do not fit a " +
-                       std::to_string(cmd.width) + "x" + std::to_string(height) + " picture");
-            return 1;
-        }
-    }
-
-    FreeImageSession session;
-    GreyPicture picture;
-    if (!picture.Allocate(cmd.width, height)) return fail("not enough memory");
-    // The dim plane lights the full pixels too; the full plane paints over them.
-    for (std::size_t i = planes.size(); i-- > 0;) {
-        const bool first = i + 1 == planes.size();
-        PaintPlane({planes[i].bytes, planes[i].source.start.value}, cmd.width, height, cmd.layout,
-                   i == 0 ? 255 : 128, first ? 0 : -1, picture.Rows());
-    }
-    if (!picture.Encode(format)) return fail("failed to encode the picture");
-
-    OutputFile output;
-    if (!output.Open(cmd.pictureFile)) return fail("couldn't open \"" + cmd.pictureFile + "\"");
-    const std::span<const std::uint8_t> bytes = picture.Encoded();
-    if (!output.Write(bytes.data(), bytes.size()) || !output.Commit()) {
-        return fail("couldn't write \"" + cmd.pictureFile + "\"");
-    }
-    std::printf("Wrote %dx%d picture to '%s'.\n", cmd.width, height, cmd.pictureFile.c_str());
+    std::int32_t height = 0;
+    if (!PictureHeight(cmd, planes, height) || !WritePicture(cmd, planes, height, format)) return 1;
     std::fputs("Operation completed.\n", stdout);
     return 0;
 }

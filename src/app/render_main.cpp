@@ -2,8 +2,10 @@
 #include <new>
 
 #include "app/render_driver.hpp"
+#include "base/process_setup.hpp"
 
 int main(int argc, char** argv) {
+    if (!pelmo::PrepareProcess()) return 1;
     try {
         return pelmo::RunRender(argc, argv);
     } catch (const std::bad_alloc&) {

@@ -18,6 +18,8 @@ constexpr std::string_view kUsage =
     "  -xorder          The bytes were laid out with -xorder\n"
     "  -unflip          The blocks were stored with -unflip\n"
     "  -dimplane FILE   A source of the dim plane of the same picture: three tones\n"
+    "  -f               Replace the picture file if it exists (never a source)\n"
+    "  -maxpixels N     Refuse pictures of more than N pixels (default 268435456)\n"
     "Picture file: .png, .bmp, .tga, .tif or .tiff\n";
 
 bool Fail(const std::string& line) {
@@ -29,18 +31,6 @@ bool Fail(const std::string& line) {
 
 bool FailQuoting(std::string_view reason, std::string_view what) {
     return Fail("Error, " + std::string(reason) + " \"" + std::string(what) + "\"\n");
-}
-
-// A whole number from `least` to 2^31 - 1 in decimal digits, or nothing.
-std::optional<std::int32_t> Number(std::string_view text, std::int32_t least) {
-    if (text.empty() || text.size() > 10) return std::nullopt;
-    std::int64_t value = 0;
-    for (const char c : text) {
-        if (c < '0' || c > '9') return std::nullopt;
-        value = value * 10 + (c - '0');
-    }
-    if (value < least || value > INT32_MAX) return std::nullopt;
-    return static_cast<std::int32_t>(value);
 }
 
 }  // namespace
@@ -77,19 +67,28 @@ bool ParseRenderCommandLine(int argc, const char* const* argv, RenderCommandLine
             cmd.layout.unflip = true;
             continue;
         }
+        if (EqualsIgnoreCase(arg, "-f")) {
+            cmd.force = true;
+            continue;
+        }
         const bool takesValue = EqualsIgnoreCase(arg, "-w") || EqualsIgnoreCase(arg, "-h") ||
-                                EqualsIgnoreCase(arg, "-c") || EqualsIgnoreCase(arg, "-dimplane");
+                                EqualsIgnoreCase(arg, "-c") || EqualsIgnoreCase(arg, "-dimplane") ||
+                                EqualsIgnoreCase(arg, "-maxpixels");
         if (!takesValue) return FailQuoting("unknown option", arg);
         if (i + 1 >= argc) break;
         const std::string_view value = argv[++i];
         if (EqualsIgnoreCase(arg, "-w")) {
-            const auto width = Number(value, 1);
+            const auto width = DecimalNumber(value, 1);
             if (!width) return FailQuoting("invalid width", value);
             cmd.width = *width;
         } else if (EqualsIgnoreCase(arg, "-h")) {
-            const auto height = Number(value, 8);
+            const auto height = DecimalNumber(value, 8);
             if (!height || *height % 8 != 0) return FailQuoting("invalid height", value);
             cmd.height = *height;
+        } else if (EqualsIgnoreCase(arg, "-maxpixels")) {
+            const auto limit = DecimalNumber(value, 1);
+            if (!limit) return FailQuoting("invalid pixel limit", value);
+            cmd.maxPixels = static_cast<std::uint64_t>(*limit);
         } else if (EqualsIgnoreCase(arg, "-c")) {
             cmd.codec.reset();
             for (const CodecInfo& codec : CodecTable()) {

@@ -18,6 +18,8 @@ struct RenderCommandLine {
     std::int32_t height = 0;            // -h; 0 for the fewest 8-row blocks that hold the data
     std::optional<ImgCodecKind> codec;  // -c; else each source's include line names it
     ImgOptions layout;                  // -xorder and -unflip
+    bool force = false;                 // -f: an existing picture file may be replaced
+    std::uint64_t maxPixels = kDefaultPixelLimit;  // -maxpixels
     // --help or --version was answered: nothing to render, and no failure.
     bool answered = false;
 };

@@ -17,19 +17,18 @@
 #include <utility>
 
 #include "app/write_all.hpp"
+#include "base/limits.hpp"
 #include "image/bitmap.hpp"
 #include "image/bitmap_rows.hpp"
 #include "image/freeimage_session.hpp"
 #include "image/huge_pages.hpp"
+#include "image/picture_header.hpp"
 #include "image/picture_input.hpp"
 #include "image/plane_packing.hpp"
 
 namespace pelmo {
 
 namespace {
-
-// The largest pixel count a picture may have: sizes are 32-bit signed.
-constexpr std::uint64_t kMaxPixels = std::numeric_limits<std::int32_t>::max();
 
 // Owns one end of a pipe.
 class Fd {
@@ -107,14 +106,18 @@ std::uint64_t AvailableMemory(std::uint64_t budget) {
 // where the pixels cannot be read directly, and the plane) larger than the
 // memory there is. Decoding such a file would only fail after minutes of
 // allocating (or succeed from data the file does not hold).
+std::uint64_t BitmapsNeeded(FIBITMAP* header) {
+    const std::uint64_t w = FreeImage_GetWidth(header);
+    const std::uint64_t h = FreeImage_GetHeight(header);
+    const std::uint64_t decoded = (w * FreeImage_GetBPP(header) + 31) / 32 * 4 * h;
+    const std::uint64_t converted = BitmapRows::ReadsDirectly(header) ? 0 : w * 4 * h;
+    return decoded + converted + w * h / 8;
+}
+
 bool CannotFit(FIBITMAP* header, std::uint64_t available) {
     const std::uint64_t w = FreeImage_GetWidth(header);
     const std::uint64_t h = FreeImage_GetHeight(header);
-    const std::uint64_t bpp = FreeImage_GetBPP(header);
-    if (w * h > kMaxPixels) return true;
-    const std::uint64_t decoded = (w * bpp + 31) / 32 * 4 * h;
-    const std::uint64_t converted = BitmapRows::ReadsDirectly(header) ? 0 : w * 4 * h;
-    return decoded + converted + w * h / 8 > available;
+    return w * h > kMostPixels || BitmapsNeeded(header) > available;
 }
 
 // Packs every block of `rows` and sends them in batches; false when the
@@ -138,6 +141,55 @@ bool SendBlocks(const BitmapRows& rows, std::uint32_t width, std::uint32_t heigh
 
 }  // namespace
 
+namespace {
+
+// The processor time a decoder may take: this much for any picture, and a
+// second more for every so many pixels it declares.
+constexpr std::uint64_t kDecodeSeconds = 10;
+constexpr std::uint64_t kPixelsPerSecond = std::uint64_t{16} << 20;
+
+// How far into a stream its header may lie: past what comes before the
+// pixels of the largest picture allowed, at eight bytes a pixel.
+std::uint64_t HeaderReach(std::uint64_t maxPixels) {
+    return (std::uint64_t{16} << 20) + 8 * maxPixels;
+}
+
+// The bytes of a bitmap as the library holds it.
+std::uint64_t BitmapBytes(std::uint64_t width, std::uint64_t height, std::uint64_t bits) {
+    return (width * bits + 31) / 32 * 4 * height;
+}
+
+// Limits the decoding child to what the picture its header declares could
+// cost: its bitmaps, the decoder's working memory and room for the program
+// itself, and processor time in proportion to its pixels, generous enough
+// for any honest picture. A decoder stopped by either fails as a decoder
+// that could not allocate, or as one that died.
+void Confine(const PictureFacts& facts, std::uint64_t bitmaps) {
+    const std::uint64_t pixels = std::uint64_t{facts.width} * facts.height;
+#if !defined(__SANITIZE_ADDRESS__)  // the address sanitizer reserves far more
+    std::uint64_t pages = 0;
+    std::ifstream("/proc/self/statm") >> pages;
+    const std::uint64_t mapped = pages * static_cast<std::uint64_t>(::sysconf(_SC_PAGESIZE));
+    const std::uint64_t memory =
+        mapped + bitmaps + facts.decoderMemory + (std::uint64_t{256} << 20);
+    rlimit space{};
+    if (::getrlimit(RLIMIT_AS, &space) == 0 &&
+        (space.rlim_cur == RLIM_INFINITY || space.rlim_cur > memory)) {
+        space.rlim_cur = static_cast<rlim_t>(memory);
+        ::setrlimit(RLIMIT_AS, &space);
+    }
+#endif
+    rlimit time{};
+    const auto seconds = static_cast<rlim_t>(kDecodeSeconds + pixels / kPixelsPerSecond);
+    if (::getrlimit(RLIMIT_CPU, &time) == 0 &&
+        (time.rlim_cur == RLIM_INFINITY || time.rlim_cur > seconds)) {
+        time.rlim_cur = seconds;
+        ::setrlimit(RLIMIT_CPU, &time);
+    }
+}
+
+}  // namespace
+
 void DecodePicture(const DecodeRequest& request, int out, std::uint64_t budget) {
     DecodeResult result;
     const auto send = [out](const DecodeResult& r) { return WriteAll(out, &r, sizeof r); };
@@ -148,8 +200,30 @@ void DecodePicture(const DecodeRequest& request, int out, std::uint64_t budget) 
         send(result);
         return;
     }
+    // The header first: what it declares bounds everything after it.
+    input.LimitReading(HeaderReach(request.maxPixels));
+    PictureFacts facts;
+    if (ReadPictureHeader(request.format, input, facts) != HeaderVerdict::Picture) {
+        send(result);
+        return;
+    }
+    const std::uint64_t declared = std::uint64_t{facts.width} * facts.height;
+    if (declared > kMostPixels) {
+        send({DecodeStatus::TooLarge, facts.width, facts.height});
+        return;
+    }
+    if (declared > request.maxPixels) {
+        send({DecodeStatus::OverLimit, facts.width, facts.height});
+        return;
+    }
+    input.LimitReading(facts.mostSize);
+    if (!HoldsItsPixels(request.format, input, facts, input.Size())) {
+        send(result);
+        return;
+    }
     // Refused from the header alone, before a pixel is decoded, where the
     // decoder can read one.
+    std::uint64_t bitmaps = BitmapBytes(facts.width, facts.height, 32) * 2;
     if (FreeImage_FIFSupportsNoPixels(request.format)) {
         const Bitmap header = input.Load(request.format, FIF_LOAD_NOPIXELS);
         if (header && CannotFit(header.get(), AvailableMemory(budget))) {
@@ -157,9 +231,12 @@ void DecodePicture(const DecodeRequest& request, int out, std::uint64_t budget) 
                   FreeImage_GetHeight(header.get())});
             return;
         }
+        if (header) bitmaps = BitmapsNeeded(header.get());
     }
+    if (request.confine) Confine(facts, bitmaps);
+
     Bitmap loaded = input.Load(request.format, 0);
-    if (!loaded) {
+    if (!loaded || input.EndedEarly(request.format)) {
         send(result);
         return;
     }
@@ -171,7 +248,12 @@ void DecodePicture(const DecodeRequest& request, int out, std::uint64_t budget) 
         send(result);
         return;
     }
-    if (count <= kMaxPixels) send({DecodeStatus::SizeKnown, result.width, result.height});
+    if (count > request.maxPixels && count <= kMostPixels) {
+        result.status = DecodeStatus::OverLimit;
+        send(result);
+        return;
+    }
+    if (count <= kMostPixels) send({DecodeStatus::SizeKnown, result.width, result.height});
 
     FIBITMAP* pixels = loaded.get();
     Bitmap converted;
@@ -185,7 +267,7 @@ void DecodePicture(const DecodeRequest& request, int out, std::uint64_t budget) 
         loaded.reset();  // nothing reads it any more
         pixels = converted.get();
     }
-    if (count > kMaxPixels) {
+    if (count > kMostPixels) {
         result.status = DecodeStatus::TooLarge;
         send(result);
         return;
@@ -239,7 +321,9 @@ std::uint32_t BlocksPerBatch(std::uint32_t width) {
 
 DecodeResult DecodeIsolated(const DecodeRequest& request, std::vector<std::uint8_t>& plane,
                             ChildProcess& finishing) {
-    return RunDecoderIsolated(DecodePicture, request, plane, &finishing);
+    DecodeRequest confined = request;
+    confined.confine = true;
+    return RunDecoderIsolated(DecodePicture, confined, plane, &finishing);
 }
 
 std::optional<DecodeResult> ReceivePlane(int in, const ImgOptions& options,
@@ -251,7 +335,7 @@ std::optional<DecodeResult> ReceivePlane(int in, const ImgOptions& options,
     for (;;) {
         if (!ReadAll(in, &result, sizeof result)) return std::nullopt;
         if (result.status != DecodeStatus::SizeKnown) break;
-        if (std::uint64_t{result.width} * result.height <= kMaxPixels) {
+        if (std::uint64_t{result.width} * result.height <= kMostPixels) {
             try {
                 prepared = PlaneStorage(std::size_t{result.width} * (result.height / 8));
             } catch (const std::bad_alloc&) {
@@ -263,7 +347,7 @@ std::optional<DecodeResult> ReceivePlane(int in, const ImgOptions& options,
 
     const std::uint32_t width = result.width;
     const std::uint32_t blocks = result.height / 8;
-    if (std::uint64_t{width} * result.height > kMaxPixels || result.height % 8 != 0) {
+    if (std::uint64_t{width} * result.height > kMostPixels || result.height % 8 != 0) {
         return std::nullopt;  // not a picture it could have sent
     }
     const std::size_t size = std::size_t{width} * blocks;

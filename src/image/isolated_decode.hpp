@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "app/options.hpp"
+#include "base/limits.hpp"
 #include "image/child_process.hpp"
 
 namespace pelmo {
@@ -27,6 +28,7 @@ enum class DecodeStatus : std::int32_t {
     ConvertFailed,  // no 32-bit conversion
     TooLarge,       // more pixels than a 32-bit signed count, or more memory than there is
     NoMemory,       // the parent could not hold the plane
+    OverLimit,      // more pixels than the request allows
 };
 
 struct DecodeResult {
@@ -38,7 +40,11 @@ struct DecodeResult {
 struct DecodeRequest {
     FREE_IMAGE_FORMAT format = FIF_UNKNOWN;
     std::string fileName;
-    ImgOptions options;  // the plane (-dim) and the order of its bytes
+    ImgOptions options;                            // the plane (-dim) and the order of its bytes
+    std::uint64_t maxPixels = kDefaultPixelLimit;  // larger pictures are refused
+    // The decoder runs in a process of its own, which it limits to the
+    // memory and processor time that the picture's header justifies.
+    bool confine = false;
 };
 
 // Blocks of eight rows go out in batches of this many, about 256 KiB, and at

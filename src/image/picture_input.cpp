@@ -16,10 +16,6 @@ unsigned DLL_CALLCONV WriteNothing(void*, unsigned, unsigned, fi_handle) {
     return 0;
 }
 
-unsigned Items(std::size_t got, unsigned size) {
-    return size == 0 ? 0 : static_cast<unsigned>(got / size);
-}
-
 // Zeroes what a short read left unset, but no more than a decoder's buffer
 // for one read can be expected to hold: a damaged header can make a decoder
 // ask for far more than the buffer it reads into, and filling all of that
@@ -33,88 +29,135 @@ void ZeroUnread(void* buffer, std::size_t got, std::size_t wanted) {
     }
 }
 
-unsigned DLL_CALLCONV ReadFile(void* buffer, unsigned size, unsigned count, fi_handle handle) {
-    const std::size_t wanted = std::size_t{size} * count;
-    const std::size_t got = std::fread(buffer, 1, wanted, static_cast<std::FILE*>(handle));
-    ZeroUnread(buffer, got, wanted);
-    return Items(got, size);
-}
-int DLL_CALLCONV SeekFile(fi_handle handle, long offset, int origin) {
-    return std::fseek(static_cast<std::FILE*>(handle), offset, origin);
-}
-long DLL_CALLCONV TellFile(fi_handle handle) {
-    return std::ftell(static_cast<std::FILE*>(handle));
-}
-
-using Memory = PictureInput::Memory;
-
-unsigned DLL_CALLCONV ReadMemory(void* buffer, unsigned size, unsigned count, fi_handle handle) {
-    auto& memory = *static_cast<Memory*>(handle);
-    const std::size_t wanted = std::size_t{size} * count;
-    const std::size_t left =
-        memory.position < memory.bytes.size() ? memory.bytes.size() - memory.position : 0;
-    const std::size_t got = std::min(wanted, left);
-    if (got > 0) std::memcpy(buffer, memory.bytes.data() + memory.position, got);
-    ZeroUnread(buffer, got, wanted);
-    memory.position += got;
-    return Items(got, size);
-}
-int DLL_CALLCONV SeekMemory(fi_handle handle, long offset, int origin) {
-    auto& memory = *static_cast<Memory*>(handle);
-    long base = 0;
-    if (origin == SEEK_CUR) base = static_cast<long>(memory.position);
-    if (origin == SEEK_END) base = static_cast<long>(memory.bytes.size());
-    if (offset < 0 ? base < -offset : offset > std::numeric_limits<long>::max() - base) return -1;
-    memory.position = static_cast<std::size_t>(base + offset);
-    return 0;
-}
-long DLL_CALLCONV TellMemory(fi_handle handle) {
-    return static_cast<long>(static_cast<Memory*>(handle)->position);
-}
-
-// Everything `fd` delivers until its end.
-bool ReadToEnd(int fd, std::vector<std::uint8_t>& bytes) {
-    std::size_t used = 0;
-    for (;;) {
-        if (bytes.size() - used < 65536)
-            bytes.resize(std::max<std::size_t>(2 * bytes.size(), 1 << 20));
-        const ssize_t n = ::read(fd, bytes.data() + used, bytes.size() - used);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) return false;
-        if (n == 0) break;
-        used += static_cast<std::size_t>(n);
-    }
-    bytes.resize(used);
-    bytes.shrink_to_fit();
-    return true;
-}
-
 }  // namespace
 
+PictureInput::~PictureInput() {
+    if (stream_ >= 0) ::close(stream_);
+}
+
 bool PictureInput::Open(const std::string& fileName) {
-    file_.reset();
-    memory_ = Memory();
     const int fd = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
     if (fd < 0) return false;
-    if (::lseek(fd, 0, SEEK_CUR) >= 0) {
-        file_.reset(::fdopen(fd, "rb"));
-        if (!file_) ::close(fd);
-        return file_ != nullptr;
+    if (::lseek(fd, 0, SEEK_CUR) < 0) {
+        stream_ = fd;
+        return true;
     }
-    const bool read = ReadToEnd(fd, memory_.bytes);
-    ::close(fd);
-    return read;
+    file_.reset(::fdopen(fd, "rb"));
+    if (!file_) ::close(fd);
+    return file_ != nullptr;
+}
+
+void PictureInput::LimitReading(std::uint64_t bytes) {
+    limit_ = bytes;
+}
+
+void PictureInput::Fill(std::uint64_t end) {
+    end = std::min(end, limit_);
+    while (stream_ >= 0 && bytes_.size() < end) {
+        const std::size_t used = bytes_.size();
+        const std::size_t room = static_cast<std::size_t>(
+            std::min<std::uint64_t>(std::max<std::uint64_t>(end - used, 1 << 16), 1 << 24));
+        bytes_.resize(used + room);
+        const ssize_t n = ::read(stream_, bytes_.data() + used, room);
+        bytes_.resize(used + static_cast<std::size_t>(std::max<ssize_t>(n, 0)));
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {  // the end, or a failure that ends it as well
+            ::close(stream_);
+            stream_ = -1;
+        }
+    }
+}
+
+std::uint64_t PictureInput::Size() {
+    if (file_) {
+        const off_t end = ::lseek(::fileno(file_.get()), 0, SEEK_END);
+        return end < 0 ? 0 : static_cast<std::uint64_t>(end);
+    }
+    Fill(UINT64_MAX);
+    return std::min<std::uint64_t>(bytes_.size(), limit_);
+}
+
+std::size_t PictureInput::ReadAt(std::uint64_t offset, void* data, std::size_t size) {
+    if (file_) {
+        std::size_t got = 0;
+        while (got < size) {
+            const ssize_t n = ::pread(::fileno(file_.get()), static_cast<char*>(data) + got,
+                                      size - got, static_cast<off_t>(offset + got));
+            if (n < 0 && errno == EINTR) continue;
+            if (n <= 0) break;
+            got += static_cast<std::size_t>(n);
+        }
+        return got;
+    }
+    Fill(offset + size);
+    const std::uint64_t end = std::min<std::uint64_t>(bytes_.size(), limit_);
+    if (offset >= end) return 0;
+    const auto got = static_cast<std::size_t>(std::min<std::uint64_t>(size, end - offset));
+    std::memcpy(data, bytes_.data() + offset, got);
+    return got;
+}
+
+unsigned DLL_CALLCONV PictureInput::Read(void* buffer, unsigned size, unsigned count,
+                                         fi_handle handle) {
+    auto& input = *static_cast<PictureInput*>(handle);
+    const std::size_t wanted = std::size_t{size} * count;
+    std::size_t got = 0;
+    if (input.file_) {
+        got = std::fread(buffer, 1, wanted, input.file_.get());
+    } else {
+        got = input.ReadAt(input.position_, buffer, wanted);
+        input.position_ += got;
+    }
+    if (got < wanted) {
+        ZeroUnread(buffer, got, wanted);
+        input.ends_.shortRead = true;
+        if (got == 0) input.ends_.pastEnd = true;
+    }
+    return size == 0 ? 0 : static_cast<unsigned>(got / size);
+}
+
+int DLL_CALLCONV PictureInput::Seek(fi_handle handle, long offset, int origin) {
+    auto& input = *static_cast<PictureInput*>(handle);
+    if (input.file_) return std::fseek(input.file_.get(), offset, origin);
+    long base = 0;
+    if (origin == SEEK_CUR) base = static_cast<long>(input.position_);
+    if (origin == SEEK_END) base = static_cast<long>(input.Size());
+    if (offset < 0 ? base < -offset : offset > std::numeric_limits<long>::max() - base) return -1;
+    input.position_ = static_cast<std::size_t>(base + offset);
+    return 0;
+}
+
+long DLL_CALLCONV PictureInput::Tell(fi_handle handle) {
+    auto& input = *static_cast<PictureInput*>(handle);
+    if (input.file_) return std::ftell(input.file_.get());
+    return static_cast<long>(input.position_);
 }
 
 Bitmap PictureInput::Load(FREE_IMAGE_FORMAT format, int flags) {
+    ends_ = ReadEnds();
     if (file_) {
-        FreeImageIO io{ReadFile, WriteNothing, SeekFile, TellFile};
         if (std::fseek(file_.get(), 0, SEEK_SET) != 0) return nullptr;
-        return Bitmap(FreeImage_LoadFromHandle(format, &io, file_.get(), flags));
+    } else {
+        position_ = 0;
     }
-    FreeImageIO io{ReadMemory, WriteNothing, SeekMemory, TellMemory};
-    memory_.position = 0;
-    return Bitmap(FreeImage_LoadFromHandle(format, &io, &memory_, flags));
+    FreeImageIO io{Read, WriteNothing, Seek, Tell};
+    return Bitmap(FreeImage_LoadFromHandle(format, &io, this, flags));
+}
+
+bool PictureInput::EndedEarly(FREE_IMAGE_FORMAT format) const {
+    switch (format) {
+        case FIF_BMP:
+        case FIF_ICO:
+        case FIF_PSD:
+        case FIF_TIFF:
+            return ends_.shortRead;
+        case FIF_JPEG:
+        case FIF_PCX:
+        case FIF_TARGA:
+            return ends_.pastEnd;
+        default:
+            return false;
+    }
 }
 
 }  // namespace pelmo

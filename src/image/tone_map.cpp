@@ -35,8 +35,9 @@ bool ImgToneMap::Load(const std::string& fileName) {
     }
 
     std::vector<std::uint8_t> packed;
-    const DecodeResult result =
-        DecodeIsolated({match->format, fileName, options}, packed, decoder_);
+    DecodeRequest request{match->format, fileName, options};
+    request.maxPixels = options.maxPixels;
+    const DecodeResult result = DecodeIsolated(request, packed, decoder_);
     switch (result.status) {
         case DecodeStatus::Ok:
             break;
@@ -45,6 +46,13 @@ bool ImgToneMap::Load(const std::string& fileName) {
             return false;
         case DecodeStatus::ConvertFailed:
             PrintError("Error, failed to convert image.\n");
+            return false;
+        case DecodeStatus::OverLimit:
+            std::fprintf(stderr,
+                         "Error, image \"%s\" is %ux%u pixels, more than the limit of %llu "
+                         "(see -maxpixels).\n",
+                         fileName.c_str(), result.width, result.height,
+                         static_cast<unsigned long long>(options.maxPixels));
             return false;
         case DecodeStatus::TooLarge:
         case DecodeStatus::NoMemory:

@@ -104,6 +104,8 @@ std::vector<std::string> ChildEnvironment(const Limits& limits) {
     // Dispositions that are not ignored are reset to the default by exec.
     ::signal(SIGXFSZ, limits.ignoreSigxfsz ? SIG_IGN : SIG_DFL);
     ::signal(SIGPIPE, SIG_DFL);
+    ::signal(SIGCHLD, limits.ignoreSigchld ? SIG_IGN : SIG_DFL);
+    for (const int fd : limits.closedDescriptors) ::close(fd);
     if (limits.fileSize >= 0) {
         const auto bytes = static_cast<rlim_t>(limits.fileSize);
         const rlimit fsize{bytes, bytes};

@@ -25,6 +25,11 @@ struct Limits {
     // Standard output is a pipe that nobody reads: the first write to it
     // raises SIGPIPE.
     bool closedStdout = false;
+    // Descriptors closed before the program starts (0 to 2), as some
+    // daemons and CI runners start programs.
+    std::vector<int> closedDescriptors;
+    // SIGCHLD ignored, as some daemons and scripts leave it.
+    bool ignoreSigchld = false;
     // Run as the unprivileged user 65534 when started as root, so that
     // permission bits hold.
     bool unprivileged = false;

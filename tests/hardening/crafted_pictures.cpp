@@ -166,7 +166,11 @@ std::string PsdWithSize(std::uint32_t width, std::uint32_t height, std::uint16_t
     return psd;
 }
 
-std::string TiffWithSize(std::uint32_t width, std::uint32_t height) {
+namespace {
+
+// Little-endian TIFF of one 8-bit grey strip, its directory first: `pixels`
+// follow it.
+std::string GreyTiff(std::uint32_t width, std::uint32_t height, const std::string& pixels) {
     struct Entry {
         std::uint16_t tag;
         std::uint16_t type;  // 3 SHORT, 4 LONG
@@ -183,7 +187,7 @@ std::string TiffWithSize(std::uint32_t width, std::uint32_t height) {
         {273, 4, kDataOffset},
         {277, 3, 1},
         {278, 4, height},
-        {279, 4, 16},
+        {279, 4, static_cast<std::uint32_t>(pixels.size())},
     }};
     std::string tif = "II";
     Le16(tif, 42);
@@ -196,8 +200,21 @@ std::string TiffWithSize(std::uint32_t width, std::uint32_t height) {
         Le32(tif, e.value);  // a SHORT sits in the low half, little-endian
     }
     Le32(tif, 0);
-    tif.append(16, '\x80');
-    return tif;
+    return tif + pixels;
+}
+
+}  // namespace
+
+std::string TiffWithSize(std::uint32_t width, std::uint32_t height) {
+    return GreyTiff(width, height, std::string(16, '\x80'));
+}
+
+std::string ValidTiff(std::uint16_t width, std::uint16_t height) {
+    std::string pixels;
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) pixels += (x / 3 + y) % 2 != 0 ? '\xFF' : '\0';
+    }
+    return GreyTiff(width, height, pixels);
 }
 
 std::string IcoWithSize(std::int32_t width, std::int32_t height) {

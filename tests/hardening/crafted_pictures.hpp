@@ -36,6 +36,10 @@ bool PatchJpegSize(std::string& jpeg, std::uint16_t width, std::uint16_t height)
 // write PSD, but its writer leaks.)
 std::string ValidPsd(std::uint16_t width, std::uint16_t height);
 
+// A valid 8-bit grey TIFF of `width` x `height` pixels whose directory comes
+// before its one strip, pixel (x, y) full when (x / 3 + y) is odd.
+std::string ValidTiff(std::uint16_t width, std::uint16_t height);
+
 // A valid 8-bit palette PCX of `width` x `height` pixels (width even),
 // RLE-encoded, pixel (x, y) full when (x / 3 + y) is odd: with runs.
 std::string ValidPcx(std::uint16_t width, std::uint16_t height);

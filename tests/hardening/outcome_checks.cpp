@@ -51,7 +51,10 @@ std::string Show(const Outcome& run) {
         "Error, failed to convert image.\n",
         "Error, not enough memory.\n",
     };
-    if (std::find(std::begin(lines), std::end(lines), run.err) == std::end(lines)) {
+    // Or more pixels than the pixel limit: "Error, image "<input>" is WxH ...".
+    const bool overLimit = run.err.starts_with("Error, image \"" + input + "\" is ") &&
+                           run.err.ends_with(" (see -maxpixels).\n");
+    if (!overLimit && std::find(std::begin(lines), std::end(lines), run.err) == std::end(lines)) {
         return ::testing::AssertionFailure() << "not a loader error: " << Show(run);
     }
     if (run.out.find("Loaded ") != std::string::npos) {

@@ -19,8 +19,8 @@ namespace pelmo::hardening {
                                      const std::string& output);
 
 // A clean failure whose line is one the picture loader prints: failed to
-// open `input`, a height not a multiple of 8, a failed conversion, or not
-// enough memory.
+// open `input`, a height not a multiple of 8, a failed conversion, not
+// enough memory, or more pixels than the pixel limit.
 ::testing::AssertionResult LoaderFailure(const Outcome& run, const std::string& input,
                                          const std::string& output);
 

@@ -129,7 +129,7 @@ TEST_F(DamagedSource, IsRefusedWithItsLineAndNoPicture) {
         // The codec named unless the include line names it.
         std::vector<std::string> render = c.render;
         if (render.empty() && c.convert != bnp) render = {"-c", c.convert[1]};
-        render.insert(render.end(), {"-w", "40", source, picture});
+        render.insert(render.end(), {"-f", "-w", "40", source, picture});
         const Outcome run = RunRenderer(render);
 
         EXPECT_TRUE(CleanFailure(run, "/nonexistent"));

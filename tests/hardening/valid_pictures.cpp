@@ -45,7 +45,7 @@ std::map<std::string, std::string> MakeAll() {
     all[".png"] = Saved(dir, ".png", FIF_PNG, PixelDepth::Rgb24);
     all[".tga"] = Saved(dir, ".tga", FIF_TARGA, PixelDepth::Rgb24);
     all[".tif"] = Saved(dir, ".tif", FIF_TIFF, PixelDepth::Rgb24);
-    all[".tiff"] = all[".tif"];
+    all[".tiff"] = ValidTiff(kWidth, kHeight);  // its directory first, as some writers do
     all[".gif"] = Saved(dir, ".gif", FIF_GIF, PixelDepth::Palette8);
     all[".psd"] = ValidPsd(kWidth, kHeight);
     return all;

@@ -1,0 +1,25 @@
+#include "base/process_setup.hpp"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <csignal>
+
+namespace pelmo {
+
+bool PrepareProcess() {
+    for (int fd = 0; fd <= 2; ++fd) {
+        if (::fcntl(fd, F_GETFD) != -1 || errno != EBADF) continue;
+        // The lowest free descriptor: this one, as those below it are open.
+        const int opened = ::open("/dev/null", fd == 0 ? O_RDONLY : O_WRONLY);
+        if (opened != fd) {
+            if (opened >= 0) ::close(opened);
+            return false;
+        }
+    }
+    std::signal(SIGCHLD, SIG_DFL);
+    return true;
+}
+
+}  // namespace pelmo

@@ -1,0 +1,103 @@
+// What the programs inherit from whoever starts them (closed standard
+// streams, an ignored SIGCHLD), the outputs that are written in place, and
+// the files the renderer must never destroy.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <string>
+
+#include "child_run.hpp"
+#include "outcome_checks.hpp"
+#include "support/unit_picture.hpp"
+#include "support/unit_temp_dir.hpp"
+
+namespace pelmo::hardening {
+namespace {
+
+unit::Colour Checks(int x, int y) {
+    const std::uint8_t red = (x / 3 + y) % 2 != 0 ? 255 : 0;
+    return {red, 0, 0, 255};
+}
+
+class Inherited : public ::testing::Test {
+  protected:
+    void SetUp() override { ASSERT_TRUE(unit::SavePicture(picture_, FIF_PNG, 24, 16, Checks)); }
+    const unit::TempDir dir_;
+    const std::string picture_ = dir_.File("art.png");
+    const std::string output_ = dir_.File("art.asm");
+};
+
+// A closed descriptor 1 must not become the output's: the progress lines
+// would be written into the source.
+TEST_F(Inherited, ClosedStandardStreamsReceiveNothing) {
+    for (const std::vector<int>& closed : {std::vector<int>{1}, {0, 1, 2}}) {
+        Limits limits;
+        limits.closedDescriptors = closed;
+        const Outcome run = RunConverter({"-c", "rle", picture_, output_}, limits);
+        ASSERT_TRUE(run.exited && run.status == 0) << run.Describe();
+        const std::string source = unit::ReadWholeFile(output_);
+        EXPECT_TRUE(source.starts_with("\t; Created by PelmoImage")) << source.substr(0, 80);
+        EXPECT_EQ(source.find("Loaded"), std::string::npos);
+    }
+}
+
+// With SIGCHLD ignored the kernel reaps the decoding child unseen; its own
+// reason must still reach the user.
+TEST_F(Inherited, AnIgnoredSigchldKeepsTheDecodersReason) {
+    const std::string twelve = dir_.File("twelve.png");
+    ASSERT_TRUE(unit::SavePicture(twelve, FIF_PNG, 8, 12, Checks));
+    Limits limits;
+    limits.ignoreSigchld = true;
+    EXPECT_TRUE(FailsWith(RunConverter({twelve, output_}, limits),
+                          "Error, height must be multiple of 8.\n", output_));
+    const Outcome run = RunConverter({picture_, output_}, limits);
+    EXPECT_TRUE(CleanOutcome(run, output_));
+}
+
+// /dev/stdout is the pipe behind descriptor 1, written in place.
+TEST_F(Inherited, DevStdoutIsWrittenInPlace) {
+    const Outcome run = RunConverter({picture_, "/dev/stdout"});
+    ASSERT_TRUE(run.exited && run.status == 0) << run.Describe() << run.err;
+    EXPECT_NE(run.out.find("\n\t; Created by PelmoImage"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("\nimg_data:\n\t.db $"), std::string::npos);
+    EXPECT_TRUE(run.out.ends_with("Operation completed.\n"));
+}
+
+// The renderer replaces an existing file only with -f, and never a source,
+// through whatever name it is reached.
+TEST_F(Inherited, TheRendererNeverDestroysAFile) {
+    ASSERT_EQ(RunConverter({picture_, output_}).status, 0);
+    const auto render = [&](const std::vector<std::string>& more) {
+        std::vector<std::string> args = {"-w", "24", "-c", "raw"};
+        args.insert(args.end(), more.begin(), more.end());
+        return RunRenderer(args);
+    };
+    const std::string before = unit::ReadWholeFile(picture_);
+    const Outcome kept = render({output_, picture_});
+    EXPECT_EQ(kept.status, 1);
+    EXPECT_EQ(kept.err,
+              "Error, picture file \"" + picture_ + "\" exists; give -f to replace it.\n");
+    EXPECT_EQ(unit::ReadWholeFile(picture_), before);
+    EXPECT_EQ(render({"-f", output_, picture_}).status, 0);
+    EXPECT_NE(unit::ReadWholeFile(picture_), before);
+
+    const std::string shown = dir_.File("shown.png");
+    ASSERT_EQ(::symlink(output_.c_str(), shown.c_str()), 0);
+    const std::string self = dir_.File("self.png");
+    ASSERT_EQ(::link(output_.c_str(), self.c_str()), 0);
+    const std::string source = unit::ReadWholeFile(output_);
+    for (const auto& [args, named] :
+         {std::pair{std::vector<std::string>{"-f", output_, shown}, shown},
+          {{"-f", self, self}, self},
+          {{"-f", output_, "-dimplane", self, self}, self}}) {
+        const Outcome refused = render(args);
+        EXPECT_EQ(refused.status, 1);
+        EXPECT_NE(refused.err.find("Error, picture file \"" + named + "\" is the source"),
+                  std::string::npos)
+            << refused.err;
+        EXPECT_EQ(unit::ReadWholeFile(output_), source);
+    }
+}
+
+}  // namespace
+}  // namespace pelmo::hardening
