@@ -12,7 +12,7 @@ _pelmoimage() {
     while ((i < COMP_CWORD)); do
         word=${COMP_WORDS[i],,}
         case $word in
-        -c | -tc | -vprefix | -vsize | -vpackets | -vstart | -vflag | -lprefix | -ldata)
+        -c | -tc | -vprefix | -vsize | -vpackets | -vstart | -vflag | -lprefix | -ldata | -maxpixels)
             if ((i + 1 == COMP_CWORD)); then
                 owner=$word
             fi
@@ -32,14 +32,16 @@ _pelmoimage() {
         return 0
         ;;
     ?*)
-        # A free text value (a symbol or label part): nothing sensible to offer.
+        # A free text value (a symbol or label part) or a pixel count: nothing
+        # sensible to offer.
         return 0
         ;;
     esac
 
     if [[ $cur == -* ]]; then
         mapfile -t COMPREPLY < <(compgen -W '-c -tc -dim -unflip -xorder -strim -etrim -setsymb
-            -vprefix -vsize -vpackets -vstart -vflag -lprefix -ldata --help --version' -- "${cur,,}")
+            -vprefix -vsize -vpackets -vstart -vflag -lprefix -ldata -maxpixels --help
+            --version' -- "${cur,,}")
         return 0
     fi
 

@@ -6,7 +6,7 @@ source "$(dirname "$0")/lib.sh"
 script=$1 render=$2 scratch=$3
 codecs='bit2xp bnp frle raw rle srle'
 modes='data image include none'
-options='--help --version -c -dim -etrim -ldata -lprefix -setsymb -strim -tc -unflip -vflag -vpackets -vprefix -vsize -vstart -xorder'
+options='--help --version -c -dim -etrim -ldata -lprefix -maxpixels -setsymb -strim -tc -unflip -vflag -vpackets -vprefix -vsize -vstart -xorder'
 
 expect_completion "$script" "$codecs" pelmoimage -c ''
 expect_completion "$script" 'bit2xp bnp' pelmoimage -c b
@@ -30,7 +30,8 @@ expect_completion "$script" "$scratch/picture.gif $scratch/picture.png" \
 expect_completion "$script" "$scratch/other.bmp" pelmoimage -c rle "$scratch/o"
 
 # The renderer's: its options, codecs after -c, nothing after -w, files elsewhere.
-expect_completion "$render" '--help --version -c -dimplane -h -unflip -w -xorder' pelmoimage-render -
+expect_completion "$render" '--help --version -c -dimplane -f -h -maxpixels -unflip -w -xorder' pelmoimage-render -
+expect_completion "$script" '' pelmoimage -maxpixels ''
 expect_completion "$render" "$codecs" pelmoimage-render a.asm -C ''
 expect_completion "$render" '' pelmoimage-render -w ''
 expect_completion "$render" "$scratch/other.bmp" pelmoimage-render -dimplane "$scratch/o"

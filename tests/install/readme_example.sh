@@ -76,14 +76,28 @@ stdout=$(cd "$scratch/top" && "$render" "${show[@]}") || fail "the render exampl
 [[ $stdout == "$(grep -v '^\$ ' <<<"$render_block")" ]] ||
     fail "the renderer's standard output differs from the README:"$'\n'"$stdout"
 
-# The Makefile recipe, with the two programs built here, on the sample picture.
+# The Makefile recipe, with the two programs built here, on two pictures whose
+# sources define names of their own; built again after a picture changed.
 mkdir -p "$scratch/make/gfx"
 cp "$source/docs/sample.png" "$scratch/make/gfx/house.png"
+cp "$source/docs/sample.png" "$scratch/make/gfx/tree.png"
 block make >"$scratch/make/Makefile"
-make -s -C "$scratch/make" graphics PELMOIMAGE="$exe" RENDER="$render" >/dev/null ||
-    fail "the README's Makefile recipe fails"
-expect_file "$scratch/make/gfx/house.asm"
-expect_file "$scratch/make/gfx/house.shown.bmp"
+make_graphics() {
+    make -s -C "$scratch/make" graphics PELMOIMAGE="$exe" RENDER="$render" >/dev/null ||
+        fail "the README's Makefile recipe fails ($1)"
+}
+make_graphics first
+touch -d '-10 seconds' "$scratch/make/gfx/"*
+touch "$scratch/make/gfx/house.png"
+make_graphics again
+for name in house tree; do
+    expect_file "$scratch/make/gfx/$name.shown.bmp"
+    names=$(grep -Eo '^(	\.equ [^ ]+|[^	;].*:$)' "$scratch/make/gfx/$name.asm" | sed 's/^	\.equ //')
+    others=$(grep -v "^${name}_" <<<"$names" || true)
+    [[ -n $names && -z $others ]] || fail "$name.asm defines names not its own: $others"
+done
+[[ ! $scratch/make/gfx/house.png -nt $scratch/make/gfx/house.shown.bmp ]] ||
+    fail "the changed picture's preview was not made again"
 
 # Every file the README links or shows is in the repository.
 while read -r target; do
