@@ -62,6 +62,13 @@ void AllocatesPastItsBudget(const DecodeRequest&, int out, std::uint64_t budget)
     Send(out, {DecodeStatus::Ok, 1, 8});
 }
 
+// A decoder caught in a loop, under the time limit it would be given.
+void NeverEnds(const DecodeRequest&, int, std::uint64_t) {
+    LimitDecoder(std::uint64_t{64} << 20, 1);
+    for (volatile unsigned spin = 0;; spin = spin + 1) {
+    }
+}
+
 void ClaimsTooManyPixels(const DecodeRequest&, int out, std::uint64_t) {
     Send(out, {DecodeStatus::Ok, 65536, 65536});
 }
@@ -143,6 +150,7 @@ TEST(IsolatedDecode, AChildThatFailsInAnyWayReadsAsAFailedOpen) {
         {"exits without a word", SaysNothing},
         {"aborts after the blocks, before saying they are all there", CrashesAfterSending},
         {"allocates past its budget", AllocatesPastItsBudget},
+        {"never ends, and is stopped by its time limit", NeverEnds},
         {"claims more pixels than a map may hold", ClaimsTooManyPixels},
         {"claims to have sent blocks of a bad height", SendsOkForABadHeight},
     };

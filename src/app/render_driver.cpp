@@ -41,34 +41,18 @@ bool FailAt(const Plane& plane, std::size_t line, const std::string& what) {
     return Error("\"" + plane.file + "\" line " + std::to_string(line) + ": " + what);
 }
 
-bool ReadWholeFile(const std::string& path, std::string& text) {
-    const std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"),
-                                                               std::fclose);
-    if (!file) return false;
-    // Read at the size the file has now, then on until its end in any case.
-    struct stat info {};
-    std::size_t size = 0;
-    if (::fstat(::fileno(file.get()), &info) == 0 && S_ISREG(info.st_mode)) {
-        size = static_cast<std::size_t>(info.st_size);
-    }
-    text.resize(size + 1);
-    std::size_t used = 0;
-    while (true) {
-        used += std::fread(text.data() + used, 1, text.size() - used, file.get());
-        if (used < text.size()) break;
-        text.resize(2 * text.size() + 4096);
-    }
-    text.resize(used);
-    return std::ferror(file.get()) == 0;
-}
-
 // Reads, checks and decodes the source `plane.file`.
 bool LoadPlane(const RenderCommandLine& cmd, Plane& plane) {
-    std::string text;
-    if (!ReadWholeFile(plane.file, text)) return Error("couldn't read \"" + plane.file + "\"");
-    SourceError error;
-    if (!ReadAsmSource(text, plane.source, error)) return FailAt(plane, error.line, error.what);
-    text = std::string();
+    {
+        const std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(
+            std::fopen(plane.file.c_str(), "rb"), std::fclose);
+        if (!file) return Error("couldn't read \"" + plane.file + "\"");
+        SourceLines lines(file.get());
+        SourceError error;
+        if (!ReadAsmSource(lines, cmd.maxPixels, plane.source, error)) {
+            return FailAt(plane, error.line, error.what);
+        }
+    }
     const AsmSource& s = plane.source;
 
     const std::size_t includeLine = s.labelLine + 1;
@@ -90,7 +74,10 @@ bool LoadPlane(const RenderCommandLine& cmd, Plane& plane) {
 
     const std::int64_t room =
         static_cast<std::int64_t>(cmd.maxPixels / 8) - std::int64_t{s.start.value};
-    if (room < 0) return FailAt(plane, s.start.line, "more blank bytes than any picture holds");
+    if (room < 0)
+        return FailAt(plane, s.start.line,
+                      "more blank bytes than a picture within the pixel limit holds "
+                      "(see -maxpixels)");
     DecodedStream decoded = CodecFor(kind).decode(
         {s.stream, s.packets.value,
          flagged ? static_cast<std::int32_t>(std::min<std::uint32_t>(s.flag->value, INT32_MAX))

@@ -3,77 +3,114 @@
 #include <algorithm>
 #include <array>
 
+#include "app/ascii.hpp"
 #include "app/version.hpp"
-#include "asm/asm_writer.hpp"
+#include "asm/source_format.hpp"
 #include "codec/codec_table.hpp"
 
 namespace pelmo {
 
-namespace {
-
-// The text line by line, numbered from 1; the last line may lack its '\n'.
-class LineReader {
-  public:
-    explicit LineReader(std::string_view text) : text_(text) {}
-
-    bool Next(std::string_view& line) {
-        if (pos_ >= text_.size()) return false;
-        std::size_t end = text_.find('\n', pos_);
-        if (end == std::string_view::npos) end = text_.size();
-        line = text_.substr(pos_, end - pos_);
-        pos_ = end + 1;
-        ++number_;
-        return true;
+SourceLines::Got SourceLines::Next(std::string_view& line) {
+    if (file_ == nullptr) {
+        if (position_ >= text_.size()) return Got::End;
+        const std::size_t end = std::min(text_.find('\n', position_), text_.size());
+        line = text_.substr(position_, end - position_);
+        position_ = end + 1;
+    } else {
+        buffer_.clear();
+        int c = 0;
+        while ((c = getc_unlocked(file_)) != EOF && c != '\n') {
+            if (buffer_.size() > kLongestLine) {  // past the longest line and a '\r'
+                ++number_;
+                return Got::TooLong;
+            }
+            buffer_ += static_cast<char>(c);
+        }
+        if (std::ferror(file_) != 0) return Got::ReadError;
+        if (c == EOF && buffer_.empty()) return Got::End;
+        line = buffer_;
     }
-    // Consumes `lines` (whole lines, each ended by '\n') when the text goes on with them.
-    bool Skip(std::string_view lines) {
-        if (pos_ > text_.size() || !text_.substr(pos_).starts_with(lines)) return false;
-        pos_ += lines.size();
-        number_ += static_cast<std::size_t>(std::count(lines.begin(), lines.end(), '\n'));
-        return true;
-    }
-    bool Ahead(std::string_view text) const {
-        return pos_ <= text_.size() && text_.substr(pos_).starts_with(text);
-    }
-    std::size_t number() const { return number_; }
-
-  private:
-    std::string_view text_;
-    std::size_t pos_ = 0;
-    std::size_t number_ = 0;
-};
-
-// The value of an upper-case hexadecimal digit, as the writer prints them;
-// -1 for any other character.
-constexpr std::array<std::int8_t, 256> kHexDigits = [] {
-    std::array<std::int8_t, 256> digits{};
-    digits.fill(-1);
-    for (int c = '0'; c <= '9'; ++c)
-        digits[static_cast<std::size_t>(c)] = static_cast<std::int8_t>(c - '0');
-    for (int c = 'A'; c <= 'F'; ++c)
-        digits[static_cast<std::size_t>(c)] = static_cast<std::int8_t>(c - 'A' + 10);
-    return digits;
-}();
-
-int HexDigit(char c) {
-    return kHexDigits[static_cast<unsigned char>(c)];
+    bytes_ += line.size() + 1;
+    ++number_;
+    if (line.ends_with('\r')) line.remove_suffix(1);
+    return line.size() > kLongestLine ? Got::TooLong : Got::Line;
 }
 
-// "<directive>NAME $HEX", where NAME may be empty or hold anything; the value
-// has two to eight upper-case digits, as the writer prints it.
-bool ParseSymbol(std::string_view line, std::string_view directive, std::uint32_t& value) {
-    if (!line.starts_with(directive)) return false;
-    const std::size_t dollar = line.rfind(" $");
-    if (dollar == std::string_view::npos || dollar + 1 < directive.size()) return false;
-    const std::string_view digits = line.substr(dollar + 2);
-    if (digits.size() < 2 || digits.size() > 8) return false;
-    value = 0;
-    for (const char c : digits) {
-        const int d = HexDigit(c);
-        if (d < 0) return false;
-        value = value << 4 | static_cast<std::uint32_t>(d);
+namespace {
+
+constexpr bool IsBlank(char c) {
+    return c == ' ' || c == '\t';
+}
+
+std::string_view Trim(std::string_view text) {
+    while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
+    while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
+    return text;
+}
+
+// The code of a line: what comes before its comment (";" outside a quoted
+// name), without the blanks around it.
+std::string_view CodeOf(std::string_view line) {
+    bool quoted = false;
+    for (std::size_t i = 0; i < line.size(); ++i) {
+        if (line[i] == '"') quoted = !quoted;
+        if (line[i] == ';' && !quoted) return Trim(line.substr(0, i));
     }
-    return true;
+    return Trim(line);
+}
+
+// A line's code as the lookup stubs are compared: lower case, one space for
+// every run of blanks, none beside a comma.
+std::string Normalised(std::string_view code) {
+    std::string out;
+    for (const char c : code) {
+        if (IsBlank(c)) {
+            if (!out.empty() && out.back() != ' ' && out.back() != ',') out += ' ';
+            continue;
+        }
+        if (c == ',' && !out.empty() && out.back() == ' ') out.pop_back();
+        out += AsciiLower(c);
+    }
+    return out;
+}
+
+// The first word of `code` when it is `directive` in any letter case, and
+// what follows it.
+std::optional<std::string_view> AfterDirective(std::string_view code, std::string_view directive) {
+    if (code.size() < directive.size() ||
+        !EqualsIgnoreCase(code.substr(0, directive.size()), directive)) {
+        return std::nullopt;
+    }
+    const std::string_view rest = code.substr(directive.size());
+    if (!rest.empty() && !IsBlank(rest.front())) return std::nullopt;
+    return Trim(rest);
+}
+
+int HexDigit(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    const char lower = AsciiLower(c);
+    return lower >= 'a' && lower <= 'f' ? lower - 'a' + 10 : -1;
+}
+
+// "$1F", "0x1f" or "31", up to `most`.
+std::optional<std::uint32_t> Number(std::string_view text, std::uint32_t most) {
+    unsigned base = 10;
+    if (text.starts_with('$')) {
+        base = 16;
+        text.remove_prefix(1);
+    } else if (text.size() > 2 && text[0] == '0' && AsciiLower(text[1]) == 'x') {
+        base = 16;
+        text.remove_prefix(2);
+    }
+    if (text.empty()) return std::nullopt;
+    std::uint64_t value = 0;
+    for (const char c : text) {
+        const int digit = HexDigit(c);
+        if (digit < 0 || static_cast<unsigned>(digit) >= base) return std::nullopt;
+        value = value * base + static_cast<unsigned>(digit);
+        if (value > most) return std::nullopt;
+    }
+    return static_cast<std::uint32_t>(value);
 }
 
 // A piece of a line fit to quote in a one-line message.
@@ -81,31 +118,320 @@ std::string Quote(std::string_view text) {
     constexpr std::size_t kShown = 40;
     std::string quoted = "\"";
     for (const char c : text.substr(0, kShown)) {
-        quoted += (c >= ' ' && c != 0x7F) ? c : '?';
+        quoted += c == '\t' ? ' ' : (c >= ' ' && c != 0x7F) ? c : '?';
     }
     return quoted + (text.size() > kShown ? "...\"" : "\"");
 }
 
-// The items of a ".db " line, "$XX" each, comma-separated, appended to `out`.
-// On a bad item, returns it.
+// The items of a ".db" line, comma-separated, appended to `out`. On a bad
+// item, returns it.
 std::optional<std::string_view> ParseDbItems(std::string_view items,
                                              std::vector<std::uint8_t>& out) {
-    const char* p = items.data();
-    const char* const end = p + items.size();
-    while (true) {
-        if (end - p >= 3 && p[0] == '$' && (end - p == 3 || p[3] == ',')) {
-            const int high = HexDigit(p[1]);
-            const int low = HexDigit(p[2]);
-            if ((high | low) >= 0) {
-                out.push_back(static_cast<std::uint8_t>(high << 4 | low));
-                p += 3;
-                if (p == end) return std::nullopt;
-                ++p;
-                continue;
+    for (;;) {
+        const std::size_t comma = items.find(',');
+        const std::string_view item = Trim(items.substr(0, comma));
+        // The converter's own "$XX" without the general path.
+        if (item.size() == 3 && item[0] == '$' && (HexDigit(item[1]) | HexDigit(item[2])) >= 0) {
+            out.push_back(static_cast<std::uint8_t>(HexDigit(item[1]) << 4 | HexDigit(item[2])));
+        } else if (const auto value = Number(item, 255)) {
+            out.push_back(static_cast<std::uint8_t>(*value));
+        } else {
+            return item;
+        }
+        if (comma == std::string_view::npos) return std::nullopt;
+        items.remove_prefix(comma + 1);
+    }
+}
+
+struct Symbol {
+    std::uint32_t value = 0;
+    std::size_t line = 0;
+};
+
+// ".equ NAME value" or ".set NAME value", a comma after the name or not; the
+// name may be empty, as empty naming options make it.
+std::optional<std::uint32_t> SymbolValue(std::string_view code) {
+    std::optional<std::string_view> rest = AfterDirective(code, ".equ");
+    if (!rest) rest = AfterDirective(code, ".set");
+    if (!rest || rest->empty()) return std::nullopt;
+    std::size_t start = rest->size();
+    while (start > 0 && !IsBlank((*rest)[start - 1]) && (*rest)[start - 1] != ',') --start;
+    return Number(rest->substr(start), UINT32_MAX);
+}
+
+// "NAME:"; the converter writes whatever names its options give.
+bool IsLabel(std::string_view code) {
+    return code.size() >= 2 && code.back() == ':';
+}
+
+// The program's name as the header comment gives it, before its version.
+std::string_view ProgramName() {
+    return kVersionText.substr(0, kVersionText.find(" v"));
+}
+
+// The header comment, "; Created by PelmoImage v1.4 ...", of any version.
+bool IsHeader(std::string_view line) {
+    std::string_view text = Trim(line);
+    if (!text.starts_with(';')) return false;
+    text = Trim(text.substr(1));
+    const std::string_view created = Trim(kHeaderPrefix.substr(kHeaderPrefix.find(';') + 1));
+    if (!text.starts_with(created)) return false;
+    text = Trim(text.substr(created.size()));
+    return text.starts_with(ProgramName()) && text.substr(ProgramName().size()).starts_with(" v");
+}
+
+class Reader {
+  public:
+    Reader(SourceLines& lines, std::uint64_t mostStream, AsmSource& source, SourceError& error)
+        : lines_(lines), mostStream_(mostStream), source_(source), error_(error) {}
+
+    bool Read() { return Header() && Symbols() && Label() && Data() && Totals(); }
+
+  private:
+    bool Fail(std::size_t line, std::string what) {
+        error_ = {line, std::move(what)};
+        return false;
+    }
+    // The line at fault when something is missing: the current one, or the
+    // one after the last.
+    std::size_t Here() const { return lines_.number() + (ended_ ? 1 : 0); }
+    bool NextLine();
+    bool NextCode();
+    bool Header();
+    bool Symbols();
+    bool Label();
+    bool StubAfter(std::size_t first);
+    bool Data();
+    bool PageLabel();
+    bool Totals();
+
+    SourceLines& lines_;
+    std::uint64_t mostStream_;
+    AsmSource& source_;
+    SourceError& error_;
+    std::string_view line_;  // the current line as written
+    std::string_view code_;  // its code
+    bool ended_ = false;     // past the last line
+    bool failed_ = false;    // NextCode stopped at a fault, in `error_`
+    bool pending_ = false;   // `code_` is the first data line, read while telling the mode
+    // How far the text may go: far enough for the header and symbols, then
+    // for the data the size symbol declares, written generously.
+    std::uint64_t mostText_ = std::uint64_t{1} << 20;
+    std::string label_;                // the first label, without its colon
+    std::optional<std::string> base_;  // the label before "_0" of a paged source
+    std::size_t pages_ = 1;
+    std::size_t pageStart_ = 0;  // the stream offset where the current page begins
+};
+
+// The next line that holds code: blank lines and comments are skipped. False
+// at the end, or at a fault (then `failed_`).
+bool Reader::NextCode() {
+    for (;;) {
+        if (!NextLine()) return false;
+        if (IsHeader(line_)) {
+            return Fail(lines_.number(),
+                        "a second source begins here: give each source a file of its own");
+        }
+        code_ = CodeOf(line_);
+        if (!code_.empty()) return true;
+    }
+}
+
+// The next line, within the bounds. False at the end, or at a fault (then
+// `failed_`).
+bool Reader::NextLine() {
+    const SourceLines::Got got = lines_.Next(line_);
+    if (got == SourceLines::Got::End) {
+        ended_ = true;
+        line_ = code_ = {};
+        return false;
+    }
+    failed_ = true;
+    const std::size_t at = lines_.number();
+    if (got == SourceLines::Got::ReadError) return Fail(at, "the file cannot be read on");
+    if (got == SourceLines::Got::TooLong) {
+        return Fail(at, "the line is longer than " + std::to_string(SourceLines::kLongestLine) +
+                            " characters");
+    }
+    if (lines_.bytes() > mostText_) {
+        return Fail(at, "the source goes on longer than any source of its size");
+    }
+    failed_ = false;
+    return true;
+}
+
+// The header comment, first but for blank lines.
+bool Reader::Header() {
+    while (NextLine() && Trim(line_).empty()) {
+    }
+    if (failed_) return false;
+    if (ended_ || !IsHeader(line_)) {
+        return Fail(Here(), "not a source written by " + std::string(ProgramName()) +
+                                ": expected its header comment \"; Created by " +
+                                std::string(ProgramName()) + " v...\"");
+    }
+    return true;
+}
+
+// The symbols up to the first label: size, packets and start, and a flag.
+bool Reader::Symbols() {
+    static constexpr const char* kRoles[] = {"size", "packets", "start"};
+    std::vector<Symbol> symbols;
+    while (NextCode() && !IsLabel(code_)) {
+        const std::optional<std::uint32_t> value = SymbolValue(code_);
+        if (!value) {
+            if (symbols.size() < 3) break;
+            return Fail(Here(),
+                        "the data label is missing: expected \"NAME:\", found " + Quote(code_));
+        }
+        if (symbols.size() == 4) {
+            return Fail(Here(), "a fifth symbol: expected the data label \"NAME:\"");
+        }
+        symbols.push_back({*value, lines_.number()});
+    }
+    if (failed_) return false;
+    if (symbols.size() < 3) {
+        return Fail(Here(), std::string("the ") + kRoles[symbols.size()] +
+                                " symbol is missing: expected \".equ NAME value\"" +
+                                (ended_ ? std::string() : ", found " + Quote(code_)));
+    }
+    source_.size = {symbols[0].value, symbols[0].line};
+    source_.packets = {symbols[1].value, symbols[1].line};
+    source_.start = {symbols[2].value, symbols[2].line};
+    if (symbols.size() == 4) source_.flag = SourceValue{symbols[3].value, symbols[3].line};
+    if (source_.size.value > mostStream_) {
+        return Fail(source_.size.line,
+                    std::to_string(source_.size.value) +
+                        " bytes of data are more than a picture within the pixel limit needs "
+                        "(see -maxpixels)");
+    }
+    mostText_ += 16 * std::uint64_t{source_.size.value};
+    return true;
+}
+
+// The lines of a mode's lookup stub, as Normalised gives them.
+const std::vector<std::string>& StubLines(TableCodeMode mode) {
+    static const auto split = [](std::string_view stub) {
+        std::vector<std::string> lines;
+        for (std::size_t end; (end = stub.find('\n')) != std::string_view::npos;) {
+            lines.push_back(Normalised(CodeOf(stub.substr(0, end))));
+            stub.remove_prefix(end + 1);
+        }
+        return lines;
+    };
+    static const std::vector<std::string> image = split(kImageStub);
+    static const std::vector<std::string> data = split(kDataStub);
+    return mode == TableCodeMode::Image ? image : data;
+}
+
+// The first label; what follows it tells the table-code mode.
+bool Reader::Label() {
+    if (ended_) return Fail(Here(), "the data label is missing: expected \"NAME:\"");
+    source_.labelLine = lines_.number();
+    label_ = std::string(code_.substr(0, code_.size() - 1));
+    if (!NextCode()) return !failed_;
+    for (const TableCodeMode mode : {TableCodeMode::Image, TableCodeMode::Data}) {
+        if (Normalised(code_) == StubLines(mode).front()) {
+            source_.mode = mode;
+            return StubAfter(1);
+        }
+    }
+    if (const auto file = AfterDirective(code_, ".include")) {
+        source_.mode = TableCodeMode::Include;
+        for (const CodecInfo& codec : CodecTable()) {
+            if (EqualsIgnoreCase(*file, "\"" + std::string(codec.includeFile) + "\"")) {
+                source_.includeCodec = codec.kind;
             }
         }
-        return std::string_view(p, static_cast<std::size_t>(std::find(p, end, ',') - p));
+        if (!source_.includeCodec) return Fail(Here(), "no codec has the decoder " + Quote(*file));
+        return true;
     }
+    pending_ = true;
+    return true;
+}
+
+// The lines of the mode's lookup stub from line `first` on.
+bool Reader::StubAfter(std::size_t first) {
+    const std::vector<std::string>& stub = StubLines(source_.mode);
+    for (std::size_t i = first; i < stub.size(); ++i) {
+        if (!NextCode() || Normalised(code_) != stub[i]) {
+            if (failed_) return false;
+            return Fail(Here(),
+                        "the lookup stub after the label is missing: expected \"" + stub[i] + "\"");
+        }
+    }
+    return true;
+}
+
+// A page label "NAME_n:" and its stub; the page before it must be full.
+bool Reader::PageLabel() {
+    const std::size_t pageSize = static_cast<std::size_t>(PageSize(source_.mode));
+    const std::size_t held = source_.stream.size() - pageStart_;
+    if (held != pageSize) {
+        return Fail(lines_.number(), "the page before holds " + std::to_string(held) +
+                                         " bytes, not " + std::to_string(pageSize));
+    }
+    ++pages_;
+    pageStart_ = source_.stream.size();
+    return source_.mode == TableCodeMode::None || StubAfter(0);
+}
+
+// The .db lines of every page.
+bool Reader::Data() {
+    if (source_.mode != TableCodeMode::Include && label_.ends_with("_0")) {
+        base_ = label_.substr(0, label_.size() - 2);
+    }
+    source_.stream.reserve(std::min<std::size_t>(source_.size.value, std::size_t{64} << 20));
+    for (bool have = pending_; have || NextCode(); have = false) {
+        const std::string next = base_ ? *base_ + "_" + std::to_string(pages_) + ":" : "";
+        if (base_ && code_ == next) {
+            if (!PageLabel()) return false;
+            continue;
+        }
+        const std::optional<std::string_view> items = AfterDirective(code_, ".db");
+        if (!items) {
+            return Fail(lines_.number(),
+                        "not a data line: expected \".db\" items" +
+                            (base_ ? " or the label \"" + next + "\"" : std::string()) +
+                            ", found " + Quote(code_));
+        }
+        source_.dbOffsets.push_back(source_.stream.size());
+        source_.dbLines.push_back(lines_.number());
+        if (const auto bad = ParseDbItems(*items, source_.stream)) {
+            return Fail(lines_.number(), "bad .db item " + Quote(*bad));
+        }
+        if (source_.stream.size() > source_.size.value) {
+            return Fail(source_.LineOf(source_.size.value), "the data holds more than the " +
+                                                                std::to_string(source_.size.value) +
+                                                                " bytes of the size symbol");
+        }
+    }
+    source_.lastLine = lines_.number();
+    return !failed_;
+}
+
+// The byte count against the size symbol, and the last page.
+bool Reader::Totals() {
+    const std::size_t total = source_.stream.size();
+    if (total != source_.size.value) {
+        return Fail(source_.lastLine, "the data holds " + std::to_string(total) +
+                                          " bytes, not the " + std::to_string(source_.size.value) +
+                                          " of the size symbol");
+    }
+    const auto pageSize = static_cast<std::size_t>(PageSize(source_.mode));
+    if (source_.mode != TableCodeMode::Include && total - pageStart_ > pageSize) {
+        return Fail(source_.LineOf(pageStart_ + pageSize),
+                    "more than " + std::to_string(pageSize) + " bytes under one label");
+    }
+    if (pages_ > 1 && total == pageStart_) return Fail(source_.lastLine, "the last page is empty");
+    if (source_.mode == TableCodeMode::Image) {
+        if (source_.start.value < kImageStartOffset) {
+            return Fail(source_.start.line, "the start symbol of a -tc image source is at least " +
+                                                std::to_string(kImageStartOffset));
+        }
+        source_.start.value -= kImageStartOffset;
+    }
+    return true;
 }
 
 }  // namespace
@@ -116,131 +442,15 @@ std::size_t AsmSource::LineOf(std::size_t offset) const {
     return dbLines[static_cast<std::size_t>(next - dbOffsets.begin()) - 1];
 }
 
-bool ReadAsmSource(std::string_view text, AsmSource& source, SourceError& error) {
+bool ReadAsmSource(SourceLines& lines, std::uint64_t maxPixels, AsmSource& source,
+                   SourceError& error) {
     source = AsmSource();
-    LineReader lines(text);
-    std::string_view line;
-    const auto fail = [&](std::size_t at, std::string what) {
-        error = {at, std::move(what)};
-        return false;
-    };
-    bool ended = false;  // past the last line: a missing line is reported as the one after it
-    const auto next = [&]() {
-        if (lines.Next(line)) return true;
-        line = {};
-        ended = true;
-        return false;
-    };
-    const auto here = [&]() { return lines.number() + (ended ? 1 : 0); };
+    return Reader(lines, MostStreamBytes(maxPixels), source, error).Read();
+}
 
-    // The header names the program; any of its versions is welcome.
-    const std::string_view program = kVersionText.substr(0, kVersionText.find(" v") + 2);
-    if (!next() || !line.starts_with(kHeaderPrefix) ||
-        !line.substr(kHeaderPrefix.size()).starts_with(program)) {
-        return fail(
-            1, "not a source written by " + std::string(program.substr(0, program.size() - 2)));
-    }
-    if (!next() || !line.empty()) return fail(here(), "the empty line after the header is missing");
-
-    next();
-    const std::string_view directive = line.starts_with("\t.set ") ? "\t.set " : "\t.equ ";
-    SourceValue* const symbols[] = {&source.size, &source.packets, &source.start};
-    const char* const roles[] = {"size", "packets", "start"};
-    for (std::size_t k = 0; k < 3; ++k) {
-        if (k > 0) next();
-        if (!ParseSymbol(line, directive, symbols[k]->value)) {
-            return fail(here(), std::string("the ") + roles[k] + " symbol is missing");
-        }
-        symbols[k]->line = lines.number();
-    }
-    next();
-    SourceValue flag;
-    if (ParseSymbol(line, directive, flag.value)) {
-        flag.line = lines.number();
-        source.flag = flag;
-        next();
-    }
-
-    // The first label, then what it is followed by tells the table-code mode.
-    if (!line.ends_with(':')) return fail(here(), "the data label is missing");
-    source.labelLine = lines.number();
-    const std::string_view label = line.substr(0, line.size() - 1);
-    if (lines.Skip(kImageStub)) {
-        source.mode = TableCodeMode::Image;
-    } else if (lines.Skip(kDataStub)) {
-        source.mode = TableCodeMode::Data;
-    } else if (lines.Ahead("\t.include ")) {
-        next();
-        source.mode = TableCodeMode::Include;
-        for (const CodecInfo& codec : CodecTable()) {
-            if (line == "\t.include \"" + std::string(codec.includeFile) + "\"") {
-                source.includeCodec = codec.kind;
-            }
-        }
-        if (!source.includeCodec) {
-            return fail(here(), "no codec has the decoder " + Quote(line.substr(10)));
-        }
-    }
-    const std::string_view stub = source.mode == TableCodeMode::Image  ? kImageStub
-                                  : source.mode == TableCodeMode::Data ? kDataStub
-                                                                       : std::string_view();
-
-    // Pages: a label "NAME_0" may be followed by "NAME_1", "NAME_2" ...; each
-    // page but the last holds a whole page of bytes.
-    const bool include = source.mode == TableCodeMode::Include;
-    const std::size_t pageSize = static_cast<std::size_t>(PageSize(source.mode));
-    std::optional<std::string> base;
-    if (!include && label.ends_with("_0")) base = label.substr(0, label.size() - 2);
-    std::size_t pages = 1;
-    std::size_t pageStart = 0;  // the stream offset where the current page begins
-    std::string nextLabel = base ? *base + "_1:" : std::string();
-    source.stream.reserve(text.size() / 4);
-    while (next()) {
-        if (base && line == nextLabel) {
-            if (source.stream.size() - pageStart != pageSize) {
-                return fail(lines.number(), "the page before holds " +
-                                                std::to_string(source.stream.size() - pageStart) +
-                                                " bytes, not " + std::to_string(pageSize));
-            }
-            if (!lines.Skip(stub)) {
-                return fail(lines.number() + 1, "the lookup stub after the label is missing");
-            }
-            pageStart = source.stream.size();
-            nextLabel = *base + "_" + std::to_string(++pages) + ":";
-            continue;
-        }
-        if (!line.starts_with(kDbPrefix))
-            return fail(lines.number(), "not a data line: " + Quote(line));
-        source.dbOffsets.push_back(source.stream.size());
-        source.dbLines.push_back(lines.number());
-        if (const auto bad = ParseDbItems(line.substr(kDbPrefix.size()), source.stream)) {
-            return fail(lines.number(), "bad .db item " + Quote(*bad));
-        }
-    }
-    source.lastLine = lines.number();
-
-    const std::size_t total = source.stream.size();
-    if (total != source.size.value) {
-        const std::string size = std::to_string(source.size.value);
-        if (total > source.size.value) {
-            return fail(source.LineOf(source.size.value),
-                        "the data holds more than the " + size + " bytes of the size symbol");
-        }
-        return fail(source.lastLine, "the data holds " + std::to_string(total) +
-                                         " bytes, not the " + size + " of the size symbol");
-    }
-    if (!include && total - pageStart > pageSize) {
-        return fail(source.LineOf(pageStart + pageSize),
-                    "more than " + std::to_string(pageSize) + " bytes under one label");
-    }
-    if (pages > 1 && total == pageStart) return fail(source.lastLine, "the last page is empty");
-    if (source.mode == TableCodeMode::Image) {
-        if (source.start.value < 6) {
-            return fail(source.start.line, "the start symbol of a -tc image source is at least 6");
-        }
-        source.start.value -= 6;
-    }
-    return true;
+bool ReadAsmSource(std::string_view text, AsmSource& source, SourceError& error) {
+    SourceLines lines(text);
+    return ReadAsmSource(lines, kMostPixels, source, error);
 }
 
 }  // namespace pelmo

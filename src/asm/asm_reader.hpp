@@ -1,17 +1,46 @@
-// Reads back an assembler source that the converter wrote: the symbols, the
-// table-code mode, the include line and the stream of .db bytes.
+// Reads back an assembler source that the converter wrote, as an assembler
+// would read it: the symbols, the table-code mode, the include line and the
+// stream of .db bytes, whatever the line ends, indentation, comments, letter
+// case and number forms that editors and people have given it since.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "app/options.hpp"
+#include "base/limits.hpp"
 
 namespace pelmo {
+
+// The lines of a source, from a file read as it goes or from text in
+// memory, none longer than kLongestLine characters: a file of one endless
+// line costs no more than reading that many.
+class SourceLines {
+  public:
+    static constexpr std::size_t kLongestLine = 4096;
+
+    explicit SourceLines(std::string_view text) : text_(text) {}
+    explicit SourceLines(std::FILE* file) : file_(file) {}
+
+    enum class Got { Line, End, TooLong, ReadError };
+    // The next line without its "\n" or "\r\n", valid until the next call.
+    Got Next(std::string_view& line);
+    std::size_t number() const { return number_; }  // of the line last given, from 1
+    std::uint64_t bytes() const { return bytes_; }  // read so far
+
+  private:
+    std::string_view text_;
+    std::size_t position_ = 0;
+    std::FILE* file_ = nullptr;
+    std::string buffer_;
+    std::size_t number_ = 0;
+    std::uint64_t bytes_ = 0;
+};
 
 // A symbol's value and the source line (from 1) that defines it.
 struct SourceValue {
@@ -45,12 +74,23 @@ struct SourceError {
     std::string what;
 };
 
-// Reads the whole text of a source. False, with `error` set, when the text
-// is not laid out as the converter writes it: the header, an empty line, the
-// size, packets and start symbols (and a flag symbol) defined alike with
-// .equ or .set, the data label, then the include line or each page's lookup
-// stub, and .db lines of "$XX" items; every page but the last one full, and
-// as many bytes in all as the size symbol says.
+// The most stream bytes a source of a picture of at most `maxPixels` pixels
+// can hold: no codec's output is more than twice the packed bytes and one.
+constexpr std::uint64_t MostStreamBytes(std::uint64_t maxPixels) {
+    return maxPixels / 8 * 2 + 1;
+}
+
+// Reads a source. False, with `error` set, when it is not laid out as the
+// converter writes it: the header comment first, the size, packets and start
+// symbols (and a flag symbol) defined with .equ or .set, the data label, then
+// the include line or each page's lookup stub, and .db lines; every page but
+// the last one full, and as many bytes in all as the size symbol says, which
+// may not be more than MostStreamBytes(maxPixels). Blank lines, comments,
+// indentation, CRLF line ends, either letter case and "$FF", "0xFF" or "255"
+// are all welcome.
+bool ReadAsmSource(SourceLines& lines, std::uint64_t maxPixels, AsmSource& source,
+                   SourceError& error);
+// The same for a whole text in memory, with the largest pixel limit.
 bool ReadAsmSource(std::string_view text, AsmSource& source, SourceError& error);
 
 }  // namespace pelmo

@@ -51,7 +51,9 @@ void ImgAsmWriter::WriteSymbol(SymbolKind kind, std::int32_t value) {
                                              SymbolName::vstart, SymbolName::vflag};
     const std::string& prefix = options.Name(SymbolName::vprefix);
     const std::string& suffix = options.Name(kSuffix[static_cast<int>(kind)]);
-    if (kind == SymbolKind::Start && options.tc == TableCodeMode::Image) value += 6;
+    if (kind == SymbolKind::Start && options.tc == TableCodeMode::Image) {
+        value += kImageStartOffset;
+    }
 
     std::printf("Symbol '%s%s' set to %d\n", prefix.c_str(), suffix.c_str(), value);
 
@@ -82,9 +84,7 @@ void ImgAsmWriter::WriteData(const std::uint8_t* bytes, std::int32_t count,
     }
 
     const std::int32_t pageSize = PageSize(options.tc);
-    const std::string_view stub = options.tc == TableCodeMode::Image  ? kImageStub
-                                  : options.tc == TableCodeMode::Data ? kDataStub
-                                                                      : std::string_view();
+    const std::string_view stub = StubOf(options.tc);
     // A block that fits one page keeps the plain label; a longer one numbers
     // every page from _0.
     const bool paged = count > pageSize;

@@ -7,6 +7,7 @@
 
 #include "app/options.hpp"
 #include "asm/asm_stream.hpp"
+#include "asm/source_format.hpp"
 
 namespace pelmo {
 
@@ -14,19 +15,6 @@ class CPelmoImgCompress;
 
 // The `kind` argument of WriteSymbol; each picks its suffix name.
 enum class SymbolKind : int { Size = 0, Packets = 1, Start = 2, Flag = 3 };
-
-// Bytes of data per page in each table-code mode but Include, which never pages.
-constexpr std::int32_t PageSize(TableCodeMode mode) {
-    return mode == TableCodeMode::Image ? 250 : mode == TableCodeMode::Data ? 252 : 256;
-}
-
-// The fixed texts of a source, which the source reader expects back: the
-// header comment before the version text, the lookup stubs that follow each
-// page label in -tc image and -tc data modes, and the start of a data line.
-inline constexpr std::string_view kHeaderPrefix = "\t; Created by ";
-inline constexpr std::string_view kImageStub = "\tmovp\ta, @a\n\tret\n\t.db 0,0,0,0\n";
-inline constexpr std::string_view kDataStub = "\tadd\ta, ($+4) & 255\n\tmovp\ta, @a\n\tret\n";
-inline constexpr std::string_view kDbPrefix = "\t.db ";
 
 class ImgAsmWriter {
   public:

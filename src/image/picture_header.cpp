@@ -4,6 +4,7 @@
 #include <array>
 #include <cstring>
 #include <optional>
+#include <vector>
 
 namespace pelmo {
 
@@ -97,7 +98,10 @@ HeaderVerdict Bmp(ByteReader& file, PictureFacts& facts) {
     const std::uint64_t rows = Mul(CeilDiv(Mul(width, bits), 32) * 4, height);
     const bool plain = infoSize == 12 || compression == 0 || compression == 3 || compression == 6;
     facts.leastSize = plain ? Add(headers, rows) : headers;
-    facts.mostSize = Add(Add(std::max(offBits, headers + 1036), Mul(rows, 2)), kSlack);
+    // Where the rows begin (at the offset given, or past the largest palette);
+    // run-length coded rows take at most two bytes a pixel.
+    const std::uint64_t before = std::max(offBits, headers + 1036);
+    facts.mostSize = Add(Add(before, plain ? rows : Mul(rows, 2)), kSlack);
     return HeaderVerdict::Picture;
 }
 
@@ -289,7 +293,8 @@ HeaderVerdict Tga(ByteReader& file, PictureFacts& facts) {
     const std::uint64_t least =
         layout->rle ? CeilDiv(pixels, 128) * (1 + layout->pixelBytes) : plain;
     facts.leastSize = layout->data + least;
-    facts.mostSize = MostForCompressed(layout->data, plain);
+    facts.mostSize =
+        layout->rle ? MostForCompressed(layout->data, plain) : Add(facts.leastSize, kSlack);
     return HeaderVerdict::Picture;
 }
 
@@ -354,7 +359,7 @@ HeaderVerdict Psd(ByteReader& file, PictureFacts& facts) {
     const std::uint64_t counts = Mul(Mul(channels, facts.height), version == 2 ? 4 : 2);
     const std::uint64_t data = code == 0 ? raw : code == 1 ? Add(counts, raw / 64) : 0;
     facts.leastSize = Add(at + 2, data);
-    facts.mostSize = Add(facts.mostSize, at);
+    facts.mostSize = code == 0 ? Add(facts.leastSize, kSlack) : Add(facts.mostSize, at);
     return HeaderVerdict::Picture;
 }
 
@@ -458,53 +463,188 @@ HeaderVerdict Jpeg(ByteReader& file, PictureFacts& facts) {
     return HeaderVerdict::NotAPicture;
 }
 
-// ---- TIFF: a byte order, the first directory's offset, and the width and
-// length in that directory.
+// ---- TIFF: a byte order, the first directory's offset, the size and the
+// layout in that directory, and the strips (or tiles) it points to.
+
+class TiffFile {
+  public:
+    TiffFile(ByteReader& file, bool little, bool big) : file_(file), little_(little), big_(big) {}
+
+    // A number of `bytes` bytes in the file's byte order.
+    std::uint64_t Number(const std::uint8_t* p, unsigned bytes) const {
+        std::uint64_t value = 0;
+        for (unsigned i = 0; i < bytes; ++i) {
+            value |= std::uint64_t{p[little_ ? i : bytes - 1 - i]} << (8 * i);
+        }
+        return value;
+    }
+
+    struct Entry {
+        std::uint32_t tag = 0;
+        unsigned size = 0;  // bytes of one value: 2, 4 or 8; 0 for other types
+        std::uint64_t count = 0;
+        std::uint64_t at = 0;  // where the values are
+    };
+
+    std::optional<Entry> EntryAt(std::uint64_t offset) const {
+        const auto e = Fetch<20>(file_, offset);
+        if (!e) return std::nullopt;
+        const std::uint32_t type = static_cast<std::uint32_t>(Number(e->data() + 2, 2));
+        Entry entry{static_cast<std::uint32_t>(Number(e->data(), 2)),
+                    type == 3    ? 2u
+                    : type == 4  ? 4u
+                    : type == 16 ? 8u
+                                 : 0u,
+                    Number(e->data() + 4, big_ ? 8 : 4), offset + (big_ ? 12 : 8)};
+        // Values that do not fit the entry lie where it points.
+        if (Mul(entry.count, entry.size) > (big_ ? 8u : 4u))
+            entry.at = Number(e->data() + (big_ ? 12 : 8), big_ ? 8 : 4);
+        return entry;
+    }
+
+    // The first value of `entry`, 0 when there is none.
+    std::uint64_t First(const Entry& entry) const {
+        std::array<std::uint8_t, 8> value{};
+        if (entry.size == 0 || entry.count == 0 ||
+            file_.ReadAt(entry.at, value.data(), entry.size) != entry.size) {
+            return 0;
+        }
+        return Number(value.data(), entry.size);
+    }
+
+    // Calls `use` with each value of `entry`, reading them a block at a time.
+    template <typename Use>
+    bool EachValue(const Entry& entry, Use use) const {
+        if (entry.size == 0 || entry.count > (std::uint64_t{1} << 24)) return false;
+        std::array<std::uint8_t, 1 << 15> block{};
+        for (std::uint64_t done = 0; done < entry.count;) {
+            const std::uint64_t n =
+                std::min<std::uint64_t>(entry.count - done, block.size() / entry.size);
+            const std::size_t bytes = static_cast<std::size_t>(n * entry.size);
+            if (file_.ReadAt(entry.at + done * entry.size, block.data(), bytes) != bytes)
+                return false;
+            for (std::uint64_t i = 0; i < n; ++i)
+                use(Number(block.data() + i * entry.size, entry.size));
+            done += n;
+        }
+        return true;
+    }
+
+  private:
+    ByteReader& file_;
+    bool little_;
+    bool big_;
+};
+
+// The most bytes a TIFF compression makes of one, where it has a bound: none,
+// LZW (codes of 9 bits at least for strings of 4096 bytes at most), deflate
+// and PackBits. 0 for none known.
+std::uint64_t TiffRatio(std::uint64_t compression) {
+    switch (compression) {
+        case 1:
+            return 1;
+        case 5:
+            return 3641;
+        case 8:
+        case 32946:
+            return 1032;
+        case 32773:
+            return 64;
+        default:
+            return 0;
+    }
+}
+
+struct TiffLayout {
+    std::uint64_t samples = 1, bits = 8, compression = 1;
+    std::optional<TiffFile::Entry> offsets, counts;
+};
+
+// Where every strip (or tile) lies must be inside the file, and they must
+// hold enough bytes for the pixels at the compression's best.
+HeaderVerdict TiffStrips(const TiffFile& tiff, const TiffLayout& layout, std::uint64_t raw,
+                         PictureFacts& facts) {
+    if (!layout.offsets || !layout.counts || layout.offsets->count != layout.counts->count) {
+        return HeaderVerdict::Picture;  // the decoder will say
+    }
+    std::vector<std::uint64_t> starts;
+    if (!tiff.EachValue(*layout.offsets, [&](std::uint64_t v) { starts.push_back(v); })) {
+        return HeaderVerdict::Picture;
+    }
+    std::uint64_t held = 0;
+    std::size_t i = 0;
+    const bool read = tiff.EachValue(*layout.counts, [&](std::uint64_t count) {
+        held = Add(held, count);
+        facts.leastSize = std::max(facts.leastSize, Add(starts[i++], count));
+    });
+    if (!read) return HeaderVerdict::Picture;
+    facts.mostSize = std::max(facts.mostSize, Add(facts.leastSize, kSlack));
+    // Strips that cannot hold the pixels make a file that no size can hold.
+    const std::uint64_t ratio = TiffRatio(layout.compression);
+    if (ratio != 0 && Mul(held, ratio) < raw) facts.leastSize = kMax;
+    return HeaderVerdict::Picture;
+}
 
 HeaderVerdict Tiff(ByteReader& file, PictureFacts& facts) {
     const auto h = Fetch<16>(file, 0);
     if (!h) return HeaderVerdict::NotAPicture;
     const bool little = (*h)[0] == 'I' && (*h)[1] == 'I';
     if (!little && !((*h)[0] == 'M' && (*h)[1] == 'M')) return HeaderVerdict::NotAPicture;
-    const auto u16 = [little](const std::uint8_t* p) { return little ? Le16(p) : Be16(p); };
-    const auto u32 = [little](const std::uint8_t* p) { return little ? Le32(p) : Be32(p); };
-    const auto u64 = [&](const std::uint8_t* p) {
-        return little ? std::uint64_t{u32(p)} | std::uint64_t{u32(p + 4)} << 32
-                      : std::uint64_t{u32(p)} << 32 | u32(p + 4);
-    };
-    const std::uint32_t version = u16(h->data() + 2);
+    const TiffFile probe(file, little, false);
+    const std::uint64_t version = probe.Number(h->data() + 2, 2);
     if (version != 42 && version != 43) return HeaderVerdict::NotAPicture;
     const bool big = version == 43;
-    const std::uint64_t directory = big ? u64(h->data() + 8) : u32(h->data() + 4);
+    const TiffFile tiff(file, little, big);
+    const std::uint64_t directory = tiff.Number(h->data() + (big ? 8 : 4), big ? 8 : 4);
     const auto count = Fetch<8>(file, directory);
     if (!count) return HeaderVerdict::NotAPicture;
     const std::uint64_t entries =
-        std::min<std::uint64_t>(big ? u64(count->data()) : u16(count->data()), 4096);
-    const std::uint64_t entrySize = big ? 20 : 12;
-    std::uint64_t samples = 1;
-    std::uint64_t bits = 8;
+        std::min<std::uint64_t>(tiff.Number(count->data(), big ? 8 : 2), 4096);
+    TiffLayout layout;
     for (std::uint64_t e = 0; e < entries; ++e) {
-        const auto entry = Fetch<20>(file, directory + (big ? 8 : 2) + e * entrySize);
+        const auto entry = tiff.EntryAt(directory + (big ? 8 : 2) + e * (big ? 20 : 12));
         if (!entry) break;
-        const std::uint32_t tag = u16(entry->data());
-        const std::uint32_t type = u16(entry->data() + 2);
-        const std::uint8_t* value = entry->data() + (big ? 12 : 8);
-        const std::uint64_t number = type == 3 ? u16(value) : type == 16 ? u64(value) : u32(value);
-        if (tag == 256)
-            facts.width = static_cast<std::uint32_t>(std::min<std::uint64_t>(number, UINT32_MAX));
-        if (tag == 257)
-            facts.height = static_cast<std::uint32_t>(std::min<std::uint64_t>(number, UINT32_MAX));
-        if (tag == 277) samples = std::max<std::uint64_t>(number, 1);
-        if (tag == 258 && type == 3) bits = std::max<std::uint64_t>(u16(value), 1);
+        const std::uint64_t first = tiff.First(*entry);
+        const auto clamp = [](std::uint64_t v) {
+            return static_cast<std::uint32_t>(std::min<std::uint64_t>(v, UINT32_MAX));
+        };
+        switch (entry->tag) {
+            case 256:
+                facts.width = clamp(first);
+                break;
+            case 257:
+                facts.height = clamp(first);
+                break;
+            case 258:
+                layout.bits = std::max<std::uint64_t>(first, 1);
+                break;
+            case 259:
+                layout.compression = first;
+                break;
+            case 277:
+                layout.samples = std::max<std::uint64_t>(first, 1);
+                break;
+            case 273:
+            case 324:
+                layout.offsets = entry;
+                break;
+            case 279:
+            case 325:
+                layout.counts = entry;
+                break;
+            default:
+                break;
+        }
     }
     if (facts.width == 0 || facts.height == 0) return HeaderVerdict::NotAPicture;
-    const std::uint64_t raw = Mul(RowBytes(facts.width, Mul(samples, bits)), facts.height);
+    const std::uint64_t raw =
+        Mul(RowBytes(facts.width, Mul(layout.samples, layout.bits)), facts.height);
     facts.leastSize = 8;
-    facts.mostSize = MostForCompressed(directory + 8 + entries * entrySize, raw);
+    facts.mostSize = MostForCompressed(directory + 8 + entries * (big ? 20 : 12), raw);
     // A strip as the file holds it and as it decodes: the whole picture when
     // it is one strip.
     facts.decoderMemory = Mul(raw, 2);
-    return HeaderVerdict::Picture;
+    return TiffStrips(tiff, layout, raw, facts);
 }
 
 }  // namespace

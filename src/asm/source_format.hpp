@@ -1,0 +1,40 @@
+// The fixed texts of a source, which the writer writes and the reader expects
+// back.
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+#include "app/options.hpp"
+
+namespace pelmo {
+
+// The header comment, before the version text, and an empty line after it.
+inline constexpr std::string_view kHeaderPrefix = "\t; Created by ";
+
+// A data line starts so; its items are "$XX", comma-separated.
+inline constexpr std::string_view kDbPrefix = "\t.db ";
+
+// The lookup stubs that follow each page label in -tc image and -tc data
+// modes, whole lines each.
+inline constexpr std::string_view kImageStub = "\tmovp\ta, @a\n\tret\n\t.db 0,0,0,0\n";
+inline constexpr std::string_view kDataStub = "\tadd\ta, ($+4) & 255\n\tmovp\ta, @a\n\tret\n";
+
+constexpr std::string_view StubOf(TableCodeMode mode) {
+    return mode == TableCodeMode::Image  ? kImageStub
+           : mode == TableCodeMode::Data ? kDataStub
+                                         : std::string_view();
+}
+
+// In -tc image mode a page's data starts after the stub's six bytes, and the
+// start symbol counts them too.
+inline constexpr std::int32_t kImageStartOffset = 6;
+
+// Bytes of data per page in each table-code mode but Include, which never pages.
+constexpr std::int32_t PageSize(TableCodeMode mode) {
+    return mode == TableCodeMode::Image  ? 256 - kImageStartOffset
+           : mode == TableCodeMode::Data ? 252
+                                         : 256;
+}
+
+}  // namespace pelmo
