@@ -5,7 +5,12 @@
 // header alone and finds it sound, the refusal comes from the header, before
 // any pixel is decoded: "not enough memory", under a limit lower than the
 // bitmaps would need.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 
@@ -108,6 +113,107 @@ TEST_P(HugePicture, IsRefusedWithinTheMemoryLimit) {
 
 INSTANTIATE_TEST_SUITE_P(Crafted, HugePicture, ::testing::ValuesIn(Cases()),
                          [](const auto& info) { return info.param.name; });
+
+// Far below what any picture near the pixel limit needs.
+constexpr std::uint64_t kSmallMemory = std::uint64_t{200} << 20;
+
+Outcome ConvertUnder(const std::string& input, const std::string& output,
+                     const std::vector<std::string>& options = {}) {
+    Limits limits;
+    limits.addressSpace = kSmallMemory;
+    limits.timeoutSeconds = 20;
+    std::vector<std::string> args = options;
+    args.insert(args.end(), {input, output});
+    return RunConverter(args, limits);
+}
+
+// A few bytes whose header declares a picture just over the pixel limit, or
+// exactly at it with fewer bytes than its pixels need at the format's best
+// compression: refused from the header, before anything of that size is
+// allocated.
+TEST(PixelLimit, TinyHeadersAreRefusedBeforeAnythingIsAllocated) {
+    const struct {
+        const char* name;
+        std::function<std::string(std::uint16_t, std::uint16_t)> contents;
+    } formats[] = {
+        {".png", [](auto w, auto h) { return PngWithSize(w, h, 8, 2); }},
+        {".bmp", [](auto w, auto h) { return BmpWithSize(w, h, 24); }},
+        {".tga", TgaWithSize},
+        {".gif", GifWithSize},
+        {".pcx", PcxWithSize},
+        {".psd", [](auto w, auto h) { return PsdWithSize(w, h, 1); }},
+        {".tif", [](auto w, auto h) { return TiffWithSize(w, h); }},
+        {".ico", [](auto w, auto h) { return IcoWithSize(w, h); }},
+        {".jpg", PatchedJpeg},
+    };
+    const unit::TempDir dir;
+    for (const auto& f : formats) {
+        SCOPED_TRACE(f.name);
+        const std::string output = dir.File("out.asm");
+        const std::string over = dir.File(std::string("over") + f.name);
+        ASSERT_TRUE(unit::WriteWholeFile(over, f.contents(16392, 16384)));
+        EXPECT_TRUE(FailsWith(ConvertUnder(over, output),
+                              "Error, image \"" + over + "\" is 16392x16384 pixels, more than the "
+                              "limit of 268435456 (see -maxpixels).\n",
+                              output));
+        const std::string at = dir.File(std::string("at") + f.name);
+        ASSERT_TRUE(unit::WriteWholeFile(at, f.contents(16384, 16384)));
+        const Outcome run = ConvertUnder(at, output);
+        if (kAddressSpaceLimited) {  // else the memory check cannot tell
+            EXPECT_TRUE(FailsWith(run, "Error, failed to open image \"" + at + "\".\n", output));
+        }
+        EXPECT_TRUE(LoaderFailure(run, at, output));
+    }
+}
+
+// The limit is where -maxpixels puts it, and the refusal names the size.
+TEST(PixelLimit, MaxpixelsMovesTheLimit) {
+    const unit::TempDir dir;
+    const std::string input = dir.File("in.png");
+    const std::string output = dir.File("out.asm");
+    ASSERT_TRUE(unit::WriteWholeFile(input, ValidPicture(".png")));  // 24 x 24
+    EXPECT_TRUE(FailsWith(ConvertUnder(input, output, {"-maxpixels", "575"}),
+                          "Error, image \"" + input +
+                              "\" is 24x24 pixels, more than the limit of 575 (see -maxpixels).\n",
+                          output));
+    EXPECT_TRUE(CleanOutcome(ConvertUnder(input, output, {"-MAXPIXELS", "576"}), output));
+    EXPECT_TRUE(unit::FileExists(output));
+    const std::string huge = dir.File("huge.png");
+    ASSERT_TRUE(unit::WriteWholeFile(huge, PngWithSize(16392, 16384, 1, 0)));
+    // Past the default limit, and let through: its data is what fails now.
+    EXPECT_TRUE(FailsWith(ConvertUnder(huge, dir.File("huge.asm"), {"-maxpixels", "2147483647"}),
+                          "Error, failed to open image \"" + huge + "\".\n", dir.File("huge.asm")));
+}
+
+// Streams that never end: refused from their first bytes, at little cost.
+TEST(EndlessInput, IsRefusedFromItsFirstBytes) {
+    const unit::TempDir dir;
+    const std::string fifo = dir.File("endless.png");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const pid_t writer = ::fork();
+    ASSERT_GE(writer, 0);
+    if (writer == 0) {  // zeros until the reader goes
+        const int fd = ::open(fifo.c_str(), O_WRONLY);
+        const std::string zeros(1 << 16, '\0');
+        while (fd >= 0 && ::write(fd, zeros.data(), zeros.size()) > 0) {
+        }
+        ::_exit(0);
+    }
+    const std::string output = dir.File("out.asm");
+    EXPECT_TRUE(FailsWith(ConvertUnder(fifo, output),
+                          "Error, failed to open image \"" + fifo + "\".\n", output));
+    ::kill(writer, SIGKILL);
+    ::waitpid(writer, nullptr, 0);
+
+    Limits limits;
+    limits.addressSpace = kSmallMemory;
+    limits.timeoutSeconds = 20;
+    const Outcome render =
+        RunRenderer({"-w", "8", "-c", "raw", "/dev/zero", dir.File("zero.png")}, limits);
+    EXPECT_TRUE(FailsWith(render,
+                          "Error, \"/dev/zero\" line 1: the line is longer than 4096 characters.\n",
+                          dir.File("zero.png")));
+}
 
 }  // namespace
 }  // namespace pelmo::hardening
