@@ -161,32 +161,25 @@ std::uint64_t BitmapBytes(std::uint64_t width, std::uint64_t height, std::uint64
     return (width * bits + 31) / 32 * 4 * height;
 }
 
-// Limits the decoding child to what the picture its header declares could
-// cost: its bitmaps, the decoder's working memory and room for the program
-// itself, and processor time in proportion to its pixels, generous enough
-// for any honest picture.
-void Confine(const PictureFacts& facts, std::uint64_t bitmaps) {
-    const std::uint64_t pixels = std::uint64_t{facts.width} * facts.height;
-    LimitDecoder(bitmaps + facts.decoderMemory + (std::uint64_t{256} << 20),
-                 kDecodeSeconds + pixels / kPixelsPerSecond);
-}
-
 }  // namespace
 
-void LimitDecoder(std::uint64_t memory, std::uint64_t seconds) {
+void LimitDecoderMemory(std::uint64_t bytes) {
 #if !defined(__SANITIZE_ADDRESS__)  // the address sanitizer reserves far more
     std::uint64_t pages = 0;
     std::ifstream("/proc/self/statm") >> pages;
     const std::uint64_t mapped = pages * static_cast<std::uint64_t>(::sysconf(_SC_PAGESIZE));
     rlimit space{};
     if (::getrlimit(RLIMIT_AS, &space) == 0 &&
-        (space.rlim_cur == RLIM_INFINITY || space.rlim_cur > mapped + memory)) {
-        space.rlim_cur = static_cast<rlim_t>(mapped + memory);
+        (space.rlim_cur == RLIM_INFINITY || space.rlim_cur > mapped + bytes)) {
+        space.rlim_cur = static_cast<rlim_t>(mapped + bytes);
         ::setrlimit(RLIMIT_AS, &space);
     }
 #else
-    (void)memory;
+    (void)bytes;
 #endif
+}
+
+void LimitDecoderTime(std::uint64_t seconds) {
     rlimit time{};
     if (::getrlimit(RLIMIT_CPU, &time) == 0 &&
         (time.rlim_cur == RLIM_INFINITY || time.rlim_cur > seconds)) {
@@ -221,6 +214,9 @@ void DecodePicture(const DecodeRequest& request, int out, std::uint64_t budget) 
         send({DecodeStatus::OverLimit, facts.width, facts.height});
         return;
     }
+    // Processor time in proportion to the pixels, generous enough for any
+    // honest picture; memory once the bitmaps' depth is known.
+    if (request.confine) LimitDecoderTime(kDecodeSeconds + declared / kPixelsPerSecond);
     input.LimitReading(facts.mostSize);
     if (!HoldsItsPixels(request.format, input, facts, input.Size())) {
         send(result);
@@ -238,7 +234,10 @@ void DecodePicture(const DecodeRequest& request, int out, std::uint64_t budget) 
         }
         if (header) bitmaps = BitmapsNeeded(header.get());
     }
-    if (request.confine) Confine(facts, bitmaps);
+    // The bitmaps, the decoder's working memory and room for the program.
+    if (request.confine) {
+        LimitDecoderMemory(bitmaps + facts.decoderMemory + (std::uint64_t{256} << 20));
+    }
 
     Bitmap loaded = input.Load(request.format, 0);
     if (!loaded || input.EndedEarly(request.format)) {

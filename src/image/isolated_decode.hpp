@@ -68,11 +68,12 @@ DecodeResult RunDecoderIsolated(ChildDecoder decoder, const DecodeRequest& reque
                                 std::vector<std::uint8_t>& plane,
                                 ChildProcess* finishing = nullptr);
 
-// Limits the calling process, a decoding child, to `memory` bytes of address
-// space beyond what it maps now and to `seconds` of processor time. A decoder
-// stopped by either reads as one that could not allocate, or that died: a
-// failure, never a hang.
-void LimitDecoder(std::uint64_t memory, std::uint64_t seconds);
+// Limit the calling process, a decoding child, to `bytes` of address space
+// beyond what it maps now, and to `seconds` of processor time. Neither is
+// ever raised again. A decoder stopped by either reads as one that could not
+// allocate, or that died: a failure, never a hang.
+void LimitDecoderMemory(std::uint64_t bytes);
+void LimitDecoderTime(std::uint64_t seconds);
 
 // The work of the decoding child (a ChildDecoder): loads the picture with the
 // image library, checks its height, and sends the plane that the options

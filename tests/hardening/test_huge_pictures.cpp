@@ -153,8 +153,9 @@ TEST(PixelLimit, TinyHeadersAreRefusedBeforeAnythingIsAllocated) {
         const std::string over = dir.File(std::string("over") + f.name);
         ASSERT_TRUE(unit::WriteWholeFile(over, f.contents(16392, 16384)));
         EXPECT_TRUE(FailsWith(ConvertUnder(over, output),
-                              "Error, image \"" + over + "\" is 16392x16384 pixels, more than the "
-                              "limit of 268435456 (see -maxpixels).\n",
+                              "Error, image \"" + over +
+                                  "\" is 16392x16384 pixels, more than the "
+                                  "limit of 268435456 (see -maxpixels).\n",
                               output));
         const std::string at = dir.File(std::string("at") + f.name);
         ASSERT_TRUE(unit::WriteWholeFile(at, f.contents(16384, 16384)));
