@@ -1,6 +1,6 @@
 // The output file replaces its target whole or not at all, keeps what users
 // rely on (links stay links, permission bits), and leaves nothing behind.
-#include "app/output_file.hpp"
+#include "base/output_file.hpp"
 
 #include <gtest/gtest.h>
 #include <signal.h>

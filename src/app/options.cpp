@@ -6,9 +6,9 @@
 #include <string>
 #include <string_view>
 
-#include "app/ascii.hpp"
-#include "app/output_file.hpp"
-#include "app/version.hpp"
+#include "base/ascii.hpp"
+#include "base/output_file.hpp"
+#include "base/version.hpp"
 #include "codec/codec_table.hpp"
 #include "image/picture_formats.hpp"
 

@@ -1,63 +1,13 @@
-// The settings of one conversion, as the command line gives them.
+// The command line of the converter, and its console texts.
 #pragma once
 
-#include <array>
-#include <cstddef>
-#include <cstdint>
 #include <cstdio>
 #include <string>
 #include <string_view>
 
-#include "base/limits.hpp"
+#include "base/img_options.hpp"
 
 namespace pelmo {
-
-// Values selected with -c; the keyword, class and include file of each live
-// in the codec table (codec/codec_table.hpp).
-enum class ImgCodecKind : std::int32_t {
-    Raw = 0,
-    Rle = 1,
-    Srle = 2,
-    Frle = 3,
-    Bnp = 4,
-    Bit2xp = 5
-};
-
-// Values selected with -tc.
-enum class TableCodeMode : std::int32_t { None = 0, Image = 1, Data = 2, Include = 3 };
-
-// The seven naming strings, addressed by index in this order.
-enum class SymbolName : std::size_t {
-    vprefix = 0,
-    vsize,
-    vpackets,
-    vstart,
-    vflag,
-    lprefix,
-    ldata,
-};
-inline constexpr std::size_t kSymbolNameCount = 7;
-
-// A name or value must fit a 512-byte text field with its terminating NUL.
-inline constexpr std::size_t kTextFieldSize = 512;
-
-// Every conversion option. Each stage that needs options keeps its own copy.
-struct ImgOptions {
-    bool dim = false;      // -dim: pack the dim plane instead of the full plane
-    bool unflip = false;   // -unflip: store 8-row blocks top first
-    bool xorder = false;   // -xorder: lay bytes out block by block
-    bool strim = false;    // -strim: trim leading blank bytes into the start count
-    bool etrim = false;    // -etrim: trim trailing blank bytes
-    bool setsymb = false;  // -setsymb: ".set" instead of ".equ"
-    TableCodeMode tc = TableCodeMode::None;  // -tc
-    // -vprefix -vsize -vpackets -vstart -vflag -lprefix -ldata, in SymbolName order.
-    std::array<std::string, kSymbolNameCount> names{"IMG",   "_SIZE", "_PACKETS", "_START",
-                                                    "_FLAG", "img",   "_data"};
-    std::uint64_t maxPixels = kDefaultPixelLimit;  // -maxpixels: larger pictures are refused
-
-    const std::string& Name(SymbolName n) const { return names[static_cast<std::size_t>(n)]; }
-    std::string& Name(SymbolName n) { return names[static_cast<std::size_t>(n)]; }
-};
 
 // What the parser hands the driver: the options plus the values only the
 // driver reads.

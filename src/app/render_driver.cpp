@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "app/output_file.hpp"
 #include "app/render_options.hpp"
 #include "asm/asm_reader.hpp"
+#include "base/output_file.hpp"
 #include "codec/codec_table.hpp"
 #include "image/freeimage_session.hpp"
 #include "image/grey_picture.hpp"

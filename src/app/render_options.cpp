@@ -2,7 +2,7 @@
 
 #include <string_view>
 
-#include "app/ascii.hpp"
+#include "base/ascii.hpp"
 #include "codec/codec_table.hpp"
 
 namespace pelmo {

@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <array>
 
-#include "app/ascii.hpp"
-#include "app/version.hpp"
 #include "asm/source_format.hpp"
+#include "base/ascii.hpp"
+#include "base/version.hpp"
 #include "codec/codec_table.hpp"
 
 namespace pelmo {

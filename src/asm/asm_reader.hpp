@@ -12,7 +12,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/options.hpp"
+#include "base/img_options.hpp"
 #include "base/limits.hpp"
 
 namespace pelmo {

@@ -4,6 +4,8 @@
 
 namespace pelmo {
 
+AsmStream::~AsmStream() = default;
+
 bool AsmStream::Open(const std::string& path) {
     if (!file_.Open(path)) return false;
     // Left unwritten until used: a small source touches only its first page.

@@ -7,15 +7,16 @@
 #include <string>
 #include <string_view>
 
-#include "app/output_file.hpp"
+#include "base/output_file.hpp"
+#include "codec/source_sink.hpp"
 
 namespace pelmo {
 
-class AsmStream {
+class AsmStream final : public TextStream {
   public:
     AsmStream() = default;
     // Without Close(), nothing is put in place: an existing file stays as it was.
-    ~AsmStream() = default;
+    ~AsmStream();
     AsmStream(const AsmStream&) = delete;
     AsmStream& operator=(const AsmStream&) = delete;
 
@@ -23,7 +24,7 @@ class AsmStream {
     bool Open(const std::string& path);
     bool IsOpen() const { return file_.IsOpen(); }
 
-    void Write(std::string_view text);
+    void Write(std::string_view text) override;
     // Room for `count` more characters at the end of the pending text, to be
     // filled directly and then committed with Commit(count_used).
     char* Reserve(std::size_t count);

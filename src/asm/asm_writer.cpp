@@ -5,7 +5,7 @@
 #include <cstring>
 #include <string_view>
 
-#include "app/version.hpp"
+#include "base/version.hpp"
 #include "codec/compress.hpp"
 
 namespace pelmo {
@@ -26,6 +26,8 @@ constexpr std::array<std::array<char, kItemChars>, 256> kDbItems = [] {
 }();
 
 }  // namespace
+
+ImgAsmWriter::~ImgAsmWriter() = default;
 
 bool ImgAsmWriter::Open(const std::string& path) {
     path_ = path;

@@ -5,18 +5,14 @@
 #include <string>
 #include <string_view>
 
-#include "app/options.hpp"
 #include "asm/asm_stream.hpp"
 #include "asm/source_format.hpp"
+#include "base/img_options.hpp"
+#include "codec/source_sink.hpp"
 
 namespace pelmo {
 
-class CPelmoImgCompress;
-
-// The `kind` argument of WriteSymbol; each picks its suffix name.
-enum class SymbolKind : int { Size = 0, Packets = 1, Start = 2, Flag = 3 };
-
-class ImgAsmWriter {
+class ImgAsmWriter final : public SourceSink {
   public:
     ImgOptions options;
     AsmStream file;
@@ -24,7 +20,7 @@ class ImgAsmWriter {
     explicit ImgAsmWriter(const ImgOptions& opts) : options(opts) {}
     // A writer given up before Close() leaves no partly written file behind,
     // and an existing file as it was.
-    ~ImgAsmWriter() = default;
+    ~ImgAsmWriter();
     ImgAsmWriter(const ImgAsmWriter&) = delete;
     ImgAsmWriter& operator=(const ImgAsmWriter&) = delete;
 
@@ -37,10 +33,11 @@ class ImgAsmWriter {
     bool Close();
 
     // One symbol definition, and its "Symbol ..." line on standard output.
-    void WriteSymbol(SymbolKind kind, std::int32_t value);
+    void WriteSymbol(SymbolKind kind, std::int32_t value) override;
     // The data block under its label(s), paged by the table-code mode; in
     // Include mode `codec` writes its include line after the label.
-    void WriteData(const std::uint8_t* bytes, std::int32_t count, const CPelmoImgCompress& codec);
+    void WriteData(const std::uint8_t* bytes, std::int32_t count,
+                   const CPelmoImgCompress& codec) override;
     // `count` bytes as ".db" lines of up to 16 values.
     void WriteDbLines(const std::uint8_t* bytes, std::int32_t count);
 

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "app/options.hpp"
+#include "base/img_options.hpp"
 
 namespace pelmo {
 

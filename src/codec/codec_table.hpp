@@ -7,7 +7,7 @@
 #include <memory>
 #include <string_view>
 
-#include "app/options.hpp"
+#include "base/img_options.hpp"
 #include "codec/decode.hpp"
 
 namespace pelmo {

@@ -2,14 +2,12 @@
 
 #include <algorithm>
 
-#include "asm/asm_writer.hpp"
+#include "base/huge_pages.hpp"
 #include "codec/codec_table.hpp"
-#include "image/huge_pages.hpp"
-#include "image/raw_data.hpp"
 
 namespace pelmo {
 
-std::uint8_t* CPelmoImgCompress::BeginOutput(const ImgRawData& raw, std::size_t capacity) {
+std::uint8_t* CPelmoImgCompress::BeginOutput(const RawBytes& raw, std::size_t capacity) {
     buffer = OutputBytes();
     capacity = std::max<std::size_t>(capacity, 1);
     buffer.reserve(capacity);
@@ -21,7 +19,7 @@ std::uint8_t* CPelmoImgCompress::BeginOutput(const ImgRawData& raw, std::size_t 
     return buffer.data();
 }
 
-bool CPelmoImgCompress::Compress(const ImgRawData& raw) {
+bool CPelmoImgCompress::Compress(const RawBytes& raw) {
     const auto n = static_cast<std::size_t>(raw.length);
     std::uint8_t* out = BeginOutput(raw, n);
     std::copy_n(raw.buffer.data(), n, out);
@@ -41,19 +39,19 @@ DecodedStream CPelmoImgCompress::Decode(const EncodedStream& in) {
     return out;
 }
 
-void CPelmoImgCompress::WriteCommonSymbols(ImgAsmWriter& writer) const {
+void CPelmoImgCompress::WriteCommonSymbols(SourceSink& writer) const {
     writer.WriteSymbol(SymbolKind::Size, size);
     writer.WriteSymbol(SymbolKind::Packets, packets);
     writer.WriteSymbol(SymbolKind::Start, start);
 }
 
-bool CPelmoImgCompress::WriteOutput(ImgAsmWriter& writer) {
+bool CPelmoImgCompress::WriteOutput(SourceSink& writer) {
     WriteCommonSymbols(writer);
     writer.WriteData(buffer.data(), size, *this);
     return true;
 }
 
-void CPelmoImgCompress::WriteTableCode(AsmStream& stream) const {
+void CPelmoImgCompress::WriteTableCode(TextStream& stream) const {
     stream.Write("\t.include \"");
     stream.Write(CodecFor(kind_).includeFile);
     stream.Write("\"\n");

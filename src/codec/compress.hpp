@@ -8,8 +8,10 @@
 #include <utility>
 #include <vector>
 
-#include "app/options.hpp"
+#include "base/img_options.hpp"
+#include "base/raw_bytes.hpp"
 #include "codec/decode.hpp"
+#include "codec/source_sink.hpp"
 
 namespace pelmo {
 
@@ -38,10 +40,6 @@ struct UninitializedAllocator : std::allocator<T> {
 
 using OutputBytes = std::vector<std::uint8_t, UninitializedAllocator<std::uint8_t>>;
 
-class AsmStream;
-class ImgAsmWriter;
-class ImgRawData;
-
 class CPelmoImgCompress {
   public:
     ImgOptions options;
@@ -60,11 +58,11 @@ class CPelmoImgCompress {
 
     // Encodes the first `raw.length` bytes of `raw.buffer`, replacing any
     // earlier output. On failure prints its own error line and returns false.
-    virtual bool Compress(const ImgRawData& raw);
+    virtual bool Compress(const RawBytes& raw);
     // Writes the size, packets and start symbols, then the data block.
-    virtual bool WriteOutput(ImgAsmWriter& writer);
+    virtual bool WriteOutput(SourceSink& writer);
     // Writes this codec's decoder include line to the open stream.
-    virtual void WriteTableCode(AsmStream& stream) const;
+    virtual void WriteTableCode(TextStream& stream) const;
 
     // The raw stream is the packed bytes themselves; it has no packets.
     static DecodedStream Decode(const EncodedStream& in);
@@ -75,9 +73,9 @@ class CPelmoImgCompress {
     // Drops earlier output, sizes `buffer` at `capacity` bytes (at least one;
     // their contents are undefined until written), takes the start count and
     // clears the counters.
-    std::uint8_t* BeginOutput(const ImgRawData& raw, std::size_t capacity);
+    std::uint8_t* BeginOutput(const RawBytes& raw, std::size_t capacity);
     // Writes the size, packets and start symbols.
-    void WriteCommonSymbols(ImgAsmWriter& writer) const;
+    void WriteCommonSymbols(SourceSink& writer) const;
 
   private:
     ImgCodecKind kind_;

@@ -2,8 +2,6 @@
 
 #include <array>
 
-#include "image/raw_data.hpp"
-
 namespace pelmo {
 
 namespace {
@@ -30,7 +28,7 @@ constexpr std::array<Code, 256> kCodes = [] {
 
 }  // namespace
 
-bool CPelmoImgCompress_Bit2xP::Compress(const ImgRawData& raw) {
+bool CPelmoImgCompress_Bit2xP::Compress(const RawBytes& raw) {
     const auto n = static_cast<std::size_t>(raw.length);
     // Ten bits per byte at worst. Whole bytes are written, the last one with
     // its trailing bits 0.

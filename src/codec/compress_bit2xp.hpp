@@ -10,7 +10,7 @@ class CPelmoImgCompress_Bit2xP : public CPelmoImgCompress {
   public:
     explicit CPelmoImgCompress_Bit2xP(const ImgOptions& opts)
         : CPelmoImgCompress(opts, ImgCodecKind::Bit2xp) {}
-    bool Compress(const ImgRawData& raw) override;
+    bool Compress(const RawBytes& raw) override;
     static DecodedStream Decode(const EncodedStream& in);
 };
 

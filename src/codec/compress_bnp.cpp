@@ -3,13 +3,11 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "asm/asm_writer.hpp"
 #include "codec/run_scan.hpp"
-#include "image/raw_data.hpp"
 
 namespace pelmo {
 
-bool CPelmoImgCompress_BNP::Compress(const ImgRawData& raw) {
+bool CPelmoImgCompress_BNP::Compress(const RawBytes& raw) {
     const auto n = static_cast<std::size_t>(raw.length);
     std::uint8_t* const begin = BeginOutput(raw, 3 * n);
     const std::uint8_t* in = raw.buffer.data();
@@ -58,7 +56,7 @@ bool CPelmoImgCompress_BNP::Compress(const ImgRawData& raw) {
     return true;
 }
 
-bool CPelmoImgCompress_BNP::WriteOutput(ImgAsmWriter& writer) {
+bool CPelmoImgCompress_BNP::WriteOutput(SourceSink& writer) {
     WriteCommonSymbols(writer);
     writer.WriteSymbol(SymbolKind::Flag, flag);
     writer.WriteData(buffer.data(), size, *this);

@@ -16,10 +16,10 @@ class CPelmoImgCompress_BNP : public CPelmoImgCompress {
 
     explicit CPelmoImgCompress_BNP(const ImgOptions& opts)
         : CPelmoImgCompress(opts, ImgCodecKind::Bnp) {}
-    bool Compress(const ImgRawData& raw) override;
+    bool Compress(const RawBytes& raw) override;
     static DecodedStream Decode(const EncodedStream& in);
     // The base symbols, then the flag symbol, then the data.
-    bool WriteOutput(ImgAsmWriter& writer) override;
+    bool WriteOutput(SourceSink& writer) override;
 };
 
 }  // namespace pelmo

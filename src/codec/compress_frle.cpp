@@ -4,11 +4,10 @@
 #include <cstdio>
 
 #include "codec/run_scan.hpp"
-#include "image/raw_data.hpp"
 
 namespace pelmo {
 
-bool CPelmoImgCompress_fRLE::Compress(const ImgRawData& raw) {
+bool CPelmoImgCompress_fRLE::Compress(const RawBytes& raw) {
     const auto n = static_cast<std::size_t>(raw.length);
     std::uint8_t* const begin = BeginOutput(raw, 2 * n);  // never more than n + 1
     const std::uint8_t* in = raw.buffer.data();

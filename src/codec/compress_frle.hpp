@@ -10,7 +10,7 @@ class CPelmoImgCompress_fRLE : public CPelmoImgCompress {
   public:
     explicit CPelmoImgCompress_fRLE(const ImgOptions& opts)
         : CPelmoImgCompress(opts, ImgCodecKind::Frle) {}
-    bool Compress(const ImgRawData& raw) override;
+    bool Compress(const RawBytes& raw) override;
     static DecodedStream Decode(const EncodedStream& in);
 };
 

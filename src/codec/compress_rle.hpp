@@ -9,7 +9,7 @@ class CPelmoImgCompress_RLE : public CPelmoImgCompress {
   public:
     explicit CPelmoImgCompress_RLE(const ImgOptions& opts)
         : CPelmoImgCompress(opts, ImgCodecKind::Rle) {}
-    bool Compress(const ImgRawData& raw) override;
+    bool Compress(const RawBytes& raw) override;
     static DecodedStream Decode(const EncodedStream& in);
 };
 

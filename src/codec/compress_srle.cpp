@@ -3,11 +3,10 @@
 #include <algorithm>
 
 #include "codec/run_scan.hpp"
-#include "image/raw_data.hpp"
 
 namespace pelmo {
 
-bool CPelmoImgCompress_sRLE::Compress(const ImgRawData& raw) {
+bool CPelmoImgCompress_sRLE::Compress(const RawBytes& raw) {
     const auto n = static_cast<std::size_t>(raw.length);
     std::uint8_t* const begin = BeginOutput(raw, 2 * n);  // never more than 3/2 n
     std::uint8_t* out = begin;

@@ -9,7 +9,7 @@ class CPelmoImgCompress_sRLE : public CPelmoImgCompress {
   public:
     explicit CPelmoImgCompress_sRLE(const ImgOptions& opts)
         : CPelmoImgCompress(opts, ImgCodecKind::Srle) {}
-    bool Compress(const ImgRawData& raw) override;
+    bool Compress(const RawBytes& raw) override;
     static DecodedStream Decode(const EncodedStream& in);
 };
 

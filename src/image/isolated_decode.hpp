@@ -13,15 +13,13 @@
 #include <string>
 #include <vector>
 
-#include "app/options.hpp"
+#include "base/child_process.hpp"
+#include "base/img_options.hpp"
 #include "base/limits.hpp"
-#include "image/child_process.hpp"
 
 namespace pelmo {
 
 enum class DecodeStatus : std::int32_t {
-    SizeKnown = -1,  // not an outcome: the size, sent early so the parent can
-                     // make room for the plane while the child decodes
     Ok = 0,
     OpenFailed,     // the decoder gave no bitmap, or the child died
     BadHeight,      // height not a multiple of 8
@@ -40,8 +38,7 @@ struct DecodeResult {
 struct DecodeRequest {
     FREE_IMAGE_FORMAT format = FIF_UNKNOWN;
     std::string fileName;
-    ImgOptions options;                            // the plane (-dim) and the order of its bytes
-    std::uint64_t maxPixels = kDefaultPixelLimit;  // larger pictures are refused
+    ImgOptions options;  // the plane (-dim), the order of its bytes, the pixel limit
     // The decoder runs in a process of its own, which it limits to the
     // memory and processor time that the picture's header justifies.
     bool confine = false;
@@ -51,11 +48,26 @@ struct DecodeRequest {
 // least eight so that a column's bytes are placed several at a time.
 std::uint32_t BlocksPerBatch(std::uint32_t width);
 
-// The work done in the child: it writes one DecodeResult to `out` (after any
-// number of SizeKnown ones) and, when the status is Ok, the packed bytes of
-// every block of eight rows, top block first, `width` bytes each, in batches
-// of BlocksPerBatch(width) blocks, and then the same result again, to say
-// that everything is there. `budget` is the memory the child may use.
+// What a decoder says to the parent on `out`, in this order: any number of
+// sizes, then its result; after an Ok result, the packed bytes of every block
+// of eight rows, top block first, `width` bytes each, in batches of
+// BlocksPerBatch(width) blocks, and then the same result again, to say that
+// everything is there.
+class ChildReply {
+  public:
+    explicit ChildReply(int out) : out_(out) {}
+    // The picture's size, sent early so that the parent can make room for
+    // the plane while the decoding goes on.
+    bool Size(std::uint32_t width, std::uint32_t height) const;
+    bool Result(const DecodeResult& result) const;
+    bool Bytes(const std::uint8_t* bytes, std::size_t count) const;
+
+  private:
+    int out_;
+};
+
+// The work done in the child, which replies on `out`; `budget` is the memory
+// the child may use.
 using ChildDecoder = void (*)(const DecodeRequest& request, int out, std::uint64_t budget);
 
 // Runs `decoder` in a child process with standard output and error silenced
@@ -75,10 +87,11 @@ DecodeResult RunDecoderIsolated(ChildDecoder decoder, const DecodeRequest& reque
 void LimitDecoderMemory(std::uint64_t bytes);
 void LimitDecoderTime(std::uint64_t seconds);
 
-// The work of the decoding child (a ChildDecoder): loads the picture with the
+// The work of the decoding child (a ChildDecoder): reads the picture's
+// header, refuses what it cannot honestly hold, loads the picture with the
 // image library, checks its height, and sends the plane that the options
-// choose. From the picture's header, pictures that cannot fit in `budget` are
-// refused before any pixel is decoded.
+// choose. From the picture's header, pictures over the pixel limit or that
+// cannot fit in `budget` are refused before any pixel is decoded.
 void DecodePicture(const DecodeRequest& request, int out, std::uint64_t budget);
 
 // The parent's side: reads what a decoder sent on `in` and places the blocks
@@ -88,7 +101,7 @@ void DecodePicture(const DecodeRequest& request, int out, std::uint64_t budget);
 std::optional<DecodeResult> ReceivePlane(int in, const ImgOptions& options,
                                          std::vector<std::uint8_t>& plane);
 
-// DecodePicture in a child process.
+// DecodePicture in a child process, confined.
 DecodeResult DecodeIsolated(const DecodeRequest& request, std::vector<std::uint8_t>& plane,
                             ChildProcess& finishing);
 

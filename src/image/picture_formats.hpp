@@ -5,7 +5,7 @@
 
 #include <string_view>
 
-#include "app/ascii.hpp"
+#include "base/ascii.hpp"
 
 namespace pelmo {
 

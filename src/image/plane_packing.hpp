@@ -11,7 +11,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "app/options.hpp"
+#include "base/img_options.hpp"
 
 namespace pelmo {
 

@@ -5,19 +5,16 @@
 #include <cstdint>
 #include <vector>
 
-#include "app/options.hpp"
+#include "base/img_options.hpp"
+#include "base/raw_bytes.hpp"
 #include "image/tone_map.hpp"
 
 namespace pelmo {
 
-class ImgRawData {
+// The packed bitmap: `buffer`, `length` and `start` (RawBytes), and its copy
+// of the options. Trimming only lowers `length`.
+class ImgRawData : public RawBytes {
   public:
-    // Packed bytes; a set bit is an unlit pixel, so 0xFF is a blank byte. The
-    // row at the top of an 8-row block sits in bit 7. Trimming only lowers
-    // `length`.
-    std::vector<std::uint8_t> buffer;
-    std::int32_t length = 0;  // valid bytes at the front of `buffer`
-    std::int32_t start = 0;   // blank bytes removed from the front by -strim
     ImgOptions options;
 
     explicit ImgRawData(const ImgOptions& opts) : options(opts) {}

@@ -35,9 +35,8 @@ bool ImgToneMap::Load(const std::string& fileName) {
     }
 
     std::vector<std::uint8_t> packed;
-    DecodeRequest request{match->format, fileName, options};
-    request.maxPixels = options.maxPixels;
-    const DecodeResult result = DecodeIsolated(request, packed, decoder_);
+    const DecodeResult result =
+        DecodeIsolated({match->format, fileName, options}, packed, decoder_);
     switch (result.status) {
         case DecodeStatus::Ok:
             break;

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "app/options.hpp"
-#include "image/child_process.hpp"
+#include "base/child_process.hpp"
+#include "base/img_options.hpp"
 
 namespace pelmo {
 

@@ -1,4 +1,4 @@
-#include "app/output_file.hpp"
+#include "base/output_file.hpp"
 
 #include <fcntl.h>
 #include <limits.h>
@@ -13,7 +13,7 @@
 #include <cstring>
 #include <random>
 
-#include "app/write_all.hpp"
+#include "base/io.hpp"
 
 namespace pelmo {
 

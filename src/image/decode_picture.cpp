@@ -1,0 +1,173 @@
+// The decoding child's work: the picture's header first, then the library's
+// decoder within what the header justifies, then the plane, block by block.
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <fstream>
+
+#include "base/limits.hpp"
+#include "image/bitmap.hpp"
+#include "image/bitmap_rows.hpp"
+#include "image/freeimage_session.hpp"
+#include "image/isolated_decode.hpp"
+#include "image/picture_header.hpp"
+#include "image/picture_input.hpp"
+#include "image/plane_packing.hpp"
+
+namespace pelmo {
+
+namespace {
+
+// The processor time a decoder may take: this much for any picture, and a
+// second more for every so many pixels it declares. The slowest honest
+// pictures measured (16384 x 16384, a 48-bit interlaced PNG and a
+// progressive JPEG) decode in 9 and 5 seconds; this allows them 28.
+constexpr std::uint64_t kDecodeSeconds = 6;
+constexpr std::uint64_t kPixelsPerSecond = 12'000'000;
+// Room for the program itself beside the bitmaps and the decoder's memory.
+constexpr std::uint64_t kProgramMemory = std::uint64_t{256} << 20;
+
+// How far into a stream its header may lie: past what comes before the
+// pixels of the largest picture allowed, at eight bytes a pixel.
+std::uint64_t HeaderReach(std::uint64_t maxPixels) {
+    return (std::uint64_t{16} << 20) + 8 * maxPixels;
+}
+
+// What is left of the budget for new allocations: under an address-space
+// limit, what the process has mapped so far (its libraries) counts too.
+std::uint64_t AvailableMemory(std::uint64_t budget) {
+    rlimit limit{};
+    if (::getrlimit(RLIMIT_AS, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY) return budget;
+    std::uint64_t pages = 0;
+    std::ifstream("/proc/self/statm") >> pages;
+    const std::uint64_t mapped = pages * static_cast<std::uint64_t>(::sysconf(_SC_PAGESIZE));
+    const std::uint64_t left = mapped < limit.rlim_cur ? limit.rlim_cur - mapped : 0;
+    return std::min(budget, left);
+}
+
+// The bitmaps a picture with this header needs: as decoded, the 32-bit copy
+// where the pixels cannot be read directly, and the plane.
+std::uint64_t BitmapsNeeded(FIBITMAP* header) {
+    const std::uint64_t w = FreeImage_GetWidth(header);
+    const std::uint64_t h = FreeImage_GetHeight(header);
+    const std::uint64_t decoded = (w * FreeImage_GetBPP(header) + 31) / 32 * 4 * h;
+    const std::uint64_t converted = BitmapRows::ReadsDirectly(header) ? 0 : w * 4 * h;
+    return decoded + converted + w * h / 8;
+}
+
+// What the header declares, and whether the file can hold it: the pixel
+// limits, then a file (or the part of a stream that may be read) long enough
+// for its pixels. Processor time is limited as soon as the size is known.
+// False, with `refusal` set, for a picture to refuse.
+bool CheckHeader(const DecodeRequest& request, PictureInput& input, PictureFacts& facts,
+                 DecodeResult& refusal) {
+    input.LimitReading(HeaderReach(request.options.maxPixels));
+    if (ReadPictureHeader(request.format, input, facts) != HeaderVerdict::Picture) return false;
+    const std::uint64_t declared = std::uint64_t{facts.width} * facts.height;
+    if (declared > kMostPixels || declared > request.options.maxPixels) {
+        const bool counted = declared <= kMostPixels;
+        refusal = {counted ? DecodeStatus::OverLimit : DecodeStatus::TooLarge, facts.width,
+                   facts.height};
+        return false;
+    }
+    if (request.confine) LimitDecoderTime(kDecodeSeconds + declared / kPixelsPerSecond);
+    input.LimitReading(facts.mostSize);
+    return HoldsItsPixels(request.format, input, facts, input.Size());
+}
+
+// The memory the picture needs, from the library's reading of its header
+// where it can read one: refused when it cannot fit in `budget`, and the
+// child limited to it otherwise.
+bool CheckMemory(const DecodeRequest& request, PictureInput& input, const PictureFacts& facts,
+                 std::uint64_t budget, DecodeResult& refusal) {
+    std::uint64_t bitmaps = 2 * std::uint64_t{facts.width} * facts.height * 4;
+    if (FreeImage_FIFSupportsNoPixels(request.format)) {
+        const Bitmap header = input.Load(request.format, FIF_LOAD_NOPIXELS);
+        if (header) {
+            bitmaps = BitmapsNeeded(header.get());
+            if (bitmaps > AvailableMemory(budget)) {
+                refusal = {DecodeStatus::TooLarge, FreeImage_GetWidth(header.get()),
+                           FreeImage_GetHeight(header.get())};
+                return false;
+            }
+        }
+    }
+    if (request.confine) LimitDecoderMemory(bitmaps + facts.decoderMemory + kProgramMemory);
+    return true;
+}
+
+// Packs every block of `rows` and sends them in batches; false when the
+// parent stopped listening.
+bool SendBlocks(const BitmapRows& rows, std::uint32_t width, std::uint32_t height,
+                const ChildReply& reply) {
+    const std::size_t stride = RowBytes(width);
+    std::vector<std::uint8_t> bits(8 * stride);
+    const std::uint32_t blocks = height / 8;
+    const std::uint32_t perBatch = BlocksPerBatch(width);
+    std::vector<std::uint8_t> batch(std::size_t{std::min(perBatch, blocks)} * width);
+    for (std::uint32_t k = 0; k < blocks;) {
+        const std::uint32_t count = std::min(perBatch, blocks - k);
+        for (std::uint32_t g = 0; g < count; ++g, ++k) {
+            for (std::uint32_t i = 0; i < 8; ++i) rows.Read(8 * k + i, bits.data() + i * stride);
+            PackBlock(bits.data(), stride, width, batch.data() + std::size_t{g} * width);
+        }
+        if (!reply.Bytes(batch.data(), std::size_t{count} * width)) return false;
+    }
+    return true;
+}
+
+// The decoded picture's plane, after its checks: its height, the limit, and
+// the 32-bit conversion where its pixels cannot be read as they are.
+void SendPicture(const DecodeRequest& request, Bitmap loaded, const ChildReply& reply) {
+    DecodeResult result{DecodeStatus::Ok, FreeImage_GetWidth(loaded.get()),
+                        FreeImage_GetHeight(loaded.get())};
+    const std::uint64_t count = std::uint64_t{result.width} * result.height;
+    if (result.height % 8 != 0 || count > kMostPixels || count > request.options.maxPixels) {
+        result.status = result.height % 8 != 0 ? DecodeStatus::BadHeight
+                        : count > kMostPixels  ? DecodeStatus::TooLarge
+                                               : DecodeStatus::OverLimit;
+        reply.Result(result);
+        return;
+    }
+    reply.Size(result.width, result.height);
+    FIBITMAP* pixels = loaded.get();
+    Bitmap converted;
+    if (!BitmapRows::ReadsDirectly(pixels)) {
+        converted.reset(FreeImage_ConvertTo32Bits(pixels));
+        if (!converted) {
+            reply.Result({DecodeStatus::ConvertFailed, result.width, result.height});
+            return;
+        }
+        loaded.reset();  // nothing reads it any more
+        pixels = converted.get();
+    }
+    if (!reply.Result(result) || !SendBlocks(BitmapRows(pixels, LitFromRed(request.options.dim)),
+                                             result.width, result.height, reply)) {
+        return;
+    }
+    reply.Result(result);  // all there
+}
+
+}  // namespace
+
+void DecodePicture(const DecodeRequest& request, int out, std::uint64_t budget) {
+    const ChildReply reply(out);
+    FreeImageSession session;
+    PictureInput input;
+    PictureFacts facts;
+    DecodeResult refusal;  // a failed open unless a check says more
+    if (!input.Open(request.fileName) || !CheckHeader(request, input, facts, refusal) ||
+        !CheckMemory(request, input, facts, budget, refusal)) {
+        reply.Result(refusal);
+        return;
+    }
+    Bitmap loaded = input.Load(request.format, 0);
+    if (!loaded || input.EndedEarly(request.format)) {
+        reply.Result(DecodeResult());
+        return;
+    }
+    SendPicture(request, std::move(loaded), reply);
+}
+
+}  // namespace pelmo
