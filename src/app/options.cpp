@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "base/ascii.hpp"
+#include "base/errors.hpp"
 #include "base/output_file.hpp"
 #include "base/version.hpp"
 #include "codec/codec_table.hpp"
@@ -110,7 +111,7 @@ const OptionRule* FindOption(std::string_view name) {
 // Banner on standard output, the reason and the usage text on standard error.
 bool Fail(std::string_view line) {
     PrintBanner();
-    std::fwrite(line.data(), 1, line.size(), stderr);
+    PrintError(line);
     PrintUsage();
     return false;
 }
@@ -178,6 +179,56 @@ bool AnswerInfoRequest(std::string_view arg, void (*usage)(std::FILE*)) {
     return false;
 }
 
+namespace {
+
+// A positional argument: the image file, then the output file; more are
+// ignored.
+bool TakePositional(const char* arg, CommandLine& cmd) {
+    std::string* target = cmd.imageFile.empty()    ? &cmd.imageFile
+                          : cmd.outputFile.empty() ? &cmd.outputFile
+                                                   : nullptr;
+    if (target == nullptr) return true;
+    if (!FitsTextField(arg)) return TooLong(arg);
+    *target = arg;
+    return true;
+}
+
+// The value of an option that takes one.
+bool TakeValue(const OptionRule& option, const char* value, CommandLine& cmd) {
+    switch (option.kind) {
+        case OptionKind::Codec: {
+            const CodecInfo* codec = FindCodec(value);
+            if (codec == nullptr) return FailQuoting("unknown compression format", value);
+            cmd.codec = codec->kind;
+            return true;
+        }
+        case OptionKind::TableCode: {
+            for (const TableCodeKeyword& entry : kTableCodeKeywords) {
+                if (EqualsIgnoreCase(value, entry.keyword)) {
+                    cmd.options.tc = entry.mode;
+                    return true;
+                }
+            }
+            return FailQuoting("unknown table code", value);
+        }
+        case OptionKind::Name:
+            if (!FitsTextField(value)) return TooLong(value);
+            cmd.options.Name(option.symbol) = value;
+            return true;
+        case OptionKind::PixelLimit: {
+            const auto limit = DecimalNumber(value, 1);
+            if (!limit) return FailQuoting("invalid pixel limit", value);
+            cmd.options.maxPixels = static_cast<std::uint64_t>(*limit);
+            return true;
+        }
+        case OptionKind::Flag:
+            break;
+    }
+    return true;
+}
+
+}  // namespace
+
 bool ParseCommandLine(int argc, const char* const* argv, CommandLine& cmd) {
     if (argc <= 1) {
         PrintBanner();
@@ -185,26 +236,17 @@ bool ParseCommandLine(int argc, const char* const* argv, CommandLine& cmd) {
         return false;
     }
     cmd = CommandLine{};
-
     for (int i = 1; i < argc; ++i) {
         const char* arg = argv[i];
         if (arg[0] != '-') {
-            // Positional: the image file, then the output file; more are ignored.
-            std::string* target = cmd.imageFile.empty()    ? &cmd.imageFile
-                                  : cmd.outputFile.empty() ? &cmd.outputFile
-                                                           : nullptr;
-            if (target == nullptr) continue;
-            if (!FitsTextField(arg)) return TooLong(arg);
-            *target = arg;
+            if (!TakePositional(arg, cmd)) return false;
             continue;
         }
-
         // The answer on standard output, and nothing to convert.
         if (AnswerInfoRequest(arg, PrintHelp)) {
             cmd.answered = true;
             return false;
         }
-
         const OptionRule* option = FindOption(arg + 1);
         if (option == nullptr) return FailQuoting("unknown option", arg);
         if (option->kind == OptionKind::Flag) {
@@ -213,48 +255,8 @@ bool ParseCommandLine(int argc, const char* const* argv, CommandLine& cmd) {
         }
         // An option that needs a value but comes last is dropped.
         if (i + 1 >= argc) break;
-        const char* value = argv[++i];
-
-        switch (option->kind) {
-            case OptionKind::Codec: {
-                const CodecInfo* found = nullptr;
-                for (const CodecInfo& codec : CodecTable()) {
-                    if (EqualsIgnoreCase(value, codec.keyword)) {
-                        found = &codec;
-                        break;
-                    }
-                }
-                if (found == nullptr) return FailQuoting("unknown compression format", value);
-                cmd.codec = found->kind;
-                break;
-            }
-            case OptionKind::TableCode: {
-                bool matched = false;
-                for (const TableCodeKeyword& entry : kTableCodeKeywords) {
-                    if (EqualsIgnoreCase(value, entry.keyword)) {
-                        cmd.options.tc = entry.mode;
-                        matched = true;
-                        break;
-                    }
-                }
-                if (!matched) return FailQuoting("unknown table code", value);
-                break;
-            }
-            case OptionKind::Name:
-                if (!FitsTextField(value)) return TooLong(value);
-                cmd.options.Name(option->symbol) = value;
-                break;
-            case OptionKind::PixelLimit: {
-                const auto limit = DecimalNumber(value, 1);
-                if (!limit) return FailQuoting("invalid pixel limit", value);
-                cmd.options.maxPixels = static_cast<std::uint64_t>(*limit);
-                break;
-            }
-            case OptionKind::Flag:
-                break;
-        }
+        if (!TakeValue(*option, argv[++i], cmd)) return false;
     }
-
     if (cmd.imageFile.empty()) return Fail("Error, missing input image filename.\n");
     if (cmd.outputFile.empty()) return Fail("Error, missing output filename.\n");
     if (WouldOverwriteAPicture(cmd.imageFile, cmd.outputFile)) {

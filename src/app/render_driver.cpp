@@ -11,6 +11,7 @@
 
 #include "app/render_options.hpp"
 #include "asm/asm_reader.hpp"
+#include "base/errors.hpp"
 #include "base/output_file.hpp"
 #include "codec/codec_table.hpp"
 #include "image/freeimage_session.hpp"
@@ -32,8 +33,7 @@ struct Plane {
 };
 
 bool Error(const std::string& what) {
-    std::fflush(stdout);
-    std::fprintf(stderr, "Error, %s.\n", what.c_str());
+    PrintError("Error, " + what + ".\n");
     return false;
 }
 

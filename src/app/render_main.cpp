@@ -2,6 +2,7 @@
 #include <new>
 
 #include "app/render_driver.hpp"
+#include "base/errors.hpp"
 #include "base/process_setup.hpp"
 
 int main(int argc, char** argv) {
@@ -9,8 +10,7 @@ int main(int argc, char** argv) {
     try {
         return pelmo::RunRender(argc, argv);
     } catch (const std::bad_alloc&) {
-        std::fflush(stdout);
-        std::fputs("Error, not enough memory.\n", stderr);
+        pelmo::PrintError("Error, not enough memory.\n");
         return 1;
     }
 }

@@ -3,6 +3,7 @@
 #include <string_view>
 
 #include "base/ascii.hpp"
+#include "base/errors.hpp"
 #include "codec/codec_table.hpp"
 
 namespace pelmo {
@@ -24,7 +25,7 @@ constexpr std::string_view kUsage =
 
 bool Fail(const std::string& line) {
     PrintBanner();
-    std::fputs(line.c_str(), stderr);
+    PrintError(line);
     PrintRenderUsage();
     return false;
 }
@@ -38,6 +39,51 @@ bool FailQuoting(std::string_view reason, std::string_view what) {
 void PrintRenderUsage(std::FILE* stream) {
     std::fwrite(kUsage.data(), 1, kUsage.size(), stream);
 }
+
+namespace {
+
+// A flag option; false for any other argument.
+bool TakeFlag(std::string_view arg, RenderCommandLine& cmd) {
+    bool* const flag = EqualsIgnoreCase(arg, "-xorder")   ? &cmd.layout.xorder
+                       : EqualsIgnoreCase(arg, "-unflip") ? &cmd.layout.unflip
+                       : EqualsIgnoreCase(arg, "-f")      ? &cmd.force
+                                                          : nullptr;
+    if (flag != nullptr) *flag = true;
+    return flag != nullptr;
+}
+
+bool TakesValue(std::string_view arg) {
+    for (const std::string_view option : {"-w", "-h", "-c", "-dimplane", "-maxpixels"}) {
+        if (EqualsIgnoreCase(arg, option)) return true;
+    }
+    return false;
+}
+
+// The value of option `arg`, one that TakesValue.
+bool TakeValue(std::string_view arg, std::string_view value, RenderCommandLine& cmd) {
+    if (EqualsIgnoreCase(arg, "-w")) {
+        const auto width = DecimalNumber(value, 1);
+        if (!width) return FailQuoting("invalid width", value);
+        cmd.width = *width;
+    } else if (EqualsIgnoreCase(arg, "-h")) {
+        const auto height = DecimalNumber(value, 8);
+        if (!height || *height % 8 != 0) return FailQuoting("invalid height", value);
+        cmd.height = *height;
+    } else if (EqualsIgnoreCase(arg, "-maxpixels")) {
+        const auto limit = DecimalNumber(value, 1);
+        if (!limit) return FailQuoting("invalid pixel limit", value);
+        cmd.maxPixels = static_cast<std::uint64_t>(*limit);
+    } else if (EqualsIgnoreCase(arg, "-c")) {
+        const CodecInfo* codec = FindCodec(value);
+        if (codec == nullptr) return FailQuoting("unknown compression format", value);
+        cmd.codec = codec->kind;
+    } else {
+        cmd.dimSourceFile = value;
+    }
+    return true;
+}
+
+}  // namespace
 
 bool ParseRenderCommandLine(int argc, const char* const* argv, RenderCommandLine& cmd) {
     cmd = RenderCommandLine{};
@@ -59,45 +105,10 @@ bool ParseRenderCommandLine(int argc, const char* const* argv, RenderCommandLine
             cmd.answered = true;
             return false;
         }
-        if (EqualsIgnoreCase(arg, "-xorder")) {
-            cmd.layout.xorder = true;
-            continue;
-        }
-        if (EqualsIgnoreCase(arg, "-unflip")) {
-            cmd.layout.unflip = true;
-            continue;
-        }
-        if (EqualsIgnoreCase(arg, "-f")) {
-            cmd.force = true;
-            continue;
-        }
-        const bool takesValue = EqualsIgnoreCase(arg, "-w") || EqualsIgnoreCase(arg, "-h") ||
-                                EqualsIgnoreCase(arg, "-c") || EqualsIgnoreCase(arg, "-dimplane") ||
-                                EqualsIgnoreCase(arg, "-maxpixels");
-        if (!takesValue) return FailQuoting("unknown option", arg);
-        if (i + 1 >= argc) break;
-        const std::string_view value = argv[++i];
-        if (EqualsIgnoreCase(arg, "-w")) {
-            const auto width = DecimalNumber(value, 1);
-            if (!width) return FailQuoting("invalid width", value);
-            cmd.width = *width;
-        } else if (EqualsIgnoreCase(arg, "-h")) {
-            const auto height = DecimalNumber(value, 8);
-            if (!height || *height % 8 != 0) return FailQuoting("invalid height", value);
-            cmd.height = *height;
-        } else if (EqualsIgnoreCase(arg, "-maxpixels")) {
-            const auto limit = DecimalNumber(value, 1);
-            if (!limit) return FailQuoting("invalid pixel limit", value);
-            cmd.maxPixels = static_cast<std::uint64_t>(*limit);
-        } else if (EqualsIgnoreCase(arg, "-c")) {
-            cmd.codec.reset();
-            for (const CodecInfo& codec : CodecTable()) {
-                if (EqualsIgnoreCase(value, codec.keyword)) cmd.codec = codec.kind;
-            }
-            if (!cmd.codec) return FailQuoting("unknown compression format", value);
-        } else {
-            cmd.dimSourceFile = value;
-        }
+        if (TakeFlag(arg, cmd)) continue;
+        if (!TakesValue(arg)) return FailQuoting("unknown option", arg);
+        if (i + 1 >= argc) break;  // a value option given last is ignored
+        if (!TakeValue(arg, argv[++i], cmd)) return false;
     }
     if (cmd.sourceFile.empty()) return Fail("Error, missing source filename.\n");
     if (cmd.pictureFile.empty()) return Fail("Error, missing picture filename.\n");

@@ -338,12 +338,11 @@ bool Reader::Label() {
     }
     if (const auto file = AfterDirective(code_, ".include")) {
         source_.mode = TableCodeMode::Include;
-        for (const CodecInfo& codec : CodecTable()) {
-            if (EqualsIgnoreCase(*file, "\"" + std::string(codec.includeFile) + "\"")) {
-                source_.includeCodec = codec.kind;
-            }
-        }
-        if (!source_.includeCodec) return Fail(Here(), "no codec has the decoder " + Quote(*file));
+        const bool quoted = file->size() >= 2 && file->front() == '"' && file->back() == '"';
+        const CodecInfo* codec =
+            quoted ? FindCodecByInclude(file->substr(1, file->size() - 2)) : nullptr;
+        if (codec == nullptr) return Fail(Here(), "no codec has the decoder " + Quote(*file));
+        source_.includeCodec = codec->kind;
         return true;
     }
     pending_ = true;

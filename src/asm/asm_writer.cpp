@@ -5,6 +5,7 @@
 #include <cstring>
 #include <string_view>
 
+#include "base/errors.hpp"
 #include "base/version.hpp"
 #include "codec/compress.hpp"
 
@@ -32,7 +33,7 @@ ImgAsmWriter::~ImgAsmWriter() = default;
 bool ImgAsmWriter::Open(const std::string& path) {
     path_ = path;
     if (!file.Open(path)) {
-        std::fprintf(stderr, "Error, couldn't open \"%s\".\n", path.c_str());
+        PrintError("Error, couldn't open " + Quoted(path) + ".\n");
         return false;
     }
     file.Write(kHeaderPrefix);
@@ -44,7 +45,7 @@ bool ImgAsmWriter::Open(const std::string& path) {
 bool ImgAsmWriter::Close() {
     if (!file.IsOpen()) return true;
     if (file.Close()) return true;
-    std::fprintf(stderr, "Error, couldn't write \"%s\".\n", path_.c_str());
+    PrintError("Error, couldn't write " + Quoted(path_) + ".\n");
     return false;
 }
 

@@ -1,5 +1,6 @@
 #include "codec/codec_table.hpp"
 
+#include "base/ascii.hpp"
 #include "codec/compress.hpp"
 #include "codec/compress_bit2xp.hpp"
 #include "codec/compress_bnp.hpp"
@@ -50,6 +51,20 @@ const std::array<CodecInfo, kCodecCount>& CodecTable() {
 
 const CodecInfo& CodecFor(ImgCodecKind kind) {
     return CodecTable()[static_cast<std::size_t>(kind)];
+}
+
+const CodecInfo* FindCodec(std::string_view keyword) {
+    for (const CodecInfo& codec : kTable) {
+        if (EqualsIgnoreCase(keyword, codec.keyword)) return &codec;
+    }
+    return nullptr;
+}
+
+const CodecInfo* FindCodecByInclude(std::string_view fileName) {
+    for (const CodecInfo& codec : kTable) {
+        if (EqualsIgnoreCase(fileName, codec.includeFile)) return &codec;
+    }
+    return nullptr;
 }
 
 std::unique_ptr<CPelmoImgCompress> MakeCodec(ImgCodecKind kind, const ImgOptions& options) {

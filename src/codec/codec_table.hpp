@@ -29,6 +29,14 @@ const std::array<CodecInfo, kCodecCount>& CodecTable();
 
 const CodecInfo& CodecFor(ImgCodecKind kind);
 
+// The codec whose -c keyword is `keyword`, whatever its letter case; null
+// for none.
+const CodecInfo* FindCodec(std::string_view keyword);
+
+// The codec whose decoder include file is `fileName`, whatever its letter
+// case; null for none.
+const CodecInfo* FindCodecByInclude(std::string_view fileName);
+
 std::unique_ptr<CPelmoImgCompress> MakeCodec(ImgCodecKind kind, const ImgOptions& options);
 
 }  // namespace pelmo

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "base/errors.hpp"
 #include "codec/run_scan.hpp"
 
 namespace pelmo {
@@ -13,7 +14,7 @@ bool CPelmoImgCompress_BNP::Compress(const RawBytes& raw) {
     const std::uint8_t* in = raw.buffer.data();
     flag = FindUnusedByte(in, n);
     if (flag < 0) {
-        std::fputs("Error, can't find unused byte value in data.\n", stderr);
+        PrintError(kNoFlagByte);
         return false;
     }
     const auto marker = static_cast<std::uint8_t>(flag);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "base/errors.hpp"
 #include "codec/run_scan.hpp"
 
 namespace pelmo {
@@ -13,7 +14,7 @@ bool CPelmoImgCompress_fRLE::Compress(const RawBytes& raw) {
     const std::uint8_t* in = raw.buffer.data();
     const int found = FindUnusedByte(in, n);
     if (found < 0) {
-        std::fputs("Error, can't find unused byte value in data.\n", stderr);
+        PrintError(kNoFlagByte);
         return false;
     }
     const auto flag = static_cast<std::uint8_t>(found);

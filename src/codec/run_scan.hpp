@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <string_view>
 
 namespace pelmo {
 
@@ -31,6 +32,9 @@ inline std::size_t RunLength(const std::uint8_t* p, std::size_t limit) {
     while (n < limit && p[n] == p[0]) ++n;
     return n;
 }
+
+// What the flagged codecs say when every candidate occurs in the data.
+inline constexpr std::string_view kNoFlagByte = "Error, can't find unused byte value in data.\n";
 
 // The flag byte of the flagged codecs: the highest value from 1 to 254 that
 // does not occur in the data (0x00 and 0xFF never qualify), or -1 when every

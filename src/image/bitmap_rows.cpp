@@ -181,64 +181,78 @@ std::uint8_t RedBits(const BYTE* red, unsigned step, unsigned count, std::uint8_
 
 void BitmapRows::Read(std::uint32_t y, std::uint8_t* bits) const {
     const BYTE* line = FreeImage_GetScanLine(bitmap_, static_cast<int>(height_ - 1 - y));
-    const std::uint32_t w = width_;
-    const std::uint32_t whole = w / 8;  // groups of eight pixels
-    const std::uint32_t rest = w % 8;
-    const auto& table = unlitBits_;
-    std::uint32_t done = 0;  // bytes of bits already made
     switch (layout_) {
         case Layout::Rgb24:
-        case Layout::Rgb32: {
-            const bool rgb24 = layout_ == Layout::Rgb24;
-            const unsigned step = rgb24 ? 3 : 4;
-#ifdef PELMO_ROWS_SSSE3
-            if (vectors_) {
-                done = rgb24 ? RedChunks<3>(line, w / 16, litFrom_, bits)
-                             : RedChunks<4>(line, w / 16, litFrom_, bits);
-            }
-#endif
-            const BYTE* red = line + FI_RGBA_RED;
-            for (std::uint32_t j = done; j < whole; ++j) {
-                bits[j] = rgb24 ? EightRedBits<3>(red + 24 * j, litFrom_)
-                                : EightRedBits<4>(red + 32 * j, litFrom_);
-            }
-            if (rest != 0) bits[whole] = RedBits(red + 8 * step * whole, step, rest, litFrom_);
+        case Layout::Rgb32:
+            ReadReds(line, bits);
             break;
-        }
         case Layout::Palette8:
-            for (std::uint32_t j = 0; j < whole; ++j) {
-                const BYTE* p = line + 8 * j;
-                bits[j] = static_cast<std::uint8_t>(
-                    table[p[0]] << 7 | table[p[1]] << 6 | table[p[2]] << 5 | table[p[3]] << 4 |
-                    table[p[4]] << 3 | table[p[5]] << 2 | table[p[6]] << 1 | table[p[7]]);
-            }
-            if (rest != 0) {
-                unsigned last = 0;
-                for (unsigned k = 0; k < rest; ++k) last |= table[line[8 * whole + k]] << (7 - k);
-                bits[whole] = static_cast<std::uint8_t>(last);
-            }
+            ReadBytes(line, bits);
             break;
         case Layout::Palette4:
-#ifdef PELMO_ROWS_SSSE3
-            if (vectors_) done = NibbleChunks(line, w / 32, nibbleFlags_.data(), bits);
-#endif
-            for (std::uint32_t j = done; j < whole; ++j) {
-                const BYTE* p = line + 4 * j;
-                bits[j] = static_cast<std::uint8_t>(table[p[0]] << 6 | table[p[1]] << 4 |
-                                                    table[p[2]] << 2 | table[p[3]]);
-            }
-            if (rest != 0) {
-                unsigned last = 0;
-                for (unsigned k = 0; k < (rest + 1) / 2; ++k) {
-                    last |= table[line[4 * whole + k]] << (6 - 2 * k);
-                }
-                bits[whole] = static_cast<std::uint8_t>(last);
-            }
+            ReadNibbles(line, bits);
             break;
         case Layout::Palette1:
-            for (std::uint32_t j = 0; j < whole + (rest != 0 ? 1 : 0); ++j)
-                bits[j] = table[line[j]];
+            for (std::uint32_t j = 0; j < RowBytes(width_); ++j) bits[j] = unlitBits_[line[j]];
             break;
+    }
+}
+
+void BitmapRows::ReadReds(const BYTE* line, std::uint8_t* bits) const {
+    const std::uint32_t whole = width_ / 8;  // groups of eight pixels
+    const std::uint32_t rest = width_ % 8;
+    const bool rgb24 = layout_ == Layout::Rgb24;
+    const unsigned step = rgb24 ? 3 : 4;
+    std::uint32_t done = 0;  // bytes of bits already made
+#ifdef PELMO_ROWS_SSSE3
+    if (vectors_) {
+        done = rgb24 ? RedChunks<3>(line, width_ / 16, litFrom_, bits)
+                     : RedChunks<4>(line, width_ / 16, litFrom_, bits);
+    }
+#endif
+    const BYTE* red = line + FI_RGBA_RED;
+    for (std::uint32_t j = done; j < whole; ++j) {
+        bits[j] = rgb24 ? EightRedBits<3>(red + 24 * j, litFrom_)
+                        : EightRedBits<4>(red + 32 * j, litFrom_);
+    }
+    if (rest != 0) bits[whole] = RedBits(red + 8 * step * whole, step, rest, litFrom_);
+}
+
+void BitmapRows::ReadBytes(const BYTE* line, std::uint8_t* bits) const {
+    const std::uint32_t whole = width_ / 8;
+    const std::uint32_t rest = width_ % 8;
+    const auto& table = unlitBits_;
+    for (std::uint32_t j = 0; j < whole; ++j) {
+        const BYTE* p = line + 8 * j;
+        bits[j] = static_cast<std::uint8_t>(table[p[0]] << 7 | table[p[1]] << 6 | table[p[2]] << 5 |
+                                            table[p[3]] << 4 | table[p[4]] << 3 | table[p[5]] << 2 |
+                                            table[p[6]] << 1 | table[p[7]]);
+    }
+    if (rest != 0) {
+        unsigned last = 0;
+        for (unsigned k = 0; k < rest; ++k) last |= table[line[8 * whole + k]] << (7 - k);
+        bits[whole] = static_cast<std::uint8_t>(last);
+    }
+}
+
+void BitmapRows::ReadNibbles(const BYTE* line, std::uint8_t* bits) const {
+    const std::uint32_t whole = width_ / 8;
+    const std::uint32_t rest = width_ % 8;
+    const auto& table = unlitBits_;
+    std::uint32_t done = 0;
+#ifdef PELMO_ROWS_SSSE3
+    if (vectors_) done = NibbleChunks(line, width_ / 32, nibbleFlags_.data(), bits);
+#endif
+    for (std::uint32_t j = done; j < whole; ++j) {
+        const BYTE* p = line + 4 * j;
+        bits[j] = static_cast<std::uint8_t>(table[p[0]] << 6 | table[p[1]] << 4 | table[p[2]] << 2 |
+                                            table[p[3]]);
+    }
+    if (rest != 0) {
+        unsigned last = 0;
+        for (unsigned k = 0; k < (rest + 1) / 2; ++k)
+            last |= table[line[4 * whole + k]] << (6 - 2 * k);
+        bits[whole] = static_cast<std::uint8_t>(last);
     }
 }
 

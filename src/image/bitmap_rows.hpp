@@ -32,6 +32,12 @@ class BitmapRows {
   private:
     enum class Layout { Rgb24, Rgb32, Palette8, Palette4, Palette1 };
 
+    // A row's bits from red components (24- and 32-bit), from palette
+    // indices a byte each, and from palette indices a nibble each.
+    void ReadReds(const BYTE* line, std::uint8_t* bits) const;
+    void ReadBytes(const BYTE* line, std::uint8_t* bits) const;
+    void ReadNibbles(const BYTE* line, std::uint8_t* bits) const;
+
     FIBITMAP* bitmap_;
     Layout layout_;
     std::uint32_t width_;

@@ -5,11 +5,8 @@
 namespace pelmo {
 
 FREE_IMAGE_FORMAT WritableFormatOf(std::string_view fileName) {
-    const std::string_view extension = ExtensionOf(fileName);
-    for (const PictureExtension& e : kWritableExtensions) {
-        if (EqualsIgnoreCase(extension, e.text)) return e.format;
-    }
-    return FIF_UNKNOWN;
+    const PictureExtension* found = FindPictureExtension(ExtensionOf(fileName));
+    return found != nullptr && found->writable ? found->format : FIF_UNKNOWN;
 }
 
 bool GreyPicture::Allocate(std::int32_t width, std::int32_t height) {

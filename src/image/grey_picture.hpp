@@ -13,13 +13,6 @@
 
 namespace pelmo {
 
-// The extensions a picture can be written as, and the encoder of each.
-inline constexpr PictureExtension kWritableExtensions[] = {{".png", FIF_PNG},
-                                                           {".bmp", FIF_BMP},
-                                                           {".tga", FIF_TARGA},
-                                                           {".tif", FIF_TIFF},
-                                                           {".tiff", FIF_TIFF}};
-
 // The encoder that the extension of `fileName` names, whatever its letter
 // case; FIF_UNKNOWN for any other extension.
 FREE_IMAGE_FORMAT WritableFormatOf(std::string_view fileName);

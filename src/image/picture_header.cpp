@@ -585,22 +585,14 @@ HeaderVerdict TiffStrips(const TiffFile& tiff, const TiffLayout& layout, std::ui
     return HeaderVerdict::Picture;
 }
 
-HeaderVerdict Tiff(ByteReader& file, PictureFacts& facts) {
-    const auto h = Fetch<16>(file, 0);
-    if (!h) return HeaderVerdict::NotAPicture;
-    const bool little = (*h)[0] == 'I' && (*h)[1] == 'I';
-    if (!little && !((*h)[0] == 'M' && (*h)[1] == 'M')) return HeaderVerdict::NotAPicture;
-    const TiffFile probe(file, little, false);
-    const std::uint64_t version = probe.Number(h->data() + 2, 2);
-    if (version != 42 && version != 43) return HeaderVerdict::NotAPicture;
-    const bool big = version == 43;
-    const TiffFile tiff(file, little, big);
-    const std::uint64_t directory = tiff.Number(h->data() + (big ? 8 : 4), big ? 8 : 4);
+// The entries of the directory at `directory` that tell the size and the
+// layout of the first picture; the number of entries read.
+std::uint64_t ReadTiffDirectory(ByteReader& file, const TiffFile& tiff, bool big,
+                                std::uint64_t directory, PictureFacts& facts, TiffLayout& layout) {
     const auto count = Fetch<8>(file, directory);
-    if (!count) return HeaderVerdict::NotAPicture;
+    if (!count) return 0;
     const std::uint64_t entries =
         std::min<std::uint64_t>(tiff.Number(count->data(), big ? 8 : 2), 4096);
-    TiffLayout layout;
     for (std::uint64_t e = 0; e < entries; ++e) {
         const auto entry = tiff.EntryAt(directory + (big ? 8 : 2) + e * (big ? 20 : 12));
         if (!entry) break;
@@ -636,6 +628,22 @@ HeaderVerdict Tiff(ByteReader& file, PictureFacts& facts) {
                 break;
         }
     }
+    return entries;
+}
+
+HeaderVerdict Tiff(ByteReader& file, PictureFacts& facts) {
+    const auto h = Fetch<16>(file, 0);
+    if (!h) return HeaderVerdict::NotAPicture;
+    const bool little = (*h)[0] == 'I' && (*h)[1] == 'I';
+    if (!little && !((*h)[0] == 'M' && (*h)[1] == 'M')) return HeaderVerdict::NotAPicture;
+    const TiffFile probe(file, little, false);
+    const std::uint64_t version = probe.Number(h->data() + 2, 2);
+    if (version != 42 && version != 43) return HeaderVerdict::NotAPicture;
+    const bool big = version == 43;
+    const TiffFile tiff(file, little, big);
+    const std::uint64_t directory = tiff.Number(h->data() + (big ? 8 : 4), big ? 8 : 4);
+    TiffLayout layout;
+    const std::uint64_t entries = ReadTiffDirectory(file, tiff, big, directory, facts, layout);
     if (facts.width == 0 || facts.height == 0) return HeaderVerdict::NotAPicture;
     const std::uint64_t raw =
         Mul(RowBytes(facts.width, Mul(layout.samples, layout.bits)), facts.height);

@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <utility>
 
+#include "base/errors.hpp"
+
 namespace pelmo {
 
 bool ImgRawData::Pack(ImgToneMap& toneMap) {
@@ -15,13 +17,13 @@ bool ImgRawData::Pack(ImgToneMap& toneMap) {
     start = 0;
     if (w == 0 || h == 0) {
         length = 0;
-        std::fputs("Error, invalid image dimensions.\n", stderr);
+        PrintError("Error, invalid image dimensions.\n");
         return false;
     }
     if (h % 8 != 0 || toneMap.plane.size() != static_cast<std::size_t>(length)) {
         // Only the loader's own checks keep such maps out.
         length = 0;
-        std::fputs("Error, height must be multiple of 8.\n", stderr);
+        PrintError("Error, invalid image dimensions.\n");
         return false;
     }
     buffer = std::move(toneMap.plane);

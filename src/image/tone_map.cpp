@@ -4,6 +4,7 @@
 #include <string_view>
 #include <utility>
 
+#include "base/errors.hpp"
 #include "image/isolated_decode.hpp"
 #include "image/picture_formats.hpp"
 
@@ -11,13 +12,8 @@ namespace pelmo {
 
 namespace {
 
-void PrintError(const char* line) {
-    std::fputs(line, stderr);
-}
-
-void PrintQuoted(const char* reason, std::string_view what) {
-    std::fprintf(stderr, "Error, %s \"%.*s\".\n", reason, static_cast<int>(what.size()),
-                 what.data());
+void PrintQuoted(std::string_view reason, std::string_view what) {
+    PrintError("Error, " + std::string(reason) + " " + Quoted(what) + ".\n");
 }
 
 }  // namespace
@@ -47,11 +43,9 @@ bool ImgToneMap::Load(const std::string& fileName) {
             PrintError("Error, failed to convert image.\n");
             return false;
         case DecodeStatus::OverLimit:
-            std::fprintf(stderr,
-                         "Error, image \"%s\" is %ux%u pixels, more than the limit of %llu "
-                         "(see -maxpixels).\n",
-                         fileName.c_str(), result.width, result.height,
-                         static_cast<unsigned long long>(options.maxPixels));
+            PrintError("Error, image " + Quoted(fileName) + " is " + std::to_string(result.width) +
+                       "x" + std::to_string(result.height) + " pixels, more than the limit of " +
+                       std::to_string(options.maxPixels) + " (see -maxpixels).\n");
             return false;
         case DecodeStatus::TooLarge:
         case DecodeStatus::NoMemory:

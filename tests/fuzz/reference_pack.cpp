@@ -11,7 +11,7 @@ PELMO_NO_COVERAGE Packed ReferencePack(std::size_t w, std::size_t h,
         return p;
     }
     if (h % 8 != 0) {
-        p.error = "Error, height must be multiple of 8.\n";
+        p.error = "Error, invalid image dimensions.\n";
         return p;
     }
     const std::size_t blocks = h / 8;
