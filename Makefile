@@ -33,9 +33,10 @@ demo: build
 	@echo "First lines of $(BUILD)/sample.asm:"
 	@head -n 12 $(BUILD)/sample.asm
 
-# The installation tests read the man page with man, the golden model runs on
-# python3, and every C++ file must be as clang-format leaves it.
-test: TEST_DEPS = man-db groff-base python3 clang-format
+# The installation tests read the man page with man and check the package with
+# lintian, the golden model runs on python3, and every C++ file must be as
+# clang-format leaves it.
+test: TEST_DEPS = man-db groff-base python3 clang-format lintian
 test: build $(SAN_BUILD)/build.ninja
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 	cmake --build $(SAN_BUILD) -j $(JOBS)
