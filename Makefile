@@ -14,7 +14,7 @@ SAN_ENV    := ASAN_OPTIONS=abort_on_error=1:detect_leaks=1 \
 FUZZ_BUILD   ?= build-fuzz
 FUZZ_SECONDS ?= 60
 
-.PHONY: all deps build demo test clean install package fuzz memcheck bench format
+.PHONY: all deps build demo test clean install uninstall package fuzz memcheck bench format
 
 all: build
 
@@ -61,6 +61,10 @@ memcheck: build
 # `make install PREFIX=/usr DESTDIR=/tmp/stage` stages below DESTDIR.
 install: build
 	DESTDIR="$(DESTDIR)" cmake --install $(BUILD) --prefix $(PREFIX)
+
+# Removes every file `make install` puts in place with the same PREFIX and DESTDIR.
+uninstall: build
+	DESTDIR="$(DESTDIR)" packaging/uninstall.sh $(BUILD) $(PREFIX)
 
 # Debian package $(BUILD)/pelmoimage_<version>_<arch>.deb.
 package: build

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # `cmake --install` into a scratch prefix, and with DESTDIR, installs the
-# expected files, and the installed executables convert the sample picture and
-# show it.
+# expected files, the installed executables convert the sample picture and show
+# it, and uninstall.sh removes what the DESTDIR install put in place.
 # Usage: cmake_install.sh CMAKE BUILD SOURCE SCRATCH SAMPLE
 # shellcheck source=tests/install/lib.sh
 source "$(dirname "$0")/lib.sh"
@@ -32,9 +32,17 @@ expect_completion "$root/share/bash-completion/completions/pelmoimage" \
 expect_conversion "$root/bin/pelmoimage" "$sample" "$scratch/out"
 expect_render "$root/bin/pelmoimage-render" "$scratch/out"
 
-# DESTDIR stages the same layout below a root, as `make install DESTDIR=...` does.
+# DESTDIR stages the same layout below a root, as `make install DESTDIR=...` does,
+# and `make uninstall` with the same DESTDIR and PREFIX takes every file away again
+# and nothing else.
 stage=$scratch/stage
 DESTDIR=$stage "$cmake" --install "$build" --prefix /opt/pelmo >/dev/null
 staged=$(files_below "$stage")
 [[ $staged == "$(installed_files ./opt/pelmo)" ]] || fail "unexpected set of staged files: $staged"
+touch "$stage/opt/pelmo/bin/other-program"
+DESTDIR=$stage "$source/packaging/uninstall.sh" "$build" /opt/pelmo >"$scratch/uninstall.log" ||
+    fail "uninstall fails: $(cat "$scratch/uninstall.log")"
+left=$(files_below "$stage")
+[[ $left == ./opt/pelmo/bin/other-program ]] || fail "uninstall leaves or takes: $left"
+[[ ! -e $stage/opt/pelmo/share/doc/pelmoimage ]] || fail "uninstall leaves share/doc/pelmoimage"
 finish
