@@ -14,7 +14,7 @@ SAN_ENV    := ASAN_OPTIONS=abort_on_error=1:detect_leaks=1 \
 FUZZ_BUILD   ?= build-fuzz
 FUZZ_SECONDS ?= 60
 
-.PHONY: all deps build demo test clean install package fuzz memcheck bench format
+.PHONY: all deps build demo test clean install uninstall package fuzz memcheck bench format
 
 all: build
 
@@ -33,9 +33,10 @@ demo: build
 	@echo "First lines of $(BUILD)/sample.asm:"
 	@head -n 12 $(BUILD)/sample.asm
 
-# The installation tests read the man page with man, the golden model runs on
-# python3, and every C++ file must be as clang-format leaves it.
-test: TEST_DEPS = man-db groff-base python3 clang-format
+# The installation tests read the man page with man and check the package with
+# lintian, the golden model runs on python3, and every C++ file must be as
+# clang-format leaves it.
+test: TEST_DEPS = man-db groff-base python3 clang-format lintian
 test: build $(SAN_BUILD)/build.ninja
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 	cmake --build $(SAN_BUILD) -j $(JOBS)
@@ -60,6 +61,10 @@ memcheck: build
 # `make install PREFIX=/usr DESTDIR=/tmp/stage` stages below DESTDIR.
 install: build
 	DESTDIR="$(DESTDIR)" cmake --install $(BUILD) --prefix $(PREFIX)
+
+# Removes every file `make install` puts in place with the same PREFIX and DESTDIR.
+uninstall: build
+	DESTDIR="$(DESTDIR)" packaging/uninstall.sh $(BUILD) $(PREFIX)
 
 # Debian package $(BUILD)/pelmoimage_<version>_<arch>.deb.
 package: build

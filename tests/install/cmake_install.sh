@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# `cmake --install` into a scratch prefix, and with DESTDIR, installs the six
-# files, and the installed executables convert the sample picture and show it.
+# `cmake --install` into a scratch prefix, and with DESTDIR, installs the
+# expected files, the installed executables convert the sample picture and show
+# it, and uninstall.sh removes what the DESTDIR install put in place.
 # Usage: cmake_install.sh CMAKE BUILD SOURCE SCRATCH SAMPLE
 # shellcheck source=tests/install/lib.sh
 source "$(dirname "$0")/lib.sh"
@@ -13,31 +14,35 @@ root=$scratch/prefix
 
 expect_file "$root/bin/pelmoimage"
 [[ -x $root/bin/pelmoimage ]] || fail "$root/bin/pelmoimage is not executable"
-cmp -s "$source/docs/pelmoimage.1" "$root/share/man/man1/pelmoimage.1" ||
-    fail "man page not installed to share/man/man1"
+expect_gzipped "$source/docs/pelmoimage.1" "$root/share/man/man1/pelmoimage.1.gz"
+expect_gzipped "$source/docs/pelmoimage-render.1" "$root/share/man/man1/pelmoimage-render.1.gz"
 cmp -s "$source/completion/pelmoimage.bash" \
     "$root/share/bash-completion/completions/pelmoimage" ||
     fail "completion not installed to share/bash-completion/completions"
-cmp -s "$source/docs/pelmoimage-render.1" "$root/share/man/man1/pelmoimage-render.1" ||
-    fail "the renderer's man page not installed to share/man/man1"
 cmp -s "$source/completion/pelmoimage-render.bash" \
     "$root/share/bash-completion/completions/pelmoimage-render" ||
     fail "the renderer's completion not installed to share/bash-completion/completions"
-installed=$(cd "$root" && find . -type f | sort | tr '\n' ' ')
-[[ $installed == './bin/pelmoimage ./bin/pelmoimage-render ./share/bash-completion/completions/pelmoimage ./share/bash-completion/completions/pelmoimage-render ./share/man/man1/pelmoimage-render.1 ./share/man/man1/pelmoimage.1 ' ]] ||
-    fail "unexpected set of installed files: $installed"
+installed=$(files_below "$root")
+[[ $installed == "$(installed_files .)" ]] || fail "unexpected set of installed files: $installed"
 
-warnings=$(man_warnings "$root/share/man/man1/pelmoimage.1")
+warnings=$(man_warnings "$root/share/man/man1/pelmoimage.1.gz")
 [[ -z $warnings ]] || fail "installed man page: $warnings"
 expect_completion "$root/share/bash-completion/completions/pelmoimage" \
     'bit2xp bnp frle raw rle srle' pelmoimage -c ''
 expect_conversion "$root/bin/pelmoimage" "$sample" "$scratch/out"
 expect_render "$root/bin/pelmoimage-render" "$scratch/out"
 
-# DESTDIR stages the same layout below a root, as `make install DESTDIR=...` does.
-DESTDIR="$scratch/stage" "$cmake" --install "$build" --prefix /opt/pelmo >/dev/null
-expect_file "$scratch/stage/opt/pelmo/bin/pelmoimage"
-expect_file "$scratch/stage/opt/pelmo/bin/pelmoimage-render"
-expect_file "$scratch/stage/opt/pelmo/share/man/man1/pelmoimage.1"
-expect_file "$scratch/stage/opt/pelmo/share/bash-completion/completions/pelmoimage"
+# DESTDIR stages the same layout below a root, as `make install DESTDIR=...` does,
+# and `make uninstall` with the same DESTDIR and PREFIX takes every file away again
+# and nothing else.
+stage=$scratch/stage
+DESTDIR=$stage "$cmake" --install "$build" --prefix /opt/pelmo >/dev/null
+staged=$(files_below "$stage")
+[[ $staged == "$(installed_files ./opt/pelmo)" ]] || fail "unexpected set of staged files: $staged"
+touch "$stage/opt/pelmo/bin/other-program"
+DESTDIR=$stage "$source/packaging/uninstall.sh" "$build" /opt/pelmo >"$scratch/uninstall.log" ||
+    fail "uninstall fails: $(cat "$scratch/uninstall.log")"
+left=$(files_below "$stage")
+[[ $left == ./opt/pelmo/bin/other-program ]] || fail "uninstall leaves or takes: $left"
+[[ ! -e $stage/opt/pelmo/share/doc/pelmoimage ]] || fail "uninstall leaves share/doc/pelmoimage"
 finish

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # CPack builds pelmoimage_<version>_<arch>.deb depending on the FreeImage
-# runtime; unpacked into a scratch root, it holds the six files and its
-# executables convert the sample picture and show it.
+# runtime, and lintian finds no error and no warning in it; unpacked into a
+# scratch root, it holds the expected files, its changelog names its version,
+# and its executables convert the sample picture and show it.
 # Usage: deb_package.sh CPACK BUILD SOURCE SCRATCH SAMPLE VERSION
 # shellcheck source=tests/install/lib.sh
 source "$(dirname "$0")/lib.sh"
@@ -28,21 +29,33 @@ grep -Eq '(^|, )libfreeimage3( |,|$)' <<<"$depends" ||
 dpkg-deb -x "$deb" "$scratch/root"
 root=$scratch/root/usr
 expect_file "$root/bin/pelmoimage"
-cmp -s "$source/docs/pelmoimage.1" "$root/share/man/man1/pelmoimage.1" ||
-    fail "man page not packed as usr/share/man/man1/pelmoimage.1"
+expect_gzipped "$source/docs/pelmoimage.1" "$root/share/man/man1/pelmoimage.1.gz"
+expect_gzipped "$source/docs/pelmoimage-render.1" "$root/share/man/man1/pelmoimage-render.1.gz"
 cmp -s "$source/completion/pelmoimage.bash" \
     "$root/share/bash-completion/completions/pelmoimage" ||
     fail "completion not packed as usr/share/bash-completion/completions/pelmoimage"
-cmp -s "$source/docs/pelmoimage-render.1" "$root/share/man/man1/pelmoimage-render.1" ||
-    fail "the renderer's man page not packed as usr/share/man/man1/pelmoimage-render.1"
 cmp -s "$source/completion/pelmoimage-render.bash" \
     "$root/share/bash-completion/completions/pelmoimage-render" ||
     fail "the renderer's completion not packed in usr/share/bash-completion/completions"
-files=$(cd "$scratch/root" && find . -type f | sort | tr '\n' ' ')
-[[ $files == './usr/bin/pelmoimage ./usr/bin/pelmoimage-render ./usr/share/bash-completion/completions/pelmoimage ./usr/share/bash-completion/completions/pelmoimage-render ./usr/share/man/man1/pelmoimage-render.1 ./usr/share/man/man1/pelmoimage.1 ' ]] ||
-    fail "unexpected files in the package: $files"
+doc=$root/share/doc/pelmoimage
+cmp -s "$source/packaging/copyright" "$doc/copyright" || fail "no copyright file in $doc"
+expect_gzipped "$source/README.md" "$doc/README.md.gz"
+expect_gzipped "$source/docs/formats.md" "$doc/formats.md.gz"
+expect_gzipped "$source/packaging/changelog" "$doc/changelog.gz"
+latest=$(gzip -dc "$doc/changelog.gz" | sed -n 1p)
+[[ $latest == "pelmoimage ($version) "* ]] ||
+    fail "the changelog's latest entry is not version $version: $latest"
+files=$(files_below "$scratch/root")
+[[ $files == "$(installed_files ./usr)" ]] || fail "unexpected files in the package: $files"
 
-warnings=$(man_warnings "$root/share/man/man1/pelmoimage.1")
+# What a distribution's review runs first: no error, no warning (informational tags may stay).
+status=0
+lintian --fail-on error,warning "$deb" >"$scratch/lintian.log" 2>&1 || status=$?
+if ((status != 0)) || grep -q '^[EW]: ' "$scratch/lintian.log"; then
+    fail "lintian (status $status) reports:"$'\n'"$(cat "$scratch/lintian.log")"
+fi
+
+warnings=$(man_warnings "$root/share/man/man1/pelmoimage.1.gz")
 [[ -z $warnings ]] || fail "packed man page: $warnings"
 expect_completion "$root/share/bash-completion/completions/pelmoimage" \
     'data image include none' pelmoimage -tc ''

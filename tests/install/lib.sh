@@ -13,6 +13,27 @@ expect_file() {
     [[ -f $1 ]] || fail "missing file $1"
 }
 
+# expect_gzipped SOURCE FILE: FILE is SOURCE compressed as Debian wants it,
+# byte for byte what `gzip -9n` makes (best compression, no name, no time).
+expect_gzipped() {
+    cmp -s <(gzip -9n -c "$1") "$2" || fail "$2 is not $1 compressed with gzip -9n"
+}
+
+# files_below DIR: the regular files below DIR as ./PATH, in byte order, on one line.
+files_below() {
+    (cd "$1" && find . -type f | LC_ALL=C sort | tr '\n' ' ' | sed 's/ $//')
+}
+
+# installed_files PREFIX: the files an install puts below PREFIX, as files_below shows them.
+installed_files() {
+    local doc=$1/share/doc/pelmoimage man=$1/share/man/man1
+    echo "$1/bin/pelmoimage $1/bin/pelmoimage-render" \
+        "$1/share/bash-completion/completions/pelmoimage" \
+        "$1/share/bash-completion/completions/pelmoimage-render" \
+        "$doc/README.md.gz $doc/changelog.gz $doc/copyright $doc/formats.md.gz" \
+        "$man/pelmoimage-render.1.gz $man/pelmoimage.1.gz"
+}
+
 # man_warnings PAGE: prints what `man --warnings` says about PAGE on standard error.
 man_warnings() {
     command -v man >/dev/null || { echo "man is not installed (Debian package man-db)"; return; }

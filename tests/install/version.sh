@@ -2,7 +2,7 @@
 # One version number everywhere: --version of both programs, the header of
 # every source, both manual pages and the package show the build's project
 # version. Usage: version.sh EXE RENDER DOCS VERSION SAMPLE SCRATCH
-# (the package's own Version field is checked by deb_package.sh)
+# (the package's Version field and its changelog are checked by deb_package.sh)
 # shellcheck source=tests/install/lib.sh
 source "$(dirname "$0")/lib.sh"
 exe=$1 render=$2 docs=$3 version=$4 sample=$5 scratch=$6
