@@ -1,11 +1,12 @@
 # Front door: `make demo` and `make test` set everything up on a fresh
-# Debian or Ubuntu machine. The real build is CMake + Ninja in build/.
+# Debian or Ubuntu machine. The real build is CMake + Ninja: the programs in
+# build/, the test suite in build-asan/.
 
 BUILD      ?= build
 CMAKE_ARGS ?=
 PREFIX     ?= /usr/local
 JOBS       ?= $(shell nproc)
-# The same suite again with AddressSanitizer and UndefinedBehaviorSanitizer;
+# The suite runs once, built with AddressSanitizer and UndefinedBehaviorSanitizer;
 # a finding aborts the process that made it, so the test running it fails.
 SAN_BUILD  ?= build-asan
 SAN_ENV    := ASAN_OPTIONS=abort_on_error=1:detect_leaks=1 \
@@ -14,9 +15,9 @@ SAN_ENV    := ASAN_OPTIONS=abort_on_error=1:detect_leaks=1 \
 FUZZ_BUILD   ?= build-fuzz
 FUZZ_SECONDS ?= 60
 
-.PHONY: all deps build demo test clean install uninstall package fuzz memcheck bench format
+.PHONY: all deps programs build demo test clean install uninstall package fuzz memcheck bench format
 
-all: build
+all: programs
 
 deps:
 	@tools/ensure-deps.sh $(TEST_DEPS)
@@ -24,26 +25,32 @@ deps:
 $(BUILD)/build.ninja:
 	cmake -S . -B $(BUILD) -G Ninja $(CMAKE_ARGS)
 
+# The two programs alone, and the compressed pages that installing needs.
+programs: deps $(BUILD)/build.ninja
+	cmake --build $(BUILD) -j $(JOBS) --target pelmo_programs
+
+# Everything in build/, the tests too, for running ctest there by hand.
 build: deps $(BUILD)/build.ninja
 	cmake --build $(BUILD) -j $(JOBS)
 
-demo: build
+demo: programs
 	$(BUILD)/pelmoimage -c rle docs/sample.png $(BUILD)/sample.asm
 	@echo
 	@echo "First lines of $(BUILD)/sample.asm:"
 	@head -n 12 $(BUILD)/sample.asm
 
-# The installation tests read the man page with man and check the package with
-# lintian, the golden model runs on python3, and every C++ file must be as
-# clang-format leaves it.
+# The whole suite, once, in the sanitizer build; the installation tests
+# install and package the plain programs of build/. They read the man page
+# with man and check the package with lintian, the golden model runs on
+# python3, and every C++ file must be as clang-format leaves it.
 test: TEST_DEPS = man-db groff-base python3 clang-format lintian
-test: build $(SAN_BUILD)/build.ninja
-	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+test: programs $(SAN_BUILD)/build.ninja
 	cmake --build $(SAN_BUILD) -j $(JOBS)
 	cd $(SAN_BUILD) && $(SAN_ENV) ctest --output-on-failure -j $(JOBS)
 
 $(SAN_BUILD)/build.ninja:
-	cmake -S . -B $(SAN_BUILD) -G Ninja -DPELMO_SANITIZE=ON $(CMAKE_ARGS)
+	cmake -S . -B $(SAN_BUILD) -G Ninja -DPELMO_SANITIZE=ON \
+	    -DPELMO_PROGRAM_BUILD=$(abspath $(BUILD)) $(CMAKE_ARGS)
 
 # Each fuzz target for FUZZ_SECONDS under libFuzzer with ASan and UBSan.
 fuzz:
@@ -55,19 +62,19 @@ fuzz:
 
 # One conversion per codec (and a few failing runs) under valgrind.
 memcheck: TEST_DEPS = valgrind
-memcheck: build
+memcheck: programs
 	tests/hardening/memcheck.sh $(BUILD)/pelmoimage $(BUILD)/pelmoimage-render
 
 # `make install PREFIX=/usr DESTDIR=/tmp/stage` stages below DESTDIR.
-install: build
+install: programs
 	DESTDIR="$(DESTDIR)" cmake --install $(BUILD) --prefix $(PREFIX)
 
 # Removes every file `make install` puts in place with the same PREFIX and DESTDIR.
-uninstall: build
+uninstall: programs
 	DESTDIR="$(DESTDIR)" packaging/uninstall.sh $(BUILD) $(PREFIX)
 
 # Debian package $(BUILD)/pelmoimage_<version>_<arch>.deb.
-package: build
+package: programs
 	cd $(BUILD) && cpack -G DEB
 
 # Benchmarks (not part of `make test`): the in-process suite, then the

@@ -5,6 +5,7 @@
 #include <poll.h>
 #include <signal.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -13,6 +14,8 @@
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
+#include <map>
 #include <stdexcept>
 
 #if !defined(PELMO_EXECUTABLE) || !defined(PELMO_RENDERER)
@@ -129,6 +132,37 @@ std::vector<std::string> ChildEnvironment(const Limits& limits) {
     ::_exit(127);
 }
 
+// A copy of `program` that the unprivileged user can run wherever the build
+// lives (a folder of mode 0700 owned by root, say): in a folder of its own
+// under /tmp, removed when the tests end.
+class ReachableCopies {
+  public:
+    ~ReachableCopies() {
+        for (const auto& [program, copy] : copies_) ::unlink(copy.c_str());
+        if (!folder_.empty()) ::rmdir(folder_.c_str());
+    }
+    const std::string& Of(const std::string& program) {
+        auto found = copies_.find(program);
+        if (found != copies_.end()) return found->second;
+        if (folder_.empty()) {
+            std::string pattern = "/tmp/pelmo_programs_XXXXXX";
+            if (::mkdtemp(pattern.data()) == nullptr || ::chmod(pattern.c_str(), 0755) != 0) {
+                throw std::runtime_error("no folder for the programs' copies");
+            }
+            folder_ = pattern;
+        }
+        const std::string copy = folder_ + "/" + program.substr(program.rfind('/') + 1);
+        std::ifstream in(program, std::ios::binary);
+        std::ofstream(copy, std::ios::binary) << in.rdbuf();
+        if (::chmod(copy.c_str(), 0755) != 0) throw std::runtime_error("cannot copy " + program);
+        return copies_.emplace(program, copy).first->second;
+    }
+
+  private:
+    std::string folder_;
+    std::map<std::string, std::string> copies_;
+};
+
 }  // namespace
 
 std::string Outcome::Describe() const {
@@ -150,8 +184,11 @@ Outcome RunRenderer(const std::vector<std::string>& args, const Limits& limits) 
     return RunProgram(PELMO_RENDERER, args, limits);
 }
 
-Outcome RunProgram(const std::string& program, const std::vector<std::string>& args,
+Outcome RunProgram(const std::string& built, const std::vector<std::string>& args,
                    const Limits& limits) {
+    static ReachableCopies copies;
+    const std::string& program =
+        limits.unprivileged && RunningAsRoot() ? copies.Of(built) : built;
     Pipe out;
     Pipe err;
     std::vector<std::string> env = ChildEnvironment(limits);
