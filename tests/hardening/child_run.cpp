@@ -187,8 +187,7 @@ Outcome RunRenderer(const std::vector<std::string>& args, const Limits& limits) 
 Outcome RunProgram(const std::string& built, const std::vector<std::string>& args,
                    const Limits& limits) {
     static ReachableCopies copies;
-    const std::string& program =
-        limits.unprivileged && RunningAsRoot() ? copies.Of(built) : built;
+    const std::string& program = limits.unprivileged && RunningAsRoot() ? copies.Of(built) : built;
     Pipe out;
     Pipe err;
     std::vector<std::string> env = ChildEnvironment(limits);
