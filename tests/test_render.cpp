@@ -3,6 +3,9 @@
 // converter with random options, then through the renderer) give back the
 // plane that the picture's red values make, pixel for pixel. The seed is in
 // the trace.
+#include <cctype>
+#include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -54,6 +57,109 @@ int RunProgram(int (*program)(int, const char* const*), const Args& args,
     return ::testing::AssertionSuccess();
 }
 
+// Hand edits that leave a source what it was to an assembler: each must
+// render the same picture as the source the converter wrote.
+using Edit = std::string (*)(const std::string&);
+
+std::string EachLine(const std::string& text, std::string (*edit)(std::string, std::size_t)) {
+    std::string out;
+    std::size_t number = 0;
+    for (std::size_t pos = 0; pos < text.size();) {
+        const std::size_t end = text.find('\n', pos);
+        out += edit(text.substr(pos, end - pos), ++number) + "\n";
+        pos = end + 1;
+    }
+    return out;
+}
+
+// `digits` of the value after each "$" that starts a number, rewritten.
+std::string Numbers(std::string line, std::string (*form)(unsigned long)) {
+    for (std::size_t at = 0; (at = line.find('$', at)) != std::string::npos;) {
+        std::size_t end = at + 1;
+        while (end < line.size() && std::isxdigit(static_cast<unsigned char>(line[end]))) ++end;
+        if (end == at + 1) {  // "($+4)" in a stub
+            ++at;
+            continue;
+        }
+        const std::string value = form(std::stoul(line.substr(at + 1, end - at - 1), nullptr, 16));
+        line.replace(at, end - at, value);
+        at += value.size();
+    }
+    return line;
+}
+
+const struct {
+    const char* name;
+    Edit edit;
+} kEdits[] = {
+    {"comments",
+     [](const std::string& t) {
+         return EachLine(t, [](std::string l, std::size_t n) {
+             return n == 1 ? l + "\n; drawn by hand" : l.empty() ? l : l + "\t; kept in git";
+         });
+     }},
+    {"lower-case hex",
+     [](const std::string& t) {
+         return EachLine(t, [](std::string l, std::size_t) {
+             return Numbers(l, [](unsigned long v) {
+                 char text[16];
+                 std::snprintf(text, sizeof text, "$%02lx", v);
+                 return std::string(text);
+             });
+         });
+     }},
+    {"0x numbers",
+     [](const std::string& t) {
+         return EachLine(t, [](std::string l, std::size_t) {
+             return Numbers(l, [](unsigned long v) {
+                 char text[16];
+                 std::snprintf(text, sizeof text, "0x%lX", v);
+                 return std::string(text);
+             });
+         });
+     }},
+    {"decimal numbers",
+     [](const std::string& t) {
+         return EachLine(t, [](std::string l, std::size_t) {
+             return Numbers(l, [](unsigned long v) { return std::to_string(v); });
+         });
+     }},
+    {"indentation and spaces",
+     [](const std::string& t) {
+         return EachLine(t, [](std::string l, std::size_t) {
+             for (std::size_t at; (at = l.find('\t')) != std::string::npos;) l.replace(at, 1, "  ");
+             for (std::size_t at = 0; (at = l.find(',', at)) != std::string::npos; at += 2) {
+                 l.insert(at + 1, " ");
+             }
+             return l;
+         });
+     }},
+    {"blank lines",
+     [](const std::string& t) {
+         return "\n" +
+                EachLine(t,
+                         [](std::string l, std::size_t n) { return n % 3 == 0 ? l + "\n\n" : l; }) +
+                "\n\n";
+     }},
+    {"upper-case directives",
+     [](const std::string& t) {
+         return EachLine(t, [](std::string l, std::size_t) {
+             for (const char* d : {".equ", ".set", ".db", ".include"}) {
+                 if (const std::size_t at = l.find(d); at != std::string::npos) {
+                     for (std::size_t i = at; i < at + std::strlen(d); ++i) {
+                         l[i] = static_cast<char>(std::toupper(static_cast<unsigned char>(l[i])));
+                     }
+                 }
+             }
+             return l;
+         });
+     }},
+    {"CRLF line ends",
+     [](const std::string& t) {
+         return EachLine(t, [](std::string l, std::size_t) { return l + "\r"; });
+     }},
+};
+
 TEST(RenderGolden, EverySourceShowsThePlaneOfItsPicture) {
     const unit::TempDir dir;
     int rendered = 0;
@@ -94,9 +200,52 @@ TEST(RenderGolden, EverySourceShowsThePlaneOfItsPicture) {
         unit::ConsoleText console;
         ASSERT_EQ(RunProgram(RunRender, render, console), 0) << console.err;
         EXPECT_TRUE(Shows(dir.File("golden.png"), tones.width, tones.height, expected));
+
+        // Edited by hand: each source in one way, and in all of them at once.
+        const std::string original = unit::ReadWholeFile(entry.path().string());
+        std::string all = original;
+        for (const auto& e : kEdits) all = e.edit(all);
+        const auto& one = kEdits[static_cast<std::size_t>(rendered) % std::size(kEdits)];
+        for (const auto& [name, edited] :
+             {std::pair{one.name, one.edit(original)}, std::pair{"every edit", all}}) {
+            SCOPED_TRACE(name);
+            ASSERT_TRUE(unit::WriteWholeFile(dir.File("edited.asm"), edited));
+            Args again = render;
+            again[5] = dir.File("edited.asm");
+            ASSERT_EQ(RunProgram(RunRender, again, console), 0) << console.err;
+            EXPECT_TRUE(Shows(dir.File("golden.png"), tones.width, tones.height, expected));
+        }
         ++rendered;
     }
     EXPECT_GE(rendered, 90);
+}
+
+// The two planes of a three-tone picture are checked against each other.
+TEST(RenderPlanes, SwappedOrForeignPlanesAreRefused) {
+    const unit::TempDir dir;
+    unit::ConsoleText console;
+    const auto convert = [&](const std::string& picture, const std::string& source, bool dim) {
+        Args args = {"-c", "rle", "-tc", "include", picture, dir.File(source)};
+        if (dim) args.push_back("-dim");
+        ASSERT_EQ(RunProgram(RunConversion, args, console), 0) << console.err;
+    };
+    convert(PELMO_DOCS_DIR "/sample.png", "full.asm", false);
+    convert(PELMO_DOCS_DIR "/sample.png", "dim.asm", true);
+    convert(PELMO_TEST_DATA_DIR "/pattern.png", "other.asm", true);
+    const auto render = [&](const std::string& full, const std::string& dim) {
+        return RunProgram(
+            RunRender,
+            {"-f", "-w", "96", dir.File(full), "-dimplane", dir.File(dim), dir.File("tones.png")},
+            console);
+    };
+    EXPECT_EQ(render("full.asm", "dim.asm"), 0) << console.err;
+    EXPECT_EQ(render("dim.asm", "full.asm"), 1);
+    EXPECT_NE(console.err.find("the planes do not belong together, or are swapped"),
+              std::string::npos)
+        << console.err;
+    EXPECT_EQ(render("full.asm", "other.asm"), 1);
+    EXPECT_NE(console.err.find("gives a 96x64 picture, its -dimplane source"), std::string::npos)
+        << console.err;
 }
 
 // The README's plane pictures are what the two programs make of the sample now.

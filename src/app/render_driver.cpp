@@ -156,6 +156,39 @@ bool PictureHeight(const RenderCommandLine& cmd, const std::vector<Plane>& plane
     return true;
 }
 
+// The byte at `index` of a plane: blank before the source's start and after
+// its bytes.
+std::uint8_t ByteAt(const Plane& plane, std::int64_t index) {
+    const std::int64_t at = index - std::int64_t{plane.source.start.value};
+    return at >= 0 && at < std::int64_t(plane.bytes.size()) ? plane.bytes[std::size_t(at)]
+                                                            : std::uint8_t{0xFF};
+}
+
+// The full plane and the dim plane of one picture: the same size when the
+// height is not given, and every pixel the full plane lights lit in the dim
+// plane too (a clear bit is a lit pixel).
+bool PlanesBelongTogether(const RenderCommandLine& cmd, const Plane& full, const Plane& dim) {
+    const auto blocks = [&](const Plane& plane) {
+        return (plane.End() + cmd.width - 1) / cmd.width;
+    };
+    if (cmd.height == 0 && blocks(full) != blocks(dim)) {
+        return Error("the planes do not belong together: \"" + full.file + "\" gives a " +
+                     std::to_string(cmd.width) + "x" + std::to_string(8 * blocks(full)) +
+                     " picture, its -dimplane source \"" + dim.file + "\" a " +
+                     std::to_string(cmd.width) + "x" + std::to_string(8 * blocks(dim)) + " one");
+    }
+    const std::int64_t first = std::min(full.source.start.value, dim.source.start.value);
+    const std::int64_t end = std::max(full.End(), dim.End());
+    for (std::int64_t i = first; i < end; ++i) {
+        if ((~ByteAt(full, i) & ByteAt(dim, i) & 0xFF) != 0) {
+            return Error("the planes do not belong together, or are swapped: \"" + full.file +
+                         "\" lights pixels that its -dimplane source \"" + dim.file +
+                         "\" does not");
+        }
+    }
+    return true;
+}
+
 // Paints the planes into a greyscale picture and puts it in place.
 bool WritePicture(const RenderCommandLine& cmd, const std::vector<Plane>& planes,
                   std::int32_t height, FREE_IMAGE_FORMAT format) {
@@ -203,6 +236,7 @@ int RunRender(int argc, const char* const* argv) {
     for (Plane& plane : planes) {
         if (!LoadPlane(cmd, plane)) return 1;
     }
+    if (planes.size() > 1 && !PlanesBelongTogether(cmd, planes[0], planes[1])) return 1;
     std::int32_t height = 0;
     if (!PictureHeight(cmd, planes, height) || !WritePicture(cmd, planes, height, format)) return 1;
     std::fputs("Operation completed.\n", stdout);

@@ -39,7 +39,7 @@ SourceLines::Got SourceLines::Next(std::string_view& line) {
 namespace {
 
 constexpr bool IsBlank(char c) {
-    return c == ' ' || c == '\t';
+    return c == ' ' || c == '\t' || c == '\r';
 }
 
 std::string_view Trim(std::string_view text) {
@@ -229,6 +229,7 @@ bool Reader::NextCode() {
     for (;;) {
         if (!NextLine()) return false;
         if (IsHeader(line_)) {
+            failed_ = true;
             return Fail(lines_.number(),
                         "a second source begins here: give each source a file of its own");
         }

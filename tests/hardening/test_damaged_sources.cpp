@@ -109,6 +109,24 @@ TEST_F(DamagedSource, IsRefusedWithItsLineAndNoPicture) {
          "320 bytes do not fit a 40x8 picture",
          {"-c", "raw", "-h", "8"}},
         {"no codec", raw, [](Lines&) {}, 7, "give it with -c", {"-h", "64"}},
+        // Structure, whatever the editing around it: what was expected, and where.
+        {"a second source pasted after the first", raw,
+         [](Lines& l) {
+             const Lines first = l;
+             l.insert(l.end(), first.begin(), first.end());
+         },
+         28, "a second source begins here"},
+        {"the label missing, among comments and CRLF", raw,
+         [](Lines& l) {
+             for (std::string& line : l) line += " ; note\r";
+             l[0] = "\t; Created by PelmoImage v1.4 (Mar 2, 2013)\r";
+             l[5] = "\t; the label was here\r";
+         },
+         7, "the data label is missing: expected \"NAME:\", found \".db $"},
+        {"a line of 5000 characters", raw, [](Lines& l) { l[9] = std::string(5000, ' '); }, 10,
+         "the line is longer than 4096 characters"},
+        {"a stub line changed", image, [](Lines& l) { l[7] = "\treti ; and then?"; }, 8,
+         "the lookup stub after the label is missing: expected \"ret\""},
     };
     for (const Damage& c : cases) {
         SCOPED_TRACE(std::string(c.what) + ", -c " + c.convert[1]);
