@@ -248,6 +248,17 @@ TEST(RenderPlanes, SwappedOrForeignPlanesAreRefused) {
         << console.err;
 }
 
+// --help and --version are answers, not failures (the converter's are the
+// golden cases cli_help and cli_version).
+TEST(RenderDriver, HelpAndVersionEndWithStatusZero) {
+    for (const std::string request : {"--help", "--version"}) {
+        unit::ConsoleText console;
+        EXPECT_EQ(RunProgram(RunRender, {request}, console), 0) << request;
+        EXPECT_NE(console.out, "");
+        EXPECT_EQ(console.err, "");
+    }
+}
+
 // The README's plane pictures are what the two programs make of the sample now.
 TEST(RenderDocs, PlanePicturesAreUpToDate) {
     const unit::TempDir dir;

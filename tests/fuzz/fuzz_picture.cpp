@@ -3,8 +3,9 @@
 // decoded bitmap and packing them, then the parent's side that places the
 // blocks. The child's work runs in this process (so that the fuzzer sees its
 // coverage and its faults), writing into an in-memory file that the parent's
-// side then reads. A picture that converts must give exactly the plane that
-// the library's 32-bit conversion gives through the reference packer.
+// side then reads. A picture that converts must give a plane that reads back,
+// through the renderer's unpacker, as the tones of the library's 32-bit
+// conversion of it (unit::CheckPacked).
 //
 // The image library's own decoders fault on some damaged files; the converter
 // keeps that in its decoding child, whose failure modes the hardening tests
@@ -39,8 +40,9 @@
 #include "image/isolated_decode.hpp"
 #include "image/picture_formats.hpp"
 #include "image/picture_input.hpp"
+#include "image/plane_packing.hpp"
 #include "image/tone_map.hpp"
-#include "reference_pack.hpp"
+#include "support/unit_plane.hpp"
 
 namespace {
 
@@ -64,10 +66,10 @@ class MemoryFile {
     int fd_;
 };
 
-// The plane the library's 32-bit conversion gives, through the reference
-// packer; empty when the conversion fails.
-PELMO_NO_COVERAGE std::optional<std::vector<std::uint8_t>> ReferencePlane(
-    FIBITMAP* bitmap, const pelmo::ImgOptions& options) {
+// The tone levels (row-major, top row first) of the library's 32-bit
+// conversion: 2 where the red lights the full plane, 1 where it lights the dim
+// plane only, 0 elsewhere; nothing when the conversion fails.
+std::optional<std::vector<std::uint8_t>> ConvertedTones(FIBITMAP* bitmap) {
     const pelmo::Bitmap converted(FreeImage_ConvertTo32Bits(bitmap));
     if (!converted) return std::nullopt;
     const unsigned w = FreeImage_GetWidth(converted.get());
@@ -76,12 +78,12 @@ PELMO_NO_COVERAGE std::optional<std::vector<std::uint8_t>> ReferencePlane(
     for (unsigned y = 0; y < h; ++y) {
         const BYTE* line = FreeImage_GetScanLine(converted.get(), static_cast<int>(h - 1 - y));
         for (unsigned x = 0; x < w; ++x) {
-            // The tone levels: off below 128, dim below 192, full above.
             const BYTE red = line[4 * x + FI_RGBA_RED];
-            tones[std::size_t{y} * w + x] = red >= 192 ? 2 : red >= 128 ? 1 : 0;
+            tones[std::size_t{y} * w + x] = (red >= pelmo::LitFromRed(false) ? 1 : 0) +
+                                            (red >= pelmo::LitFromRed(true) ? 1 : 0);
         }
     }
-    return pelmo::fuzz::ReferencePack(w, h, tones, options).bytes;
+    return tones;
 }
 
 // True when the image library decodes the picture at `path` as `format`
@@ -154,12 +156,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FUZZ_CHECK((result->status == DecodeStatus::BadHeight) == (result->height % 8 != 0),
                "the height check is wrong");
     if (result->status == DecodeStatus::BadHeight) return 0;
-    const std::optional<std::vector<std::uint8_t>> reference =
-        ReferencePlane(bitmap.get(), options);
-    FUZZ_CHECK((result->status == DecodeStatus::ConvertFailed) == !reference.has_value(),
+    const std::optional<std::vector<std::uint8_t>> tones = ConvertedTones(bitmap.get());
+    FUZZ_CHECK((result->status == DecodeStatus::ConvertFailed) == !tones.has_value(),
                "the conversion outcome differs");
     if (result->status == DecodeStatus::Ok) {
-        FUZZ_CHECK(plane == *reference, "the plane differs from the 32-bit conversion's");
+        const std::string wrong =
+            unit::CheckPacked(plane, 0, options, static_cast<int>(result->width),
+                              static_cast<int>(result->height), *tones);
+        FUZZ_CHECK(wrong.empty(), "the plane is not the 32-bit conversion's: " + wrong);
     }
     return 0;
 }

@@ -14,14 +14,26 @@ Exit status 0 when every case agrees, 1 otherwise. Needs only the standard libra
 
 import json
 import os
+import re
 import sys
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 DATA = os.path.join(os.path.dirname(HERE), "data")
 OUT_NAME = "out.asm"
 
-BANNER = "PelmoImage v1.4 (Mar 2, 2013) by Orlavin\n\n"
-HEADER = "\t; Created by PelmoImage v1.4 (Mar 2, 2013)\n\n"
+
+def project_version():
+    """The version number as CMake passes it (PELMO_VERSION), else from the
+    project() line of the top CMakeLists.txt, where the build takes it."""
+    if os.environ.get("PELMO_VERSION"):
+        return os.environ["PELMO_VERSION"]
+    with open(os.path.join(HERE, "..", "..", "CMakeLists.txt")) as f:
+        return re.search(r"project\(pelmoimage VERSION ([0-9.]+)", f.read()).group(1)
+
+
+VERSION = f"PelmoImage v{project_version()} (Mar 2, 2013)"
+BANNER = f"{VERSION} by Orlavin\n\n"
+HEADER = f"\t; Created by {VERSION}\n\n"
 USAGE = (
     "Usage: PelmoImage [options] (image file) (output file)\n"
     "Options:\n"
@@ -60,6 +72,14 @@ EXTENSIONS = [".bmp", ".ico", ".jpg", ".jpeg", ".pcx", ".png", ".tga", ".tif", "
               ".psd"]
 
 
+class Answer(Exception):
+    """--help or --version: `out` on standard output, status 0."""
+
+    def __init__(self, out):
+        super().__init__(out)
+        self.out = out
+
+
 class Failure(Exception):
     """Ends the run with status 1 after `err` on standard error."""
 
@@ -75,7 +95,8 @@ def ascii_lower(text):
 # --- command line ------------------------------------------------------------
 
 def parse(argv):
-    """Returns the settings; raises Failure with the parser's whole stderr."""
+    """Returns the settings; raises Failure with the parser's whole stderr, or
+    Answer for --help and --version."""
     if not argv:
         raise Failure(USAGE)
     opts = {flag: False for flag in FLAGS}
@@ -100,6 +121,10 @@ def parse(argv):
             elif opts["output"] == "":
                 opts["output"] = fits(arg)
             continue
+        if ascii_lower(arg) == "--help":
+            raise Answer(BANNER + USAGE)
+        if ascii_lower(arg) == "--version":
+            raise Answer(BANNER[:-1])
         name = ascii_lower(arg[1:])
         if name in FLAGS:
             opts[name] = True
@@ -313,6 +338,8 @@ def run(argv, fixtures):
     """Returns (stdout, stderr, status, output text or None)."""
     try:
         opts = parse(argv)
+    except Answer as answer:
+        return answer.out, "", 0, None
     except Failure as failure:
         return BANNER, failure.err, 1, None
     out = BANNER

@@ -76,8 +76,8 @@ expect_conversion() {
         [[ ! -s $dir/$codec.err ]] || fail "$exe -c $codec wrote to standard error"
         grep -qx 'Operation completed.' "$dir/$codec.out" ||
             fail "$exe -c $codec: no 'Operation completed.'"
-        [[ $(head -n 1 "$dir/$codec.asm" 2>/dev/null) == \
-            $'\t; Created by PelmoImage v1.4 (Mar 2, 2013)' ]] ||
+        # The version in it is install.version's to check.
+        [[ $(head -n 1 "$dir/$codec.asm" 2>/dev/null) == $'\t; Created by PelmoImage v'* ]] ||
             fail "$exe -c $codec: the source does not start with the header"
     done
 }

@@ -1,5 +1,5 @@
 // GoogleTest checks shared by the codec tests: one worked example, and one
-// full round trip through the reference decoders with every size promise of
+// full round trip through the product's decoders with every size promise of
 // the codec's format.
 #pragma once
 
@@ -26,8 +26,6 @@ std::string CodecName(ImgCodecKind kind);
 // not occur in it, or -1 when every one of them occurs.
 int ExpectedFlag(std::span<const std::uint8_t> data);
 
-// The size of the buffer a codec allocates for L input bytes (its worst case).
-std::size_t Capacity(ImgCodecKind kind, std::size_t length);
 // The largest output the format allows for L input bytes.
 std::size_t SizeBound(ImgCodecKind kind, std::size_t length);
 
@@ -45,9 +43,10 @@ Counts ExpectedCounts(ImgCodecKind kind, std::span<const std::uint8_t> data);
                                      std::string_view expectedHex, std::int32_t packets);
 
 // Encodes `input` (start count 7) and checks: Compress fails exactly when a
-// flagged codec finds no flag; otherwise start passes through, the buffer has
-// the codec's capacity, size stays within the bound and matches the greedy
-// counts, and the stream decodes to `input` consuming exactly `size` bytes.
+// flagged codec finds no flag; otherwise start passes through, size stays
+// within the bound and matches the greedy counts, the flagged codecs pick the
+// highest free value, and the stream decodes to `input` through the product's
+// decoder consuming exactly `size` bytes.
 ::testing::AssertionResult RoundTrips(ImgCodecKind kind, const Bytes& input);
 
 }  // namespace pelmo::test

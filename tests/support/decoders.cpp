@@ -66,7 +66,6 @@ EncodeResult Encode(ImgCodecKind kind, std::span<const std::uint8_t> data, std::
 
     EncodeResult result;
     result.ok = codec->Compress(raw);
-    result.capacity = codec->buffer.size();
     result.size = codec->size;
     result.packets = codec->packets;
     result.start = codec->start;

@@ -38,7 +38,6 @@ DecodeResult Decode(ImgCodecKind kind, std::span<const std::uint8_t> stream, std
 struct EncodeResult {
     bool ok = false;                   // the result of Compress
     std::vector<std::uint8_t> stream;  // the first `size` bytes of `buffer`
-    std::size_t capacity = 0;          // the size of the codec's whole buffer
     std::int32_t size = 0;
     std::int32_t packets = 0;
     std::int32_t start = 0;

@@ -42,6 +42,34 @@ ImgToneMap ToneMapOf(int width, int height, const std::vector<std::uint8_t>& ton
     return map;
 }
 
+std::string CheckPacked(std::span<const std::uint8_t> kept, std::size_t start,
+                        const ImgOptions& options, int width, int height,
+                        const std::vector<std::uint8_t>& tones) {
+    const std::size_t total =
+        static_cast<std::size_t>(width) * static_cast<std::size_t>(height / 8);
+    const std::string at = "start " + std::to_string(start) + ", " + std::to_string(kept.size()) +
+                           " bytes kept of " + std::to_string(total) + ": ";
+    if (start + kept.size() > total) return at + "more than the plane";
+    const bool blankFront = !kept.empty() && kept.front() == 0xFF;
+    if (options.strim ? blankFront || (kept.empty() && start != total) : start != 0)
+        return at + "the start is trimmed wrongly";
+    const bool blankBack = !kept.empty() && kept.back() == 0xFF;
+    if (options.etrim ? blankBack : start + kept.size() != total)
+        return at + "the end is trimmed wrongly";
+
+    std::vector<std::uint8_t> pixels(tones.size(), 0xEE);
+    PaintPlane({kept, start}, width, height, options, 1, 0, {pixels.data(), width});
+    const std::uint8_t threshold = options.dim ? 1 : 2;
+    for (std::size_t i = 0; i < pixels.size(); ++i) {
+        if (pixels[i] != (tones[i] >= threshold ? 1 : 0)) {
+            return at + "pixel (" + std::to_string(i % static_cast<std::size_t>(width)) + ", " +
+                   std::to_string(i / static_cast<std::size_t>(width)) + ") of tone " +
+                   std::to_string(tones[i]) + " unpacks as " + std::to_string(pixels[i]);
+        }
+    }
+    return {};
+}
+
 LoadedTones LoadTones(const std::string& fileName) {
     ImgOptions options;
     ImgToneMap full(options);

@@ -1,9 +1,11 @@
 // Tone maps for the packing tests, made from tone levels by the same two
 // steps that decoding takes (PackBlock in the child, BlockPlacer in the
-// parent), and read back through the renderer's unpacker.
+// parent), and packed planes read back through the renderer's unpacker.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -16,6 +18,15 @@ namespace pelmo::unit {
 // levels, row-major, the top row first; the plane is the one `options` chooses.
 ImgToneMap ToneMapOf(int width, int height, const std::vector<std::uint8_t>& tones,
                      const ImgOptions& options);
+
+// Checks a packed plane against the tone levels it was made from (as for
+// ToneMapOf): the `kept` bytes after `start` trimmed ones, read back through
+// the renderer's unpacker, light exactly the pixels whose tone reaches the
+// plane that `options` chooses, and -strim and -etrim cut every blank byte at
+// their end of the plane and nothing else. Empty when so, else what is wrong.
+std::string CheckPacked(std::span<const std::uint8_t> kept, std::size_t start,
+                        const ImgOptions& options, int width, int height,
+                        const std::vector<std::uint8_t>& tones);
 
 // A picture file loaded twice, for the full and the dim plane, and turned back
 // into tone levels (row-major, top row first): 2 where lit in the full plane,

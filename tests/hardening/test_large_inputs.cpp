@@ -1,0 +1,69 @@
+// Pictures that matter for their size: a named pipe that delivers more than
+// the 64 KiB a pipe holds at once, so the converter reads it in many pieces;
+// and a picture whose pixels fit the memory budget as decoded, but not with
+// the 32-bit copy that its pixel format needs.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdint>
+#include <string>
+
+#include "child_run.hpp"
+#include "crafted_pictures.hpp"
+#include "outcome_checks.hpp"
+#include "support/unit_temp_dir.hpp"
+
+namespace pelmo::hardening {
+namespace {
+
+TEST(LargeInput, ANamedPipeOfMoreThan64KiBConvertsLikeAFile) {
+    const std::string picture = ValidPsd(200, 160);  // 96000 bytes of pixels
+    ASSERT_GT(picture.size(), 65536u);
+    const unit::TempDir dir;
+    ASSERT_TRUE(unit::WriteWholeFile(dir.File("file.psd"), picture));
+    const Outcome file = RunConverter({dir.File("file.psd"), dir.File("file.asm")});
+    ASSERT_TRUE(CleanOutcome(file, dir.File("file.asm")));
+    ASSERT_EQ(file.status, 0) << file.err;
+
+    const std::string fifo = dir.File("pipe.psd");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const pid_t writer = ::fork();
+    ASSERT_GE(writer, 0);
+    if (writer == 0) {
+        const int fd = ::open(fifo.c_str(), O_WRONLY);
+        const bool written = fd >= 0 && ::write(fd, picture.data(), picture.size()) ==
+                                            static_cast<ssize_t>(picture.size());
+        ::_exit(written ? 0 : 1);
+    }
+    Limits limits;
+    limits.timeoutSeconds = 10;
+    const Outcome pipe = RunConverter({fifo, dir.File("pipe.asm")}, limits);
+    ::kill(writer, SIGKILL);
+    ::waitpid(writer, nullptr, 0);
+    EXPECT_TRUE(CleanOutcome(pipe, dir.File("pipe.asm")));
+    EXPECT_EQ(pipe.status, 0) << pipe.err;
+    EXPECT_EQ(unit::ReadWholeFile(dir.File("pipe.asm")), unit::ReadWholeFile(dir.File("file.asm")));
+}
+
+// 8192 x 4096 pixels of 16 bits: 64 MiB as decoded and 4 MiB of plane fit
+// the 150 MiB the converter may use (less its own 20 or so); the 128 MiB
+// 32-bit copy does not, so the header alone refuses the picture.
+TEST(LargeInput, TheThirtyTwoBitCopyAloneExceedsTheBudget) {
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "under AddressSanitizer the limit bounds single allocations, not the budget";
+#endif
+    const unit::TempDir dir;
+    const std::string input = dir.File("rgb555.bmp");
+    ASSERT_TRUE(unit::WriteWholeFile(input, BmpWithSize(8192, 4096, 16)));
+    Limits limits;
+    limits.addressSpace = std::uint64_t{150} << 20;
+    const Outcome run = RunConverter({"-c", "rle", input, dir.File("out.asm")}, limits);
+    EXPECT_TRUE(FailsWith(run, "Error, not enough memory.\n", dir.File("out.asm")));
+}
+
+}  // namespace
+}  // namespace pelmo::hardening
