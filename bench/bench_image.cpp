@@ -139,7 +139,7 @@ void ReadRedFloor(benchmark::State& state, unsigned bpp) {
 // What the decoding child does after decoding: read the rows as bits and
 // pack each block.
 void ReadAndPack(benchmark::State& state, unsigned bpp, bool vectors) {
-    const BitmapRows rows(Artwork(bpp), LitFromRed(false), vectors);
+    const BitmapRows rows(Artwork(bpp), LitFromRed(false), AlphaRule::Ignore, vectors);
     const std::size_t stride = RowBytes(kLoadSide);
     std::vector<std::uint8_t> bits(8 * stride);
     std::vector<std::uint8_t> bytes(kLoadSide);

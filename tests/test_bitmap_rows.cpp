@@ -28,7 +28,7 @@ std::vector<std::uint8_t> AllRows(FIBITMAP* bitmap, std::uint8_t litFrom, bool v
     const std::uint32_t height = FreeImage_GetHeight(bitmap);
     const std::size_t bytes = RowBytes(width);
     std::vector<std::uint8_t> rows(bytes * height);
-    const BitmapRows reader(bitmap, litFrom, vectors);
+    const BitmapRows reader(bitmap, litFrom, AlphaRule::Ignore, vectors);
     for (std::uint32_t y = 0; y < height; ++y) {
         std::uint8_t* row = rows.data() + y * bytes;
         reader.Read(y, row);

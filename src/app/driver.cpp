@@ -3,6 +3,7 @@
 #include <csignal>
 #include <cstdio>
 #include <memory>
+#include <string>
 
 #include "app/options.hpp"
 #include "asm/asm_writer.hpp"
@@ -12,6 +13,31 @@
 #include "image/tone_map.hpp"
 
 namespace pelmo {
+
+namespace {
+
+// -c best: every codec that can encode the data, the smallest output kept
+// (the first in the table on a tie), and one line that says which it is and
+// what each made.
+std::unique_ptr<CPelmoImgCompress> CompressWithTheSmallest(const ImgRawData& raw,
+                                                           const ImgOptions& options) {
+    std::unique_ptr<CPelmoImgCompress> best;
+    std::string sizes;
+    for (const CodecInfo& info : CodecTable()) {
+        std::unique_ptr<CPelmoImgCompress> codec = MakeCodec(info.kind, options);
+        const bool encoded = codec->CanCompress(raw) && codec->Compress(raw);
+        sizes += std::string(sizes.empty() ? "" : ", ") + std::string(info.keyword) + " " +
+                 (encoded ? std::to_string(codec->size) : "-");
+        if (encoded && (!best || codec->size < best->size)) best = std::move(codec);
+    }
+    if (!options.quiet) {
+        std::printf("Best codec is %s (%s bytes).\n",
+                    std::string(CodecFor(best->Kind()).keyword).c_str(), sizes.c_str());
+    }
+    return best;
+}
+
+}  // namespace
 
 int RunConversion(int argc, const char* const* argv) {
     // Past a file-size limit (ulimit -f) a write fails and is reported like
@@ -23,28 +49,35 @@ int RunConversion(int argc, const char* const* argv) {
         if (cmd.answered) return std::fflush(stdout) == 0 && !std::ferror(stdout) ? 0 : 1;
         return 1;
     }
-    PrintBanner();
+    const bool quiet = cmd.options.quiet;
+    if (!quiet) PrintBanner();
 
     ImgToneMap toneMap(cmd.options);
     if (!toneMap.Load(cmd.imageFile)) return 1;
-    std::printf("Loaded %dx%d image.\n", toneMap.width, toneMap.height);
+    if (!quiet) std::printf("Loaded %dx%d image.\n", toneMap.width, toneMap.pictureHeight);
 
     ImgRawData raw(cmd.options);
     if (!raw.Pack(toneMap)) return 1;
-    std::printf("RAW image is %d bytes.\n", raw.length);
+    if (!quiet) std::printf("RAW image is %d bytes.\n", raw.length);
 
-    std::unique_ptr<CPelmoImgCompress> codec = MakeCodec(cmd.codec, cmd.options);
-    if (!codec->Compress(raw)) return 1;
+    std::unique_ptr<CPelmoImgCompress> codec;
+    if (cmd.bestCodec) {
+        codec = CompressWithTheSmallest(raw, cmd.options);
+    } else {
+        codec = MakeCodec(cmd.codec, cmd.options);
+        if (!codec->Compress(raw)) return 1;
+    }
 
     // The output file is created only now, so a failure before this point
     // leaves any existing file of that name untouched.
     ImgAsmWriter writer(cmd.options);
+    writer.SetPictureSize(toneMap.width, toneMap.height);
     if (!writer.Open(cmd.outputFile)) return 1;
     codec->WriteOutput(writer);
     if (!writer.Close()) return 1;
     codec.reset();
 
-    std::fputs("Operation completed.\n", stdout);
+    if (!quiet) std::fputs("Operation completed.\n", stdout);
     return 0;
 }
 

@@ -93,11 +93,22 @@ constexpr OptionRule kOptions[] = {
     {"lprefix", OptionKind::Name, nullptr, SymbolName::lprefix},
     {"ldata", OptionKind::Name, nullptr, SymbolName::ldata},
     {"maxpixels", OptionKind::PixelLimit, nullptr, {}},
+    {"alpha", OptionKind::Flag, &ImgOptions::alpha, {}},
+    {"mask", OptionKind::Flag, &ImgOptions::mask, {}},
+    {"pad", OptionKind::Flag, &ImgOptions::pad, {}},
+    {"dims", OptionKind::Flag, &ImgOptions::dims, {}},
+    {"q", OptionKind::Flag, &ImgOptions::quiet, {}},
 };
 
 // What --help prints after the usage text: the options beyond it.
 constexpr std::string_view kMoreHelp =
     "More options:\n"
+    "  -c best          Every codec, keeping the smallest output (the first on a tie)\n"
+    "  -alpha           Pixels less than half opaque (alpha below 128) are off\n"
+    "  -mask            Export the opacity plane (alpha 128 or more) instead of a tone\n"
+    "  -pad             Pad the height with off rows to a multiple of 8\n"
+    "  -dims            Define <vprefix>_WIDTH and <vprefix>_HEIGHT too\n"
+    "  -q               Print nothing on standard output; errors still go to standard error\n"
     "  -maxpixels N     Refuse pictures of more than N pixels, 1 to 2147483647\n"
     "                   (default 268435456, 16384 x 16384), checked from the header\n";
 
@@ -108,19 +119,21 @@ const OptionRule* FindOption(std::string_view name) {
     return nullptr;
 }
 
-// Banner on standard output, the reason and the usage text on standard error.
-bool Fail(std::string_view line) {
-    PrintBanner();
+// Banner on standard output (unless -q), the reason and the usage text on
+// standard error.
+bool Fail(const CommandLine& cmd, std::string_view line) {
+    if (!cmd.options.quiet) PrintBanner();
     PrintError(line);
     PrintUsage();
     return false;
 }
 
 // An error line that quotes `what`: `Error, <reason> "<what>"<end>`.
-bool FailQuoting(std::string_view reason, std::string_view what, std::string_view end = "\n") {
+bool FailQuoting(const CommandLine& cmd, std::string_view reason, std::string_view what,
+                 std::string_view end = "\n") {
     std::string line = "Error, ";
     line.append(reason).append(" \"").append(what).append("\"").append(end);
-    return Fail(line);
+    return Fail(cmd, line);
 }
 
 // A source never replaces a picture: not the input itself, through whatever
@@ -141,8 +154,8 @@ bool FitsTextField(std::string_view text) {
     return text.size() < kTextFieldSize;
 }
 
-bool TooLong(const char* arg) {
-    return FailQuoting("argument too long", arg);
+bool TooLong(const CommandLine& cmd, const char* arg) {
+    return FailQuoting(cmd, "argument too long", arg);
 }
 
 }  // namespace
@@ -188,7 +201,7 @@ bool TakePositional(const char* arg, CommandLine& cmd) {
                           : cmd.outputFile.empty() ? &cmd.outputFile
                                                    : nullptr;
     if (target == nullptr) return true;
-    if (!FitsTextField(arg)) return TooLong(arg);
+    if (!FitsTextField(arg)) return TooLong(cmd, arg);
     *target = arg;
     return true;
 }
@@ -197,8 +210,10 @@ bool TakePositional(const char* arg, CommandLine& cmd) {
 bool TakeValue(const OptionRule& option, const char* value, CommandLine& cmd) {
     switch (option.kind) {
         case OptionKind::Codec: {
+            cmd.bestCodec = EqualsIgnoreCase(value, "best");
+            if (cmd.bestCodec) return true;
             const CodecInfo* codec = FindCodec(value);
-            if (codec == nullptr) return FailQuoting("unknown compression format", value);
+            if (codec == nullptr) return FailQuoting(cmd, "unknown compression format", value);
             cmd.codec = codec->kind;
             return true;
         }
@@ -209,15 +224,15 @@ bool TakeValue(const OptionRule& option, const char* value, CommandLine& cmd) {
                     return true;
                 }
             }
-            return FailQuoting("unknown table code", value);
+            return FailQuoting(cmd, "unknown table code", value);
         }
         case OptionKind::Name:
-            if (!FitsTextField(value)) return TooLong(value);
+            if (!FitsTextField(value)) return TooLong(cmd, value);
             cmd.options.Name(option.symbol) = value;
             return true;
         case OptionKind::PixelLimit: {
             const auto limit = DecimalNumber(value, 1);
-            if (!limit) return FailQuoting("invalid pixel limit", value);
+            if (!limit) return FailQuoting(cmd, "invalid pixel limit", value);
             cmd.options.maxPixels = static_cast<std::uint64_t>(*limit);
             return true;
         }
@@ -248,7 +263,7 @@ bool ParseCommandLine(int argc, const char* const* argv, CommandLine& cmd) {
             return false;
         }
         const OptionRule* option = FindOption(arg + 1);
-        if (option == nullptr) return FailQuoting("unknown option", arg);
+        if (option == nullptr) return FailQuoting(cmd, "unknown option", arg);
         if (option->kind == OptionKind::Flag) {
             cmd.options.*(option->flag) = true;
             continue;
@@ -257,10 +272,13 @@ bool ParseCommandLine(int argc, const char* const* argv, CommandLine& cmd) {
         if (i + 1 >= argc) break;
         if (!TakeValue(*option, argv[++i], cmd)) return false;
     }
-    if (cmd.imageFile.empty()) return Fail("Error, missing input image filename.\n");
-    if (cmd.outputFile.empty()) return Fail("Error, missing output filename.\n");
+    if (cmd.options.mask && cmd.options.dim) {
+        return Fail(cmd, "Error, -mask and -dim cannot be given together.\n");
+    }
+    if (cmd.imageFile.empty()) return Fail(cmd, "Error, missing input image filename.\n");
+    if (cmd.outputFile.empty()) return Fail(cmd, "Error, missing output filename.\n");
     if (WouldOverwriteAPicture(cmd.imageFile, cmd.outputFile)) {
-        return FailQuoting("output file", cmd.outputFile, " would overwrite a picture.\n");
+        return FailQuoting(cmd, "output file", cmd.outputFile, " would overwrite a picture.\n");
     }
     return true;
 }

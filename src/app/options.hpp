@@ -14,6 +14,7 @@ namespace pelmo {
 struct CommandLine {
     ImgOptions options;
     ImgCodecKind codec = ImgCodecKind::Raw;
+    bool bestCodec = false;  // -c best: every codec, and the smallest output kept
     std::string imageFile;
     std::string outputFile;
     // --help or --version was answered: nothing to convert, and no failure.

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <memory>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "app/render_options.hpp"
@@ -97,8 +98,10 @@ bool LoadPlane(const RenderCommandLine& cmd, Plane& plane) {
                           std::to_string(s.stream.size()) + " bytes");
     }
     plane.bytes = std::move(decoded.bytes);
-    std::printf("Decoded '%s': %zu bytes of %s data give %zu bytes.\n", plane.file.c_str(),
-                s.stream.size(), keyword.c_str(), plane.bytes.size());
+    if (!cmd.quiet) {
+        std::printf("Decoded '%s': %zu bytes of %s data give %zu bytes.\n", plane.file.c_str(),
+                    s.stream.size(), keyword.c_str(), plane.bytes.size());
+    }
     return true;
 }
 
@@ -126,6 +129,33 @@ bool CheckPictureFile(const RenderCommandLine& cmd, FREE_IMAGE_FORMAT& format) {
     if (!target->InPlace() && !cmd.force) {
         return Error("picture file \"" + cmd.pictureFile + "\" exists; give -f to replace it");
     }
+    return true;
+}
+
+// The picture's size where the sources give it (-dims) and the command line
+// does not; the two agree where both do.
+bool TakeSizeFromSources(RenderCommandLine& cmd, const std::vector<Plane>& planes) {
+    for (const Plane& plane : planes) {
+        const AsmSource& s = plane.source;
+        for (const auto& [symbol, given, option] :
+             {std::tuple{s.width, &cmd.width, "-w"}, std::tuple{s.height, &cmd.height, "-h"}}) {
+            if (!symbol) continue;
+            if (symbol->value == 0 || symbol->value > INT32_MAX ||
+                (given == &cmd.height && symbol->value % 8 != 0)) {
+                return FailAt(plane, symbol->line,
+                              "the picture cannot be " + std::to_string(symbol->value) +
+                                  " pixels " + (given == &cmd.width ? "wide" : "high"));
+            }
+            const auto value = static_cast<std::int32_t>(symbol->value);
+            if (*given != 0 && *given != value) {
+                return FailAt(plane, symbol->line,
+                              "the symbol says " + std::to_string(value) + ", " + option +
+                                  " says " + std::to_string(*given));
+            }
+            *given = value;
+        }
+    }
+    if (cmd.width == 0) return Error("missing picture width (-w)");
     return true;
 }
 
@@ -211,7 +241,9 @@ bool WritePicture(const RenderCommandLine& cmd, const std::vector<Plane>& planes
     if (!output.Write(bytes.data(), bytes.size()) || !output.Commit()) {
         return Error("couldn't write \"" + cmd.pictureFile + "\"");
     }
-    std::printf("Wrote %dx%d picture to '%s'.\n", cmd.width, height, cmd.pictureFile.c_str());
+    if (!cmd.quiet) {
+        std::printf("Wrote %dx%d picture to '%s'.\n", cmd.width, height, cmd.pictureFile.c_str());
+    }
     return true;
 }
 
@@ -223,7 +255,7 @@ int RunRender(int argc, const char* const* argv) {
         if (cmd.answered) return std::fflush(stdout) == 0 && !std::ferror(stdout) ? 0 : 1;
         return 1;
     }
-    PrintBanner();
+    if (!cmd.quiet) PrintBanner();
     // Past a file-size limit (ulimit -f) a write fails and is reported like
     // any other write error, instead of ending the process half way.
     std::signal(SIGXFSZ, SIG_IGN);
@@ -236,10 +268,11 @@ int RunRender(int argc, const char* const* argv) {
     for (Plane& plane : planes) {
         if (!LoadPlane(cmd, plane)) return 1;
     }
+    if (!TakeSizeFromSources(cmd, planes)) return 1;
     if (planes.size() > 1 && !PlanesBelongTogether(cmd, planes[0], planes[1])) return 1;
     std::int32_t height = 0;
     if (!PictureHeight(cmd, planes, height) || !WritePicture(cmd, planes, height, format)) return 1;
-    std::fputs("Operation completed.\n", stdout);
+    if (!cmd.quiet) std::fputs("Operation completed.\n", stdout);
     return 0;
 }
 

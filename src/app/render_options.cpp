@@ -13,14 +13,16 @@ namespace {
 constexpr std::string_view kUsage =
     "Usage: pelmoimage-render [options] (source file) (picture file)\n"
     "Options:\n"
-    "  -w WIDTH         Width of the picture in pixels (required)\n"
-    "  -h HEIGHT        Height in pixels, a multiple of 8 (default: as the data needs)\n"
+    "  -w WIDTH         Width of the picture in pixels (default: the width symbol of -dims)\n"
+    "  -h HEIGHT        Height in pixels, a multiple of 8 (default: the height symbol,\n"
+    "                   or as the data needs)\n"
     "  -c CODEC         raw, rle, srle, frle, bnp or bit2xp (default: the include line's)\n"
     "  -xorder          The bytes were laid out with -xorder\n"
     "  -unflip          The blocks were stored with -unflip\n"
     "  -dimplane FILE   A source of the dim plane of the same picture: three tones\n"
     "  -f               Replace the picture file if it exists (never a source)\n"
     "  -maxpixels N     Refuse pictures of more than N pixels (default 268435456)\n"
+    "  -q               Print nothing on standard output\n"
     "Picture file: .png, .bmp, .tga, .tif or .tiff\n";
 
 bool Fail(const std::string& line) {
@@ -47,6 +49,7 @@ bool TakeFlag(std::string_view arg, RenderCommandLine& cmd) {
     bool* const flag = EqualsIgnoreCase(arg, "-xorder")   ? &cmd.layout.xorder
                        : EqualsIgnoreCase(arg, "-unflip") ? &cmd.layout.unflip
                        : EqualsIgnoreCase(arg, "-f")      ? &cmd.force
+                       : EqualsIgnoreCase(arg, "-q")      ? &cmd.quiet
                                                           : nullptr;
     if (flag != nullptr) *flag = true;
     return flag != nullptr;
@@ -112,7 +115,6 @@ bool ParseRenderCommandLine(int argc, const char* const* argv, RenderCommandLine
     }
     if (cmd.sourceFile.empty()) return Fail("Error, missing source filename.\n");
     if (cmd.pictureFile.empty()) return Fail("Error, missing picture filename.\n");
-    if (cmd.width == 0) return Fail("Error, missing picture width (-w).\n");
     return true;
 }
 

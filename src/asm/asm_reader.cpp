@@ -144,19 +144,24 @@ std::optional<std::string_view> ParseDbItems(std::string_view items,
 }
 
 struct Symbol {
+    std::string_view name;  // valid while its line is
     std::uint32_t value = 0;
     std::size_t line = 0;
 };
 
 // ".equ NAME value" or ".set NAME value", a comma after the name or not; the
 // name may be empty, as empty naming options make it.
-std::optional<std::uint32_t> SymbolValue(std::string_view code) {
+std::optional<Symbol> ParseSymbol(std::string_view code) {
     std::optional<std::string_view> rest = AfterDirective(code, ".equ");
     if (!rest) rest = AfterDirective(code, ".set");
     if (!rest || rest->empty()) return std::nullopt;
     std::size_t start = rest->size();
     while (start > 0 && !IsBlank((*rest)[start - 1]) && (*rest)[start - 1] != ',') --start;
-    return Number(rest->substr(start), UINT32_MAX);
+    const std::optional<std::uint32_t> value = Number(rest->substr(start), UINT32_MAX);
+    if (!value) return std::nullopt;
+    std::string_view name = Trim(rest->substr(0, start));
+    if (name.ends_with(',')) name = Trim(name.substr(0, name.size() - 1));
+    return Symbol{name, *value, 0};
 }
 
 // "NAME:"; the converter writes whatever names its options give.
@@ -274,32 +279,42 @@ bool Reader::Header() {
     return true;
 }
 
-// The symbols up to the first label: size, packets and start, and a flag.
+// The symbols up to the first label: size, packets and start, a flag, and the
+// picture's width and height.
 bool Reader::Symbols() {
     static constexpr const char* kRoles[] = {"size", "packets", "start"};
-    std::vector<Symbol> symbols;
+    std::vector<SourceValue> values;
+    std::vector<bool> widths;  // whether each symbol is named like -dims's two
+    std::vector<bool> heights;
     while (NextCode() && !IsLabel(code_)) {
-        const std::optional<std::uint32_t> value = SymbolValue(code_);
-        if (!value) {
-            if (symbols.size() < 3) break;
+        const std::optional<Symbol> symbol = ParseSymbol(code_);
+        if (!symbol) {
+            if (values.size() < 3) break;
             return Fail(Here(),
                         "the data label is missing: expected \"NAME:\", found " + Quote(code_));
         }
-        if (symbols.size() == 4) {
-            return Fail(Here(), "a fifth symbol: expected the data label \"NAME:\"");
-        }
-        symbols.push_back({*value, lines_.number()});
+        if (values.size() == 6) return Fail(Here(), "a seventh symbol: expected the data label");
+        values.push_back({symbol->value, lines_.number()});
+        widths.push_back(symbol->name.ends_with("_WIDTH"));
+        heights.push_back(symbol->name.ends_with("_HEIGHT"));
     }
     if (failed_) return false;
-    if (symbols.size() < 3) {
-        return Fail(Here(), std::string("the ") + kRoles[symbols.size()] +
+    if (values.size() < 3) {
+        return Fail(Here(), std::string("the ") + kRoles[values.size()] +
                                 " symbol is missing: expected \".equ NAME value\"" +
                                 (ended_ ? std::string() : ", found " + Quote(code_)));
     }
-    source_.size = {symbols[0].value, symbols[0].line};
-    source_.packets = {symbols[1].value, symbols[1].line};
-    source_.start = {symbols[2].value, symbols[2].line};
-    if (symbols.size() == 4) source_.flag = SourceValue{symbols[3].value, symbols[3].line};
+    std::size_t count = values.size();
+    if (count >= 5 && widths[count - 2] && heights[count - 1]) {
+        source_.width = values[count - 2];
+        source_.height = values[count - 1];
+        count -= 2;
+    }
+    if (count > 4) return Fail(values[4].line, "a fifth symbol: expected the data label");
+    source_.size = values[0];
+    source_.packets = values[1];
+    source_.start = values[2];
+    if (count == 4) source_.flag = values[3];
     if (source_.size.value > mostStream_) {
         return Fail(source_.size.line,
                     std::to_string(source_.size.value) +

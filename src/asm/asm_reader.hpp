@@ -53,6 +53,8 @@ struct AsmSource {
     SourceValue packets;  // the codec's packet count
     SourceValue start;    // blank bytes cut from the front (the 6 of -tc image taken off)
     std::optional<SourceValue> flag;           // the fourth symbol, which only bnp writes
+    std::optional<SourceValue> width;          // <vprefix>_WIDTH, which -dims writes
+    std::optional<SourceValue> height;         // <vprefix>_HEIGHT, after it
     TableCodeMode mode = TableCodeMode::None;  // told by what follows the first label
     std::optional<ImgCodecKind> includeCodec;  // the codec the include line names
     std::size_t labelLine = 0;                 // the line of the first label

@@ -53,12 +53,17 @@ void ImgAsmWriter::WriteSymbol(SymbolKind kind, std::int32_t value) {
     static constexpr SymbolName kSuffix[] = {SymbolName::vsize, SymbolName::vpackets,
                                              SymbolName::vstart, SymbolName::vflag};
     const std::string& prefix = options.Name(SymbolName::vprefix);
-    const std::string& suffix = options.Name(kSuffix[static_cast<int>(kind)]);
+    const std::string suffix = kind == SymbolKind::Width ? "_WIDTH"
+                               : kind == SymbolKind::Height
+                                   ? "_HEIGHT"
+                                   : options.Name(kSuffix[static_cast<int>(kind)]);
     if (kind == SymbolKind::Start && options.tc == TableCodeMode::Image) {
         value += kImageStartOffset;
     }
 
-    std::printf("Symbol '%s%s' set to %d\n", prefix.c_str(), suffix.c_str(), value);
+    if (!options.quiet) {
+        std::printf("Symbol '%s%s' set to %d\n", prefix.c_str(), suffix.c_str(), value);
+    }
 
     char hex[16];
     const int digits = std::snprintf(hex, sizeof hex, "$%02X", static_cast<unsigned>(value));
@@ -76,12 +81,16 @@ void ImgAsmWriter::WriteLabel(const std::string& label) {
 
 void ImgAsmWriter::WriteData(const std::uint8_t* bytes, std::int32_t count,
                              const CPelmoImgCompress& codec) {
+    if (options.dims) {
+        WriteSymbol(SymbolKind::Width, width_);
+        WriteSymbol(SymbolKind::Height, height_);
+    }
     const std::string base = options.Name(SymbolName::lprefix) + options.Name(SymbolName::ldata);
 
     if (options.tc == TableCodeMode::Include) {
         WriteLabel(base);
         codec.WriteTableCode(file);
-        std::printf("Wrote %d bytes to '%s'\n", count, base.c_str());
+        if (!options.quiet) std::printf("Wrote %d bytes to '%s'\n", count, base.c_str());
         WriteDbLines(bytes, count);
         return;
     }
@@ -96,7 +105,7 @@ void ImgAsmWriter::WriteData(const std::uint8_t* bytes, std::int32_t count,
         WriteLabel(label);
         file.Write(stub);
         const std::int32_t n = count < pageSize ? count : pageSize;
-        std::printf("Wrote %d bytes to '%s'\n", n, label.c_str());
+        if (!options.quiet) std::printf("Wrote %d bytes to '%s'\n", n, label.c_str());
         WriteDbLines(bytes, n);
         if (count - pageSize <= 0) break;
         bytes += pageSize;

@@ -32,6 +32,13 @@ class ImgAsmWriter final : public SourceSink {
     // it was before Open.
     bool Close();
 
+    // The picture's size, which -dims writes as two more symbols before the
+    // data.
+    void SetPictureSize(std::int32_t width, std::int32_t height) {
+        width_ = width;
+        height_ = height;
+    }
+
     // One symbol definition, and its "Symbol ..." line on standard output.
     void WriteSymbol(SymbolKind kind, std::int32_t value) override;
     // The data block under its label(s), paged by the table-code mode; in
@@ -45,6 +52,8 @@ class ImgAsmWriter final : public SourceSink {
     void WriteLabel(const std::string& label);
 
     std::string path_;
+    std::int32_t width_ = 0;
+    std::int32_t height_ = 0;
 };
 
 }  // namespace pelmo

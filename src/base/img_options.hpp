@@ -52,6 +52,11 @@ struct ImgOptions {
     std::array<std::string, kSymbolNameCount> names{"IMG",   "_SIZE", "_PACKETS", "_START",
                                                     "_FLAG", "img",   "_data"};
     std::uint64_t maxPixels = kDefaultPixelLimit;  // -maxpixels: larger pictures are refused
+    bool alpha = false;  // -alpha: pixels less than half opaque are off in every plane
+    bool mask = false;   // -mask: the opacity plane instead of a tone plane
+    bool pad = false;    // -pad: off rows at the bottom up to a multiple of 8
+    bool dims = false;   // -dims: the picture's width and height as two more symbols
+    bool quiet = false;  // -q: nothing on standard output
 
     const std::string& Name(SymbolName n) const { return names[static_cast<std::size_t>(n)]; }
     std::string& Name(SymbolName n) { return names[static_cast<std::size_t>(n)]; }

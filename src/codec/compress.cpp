@@ -51,6 +51,10 @@ bool CPelmoImgCompress::WriteOutput(SourceSink& writer) {
     return true;
 }
 
+bool CPelmoImgCompress::CanCompress(const RawBytes&) const {
+    return true;
+}
+
 void CPelmoImgCompress::WriteTableCode(TextStream& stream) const {
     stream.Write("\t.include \"");
     stream.Write(CodecFor(kind_).includeFile);

@@ -64,6 +64,11 @@ class CPelmoImgCompress {
     // Writes this codec's decoder include line to the open stream.
     virtual void WriteTableCode(TextStream& stream) const;
 
+    // False when Compress would refuse `raw` (the flagged codecs find no free
+    // byte value in it), without a word.
+    virtual bool CanCompress(const RawBytes& raw) const;
+    ImgCodecKind Kind() const { return kind_; }
+
     // The raw stream is the packed bytes themselves; it has no packets.
     static DecodedStream Decode(const EncodedStream& in);
 

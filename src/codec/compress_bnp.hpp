@@ -17,6 +17,7 @@ class CPelmoImgCompress_BNP : public CPelmoImgCompress {
     explicit CPelmoImgCompress_BNP(const ImgOptions& opts)
         : CPelmoImgCompress(opts, ImgCodecKind::Bnp) {}
     bool Compress(const RawBytes& raw) override;
+    bool CanCompress(const RawBytes& raw) const override;
     static DecodedStream Decode(const EncodedStream& in);
     // The base symbols, then the flag symbol, then the data.
     bool WriteOutput(SourceSink& writer) override;

@@ -8,6 +8,10 @@
 
 namespace pelmo {
 
+bool CPelmoImgCompress_fRLE::CanCompress(const RawBytes& raw) const {
+    return FindUnusedByte(raw.buffer.data(), static_cast<std::size_t>(raw.length)) >= 0;
+}
+
 bool CPelmoImgCompress_fRLE::Compress(const RawBytes& raw) {
     const auto n = static_cast<std::size_t>(raw.length);
     std::uint8_t* const begin = BeginOutput(raw, 2 * n);  // never more than n + 1

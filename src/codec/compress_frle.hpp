@@ -11,6 +11,7 @@ class CPelmoImgCompress_fRLE : public CPelmoImgCompress {
     explicit CPelmoImgCompress_fRLE(const ImgOptions& opts)
         : CPelmoImgCompress(opts, ImgCodecKind::Frle) {}
     bool Compress(const RawBytes& raw) override;
+    bool CanCompress(const RawBytes& raw) const override;
     static DecodedStream Decode(const EncodedStream& in);
 };
 

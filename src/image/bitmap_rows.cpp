@@ -29,8 +29,11 @@ bool IsCmyk(FIBITMAP* bitmap) {
 
 }  // namespace
 
-bool BitmapRows::ReadsDirectly(FIBITMAP* bitmap) {
+bool BitmapRows::ReadsDirectly(FIBITMAP* bitmap, AlphaRule alpha) {
     if (FreeImage_GetImageType(bitmap) != FIT_BITMAP) return false;
+    // Opacity is read from 32-bit pixels alone; the conversion gives every
+    // other kind its alpha (255 where there is none).
+    if (alpha != AlphaRule::Ignore) return FreeImage_GetBPP(bitmap) == 32 && !IsCmyk(bitmap);
     switch (FreeImage_GetBPP(bitmap)) {
         case 24:
             return true;
@@ -45,12 +48,14 @@ bool BitmapRows::ReadsDirectly(FIBITMAP* bitmap) {
     }
 }
 
-BitmapRows::BitmapRows(FIBITMAP* bitmap, std::uint8_t litFrom, bool vectors)
+BitmapRows::BitmapRows(FIBITMAP* bitmap, std::uint8_t litFrom, AlphaRule alpha, bool vectors)
     : bitmap_(bitmap),
       layout_(Layout::Rgb32),
       width_(FreeImage_GetWidth(bitmap)),
       height_(FreeImage_GetHeight(bitmap)),
-      litFrom_(litFrom) {
+      litFrom_(litFrom),
+      alpha_(alpha) {
+    if (alpha_ != AlphaRule::Ignore) alphaBits_.resize(RowBytes(width_));
 #ifdef PELMO_ROWS_SSSE3
     // Asked of the processor here, when a picture is read: the compiler's own
     // check would ask it for every feature at every start of the program,
@@ -89,18 +94,18 @@ BitmapRows::BitmapRows(FIBITMAP* bitmap, std::uint8_t litFrom, bool vectors)
 namespace {
 
 #ifdef PELMO_ROWS_SSSE3
-// Byte shuffles that gather the red components of sixteen pixels, kStep
-// bytes apart, from kStep 16-byte loads: position p of the result holds
-// pixel 8 * (p / 8) + 7 - p % 8, so that the sign bits, collected from
-// position 0 up, give each group of eight pixels with its leftmost in bit 7.
-// -1 leaves a position zero.
-template <int kStep>
-constexpr std::array<std::array<std::int8_t, 16>, kStep> RedGather() {
+// Byte shuffles that gather one component (the red, or the alpha at kAt) of
+// sixteen pixels, kStep bytes apart, from kStep 16-byte loads: position p of
+// the result holds pixel 8 * (p / 8) + 7 - p % 8, so that the sign bits,
+// collected from position 0 up, give each group of eight pixels with its
+// leftmost in bit 7. -1 leaves a position zero.
+template <int kStep, int kAt>
+constexpr std::array<std::array<std::int8_t, 16>, kStep> Gather() {
     std::array<std::array<std::int8_t, 16>, kStep> masks{};
     for (auto& mask : masks) mask.fill(-1);
     for (int p = 0; p < 16; ++p) {
         const int pixel = 8 * (p / 8) + 7 - p % 8;
-        const int offset = kStep * pixel + FI_RGBA_RED;
+        const int offset = kStep * pixel + kAt;
         masks[static_cast<std::size_t>(offset / 16)][static_cast<std::size_t>(p)] =
             static_cast<std::int8_t>(offset % 16);
     }
@@ -112,10 +117,10 @@ __attribute__((target("ssse3"))) __m128i Load(const void* p) {
 
 // The bits of sixteen pixels at a time, kStep bytes apart, as long as whole
 // chunks of sixteen last; the number of bytes of bits made.
-template <int kStep>
-__attribute__((target("ssse3"))) std::uint32_t RedChunks(const BYTE* line, std::uint32_t chunks,
-                                                         std::uint8_t litFrom, std::uint8_t* bits) {
-    static constexpr auto kGather = RedGather<kStep>();
+template <int kStep, int kAt>
+__attribute__((target("ssse3"))) std::uint32_t Chunks(const BYTE* line, std::uint32_t chunks,
+                                                      std::uint8_t litFrom, std::uint8_t* bits) {
+    static constexpr auto kGather = Gather<kStep, kAt>();
     __m128i masks[kStep];
     for (int k = 0; k < kStep; ++k) masks[k] = Load(kGather[static_cast<std::size_t>(k)].data());
     const __m128i below = _mm_set1_epi8(static_cast<char>(litFrom - 1));
@@ -198,7 +203,9 @@ void BitmapRows::Read(std::uint32_t y, std::uint8_t* bits) const {
     }
 }
 
-void BitmapRows::ReadReds(const BYTE* line, std::uint8_t* bits) const {
+// The bits of one component of every pixel of a row, unlit below `litFrom`.
+template <int kAt>
+void BitmapRows::ReadComponent(const BYTE* line, std::uint8_t litFrom, std::uint8_t* bits) const {
     const std::uint32_t whole = width_ / 8;  // groups of eight pixels
     const std::uint32_t rest = width_ % 8;
     const bool rgb24 = layout_ == Layout::Rgb24;
@@ -206,16 +213,31 @@ void BitmapRows::ReadReds(const BYTE* line, std::uint8_t* bits) const {
     std::uint32_t done = 0;  // bytes of bits already made
 #ifdef PELMO_ROWS_SSSE3
     if (vectors_) {
-        done = rgb24 ? RedChunks<3>(line, width_ / 16, litFrom_, bits)
-                     : RedChunks<4>(line, width_ / 16, litFrom_, bits);
+        if constexpr (kAt == FI_RGBA_RED) {
+            done = rgb24 ? Chunks<3, kAt>(line, width_ / 16, litFrom, bits)
+                         : Chunks<4, kAt>(line, width_ / 16, litFrom, bits);
+        } else {  // opacity comes from 32-bit pixels alone
+            done = Chunks<4, kAt>(line, width_ / 16, litFrom, bits);
+        }
     }
 #endif
-    const BYTE* red = line + FI_RGBA_RED;
+    const BYTE* component = line + kAt;
     for (std::uint32_t j = done; j < whole; ++j) {
-        bits[j] = rgb24 ? EightRedBits<3>(red + 24 * j, litFrom_)
-                        : EightRedBits<4>(red + 32 * j, litFrom_);
+        bits[j] = rgb24 ? EightRedBits<3>(component + 24 * j, litFrom)
+                        : EightRedBits<4>(component + 32 * j, litFrom);
     }
-    if (rest != 0) bits[whole] = RedBits(red + 8 * step * whole, step, rest, litFrom_);
+    if (rest != 0) bits[whole] = RedBits(component + 8 * step * whole, step, rest, litFrom);
+}
+
+void BitmapRows::ReadReds(const BYTE* line, std::uint8_t* bits) const {
+    if (alpha_ != AlphaRule::Only) ReadComponent<FI_RGBA_RED>(line, litFrom_, bits);
+    if (alpha_ == AlphaRule::Ignore) return;
+    // Less than half opaque is off, whatever the tone.
+    std::uint8_t* const opacity = alpha_ == AlphaRule::Only ? bits : alphaBits_.data();
+    ReadComponent<FI_RGBA_ALPHA>(line, 128, opacity);
+    if (alpha_ == AlphaRule::Cut) {
+        for (std::size_t j = 0; j < alphaBits_.size(); ++j) bits[j] |= alphaBits_[j];
+    }
 }
 
 void BitmapRows::ReadBytes(const BYTE* line, std::uint8_t* bits) const {

@@ -6,8 +6,14 @@
 #include <array>
 #include <cstdint>
 #include <optional>
+#include <vector>
 
 namespace pelmo {
+
+// What a pixel's opacity does: nothing (the tone alone decides), makes a
+// pixel less than half opaque (alpha below 128) unlit (-alpha), or is all
+// that counts (-mask: lit from alpha 128 on).
+enum class AlphaRule { Ignore, Cut, Only };
 
 class BitmapRows {
   public:
@@ -17,12 +23,14 @@ class BitmapRows {
     // ones through their palette. Decided by image type, bit depth and colour
     // type alone; a 32-bit CMYK bitmap is not RGB. Every other kind is read
     // after the 32-bit conversion.
-    static bool ReadsDirectly(FIBITMAP* bitmap);
+    // With an alpha rule, only 32-bit RGBA bitmaps do.
+    static bool ReadsDirectly(FIBITMAP* bitmap, AlphaRule alpha = AlphaRule::Ignore);
 
     // A reader of `bitmap`, which must read directly (or be the result of
     // the 32-bit conversion); a pixel is lit when its red is `litFrom` (1 or
     // more) or more. `vectors` false keeps to the plain loops (for tests).
-    BitmapRows(FIBITMAP* bitmap, std::uint8_t litFrom, bool vectors = true);
+    BitmapRows(FIBITMAP* bitmap, std::uint8_t litFrom, AlphaRule alpha = AlphaRule::Ignore,
+               bool vectors = true);
 
     // The bits of picture row `y` (0 at the top; the bitmap's scan lines
     // count from the bottom) into the RowBytes(width) bytes at `bits`; the
@@ -35,6 +43,8 @@ class BitmapRows {
     // A row's bits from red components (24- and 32-bit), from palette
     // indices a byte each, and from palette indices a nibble each.
     void ReadReds(const BYTE* line, std::uint8_t* bits) const;
+    template <int kAt>
+    void ReadComponent(const BYTE* line, std::uint8_t litFrom, std::uint8_t* bits) const;
     void ReadBytes(const BYTE* line, std::uint8_t* bits) const;
     void ReadNibbles(const BYTE* line, std::uint8_t* bits) const;
 
@@ -43,6 +53,9 @@ class BitmapRows {
     std::uint32_t width_;
     std::uint32_t height_;
     std::uint8_t litFrom_;
+    AlphaRule alpha_;
+    // A row's opacity bits when the tone decides too (-alpha).
+    mutable std::vector<std::uint8_t> alphaBits_;
     bool vectors_ = false;  // the processor's vector instructions are used
     // For palette bitmaps: the bits of the pixels that one byte of the scan
     // line holds (1, 2 or 8 of them, the leftmost highest), by its value.

@@ -34,6 +34,10 @@ std::uint64_t HeaderReach(std::uint64_t maxPixels) {
     return (std::uint64_t{16} << 20) + 8 * maxPixels;
 }
 
+AlphaRule AlphaRuleOf(const ImgOptions& options) {
+    return options.mask ? AlphaRule::Only : options.alpha ? AlphaRule::Cut : AlphaRule::Ignore;
+}
+
 // What is left of the budget for new allocations: under an address-space
 // limit, what the process has mapped so far (its libraries) counts too.
 std::uint64_t AvailableMemory(std::uint64_t budget) {
@@ -48,11 +52,11 @@ std::uint64_t AvailableMemory(std::uint64_t budget) {
 
 // The bitmaps a picture with this header needs: as decoded, the 32-bit copy
 // where the pixels cannot be read directly, and the plane.
-std::uint64_t BitmapsNeeded(FIBITMAP* header) {
+std::uint64_t BitmapsNeeded(FIBITMAP* header, AlphaRule alpha) {
     const std::uint64_t w = FreeImage_GetWidth(header);
     const std::uint64_t h = FreeImage_GetHeight(header);
     const std::uint64_t decoded = (w * FreeImage_GetBPP(header) + 31) / 32 * 4 * h;
-    const std::uint64_t converted = BitmapRows::ReadsDirectly(header) ? 0 : w * 4 * h;
+    const std::uint64_t converted = BitmapRows::ReadsDirectly(header, alpha) ? 0 : w * 4 * h;
     return decoded + converted + w * h / 8;
 }
 
@@ -85,7 +89,7 @@ bool CheckMemory(const DecodeRequest& request, PictureInput& input, const Pictur
     if (FreeImage_FIFSupportsNoPixels(request.format)) {
         const Bitmap header = input.Load(request.format, FIF_LOAD_NOPIXELS);
         if (header) {
-            bitmaps = BitmapsNeeded(header.get());
+            bitmaps = BitmapsNeeded(header.get(), AlphaRuleOf(request.options));
             if (bitmaps > AvailableMemory(budget)) {
                 refusal = {DecodeStatus::TooLarge, FreeImage_GetWidth(header.get()),
                            FreeImage_GetHeight(header.get())};
@@ -97,10 +101,11 @@ bool CheckMemory(const DecodeRequest& request, PictureInput& input, const Pictur
     return true;
 }
 
-// Packs every block of `rows` and sends them in batches; false when the
-// parent stopped listening.
-bool SendBlocks(const BitmapRows& rows, std::uint32_t width, std::uint32_t height,
-                const ChildReply& reply) {
+// Packs every block of `rows` (the picture's `rows.Height()` rows, then off
+// rows up to `height`) and sends them in batches; false when the parent
+// stopped listening.
+bool SendBlocks(const BitmapRows& rows, std::uint32_t width, std::uint32_t pictureHeight,
+                std::uint32_t height, const ChildReply& reply) {
     const std::size_t stride = RowBytes(width);
     std::vector<std::uint8_t> bits(8 * stride);
     const std::uint32_t blocks = height / 8;
@@ -109,7 +114,14 @@ bool SendBlocks(const BitmapRows& rows, std::uint32_t width, std::uint32_t heigh
     for (std::uint32_t k = 0; k < blocks;) {
         const std::uint32_t count = std::min(perBatch, blocks - k);
         for (std::uint32_t g = 0; g < count; ++g, ++k) {
-            for (std::uint32_t i = 0; i < 8; ++i) rows.Read(8 * k + i, bits.data() + i * stride);
+            for (std::uint32_t i = 0; i < 8; ++i) {
+                std::uint8_t* row = bits.data() + i * stride;
+                if (8 * k + i < pictureHeight) {
+                    rows.Read(8 * k + i, row);
+                } else {
+                    std::fill_n(row, stride, std::uint8_t{0xFF});  // -pad: an off row
+                }
+            }
             PackBlock(bits.data(), stride, width, batch.data() + std::size_t{g} * width);
         }
         if (!reply.Bytes(batch.data(), std::size_t{count} * width)) return false;
@@ -117,33 +129,38 @@ bool SendBlocks(const BitmapRows& rows, std::uint32_t width, std::uint32_t heigh
     return true;
 }
 
-// The decoded picture's plane, after its checks: its height, the limit, and
-// the 32-bit conversion where its pixels cannot be read as they are.
+// The decoded picture's plane, after its checks: its height (padded with
+// -pad), the limit, and the 32-bit conversion where its pixels cannot be read
+// as they are.
 void SendPicture(const DecodeRequest& request, Bitmap loaded, const ChildReply& reply) {
-    DecodeResult result{DecodeStatus::Ok, FreeImage_GetWidth(loaded.get()),
-                        FreeImage_GetHeight(loaded.get())};
-    const std::uint64_t count = std::uint64_t{result.width} * result.height;
-    if (result.height % 8 != 0 || count > kMostPixels || count > request.options.maxPixels) {
-        result.status = result.height % 8 != 0 ? DecodeStatus::BadHeight
-                        : count > kMostPixels  ? DecodeStatus::TooLarge
-                                               : DecodeStatus::OverLimit;
+    const std::uint32_t pictureHeight = FreeImage_GetHeight(loaded.get());
+    const std::uint32_t height =
+        request.options.pad ? pictureHeight + (8 - pictureHeight % 8) % 8 : pictureHeight;
+    DecodeResult result{DecodeStatus::Ok, FreeImage_GetWidth(loaded.get()), height, pictureHeight};
+    const std::uint64_t count = std::uint64_t{result.width} * height;
+    if (height % 8 != 0 || count > kMostPixels || count > request.options.maxPixels) {
+        result.status = height % 8 != 0       ? DecodeStatus::BadHeight
+                        : count > kMostPixels ? DecodeStatus::TooLarge
+                                              : DecodeStatus::OverLimit;
         reply.Result(result);
         return;
     }
-    reply.Size(result.width, result.height);
+    reply.Size(result.width, height);
+    const AlphaRule alpha = AlphaRuleOf(request.options);
     FIBITMAP* pixels = loaded.get();
     Bitmap converted;
-    if (!BitmapRows::ReadsDirectly(pixels)) {
+    if (!BitmapRows::ReadsDirectly(pixels, alpha)) {
         converted.reset(FreeImage_ConvertTo32Bits(pixels));
         if (!converted) {
-            reply.Result({DecodeStatus::ConvertFailed, result.width, result.height});
+            result.status = DecodeStatus::ConvertFailed;
+            reply.Result(result);
             return;
         }
         loaded.reset();  // nothing reads it any more
         pixels = converted.get();
     }
-    if (!reply.Result(result) || !SendBlocks(BitmapRows(pixels, LitFromRed(request.options.dim)),
-                                             result.width, result.height, reply)) {
+    const BitmapRows rows(pixels, LitFromRed(request.options.dim), alpha);
+    if (!reply.Result(result) || !SendBlocks(rows, result.width, pictureHeight, height, reply)) {
         return;
     }
     reply.Result(result);  // all there

@@ -32,7 +32,8 @@ enum class DecodeStatus : std::int32_t {
 struct DecodeResult {
     DecodeStatus status = DecodeStatus::OpenFailed;
     std::uint32_t width = 0;
-    std::uint32_t height = 0;
+    std::uint32_t height = 0;         // of the plane: padded to a multiple of 8 with -pad
+    std::uint32_t pictureHeight = 0;  // as the picture has it
 };
 
 struct DecodeRequest {

@@ -63,6 +63,7 @@ bool ImgToneMap::Load(const std::string& fileName) {
     plane = std::move(packed);
     width = static_cast<std::int32_t>(result.width);
     height = static_cast<std::int32_t>(result.height);
+    pictureHeight = static_cast<std::int32_t>(result.pictureHeight);
     return true;
 }
 

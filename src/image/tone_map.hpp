@@ -21,6 +21,8 @@ class ImgToneMap {
     ImgOptions options;
     std::int32_t width = 0;
     std::int32_t height = 0;  // a multiple of 8 after a successful Load
+    // The picture's own height, which -pad made up to `height` with off rows.
+    std::int32_t pictureHeight = 0;
     // width * height / 8 packed bytes, before any trimming.
     std::vector<std::uint8_t> plane;
 

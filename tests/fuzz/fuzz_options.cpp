@@ -22,8 +22,8 @@
 #include <string_view>
 #include <vector>
 
-#include "app/ascii.hpp"
 #include "app/options.hpp"
+#include "base/ascii.hpp"
 #include "fuzz_console.hpp"
 
 namespace {

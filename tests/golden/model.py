@@ -62,6 +62,18 @@ USAGE = (
     "  -lprefix img\n"
     "  -ldata _data\n"
 )
+# What --help prints after the usage text: the options beyond it.
+MORE_HELP = (
+    "More options:\n"
+    "  -c best          Every codec, keeping the smallest output (the first on a tie)\n"
+    "  -alpha           Pixels less than half opaque (alpha below 128) are off\n"
+    "  -mask            Export the opacity plane (alpha 128 or more) instead of a tone\n"
+    "  -pad             Pad the height with off rows to a multiple of 8\n"
+    "  -dims            Define <vprefix>_WIDTH and <vprefix>_HEIGHT too\n"
+    "  -q               Print nothing on standard output; errors still go to standard error\n"
+    "  -maxpixels N     Refuse pictures of more than N pixels, 1 to 2147483647\n"
+    "                   (default 268435456, 16384 x 16384), checked from the header\n"
+)
 
 FLAGS = ["dim", "xorder", "unflip", "strim", "etrim", "setsymb"]
 NAMES = {"vprefix": "IMG", "vsize": "_SIZE", "vpackets": "_PACKETS", "vstart": "_START",
@@ -122,7 +134,7 @@ def parse(argv):
                 opts["output"] = fits(arg)
             continue
         if ascii_lower(arg) == "--help":
-            raise Answer(BANNER + USAGE)
+            raise Answer(BANNER + USAGE + MORE_HELP)
         if ascii_lower(arg) == "--version":
             raise Answer(BANNER[:-1])
         name = ascii_lower(arg[1:])

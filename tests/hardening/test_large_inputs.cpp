@@ -58,7 +58,7 @@ TEST(LargeInput, TheThirtyTwoBitCopyAloneExceedsTheBudget) {
 #endif
     const unit::TempDir dir;
     const std::string input = dir.File("rgb555.bmp");
-    ASSERT_TRUE(unit::WriteWholeFile(input, BmpWithSize(8192, 4096, 16)));
+    ASSERT_TRUE(unit::WriteWholeFile(input, BmpWithSize(8192, 4096, 16, 8192 * 2 * 4096)));
     Limits limits;
     limits.addressSpace = std::uint64_t{150} << 20;
     const Outcome run = RunConverter({"-c", "rle", input, dir.File("out.asm")}, limits);
