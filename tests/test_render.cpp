@@ -3,6 +3,7 @@
 // converter with random options, then through the renderer) give back the
 // plane that the picture's red values make, pixel for pixel. The seed is in
 // the trace.
+#include <array>
 #include <cctype>
 #include <cstdio>
 #include <cstring>
@@ -372,6 +373,108 @@ TEST(RenderRoundTrip, RandomPicturesAndOptions) {
             expected.push_back(r >= 192 ? 255 : r < 128 ? 0 : threeTones ? 128 : dim ? 255 : 0);
         }
         ASSERT_TRUE(Shows(picture, width, height, expected));
+    }
+}
+
+// The options beyond the classic ones, on seeded RGBA pictures of any height:
+// the plane the renderer shows is the one the alpha and red values make,
+// -pad adds off rows, -dims sources render without -w and -h, -c best is the
+// smallest of the codecs' outputs, and -q prints nothing and changes nothing.
+TEST(RenderRoundTrip, AlphaMaskPadDimsBestAndQuiet) {
+    const unit::TempDir dir;
+    unit::ConsoleText console;
+    // IMG_SIZE of a conversion with `args`.
+    const auto sizeOf = [&](Args args) {
+        args.insert(args.end(), {"-q", dir.File("in.png"), dir.File("size.asm")});
+        EXPECT_EQ(RunProgram(RunConversion, args, console), 0) << console.err;
+        const std::string text = unit::ReadWholeFile(dir.File("size.asm"));
+        const std::size_t at = text.find("IMG_SIZE $") + 10;
+        return std::stoi(text.substr(at, text.find('\n', at) - at), nullptr, 16);
+    };
+    for (std::uint32_t seed = 1; seed <= 60; ++seed) {
+        SCOPED_TRACE("seed " + std::to_string(seed));
+        std::mt19937 rng(seed);
+        const int width = 1 + static_cast<int>(rng() % 60);
+        const int height = 1 + static_cast<int>(rng() % 40);
+        const std::vector<std::uint8_t> red = RandomReds(rng, width, height);
+        const std::vector<std::uint8_t> opacity = RandomReds(rng, width, height);
+        ASSERT_TRUE(unit::SavePicture(
+            dir.File("in.png"), FIF_PNG, width, height,
+            [&](int x, int y) {
+                const auto i = static_cast<std::size_t>(y * width + x);
+                return unit::Colour{red[i], 0, 0, opacity[i]};
+            },
+            unit::PixelDepth::Rgba32));
+        const std::string plane = std::array{"-alpha", "-mask", "-dim", ""}[rng() % 4];
+        Args options = {"-pad", "-dims", "-c", "best", "-tc", rng() % 2 == 0 ? "include" : "none"};
+        if (!plane.empty()) options.push_back(plane);
+        if (rng() % 2 == 0) options.push_back("-xorder");
+
+        Args convert = options;
+        convert.insert(convert.end(), {dir.File("in.png"), dir.File("out.asm")});
+        ASSERT_EQ(RunProgram(RunConversion, convert, console), 0) << console.err;
+        const std::string chosen = console.out.substr(console.out.find("Best codec is ") + 14);
+        int smallest = INT32_MAX;
+        std::string first;
+        for (const CodecInfo& codec : CodecTable()) {
+            Args single = options;
+            single[3] = std::string(codec.keyword);
+            const int size = sizeOf(single);
+            if (size < smallest) smallest = size, first = std::string(codec.keyword);
+        }
+        EXPECT_TRUE(chosen.starts_with(first + " (")) << chosen << " is not " << first;
+        EXPECT_EQ(sizeOf(options), smallest);
+
+        // The same again with -q: nothing printed, the same file.
+        convert.insert(convert.begin(), "-q");
+        convert.back() = dir.File("quiet.asm");
+        ASSERT_EQ(RunProgram(RunConversion, convert, console), 0) << console.err;
+        EXPECT_EQ(console.out, "");
+        EXPECT_EQ(unit::ReadWholeFile(dir.File("quiet.asm")),
+                  unit::ReadWholeFile(dir.File("out.asm")));
+
+        // No -w and no -h: the source says them. The codec the include line names.
+        Args render = {"-f", dir.File("out.asm"), dir.File("shown.png")};
+        if (options[5] != "include" || rng() % 2 == 0)
+            render.insert(render.begin() + 1, {"-c", first});
+        if (options.back() == "-xorder") render.push_back("-xorder");
+        ASSERT_EQ(RunProgram(RunRender, render, console), 0) << console.err;
+        const int padded = (height + 7) / 8 * 8;
+        std::vector<std::uint8_t> expected(static_cast<std::size_t>(width * padded), 0);
+        for (std::size_t i = 0; i < red.size(); ++i) {
+            const bool opaque = opacity[i] >= 128;
+            const bool lit = plane == "-mask"    ? opaque
+                             : plane == "-dim"   ? red[i] >= 128
+                             : plane == "-alpha" ? red[i] >= 192 && opaque
+                                                 : red[i] >= 192;
+            expected[i] = lit ? 255 : 0;
+        }
+        EXPECT_TRUE(Shows(dir.File("shown.png"), width, padded, expected));
+    }
+}
+
+// -pad gives what the picture padded beforehand with off rows gives.
+TEST(RenderRoundTrip, PadIsThePicturePaddedBeforehand) {
+    const unit::TempDir dir;
+    unit::ConsoleText console;
+    const auto colour = [](int x, int y) {
+        const auto red = static_cast<std::uint8_t>((x * 7 + y * 3) % 5 < 2 ? 255 : 150);
+        return unit::Colour{y < 13 ? red : std::uint8_t{0}, 0, 0, 255};
+    };
+    ASSERT_TRUE(unit::SavePicture(dir.File("13.png"), FIF_PNG, 21, 13, colour));
+    ASSERT_TRUE(unit::SavePicture(dir.File("16.png"), FIF_PNG, 21, 16, colour));
+    for (const char* plane : {"-dim", "-unflip"}) {
+        for (const char* picture : {"13", "16"}) {
+            Args args = {"-pad",
+                         plane,
+                         "-c",
+                         "rle",
+                         dir.File(std::string(picture) + ".png"),
+                         dir.File(std::string(picture) + ".asm")};
+            ASSERT_EQ(RunProgram(RunConversion, args, console), 0) << console.err;
+        }
+        EXPECT_EQ(unit::ReadWholeFile(dir.File("13.asm")), unit::ReadWholeFile(dir.File("16.asm")))
+            << plane;
     }
 }
 
