@@ -35,7 +35,7 @@ _pelmoimage_render() {
 
     if [[ $cur == -* ]]; then
         mapfile -t COMPREPLY < <(compgen -W '-w -h -c -xorder -unflip -dimplane -f -maxpixels
-            --help --version' -- "${cur,,}")
+            -q --help --version' -- "${cur,,}")
         return 0
     fi
 

@@ -24,7 +24,7 @@ _pelmoimage() {
 
     case $owner in
     -c)
-        mapfile -t COMPREPLY < <(compgen -W 'raw rle srle frle bnp bit2xp' -- "${cur,,}")
+        mapfile -t COMPREPLY < <(compgen -W 'raw rle srle frle bnp bit2xp best' -- "${cur,,}")
         return 0
         ;;
     -tc)
@@ -40,8 +40,8 @@ _pelmoimage() {
 
     if [[ $cur == -* ]]; then
         mapfile -t COMPREPLY < <(compgen -W '-c -tc -dim -unflip -xorder -strim -etrim -setsymb
-            -vprefix -vsize -vpackets -vstart -vflag -lprefix -ldata -maxpixels --help
-            --version' -- "${cur,,}")
+            -vprefix -vsize -vpackets -vstart -vflag -lprefix -ldata -maxpixels -alpha -mask
+            -pad -dims -q --help --version' -- "${cur,,}")
         return 0
     fi
 

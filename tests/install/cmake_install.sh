@@ -28,7 +28,7 @@ installed=$(files_below "$root")
 warnings=$(man_warnings "$root/share/man/man1/pelmoimage.1.gz")
 [[ -z $warnings ]] || fail "installed man page: $warnings"
 expect_completion "$root/share/bash-completion/completions/pelmoimage" \
-    'bit2xp bnp frle raw rle srle' pelmoimage -c ''
+    'best bit2xp bnp frle raw rle srle' pelmoimage -c ''
 expect_conversion "$root/bin/pelmoimage" "$sample" "$scratch/out"
 expect_render "$root/bin/pelmoimage-render" "$scratch/out"
 

@@ -4,13 +4,14 @@
 # shellcheck source=tests/install/lib.sh
 source "$(dirname "$0")/lib.sh"
 script=$1 render=$2 scratch=$3
-codecs='bit2xp bnp frle raw rle srle'
+codecs='best bit2xp bnp frle raw rle srle'
+render_codecs='bit2xp bnp frle raw rle srle'
 modes='data image include none'
-options='--help --version -c -dim -etrim -ldata -lprefix -maxpixels -setsymb -strim -tc -unflip -vflag -vpackets -vprefix -vsize -vstart -xorder'
+options='--help --version -alpha -c -dim -dims -etrim -ldata -lprefix -mask -maxpixels -pad -q -setsymb -strim -tc -unflip -vflag -vpackets -vprefix -vsize -vstart -xorder'
 
 expect_completion "$script" "$codecs" pelmoimage -c ''
-expect_completion "$script" 'bit2xp bnp' pelmoimage -c b
-expect_completion "$script" 'bit2xp bnp' pelmoimage -C B
+expect_completion "$script" 'best bit2xp bnp' pelmoimage -c b
+expect_completion "$script" 'best bit2xp bnp' pelmoimage -C B
 expect_completion "$script" "$codecs" pelmoimage a.png b.asm -dim -c ''
 expect_completion "$script" "$modes" pelmoimage -tc ''
 expect_completion "$script" 'image include' pelmoimage -TC i
@@ -30,9 +31,9 @@ expect_completion "$script" "$scratch/picture.gif $scratch/picture.png" \
 expect_completion "$script" "$scratch/other.bmp" pelmoimage -c rle "$scratch/o"
 
 # The renderer's: its options, codecs after -c, nothing after -w, files elsewhere.
-expect_completion "$render" '--help --version -c -dimplane -f -h -maxpixels -unflip -w -xorder' pelmoimage-render -
+expect_completion "$render" '--help --version -c -dimplane -f -h -maxpixels -q -unflip -w -xorder' pelmoimage-render -
 expect_completion "$script" '' pelmoimage -maxpixels ''
-expect_completion "$render" "$codecs" pelmoimage-render a.asm -C ''
+expect_completion "$render" "$render_codecs" pelmoimage-render a.asm -C ''
 expect_completion "$render" '' pelmoimage-render -w ''
 expect_completion "$render" "$scratch/other.bmp" pelmoimage-render -dimplane "$scratch/o"
 
