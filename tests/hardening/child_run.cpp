@@ -22,12 +22,8 @@
 #error "PELMO_EXECUTABLE and PELMO_RENDERER name the converter and the renderer under test"
 #endif
 
-#if defined(__SANITIZE_ADDRESS__)
+#if PELMO_SANITIZED  // the programs under test, built with AddressSanitizer
 #define PELMO_HARDENING_ASAN 1
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define PELMO_HARDENING_ASAN 1
-#endif
 #endif
 
 extern char** environ;

@@ -44,7 +44,7 @@ struct HugeCase {
 
 // Under AddressSanitizer the limit is put on single allocations instead of the
 // address space (see child_run.hpp), which the header check cannot see.
-#if defined(__SANITIZE_ADDRESS__)
+#if PELMO_SANITIZED
 constexpr bool kAddressSpaceLimited = false;
 #else
 constexpr bool kAddressSpaceLimited = true;

@@ -53,7 +53,7 @@ TEST(LargeInput, ANamedPipeOfMoreThan64KiBConvertsLikeAFile) {
 // the 150 MiB the converter may use (less its own 20 or so); the 128 MiB
 // 32-bit copy does not, so the header alone refuses the picture.
 TEST(LargeInput, TheThirtyTwoBitCopyAloneExceedsTheBudget) {
-#if defined(__SANITIZE_ADDRESS__)
+#if PELMO_SANITIZED
     GTEST_SKIP() << "under AddressSanitizer the limit bounds single allocations, not the budget";
 #endif
     const unit::TempDir dir;
