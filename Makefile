@@ -6,6 +6,8 @@ BUILD      ?= build
 CMAKE_ARGS ?=
 PREFIX     ?= /usr/local
 JOBS       ?= $(shell nproc)
+# Many tests wait on the programs they start: twice as many at once as cores.
+TEST_JOBS  ?= $(shell echo $$(( 2 * $(JOBS) )))
 # The suite runs once, built with AddressSanitizer and UndefinedBehaviorSanitizer;
 # a finding aborts the process that made it, so the test running it fails.
 SAN_BUILD  ?= build-asan
@@ -46,7 +48,7 @@ demo: programs
 test: TEST_DEPS = man-db groff-base python3 clang-format lintian
 test: programs $(SAN_BUILD)/build.ninja
 	cmake --build $(SAN_BUILD) -j $(JOBS)
-	cd $(SAN_BUILD) && $(SAN_ENV) ctest --output-on-failure -j $(JOBS)
+	cd $(SAN_BUILD) && $(SAN_ENV) ctest --output-on-failure -j $(TEST_JOBS)
 
 $(SAN_BUILD)/build.ninja:
 	cmake -S . -B $(SAN_BUILD) -G Ninja -DPELMO_SANITIZE=ON \
