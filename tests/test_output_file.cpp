@@ -97,6 +97,9 @@ TEST_P(OutputFileKinds, AFailedWriteLeavesTheTargetAsItWas) {
 
 // A fatal signal while the new file is written: the process ends by that
 // signal, the target is untouched and the temporary file is gone.
+// Several output files at once, each with its hidden file: a fatal signal
+// removes all of them, and ends the process as the handler that was there
+// before would have (here the default), not as ours left in place.
 TEST_P(OutputFileKinds, AFatalSignalLeavesNothingBehind) {
     const TempDir dir;
     const std::string path = dir.File("out.asm");
@@ -104,8 +107,18 @@ TEST_P(OutputFileKinds, AFatalSignalLeavesNothingBehind) {
     const pid_t pid = ::fork();
     ASSERT_GE(pid, 0);
     if (pid == 0) {
+        {
+            // One that comes and goes first must leave the others armed.
+            OutputFile done(Settings(false));
+            if (!done.Open(dir.File("done.asm")) || !done.Write("x", 1) || !done.Commit()) {
+                ::_exit(2);
+            }
+        }
         OutputFile file(Settings(GetParam()));
-        if (!file.Open(path) || !file.Write("new", 3)) ::_exit(3);
+        OutputFile other(Settings(false));
+        if (!file.Open(path) || !file.Write("new", 3) || !other.Open(dir.File("other.asm"))) {
+            ::_exit(3);
+        }
         ::raise(SIGTERM);
         ::_exit(4);
     }
@@ -113,7 +126,29 @@ TEST_P(OutputFileKinds, AFatalSignalLeavesNothingBehind) {
     ASSERT_EQ(::waitpid(pid, &status, 0), pid);
     EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM) << "status " << status;
     EXPECT_EQ(ReadWholeFile(path), "old");
-    EXPECT_EQ(ListFolder(dir.path()), "out.asm");
+    EXPECT_EQ(ListFolder(dir.path()), "done.asm out.asm");
+}
+
+// The handlers the process had before an output file are back after it.
+TEST(OutputFile, PutsBackTheHandlersItReplaced) {
+    const TempDir dir;
+    const auto mine = [](int) {};
+    struct sigaction action {};
+    action.sa_handler = mine;
+    struct sigaction saved {};
+    ASSERT_EQ(::sigaction(SIGINT, &action, &saved), 0);
+    {
+        OutputFile file(Settings(false));
+        ASSERT_TRUE(file.Open(dir.File("out.asm")));
+        struct sigaction during {};
+        ::sigaction(SIGINT, nullptr, &during);
+        EXPECT_NE(during.sa_handler, static_cast<void (*)(int)>(mine)) << "no removal armed";
+        EXPECT_TRUE(file.Commit());
+    }
+    struct sigaction after {};
+    ::sigaction(SIGINT, nullptr, &after);
+    EXPECT_EQ(after.sa_handler, static_cast<void (*)(int)>(mine));
+    ::sigaction(SIGINT, &saved, nullptr);
 }
 
 TEST(OutputFile, LinksStayLinks) {

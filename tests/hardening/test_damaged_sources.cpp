@@ -118,9 +118,9 @@ TEST_F(DamagedSource, IsRefusedWithItsLineAndNoPicture) {
          28, "a second source begins here"},
         {"the label missing, among comments and CRLF", raw,
          [](Lines& l) {
-             for (std::string& line : l) line += " ; note\r";
-             l[0] = "\t; Created by PelmoImage v1.4 (Mar 2, 2013)\r";
-             l[5] = "\t; the label was here\r";
+             for (std::size_t i = 1; i < l.size(); ++i) l[i] += " ; note";
+             l[5] = "\t; the label was here";
+             for (std::string& line : l) line += "\r";
          },
          7, "the data label is missing: expected \"NAME:\", found \".db $"},
         {"a line of 5000 characters", raw, [](Lines& l) { l[9] = std::string(5000, ' '); }, 10,
