@@ -43,9 +43,12 @@ scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 
 # Runs "$@" once, timed; prints the wall seconds. Standard output goes to
-# $scratch/stdout, so that it can be compared between runs.
+# $scratch/stdout, so that it can be compared between runs. What earlier runs
+# wrote is on disk first (untimed): a build replaces a source written long
+# before, not one still being written back from a run of a moment ago.
 timed() {
     local begin end
+    sync
     begin=$(date +%s%N)
     "$@" >"$scratch/stdout" 2>"$scratch/stderr" || {
         echo "e2e.sh: failed: $*" >&2

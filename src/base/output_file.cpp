@@ -197,6 +197,7 @@ bool OutputFile::Open(const std::string& path) {
     Abandon();
     failed_ = false;
     inPlace_ = false;
+    written_ = 0;
     if (path.empty() || path.ends_with('/')) {
         errno = path.empty() ? ENOENT : EISDIR;
         return false;
@@ -279,8 +280,18 @@ bool OutputFile::TakeOver(const struct stat& existing, bool exists) {
 
 bool OutputFile::Write(const void* data, std::size_t size) {
     if (failed_ || fd_ < 0) return false;
-    if (!WriteAll(fd_, data, size)) failed_ = true;
-    return !failed_;
+    if (!WriteAll(fd_, data, size)) {
+        failed_ = true;
+        return false;
+    }
+    // The rename over the old file will have the file system write the new
+    // one first: started now, that writing goes on beside the rest.
+    if (!inPlace_) {
+        ::sync_file_range(fd_, static_cast<off64_t>(written_), static_cast<off64_t>(size),
+                          SYNC_FILE_RANGE_WRITE);
+    }
+    written_ += size;
+    return true;
 }
 
 // Gives a nameless file its hidden name beside the target.

@@ -5,6 +5,7 @@
 #include <sys/types.h>
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -94,10 +95,11 @@ class OutputFile {
     int fd_ = -1;
     bool failed_ = false;
     bool inPlace_ = false;
-    std::string target_;    // the file replaced, symbolic links followed
-    std::string folder_;    // the target's folder
-    std::string tempName_;  // the hidden name of the new file, once it has one
-    int removalSlot_ = -1;  // where a fatal signal finds `tempName_`
+    std::string target_;         // the file replaced, symbolic links followed
+    std::string folder_;         // the target's folder
+    std::string tempName_;       // the hidden name of the new file, once it has one
+    int removalSlot_ = -1;       // where a fatal signal finds `tempName_`
+    std::uint64_t written_ = 0;  // bytes written so far
 };
 
 }  // namespace pelmo
