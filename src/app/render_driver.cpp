@@ -42,25 +42,28 @@ bool FailAt(const Plane& plane, std::size_t line, const std::string& what) {
     return Error("\"" + plane.file + "\" line " + std::to_string(line) + ": " + what);
 }
 
-// Reads, checks and decodes the source `plane.file`.
-bool LoadPlane(const RenderCommandLine& cmd, Plane& plane) {
-    {
-        const std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(
-            std::fopen(plane.file.c_str(), "rb"), std::fclose);
-        if (!file) return Error("couldn't read \"" + plane.file + "\"");
-        SourceLines lines(file.get());
-        SourceError error;
-        if (!ReadAsmSource(lines, cmd.maxPixels, plane.source, error)) {
-            return FailAt(plane, error.line, error.what);
-        }
+// Reads the source `plane.file`.
+bool ReadPlane(const RenderCommandLine& cmd, Plane& plane) {
+    const std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(plane.file.c_str(), "rb"),
+                                                               std::fclose);
+    if (!file) return Error("couldn't read \"" + plane.file + "\"");
+    SourceLines lines(file.get());
+    SourceError error;
+    if (!ReadAsmSource(lines, cmd.maxPixels, plane.source, error)) {
+        return FailAt(plane, error.line, error.what);
     }
-    const AsmSource& s = plane.source;
+    return true;
+}
 
+// The codec of a source: as -c gives it, or its include line; and its flag
+// symbol where, and only where, the codec has one.
+bool CodecOfPlane(const RenderCommandLine& cmd, const Plane& plane, ImgCodecKind& kind) {
+    const AsmSource& s = plane.source;
     const std::size_t includeLine = s.labelLine + 1;
     if (!cmd.codec && !s.includeCodec) {
         return FailAt(plane, includeLine, "no include line names the codec: give it with -c");
     }
-    const ImgCodecKind kind = cmd.codec ? *cmd.codec : *s.includeCodec;
+    kind = cmd.codec ? *cmd.codec : *s.includeCodec;
     const std::string keyword(CodecFor(kind).keyword);
     if (s.includeCodec && *s.includeCodec != kind) {
         return FailAt(plane, includeLine,
@@ -72,13 +75,22 @@ bool LoadPlane(const RenderCommandLine& cmd, Plane& plane) {
     if (!flagged && s.flag) {
         return FailAt(plane, s.flag->line, "a fourth symbol, but " + keyword + " has no flag");
     }
+    return true;
+}
 
+// Reads, checks and decodes the source `plane.file`.
+bool LoadPlane(const RenderCommandLine& cmd, Plane& plane) {
+    ImgCodecKind kind = ImgCodecKind::Raw;
+    if (!ReadPlane(cmd, plane) || !CodecOfPlane(cmd, plane, kind)) return false;
+    const AsmSource& s = plane.source;
     const std::int64_t room =
         static_cast<std::int64_t>(cmd.maxPixels / 8) - std::int64_t{s.start.value};
-    if (room < 0)
+    if (room < 0) {
         return FailAt(plane, s.start.line,
                       "more blank bytes than a picture within the pixel limit holds "
                       "(see -maxpixels)");
+    }
+    const bool flagged = s.flag.has_value();
     DecodedStream decoded = CodecFor(kind).decode(
         {s.stream, s.packets.value,
          flagged ? static_cast<std::int32_t>(std::min<std::uint32_t>(s.flag->value, INT32_MAX))
@@ -100,7 +112,8 @@ bool LoadPlane(const RenderCommandLine& cmd, Plane& plane) {
     plane.bytes = std::move(decoded.bytes);
     if (!cmd.quiet) {
         std::printf("Decoded '%s': %zu bytes of %s data give %zu bytes.\n", plane.file.c_str(),
-                    s.stream.size(), keyword.c_str(), plane.bytes.size());
+                    s.stream.size(), std::string(CodecFor(kind).keyword).c_str(),
+                    plane.bytes.size());
     }
     return true;
 }
