@@ -258,6 +258,10 @@ TEST(RenderDriver, HelpAndVersionEndWithStatusZero) {
         EXPECT_NE(console.out, "");
         EXPECT_EQ(console.err, "");
     }
+    // No argument at all: the usage text alone, no error line, and a failure.
+    unit::ConsoleText console;
+    EXPECT_EQ(RunProgram(RunRender, {}, console), 1);
+    EXPECT_TRUE(console.err.starts_with("Usage: pelmoimage-render")) << console.err;
 }
 
 // The README's plane pictures are what the two programs make of the sample now.

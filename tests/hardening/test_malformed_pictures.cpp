@@ -118,6 +118,18 @@ TEST_P(MalformedPicture, TruncatedFileIsRefusedOrWhole) {
     }
 }
 
+// A 256-colour PCX ends with its palette after a 0x0C byte; one whose
+// palette is not there is damaged, whatever its pixels say.
+TEST(MalformedPcx, APaletteWithoutItsMarkerIsRefused) {
+    std::string pcx = ValidPicture(".pcx");
+    pcx[pcx.size() - 769] = '\x0D';
+    const unit::TempDir dir;
+    const std::string input = dir.File("nomarker.pcx");
+    ASSERT_TRUE(unit::WriteWholeFile(input, pcx));
+    EXPECT_TRUE(FailsWith(RunConverter({input, dir.File("out.asm")}),
+                          "Error, failed to open image \"" + input + "\".\n", dir.File("out.asm")));
+}
+
 TEST_P(MalformedPicture, RandomBytesFailToOpen) {
     for (const std::size_t size : {17, 600, 5000}) {
         const Outcome run =
