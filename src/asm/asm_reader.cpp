@@ -164,9 +164,10 @@ std::optional<Symbol> ParseSymbol(std::string_view code) {
     return Symbol{name, *value, 0};
 }
 
-// "NAME:"; the converter writes whatever names its options give.
+// "NAME:"; the converter writes whatever names its options give, empty ones
+// included (a label of ":" alone).
 bool IsLabel(std::string_view code) {
-    return code.size() >= 2 && code.back() == ':';
+    return !code.empty() && code.back() == ':';
 }
 
 // The program's name as the header comment gives it, before its version.

@@ -10,8 +10,8 @@
 // symbol values of 4 bytes (kept below 2^30, like every count of a real run;
 // the first, the size, is replaced by the data's length, as a source must
 // have it); then the seven names, each ended by a NUL byte (a line break in a
-// name would break the source's lines, so it is dropped); the rest is the
-// data block.
+// name would break the source's lines, and a ";" would start a comment there
+// for any assembler, so both are dropped); the rest is the data block.
 // A short input leaves the later parts at their defaults.
 #include <stdlib.h>
 #include <unistd.h>
@@ -95,6 +95,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (nul == std::string_view::npos) break;
         name = std::string(take(nul).substr(0, kTextFieldSize - 1));
         std::erase(name, '\n');
+        std::erase(name, ';');
         take(1);
     }
     const std::vector<std::uint8_t> bytes(in.begin(), in.end());
