@@ -11,12 +11,13 @@ set -euo pipefail
 build=${1:?build folder}
 seconds=${2:-60}
 here=$(cd "$(dirname "$0")" && pwd)
-targets=(fuzz_options fuzz_packer fuzz_picture fuzz_writer fuzz_render fuzz_codec_raw fuzz_codec_rle
+targets=(fuzz_options fuzz_packer fuzz_picture fuzz_header fuzz_writer fuzz_render fuzz_codec_raw fuzz_codec_rle
          fuzz_codec_srle fuzz_codec_frle fuzz_codec_bnp fuzz_codec_bit2xp)
 
 seeds_of() {
     case $1 in
         fuzz_codec_*) echo codec ;;
+        fuzz_header) echo picture ;;
         *) echo "${1#fuzz_}" ;;
     esac
 }
@@ -33,6 +34,7 @@ for t in "${targets[@]}"; do
     extra=()
     [ "$t" = fuzz_options ] && extra+=(-dict="$here/options.dict")
     limits=(-max_len=4096 -rss_limit_mb=2048)
+    [ "$t" = fuzz_header ] && limits=(-max_len=16384 -rss_limit_mb=2048)
     # Pictures: longer inputs; the image library may take a gigabyte or more
     # for a damaged header (in the converter the decoding child's limit bounds
     # it), and fuzz_picture screens such inputs in a child process of its own,
