@@ -42,7 +42,8 @@ demo: programs
 	@head -n 12 $(BUILD)/sample.asm
 
 # The whole suite, once, in the sanitizer build; the installation tests
-# install and package the plain programs of build/. They read the man page
+# install and package the plain programs of build/, and the memory-limit
+# cases run once more on them (the sanitizer cannot bound the address space). They read the man page
 # with man and check the package with lintian, the golden model runs on
 # python3, and every C++ file must be as clang-format leaves it.
 test: TEST_DEPS = man-db groff-base python3 clang-format lintian

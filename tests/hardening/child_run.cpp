@@ -22,15 +22,24 @@
 #error "PELMO_EXECUTABLE and PELMO_RENDERER name the converter and the renderer under test"
 #endif
 
-#if PELMO_SANITIZED  // the programs under test, built with AddressSanitizer
-#define PELMO_HARDENING_ASAN 1
-#endif
-
 extern char** environ;
 
 namespace pelmo::hardening {
 
 namespace {
+
+// The plain build's folder, when its programs are the ones under test.
+const char* PlainPrograms() {
+    static const char* const folder = std::getenv("PELMO_PLAIN_PROGRAMS");
+    return folder;
+}
+
+// `built` of this build, or the program of that name in the plain build.
+std::string ProgramPath(const std::string& built) {
+    const char* plain = PlainPrograms();
+    if (plain == nullptr) return built;
+    return std::string(plain) + built.substr(built.rfind('/'));
+}
 
 // One pipe that collects an output stream of the child. Pipes, unlike files,
 // are not bound by the file-size limit that some cases put on the child.
@@ -73,15 +82,11 @@ std::vector<std::string> ChildEnvironment(const Limits& limits) {
             env.push_back(entry);
         }
     }
-#ifdef PELMO_HARDENING_ASAN
-    if (limits.addressSpace > 0) {
+    if (ProgramsSanitized() && limits.addressSpace > 0) {
         asan += asan.empty() ? "ASAN_OPTIONS=" : ":";
         asan += "allocator_may_return_null=1:max_allocation_size_mb=" +
                 std::to_string(limits.addressSpace >> 20);
     }
-#else
-    (void)limits;
-#endif
     if (!asan.empty()) env.push_back(asan);
     return env;
 }
@@ -94,12 +99,10 @@ std::vector<std::string> ChildEnvironment(const Limits& limits) {
     ::dup2(err, STDERR_FILENO);
     rlimit none{0, 0};
     ::setrlimit(RLIMIT_CORE, &none);
-#ifndef PELMO_HARDENING_ASAN
-    if (limits.addressSpace > 0) {
+    if (!ProgramsSanitized() && limits.addressSpace > 0) {
         const rlimit as{limits.addressSpace, limits.addressSpace};
         if (::setrlimit(RLIMIT_AS, &as) != 0) ::_exit(125);
     }
-#endif
     // Dispositions that are not ignored are reset to the default by exec.
     ::signal(SIGXFSZ, limits.ignoreSigxfsz ? SIG_IGN : SIG_DFL);
     ::signal(SIGPIPE, SIG_DFL);
@@ -168,16 +171,20 @@ std::string Outcome::Describe() const {
     return "status " + std::to_string(status);
 }
 
+bool ProgramsSanitized() {
+    return PELMO_SANITIZED && PlainPrograms() == nullptr;
+}
+
 bool RunningAsRoot() {
     return ::geteuid() == 0;
 }
 
 Outcome RunConverter(const std::vector<std::string>& args, const Limits& limits) {
-    return RunProgram(PELMO_EXECUTABLE, args, limits);
+    return RunProgram(ProgramPath(PELMO_EXECUTABLE), args, limits);
 }
 
 Outcome RunRenderer(const std::vector<std::string>& args, const Limits& limits) {
-    return RunProgram(PELMO_RENDERER, args, limits);
+    return RunProgram(ProgramPath(PELMO_RENDERER), args, limits);
 }
 
 Outcome RunProgram(const std::string& built, const std::vector<std::string>& args,

@@ -54,6 +54,11 @@ Outcome RunRenderer(const std::vector<std::string>& args, const Limits& limits =
 Outcome RunProgram(const std::string& program, const std::vector<std::string>& args,
                    const Limits& limits);
 
+// True when the programs under test are built with AddressSanitizer: the
+// sanitizer build's own, unless PELMO_PLAIN_PROGRAMS names the folder of a
+// plain build to run instead.
+bool ProgramsSanitized();
+
 // True when the process runs as root, where permission bits do not bind.
 bool RunningAsRoot();
 // The user id that Limits::unprivileged switches to.
