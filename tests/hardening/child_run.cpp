@@ -94,6 +94,16 @@ std::vector<std::string> ChildEnvironment(const Limits& limits) {
 [[noreturn]] void StartChild(std::string program, const std::vector<std::string>& args,
                              const Limits& limits, std::vector<std::string>& env, int out,
                              int err) {
+    // Everything allocated before the limits: a test binary built with the
+    // sanitizer maps terabytes, so under an address-space limit it cannot map more.
+    std::vector<char*> argv;
+    argv.push_back(program.data());
+    std::vector<std::string> copies = args;
+    for (std::string& a : copies) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    std::vector<char*> envp;
+    for (std::string& e : env) envp.push_back(e.data());
+    envp.push_back(nullptr);
     ::setpgid(0, 0);  // the converter and any child of its own, killed together
     ::dup2(out, STDOUT_FILENO);
     ::dup2(err, STDERR_FILENO);
@@ -119,14 +129,6 @@ std::vector<std::string> ChildEnvironment(const Limits& limits) {
             ::_exit(125);
         }
     }
-    std::vector<char*> argv;
-    argv.push_back(program.data());
-    std::vector<std::string> copies = args;
-    for (std::string& a : copies) argv.push_back(a.data());
-    argv.push_back(nullptr);
-    std::vector<char*> envp;
-    for (std::string& e : env) envp.push_back(e.data());
-    envp.push_back(nullptr);
     ::execve(program.c_str(), argv.data(), envp.data());
     ::_exit(127);
 }
