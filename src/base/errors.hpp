@@ -11,11 +11,6 @@ namespace pelmo {
 void PrintError(std::string_view line);
 
 // `text` in double quotes, as error lines quote file names and values.
-inline std::string Quoted(std::string_view text) {
-    std::string quoted;
-    quoted.reserve(text.size() + 2);
-    quoted.append(1, '"').append(text).append(1, '"');
-    return quoted;
-}
+std::string Quoted(std::string_view text);
 
 }  // namespace pelmo
