@@ -250,18 +250,46 @@ bool PatchJpegSize(std::string& jpeg, std::uint16_t width, std::uint16_t height)
     return true;
 }
 
-std::string ValidPsd(std::uint16_t width, std::uint16_t height) {
+std::string ValidPsd(std::uint16_t width, std::uint16_t height, PsdData data) {
     std::string psd = PsdWithSize(width, height, 1);
     psd.resize(psd.size() - 64);  // keep the header, drop the filler
-    for (int channel = 0; channel < 3; ++channel) {
-        for (std::uint16_t y = 0; y < height; ++y) {
-            for (std::uint16_t x = 0; x < width; ++x) {
-                const bool full = (x / 3 + y) % 2 != 0;
-                psd += channel == 0 && full ? '\xFF' : '\x10';
+    const auto red = [](int channel, int x, int y) {
+        return channel == 0 && (x / 3 + y) % 2 != 0 ? '\xFF' : '\x10';
+    };
+    if (data == PsdData::Raw) {
+        for (int channel = 0; channel < 3; ++channel) {
+            for (int y = 0; y < height; ++y) {
+                for (int x = 0; x < width; ++x) psd += red(channel, x, y);
             }
         }
+        return psd;
     }
-    return psd;
+    // One resource of the plug-in range, which readers skip: 8BIM, its id,
+    // an empty name, then its length and bytes.
+    const std::string resource = std::string("8BIM\x0F\xA0\0\0\0\0\0\x04", 12) + "abcd";
+    psd.resize(psd.size() - 10);  // the resources, layers and compression again
+    Be32(psd, static_cast<std::uint32_t>(resource.size()));
+    psd += resource;
+    Be32(psd, 0);
+    Be16(psd, 1);
+    std::string counts;
+    std::string rows;
+    for (int channel = 0; channel < 3; ++channel) {
+        for (int y = 0; y < height; ++y) {
+            const std::size_t before = rows.size();
+            for (int x = 0; x < width;) {
+                int run = 1;
+                while (x + run < width && run < 128 &&
+                       red(channel, x + run, y) == red(channel, x, y))
+                    ++run;
+                rows += static_cast<char>(run == 1 ? 0 : 257 - run);  // a literal of one, or a run
+                rows += red(channel, x, y);
+                x += run;
+            }
+            Be16(counts, static_cast<std::uint32_t>(rows.size() - before));
+        }
+    }
+    return psd + counts + rows;
 }
 
 std::string ValidPcx(std::uint16_t width, std::uint16_t height) {

@@ -31,10 +31,12 @@ std::string IcoWithSize(std::int32_t width, std::int32_t height);
 // (and `jpeg` unchanged) when the file has no SOF0 marker.
 bool PatchJpegSize(std::string& jpeg, std::uint16_t width, std::uint16_t height);
 
-// A valid 8-bit RGB PSD of `width` x `height` pixels, raw channel data,
-// pixel (x, y) full red when (x / 3 + y) is odd. (The image library can
-// write PSD, but its writer leaks.)
-std::string ValidPsd(std::uint16_t width, std::uint16_t height);
+// A valid 8-bit RGB PSD of `width` x `height` pixels, pixel (x, y) full red
+// when (x / 3 + y) is odd: raw channel data with empty sections before it, or
+// as image editors write it, PackBits rows after an image resource. (The image
+// library can write PSD, but its writer leaks.)
+enum class PsdData { Raw, PackBits };
+std::string ValidPsd(std::uint16_t width, std::uint16_t height, PsdData data = PsdData::Raw);
 
 // A valid 8-bit grey TIFF of `width` x `height` pixels whose directory comes
 // before its one strip, pixel (x, y) full when (x / 3 + y) is odd.

@@ -47,7 +47,7 @@ std::map<std::string, std::string> MakeAll() {
     all[".tif"] = Saved(dir, ".tif", FIF_TIFF, PixelDepth::Rgb24);
     all[".tiff"] = ValidTiff(kWidth, kHeight);  // its directory first, as some writers do
     all[".gif"] = Saved(dir, ".gif", FIF_GIF, PixelDepth::Palette8);
-    all[".psd"] = ValidPsd(kWidth, kHeight);
+    all[".psd"] = ValidPsd(kWidth, kHeight, PsdData::PackBits);
     return all;
 }
 
