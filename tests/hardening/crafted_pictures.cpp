@@ -169,52 +169,64 @@ std::string PsdWithSize(std::uint32_t width, std::uint32_t height, std::uint16_t
 namespace {
 
 // Little-endian TIFF of one 8-bit grey strip, its directory first: `pixels`
-// follow it.
-std::string GreyTiff(std::uint32_t width, std::uint32_t height, const std::string& pixels) {
+// follow it. BigTIFF widens the counts and offsets of the header, the
+// directory and its entries to 64 bits.
+std::string GreyTiff(std::uint32_t width, std::uint32_t height, const std::string& pixels,
+                     TiffKind kind) {
     struct Entry {
         std::uint16_t tag;
         std::uint16_t type;  // 3 SHORT, 4 LONG
         std::uint32_t value;
     };
+    const bool big = kind == TiffKind::Big;
     constexpr std::uint32_t kEntries = 9;
-    constexpr std::uint32_t kDataOffset = 8 + 2 + kEntries * 12 + 4;
+    const std::uint32_t dataOffset = big ? 16 + 8 + kEntries * 20 + 8 : 8 + 2 + kEntries * 12 + 4;
     const std::array<Entry, kEntries> entries = {{
         {256, 4, width},
         {257, 4, height},
         {258, 3, 8},
         {259, 3, 1},  // no compression
         {262, 3, 1},  // black is zero
-        {273, 4, kDataOffset},
+        {273, 4, dataOffset},
         {277, 3, 1},
         {278, 4, height},
         {279, 4, static_cast<std::uint32_t>(pixels.size())},
     }};
+    const auto number = [big](std::string& s, std::uint32_t v) {
+        Le32(s, v);
+        if (big) Le32(s, 0);
+    };
     std::string tif = "II";
-    Le16(tif, 42);
-    Le32(tif, 8);
-    Le16(tif, kEntries);
+    Le16(tif, big ? 43 : 42);
+    if (big) Le32(tif, 8);  // the size of an offset, then a reserved zero
+    number(tif, big ? 16 : 8);
+    if (big) {
+        number(tif, kEntries);
+    } else {
+        Le16(tif, kEntries);
+    }
     for (const Entry& e : entries) {
         Le16(tif, e.tag);
         Le16(tif, e.type);
-        Le32(tif, 1);
-        Le32(tif, e.value);  // a SHORT sits in the low half, little-endian
+        number(tif, 1);
+        number(tif, e.value);  // a SHORT sits in the low half, little-endian
     }
-    Le32(tif, 0);
+    number(tif, 0);
     return tif + pixels;
 }
 
 }  // namespace
 
-std::string TiffWithSize(std::uint32_t width, std::uint32_t height) {
-    return GreyTiff(width, height, std::string(16, '\x80'));
+std::string TiffWithSize(std::uint32_t width, std::uint32_t height, TiffKind kind) {
+    return GreyTiff(width, height, std::string(16, '\x80'), kind);
 }
 
-std::string ValidTiff(std::uint16_t width, std::uint16_t height) {
+std::string ValidTiff(std::uint16_t width, std::uint16_t height, TiffKind kind) {
     std::string pixels;
     for (int y = 0; y < height; ++y) {
         for (int x = 0; x < width; ++x) pixels += (x / 3 + y) % 2 != 0 ? '\xFF' : '\0';
     }
-    return GreyTiff(width, height, pixels);
+    return GreyTiff(width, height, pixels, kind);
 }
 
 std::string IcoWithSize(std::int32_t width, std::int32_t height) {

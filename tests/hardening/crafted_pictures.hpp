@@ -22,8 +22,11 @@ std::string GifWithSize(std::uint16_t width, std::uint16_t height);
 std::string PcxWithSize(std::uint16_t width, std::uint16_t height);
 // PSD (version 1) or PSB (version 2) of 3 RGB channels, raw data, few bytes.
 std::string PsdWithSize(std::uint32_t width, std::uint32_t height, std::uint16_t version);
-// Little-endian TIFF, one 8-bit grey strip of a few bytes.
-std::string TiffWithSize(std::uint32_t width, std::uint32_t height);
+// Little-endian TIFF (classic, or BigTIFF with its 64-bit offsets), one 8-bit
+// grey strip of a few bytes.
+enum class TiffKind { Classic, Big };
+std::string TiffWithSize(std::uint32_t width, std::uint32_t height,
+                         TiffKind kind = TiffKind::Classic);
 // ICO with one entry whose embedded BITMAPINFOHEADER claims the size (the
 // height field counts the colour and the mask rows, so twice the height).
 std::string IcoWithSize(std::int32_t width, std::int32_t height);
@@ -40,7 +43,7 @@ std::string ValidPsd(std::uint16_t width, std::uint16_t height, PsdData data = P
 
 // A valid 8-bit grey TIFF of `width` x `height` pixels whose directory comes
 // before its one strip, pixel (x, y) full when (x / 3 + y) is odd.
-std::string ValidTiff(std::uint16_t width, std::uint16_t height);
+std::string ValidTiff(std::uint16_t width, std::uint16_t height, TiffKind kind = TiffKind::Classic);
 
 // A valid 8-bit palette PCX of `width` x `height` pixels (width even),
 // RLE-encoded, pixel (x, y) full when (x / 3 + y) is odd: with runs.

@@ -75,6 +75,8 @@ std::vector<HugeCase> Cases() {
         {"psd_30000_square", ".psd", [] { return PsdWithSize(30000, 30000, 1); }, true, true},
         {"psb_300000_square", ".psd", [] { return PsdWithSize(300000, 300000, 2); }},
         {"tif_100000_square", ".tif", [] { return TiffWithSize(100000, 100000); }},
+        {"bigtiff_100000_square", ".tif",
+         [] { return TiffWithSize(100000, 100000, TiffKind::Big); }},
         {"tiff_width_4g", ".tiff", [] { return TiffWithSize(0xFFFFFFF8, 8); }, false},
         {"ico_100000_square", ".ico", [] { return IcoWithSize(100000, 100000); }},
         {"jpg_60000_square", ".jpg", [] { return PatchedJpeg(60000, 60000); }},
@@ -141,6 +143,7 @@ TEST(PixelLimit, TinyHeadersAreRefusedBeforeAnythingIsAllocated) {
         {".pcx", PcxWithSize},
         {".psd", [](auto w, auto h) { return PsdWithSize(w, h, 1); }},
         {".tif", [](auto w, auto h) { return TiffWithSize(w, h); }},
+        {".tiff", [](auto w, auto h) { return TiffWithSize(w, h, TiffKind::Big); }},
         {".ico", [](auto w, auto h) { return IcoWithSize(w, h); }},
         {".jpg", PatchedJpeg},
     };

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "child_run.hpp"
+#include "crafted_pictures.hpp"
 #include "image/picture_formats.hpp"
 #include "outcome_checks.hpp"
 #include "support/unit_temp_dir.hpp"
@@ -128,6 +129,28 @@ TEST(MalformedPcx, APaletteWithoutItsMarkerIsRefused) {
     ASSERT_TRUE(unit::WriteWholeFile(input, pcx));
     EXPECT_TRUE(FailsWith(RunConverter({input, dir.File("out.asm")}),
                           "Error, failed to open image \"" + input + "\".\n", dir.File("out.asm")));
+}
+
+// A BigTIFF reads like the classic TIFF of the same pixels, and one whose
+// strip is cut short is refused like it.
+TEST(MalformedTiff, ABigTiffConvertsLikeItsClassicTwin) {
+    const unit::TempDir dir;
+    std::string sources[2];
+    for (const TiffKind kind : {TiffKind::Classic, TiffKind::Big}) {
+        const std::string tiff = ValidTiff(24, 16, kind);
+        const std::string input = dir.File("whole.tif");
+        const std::string output = dir.File("out.asm");
+        ASSERT_TRUE(unit::WriteWholeFile(input, tiff));
+        EXPECT_TRUE(CleanOutcome(RunConverter({input, output}), output));
+        sources[kind == TiffKind::Big] = unit::ReadWholeFile(output);
+        const std::string cut = dir.File("cut.tif");
+        ASSERT_TRUE(unit::WriteWholeFile(cut, tiff.substr(0, tiff.size() - 100)));
+        EXPECT_TRUE(FailsWith(RunConverter({cut, dir.File("cut.asm")}),
+                              "Error, failed to open image \"" + cut + "\".\n",
+                              dir.File("cut.asm")));
+    }
+    EXPECT_FALSE(sources[0].empty());
+    EXPECT_EQ(sources[1], sources[0]);
 }
 
 TEST_P(MalformedPicture, RandomBytesFailToOpen) {
