@@ -1,5 +1,5 @@
 // What the programs inherit from whoever starts them (closed standard
-// streams, an ignored SIGCHLD), the outputs that are written in place, and
+// streams, an ignored SIGCHLD, a file-size limit), the outputs that are written in place, and
 // the files the renderer must never destroy.
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -61,6 +61,19 @@ TEST_F(Inherited, DevStdoutIsWrittenInPlace) {
     EXPECT_NE(run.out.find("\n\t; Created by PelmoImage"), std::string::npos) << run.out;
     EXPECT_NE(run.out.find("\nimg_data:\n\t.db $"), std::string::npos);
     EXPECT_TRUE(run.out.ends_with("Operation completed.\n"));
+}
+
+// Under a file-size limit (`ulimit -f`) the renderer says it could not write,
+// rather than die of SIGXFSZ unheard, and leaves nothing behind.
+TEST_F(Inherited, TheRendererUnderAFileSizeLimitReportsTheWriteError) {
+    ASSERT_EQ(RunConverter({picture_, output_}).status, 0);
+    const std::string listed = unit::ListFolder(dir_.path());
+    const std::string shown = dir_.File("shown.bmp");
+    Limits limits;
+    limits.fileSize = 100;
+    const Outcome run = RunRenderer({"-w", "24", "-c", "raw", output_, shown}, limits);
+    EXPECT_TRUE(FailsWith(run, "Error, couldn't write \"" + shown + "\".\n", shown));
+    EXPECT_EQ(unit::ListFolder(dir_.path()), listed);
 }
 
 // The renderer replaces an existing file only with -f, and never a source,
