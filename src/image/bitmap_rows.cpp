@@ -55,7 +55,7 @@ BitmapRows::BitmapRows(FIBITMAP* bitmap, std::uint8_t litFrom, AlphaRule alpha, 
       height_(FreeImage_GetHeight(bitmap)),
       litFrom_(litFrom),
       alpha_(alpha) {
-    if (alpha_ != AlphaRule::Ignore) alphaBits_.resize(RowBytes(width_));
+    if (alpha_ == AlphaRule::Cut) alphaBits_.resize(RowBytes(width_));  // Only reads into `bits`
 #ifdef PELMO_ROWS_SSSE3
     // Asked of the processor here, when a picture is read: the compiler's own
     // check would ask it for every feature at every start of the program,

@@ -1,10 +1,8 @@
 // The decoding child's work: the picture's header first, then the library's
 // decoder within what the header justifies, then the plane, block by block.
 #include <sys/resource.h>
-#include <unistd.h>
 
 #include <algorithm>
-#include <fstream>
 
 #include "base/limits.hpp"
 #include "image/bitmap.hpp"
@@ -43,9 +41,7 @@ AlphaRule AlphaRuleOf(const ImgOptions& options) {
 std::uint64_t AvailableMemory(std::uint64_t budget) {
     rlimit limit{};
     if (::getrlimit(RLIMIT_AS, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY) return budget;
-    std::uint64_t pages = 0;
-    std::ifstream("/proc/self/statm") >> pages;
-    const std::uint64_t mapped = pages * static_cast<std::uint64_t>(::sysconf(_SC_PAGESIZE));
+    const std::uint64_t mapped = MappedBytes();
     const std::uint64_t left = mapped < limit.rlim_cur ? limit.rlim_cur - mapped : 0;
     return std::min(budget, left);
 }
@@ -60,6 +56,13 @@ std::uint64_t BitmapsNeeded(FIBITMAP* header, AlphaRule alpha) {
     return decoded + converted + w * h / 8;
 }
 
+// A picture of `count` pixels: more than sizes can count, over the limit,
+// or Ok.
+DecodeStatus CountRefusal(std::uint64_t count, const DecodeRequest& request) {
+    if (count > kMostPixels) return DecodeStatus::TooLarge;
+    return count > request.options.maxPixels ? DecodeStatus::OverLimit : DecodeStatus::Ok;
+}
+
 // What the header declares, and whether the file can hold it: the pixel
 // limits, then a file (or the part of a stream that may be read) long enough
 // for its pixels. Processor time is limited as soon as the size is known.
@@ -69,10 +72,8 @@ bool CheckHeader(const DecodeRequest& request, PictureInput& input, PictureFacts
     input.LimitReading(HeaderReach(request.options.maxPixels));
     if (ReadPictureHeader(request.format, input, facts) != HeaderVerdict::Picture) return false;
     const std::uint64_t declared = std::uint64_t{facts.width} * facts.height;
-    if (declared > kMostPixels || declared > request.options.maxPixels) {
-        const bool counted = declared <= kMostPixels;
-        refusal = {counted ? DecodeStatus::OverLimit : DecodeStatus::TooLarge, facts.width,
-                   facts.height};
+    if (const DecodeStatus status = CountRefusal(declared, request); status != DecodeStatus::Ok) {
+        refusal = {status, facts.width, facts.height};
         return false;
     }
     if (request.confine) LimitDecoderTime(kDecodeSeconds + declared / kPixelsPerSecond);
@@ -138,10 +139,8 @@ void SendPicture(const DecodeRequest& request, Bitmap loaded, const ChildReply& 
         request.options.pad ? pictureHeight + (8 - pictureHeight % 8) % 8 : pictureHeight;
     DecodeResult result{DecodeStatus::Ok, FreeImage_GetWidth(loaded.get()), height, pictureHeight};
     const std::uint64_t count = std::uint64_t{result.width} * height;
-    if (height % 8 != 0 || count > kMostPixels || count > request.options.maxPixels) {
-        result.status = height % 8 != 0       ? DecodeStatus::BadHeight
-                        : count > kMostPixels ? DecodeStatus::TooLarge
-                                              : DecodeStatus::OverLimit;
+    result.status = height % 8 != 0 ? DecodeStatus::BadHeight : CountRefusal(count, request);
+    if (result.status != DecodeStatus::Ok) {
         reply.Result(result);
         return;
     }

@@ -21,6 +21,9 @@ inline constexpr std::uint64_t kSlack = std::uint64_t{16} << 20;
 // GIF's first image are read this far at most.
 inline constexpr std::uint64_t kPreambleLimit = std::uint64_t{16} << 20;
 
+// The eight bytes every PNG begins with.
+inline constexpr std::uint8_t kPngSignature[] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+
 // Products and sums that stop at the largest value instead of wrapping.
 constexpr std::uint64_t Mul(std::uint64_t a, std::uint64_t b) {
     return a != 0 && b > kMax / a ? kMax : a * b;

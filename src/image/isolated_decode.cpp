@@ -41,16 +41,21 @@ std::uint64_t DecodeMemoryBudget() {
     return budget;
 }
 
+// Lowers the soft `resource` limit to `value`, unless it is lower already.
+void LowerSoftLimit(int resource, std::uint64_t value) {
+    rlimit limit{};
+    if (::getrlimit(resource, &limit) == 0 &&
+        (limit.rlim_cur == RLIM_INFINITY || limit.rlim_cur > value)) {
+        limit.rlim_cur = static_cast<rlim_t>(value);
+        ::setrlimit(resource, &limit);
+    }
+}
+
 // The child may not take more address space than the budget, so an absurd
 // picture fails an allocation instead of driving the machine into swap.
 void LimitChildMemory(std::uint64_t budget) {
 #if !defined(__SANITIZE_ADDRESS__)  // the address sanitizer reserves far more
-    rlimit limit{};
-    if (::getrlimit(RLIMIT_AS, &limit) != 0) return;
-    if (limit.rlim_cur == RLIM_INFINITY || limit.rlim_cur > budget) {
-        limit.rlim_cur = static_cast<rlim_t>(budget);
-        ::setrlimit(RLIMIT_AS, &limit);
-    }
+    LowerSoftLimit(RLIMIT_AS, budget);
 #else
     (void)budget;
 #endif
@@ -123,29 +128,22 @@ std::uint32_t BlocksPerBatch(std::uint32_t width) {
     return std::max<std::uint32_t>(8, (std::uint32_t{1} << 18) / std::max<std::uint32_t>(width, 1));
 }
 
-void LimitDecoderMemory(std::uint64_t bytes) {
-#if !defined(__SANITIZE_ADDRESS__)  // the address sanitizer reserves far more
+std::uint64_t MappedBytes() {
     std::uint64_t pages = 0;
     std::ifstream("/proc/self/statm") >> pages;
-    const std::uint64_t mapped = pages * static_cast<std::uint64_t>(::sysconf(_SC_PAGESIZE));
-    rlimit space{};
-    if (::getrlimit(RLIMIT_AS, &space) == 0 &&
-        (space.rlim_cur == RLIM_INFINITY || space.rlim_cur > mapped + bytes)) {
-        space.rlim_cur = static_cast<rlim_t>(mapped + bytes);
-        ::setrlimit(RLIMIT_AS, &space);
-    }
+    return pages * static_cast<std::uint64_t>(::sysconf(_SC_PAGESIZE));
+}
+
+void LimitDecoderMemory(std::uint64_t bytes) {
+#if !defined(__SANITIZE_ADDRESS__)  // the address sanitizer reserves far more
+    LowerSoftLimit(RLIMIT_AS, MappedBytes() + bytes);
 #else
     (void)bytes;
 #endif
 }
 
 void LimitDecoderTime(std::uint64_t seconds) {
-    rlimit time{};
-    if (::getrlimit(RLIMIT_CPU, &time) == 0 &&
-        (time.rlim_cur == RLIM_INFINITY || time.rlim_cur > seconds)) {
-        time.rlim_cur = static_cast<rlim_t>(seconds);
-        ::setrlimit(RLIMIT_CPU, &time);
-    }
+    LowerSoftLimit(RLIMIT_CPU, seconds);
 }
 
 DecodeResult DecodeIsolated(const DecodeRequest& request, std::vector<std::uint8_t>& plane,

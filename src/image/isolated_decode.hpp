@@ -87,6 +87,8 @@ DecodeResult RunDecoderIsolated(ChildDecoder decoder, const DecodeRequest& reque
 // allocate, or that died: a failure, never a hang.
 void LimitDecoderMemory(std::uint64_t bytes);
 void LimitDecoderTime(std::uint64_t seconds);
+// The address space the calling process has mapped.
+std::uint64_t MappedBytes();
 
 // The work of the decoding child (a ChildDecoder): reads the picture's
 // header, refuses what it cannot honestly hold, loads the picture with the

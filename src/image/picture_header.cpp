@@ -69,7 +69,6 @@ HeaderVerdict Ico(ByteReader& file, PictureFacts& facts) {
     const std::uint64_t offset = Le32(h->data() + 18);
     const auto image = Fetch<16>(file, offset);
     if (!image) return HeaderVerdict::NotAPicture;
-    static constexpr std::uint8_t kPngSignature[] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
     if (std::memcmp(image->data(), kPngSignature, 8) == 0) {
         const HeaderVerdict verdict = Png(file, offset, facts);
         facts.mostSize = Add(facts.mostSize, Add(offset, resource));

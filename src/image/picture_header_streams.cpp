@@ -13,9 +13,8 @@ namespace pelmo::header {
 // ---- PNG: a signature and the IHDR chunk.
 
 HeaderVerdict Png(ByteReader& file, std::uint64_t at, PictureFacts& facts) {
-    static constexpr std::uint8_t kSignature[] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
     const auto h = Fetch<26>(file, at);
-    if (!h || std::memcmp(h->data(), kSignature, 8) != 0 ||
+    if (!h || std::memcmp(h->data(), kPngSignature, 8) != 0 ||
         std::memcmp(h->data() + 12, "IHDR", 4) != 0) {
         return HeaderVerdict::NotAPicture;
     }

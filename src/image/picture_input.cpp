@@ -31,15 +31,11 @@ void ZeroUnread(void* buffer, std::size_t got, std::size_t wanted) {
 
 }  // namespace
 
-PictureInput::~PictureInput() {
-    if (stream_ >= 0) ::close(stream_);
-}
-
 bool PictureInput::Open(const std::string& fileName) {
     const int fd = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
     if (fd < 0) return false;
     if (::lseek(fd, 0, SEEK_CUR) < 0) {
-        stream_ = fd;
+        stream_ = Fd(fd);
         return true;
     }
     file_.reset(::fdopen(fd, "rb"));
@@ -53,17 +49,21 @@ void PictureInput::LimitReading(std::uint64_t bytes) {
 
 void PictureInput::Fill(std::uint64_t end) {
     end = std::min(end, limit_);
-    while (stream_ >= 0 && bytes_.size() < end) {
-        const std::size_t used = bytes_.size();
+    while (stream_.Get() >= 0 && held_ < end) {
         const std::size_t room = static_cast<std::size_t>(
-            std::min<std::uint64_t>(std::max<std::uint64_t>(end - used, 1 << 16), 1 << 24));
-        bytes_.resize(used + room);
-        const ssize_t n = ::read(stream_, bytes_.data() + used, room);
-        bytes_.resize(used + static_cast<std::size_t>(std::max<ssize_t>(n, 0)));
+            std::min<std::uint64_t>(std::max<std::uint64_t>(end - held_, 1 << 16), 1 << 24));
+        // The buffer grows by doubling (within what is asked for), not by
+        // each read, which a pipe keeps to 64 KiB.
+        if (bytes_.size() < held_ + room) {
+            bytes_.resize(std::max<std::uint64_t>(held_ + room,
+                                                  std::min<std::uint64_t>(2 * bytes_.size(), end)));
+        }
+        const ssize_t n = ::read(stream_.Get(), bytes_.data() + held_, room);
         if (n < 0 && errno == EINTR) continue;
         if (n <= 0) {  // the end, or a failure that ends it as well
-            ::close(stream_);
-            stream_ = -1;
+            stream_.Reset();
+        } else {
+            held_ += static_cast<std::size_t>(n);
         }
     }
 }
@@ -74,7 +74,7 @@ std::uint64_t PictureInput::Size() {
         return end < 0 ? 0 : static_cast<std::uint64_t>(end);
     }
     Fill(UINT64_MAX);
-    return std::min<std::uint64_t>(bytes_.size(), limit_);
+    return std::min<std::uint64_t>(held_, limit_);
 }
 
 std::size_t PictureInput::ReadAt(std::uint64_t offset, void* data, std::size_t size) {
@@ -90,7 +90,7 @@ std::size_t PictureInput::ReadAt(std::uint64_t offset, void* data, std::size_t s
         return got;
     }
     Fill(offset + size);
-    const std::uint64_t end = std::min<std::uint64_t>(bytes_.size(), limit_);
+    const std::uint64_t end = std::min<std::uint64_t>(held_, limit_);
     if (offset >= end) return 0;
     const auto got = static_cast<std::size_t>(std::min<std::uint64_t>(size, end - offset));
     std::memcpy(data, bytes_.data() + offset, got);

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "base/io.hpp"
 #include "image/bitmap.hpp"
 #include "image/picture_header.hpp"
 
@@ -28,7 +29,6 @@ namespace pelmo {
 class PictureInput : public ByteReader {
   public:
     PictureInput() = default;
-    ~PictureInput() override;
     PictureInput(const PictureInput&) = delete;
     PictureInput& operator=(const PictureInput&) = delete;
 
@@ -77,8 +77,9 @@ class PictureInput : public ByteReader {
     };
 
     std::unique_ptr<std::FILE, FileCloser> file_;  // a file that can seek
-    int stream_ = -1;                              // a stream still being read
-    std::vector<std::uint8_t> bytes_;              // what was read of a stream
+    Fd stream_;                                    // a stream still being read
+    std::vector<std::uint8_t> bytes_;              // what was read of a stream, and room
+    std::size_t held_ = 0;                         // bytes of `bytes_` read
     std::uint64_t limit_ = UINT64_MAX;             // the most of a stream to read
     std::size_t position_ = 0;                     // the decoders' place in `bytes_`
     ReadEnds ends_;

@@ -1,7 +1,6 @@
 #include "image/raw_data.hpp"
 
 #include <algorithm>
-#include <cstdio>
 #include <utility>
 
 #include "base/errors.hpp"
@@ -15,13 +14,9 @@ bool ImgRawData::Pack(ImgToneMap& toneMap) {
     // Both fit 32 bits and so does their product: the picture was loaded.
     length = static_cast<std::int32_t>((std::int64_t{w} * h) >> 3);
     start = 0;
-    if (w == 0 || h == 0) {
-        length = 0;
-        PrintError("Error, invalid image dimensions.\n");
-        return false;
-    }
-    if (h % 8 != 0 || toneMap.plane.size() != static_cast<std::size_t>(length)) {
-        // Only the loader's own checks keep such maps out.
+    // Only the loader's own checks keep such maps out.
+    if (w == 0 || h == 0 || h % 8 != 0 ||
+        toneMap.plane.size() != static_cast<std::size_t>(length)) {
         length = 0;
         PrintError("Error, invalid image dimensions.\n");
         return false;
