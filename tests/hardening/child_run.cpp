@@ -173,6 +173,25 @@ std::string Outcome::Describe() const {
     return "status " + std::to_string(status);
 }
 
+FifoWriter::FifoWriter(const std::string& path, const std::string& bytes, bool endless) {
+    if (::mkfifo(path.c_str(), 0600) != 0) return;
+    writer_ = ::fork();
+    if (writer_ != 0) return;
+    const int fd = ::open(path.c_str(), O_WRONLY);
+    bool written = fd >= 0;
+    do {
+        written = written &&
+                  ::write(fd, bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size());
+    } while (endless && written);
+    ::_exit(written ? 0 : 1);
+}
+
+FifoWriter::~FifoWriter() {
+    if (writer_ <= 0) return;
+    ::kill(writer_, SIGKILL);
+    ::waitpid(writer_, nullptr, 0);
+}
+
 bool ProgramsSanitized() {
     return PELMO_SANITIZED && PlainPrograms() == nullptr;
 }

@@ -59,6 +59,20 @@ Outcome RunProgram(const std::string& program, const std::vector<std::string>& a
 // plain build to run instead.
 bool ProgramsSanitized();
 
+// A named pipe at `path`, and a process that writes `bytes` into it once a
+// reader opens it (over and over when `endless`); stopped when this goes.
+class FifoWriter {
+  public:
+    FifoWriter(const std::string& path, const std::string& bytes, bool endless = false);
+    ~FifoWriter();
+    FifoWriter(const FifoWriter&) = delete;
+    FifoWriter& operator=(const FifoWriter&) = delete;
+    bool started() const { return writer_ > 0; }
+
+  private:
+    int writer_ = -1;
+};
+
 // True when the process runs as root, where permission bits do not bind.
 bool RunningAsRoot();
 // The user id that Limits::unprivileged switches to.

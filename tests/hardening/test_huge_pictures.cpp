@@ -5,12 +5,7 @@
 // header alone and finds it sound, the refusal comes from the header, before
 // any pixel is decoded: "not enough memory", under a limit lower than the
 // bitmaps would need.
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <algorithm>
 
@@ -191,21 +186,11 @@ TEST(PixelLimit, MaxpixelsMovesTheLimit) {
 TEST(EndlessInput, IsRefusedFromItsFirstBytes) {
     const unit::TempDir dir;
     const std::string fifo = dir.File("endless.png");
-    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-    const pid_t writer = ::fork();
-    ASSERT_GE(writer, 0);
-    if (writer == 0) {  // zeros until the reader goes
-        const int fd = ::open(fifo.c_str(), O_WRONLY);
-        const std::string zeros(1 << 16, '\0');
-        while (fd >= 0 && ::write(fd, zeros.data(), zeros.size()) > 0) {
-        }
-        ::_exit(0);
-    }
+    const FifoWriter zeros(fifo, std::string(1 << 16, '\0'), true);
+    ASSERT_TRUE(zeros.started());
     const std::string output = dir.File("out.asm");
     EXPECT_TRUE(FailsWith(ConvertUnder(fifo, output),
                           "Error, failed to open image \"" + fifo + "\".\n", output));
-    ::kill(writer, SIGKILL);
-    ::waitpid(writer, nullptr, 0);
 
     Limits limits;
     limits.addressSpace = kSmallMemory;

@@ -2,12 +2,7 @@
 // the 64 KiB a pipe holds at once, so the converter reads it in many pieces;
 // and a picture whose pixels fit the memory budget as decoded, but not with
 // the 32-bit copy that its pixel format needs.
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <cstdint>
 #include <string>
@@ -30,20 +25,11 @@ TEST(LargeInput, ANamedPipeOfMoreThan64KiBConvertsLikeAFile) {
     ASSERT_EQ(file.status, 0) << file.err;
 
     const std::string fifo = dir.File("pipe.psd");
-    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-    const pid_t writer = ::fork();
-    ASSERT_GE(writer, 0);
-    if (writer == 0) {
-        const int fd = ::open(fifo.c_str(), O_WRONLY);
-        const bool written = fd >= 0 && ::write(fd, picture.data(), picture.size()) ==
-                                            static_cast<ssize_t>(picture.size());
-        ::_exit(written ? 0 : 1);
-    }
+    const FifoWriter writer(fifo, picture);
+    ASSERT_TRUE(writer.started());
     Limits limits;
     limits.timeoutSeconds = 10;
     const Outcome pipe = RunConverter({fifo, dir.File("pipe.asm")}, limits);
-    ::kill(writer, SIGKILL);
-    ::waitpid(writer, nullptr, 0);
     EXPECT_TRUE(CleanOutcome(pipe, dir.File("pipe.asm")));
     EXPECT_EQ(pipe.status, 0) << pipe.err;
     EXPECT_EQ(unit::ReadWholeFile(dir.File("pipe.asm")), unit::ReadWholeFile(dir.File("file.asm")));

@@ -2,12 +2,7 @@
 // run through the built converter under an address-space limit: each must end
 // in one clean error line and status 1, never in a signal or a hang, and leave
 // no output file behind (and an existing one untouched).
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <cstdint>
 #include <random>
@@ -69,21 +64,11 @@ TEST_P(MalformedPicture, ANamedPipeConvertsLikeAFile) {
     const std::string fromFile = unit::ReadWholeFile(output_);
     const std::string fifo = dir_.File("pipe" + GetParam());
     const std::string output = dir_.File("pipe.asm");
-    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-    const pid_t writer = ::fork();
-    ASSERT_GE(writer, 0);
-    if (writer == 0) {
-        const std::string& bytes = ValidPicture(GetParam());
-        const int fd = ::open(fifo.c_str(), O_WRONLY);
-        const bool written = fd >= 0 && ::write(fd, bytes.data(), bytes.size()) ==
-                                            static_cast<ssize_t>(bytes.size());
-        ::_exit(written ? 0 : 1);
-    }
+    const FifoWriter writer(fifo, ValidPicture(GetParam()));
+    ASSERT_TRUE(writer.started());
     Limits limits;
     limits.timeoutSeconds = 10;
     const Outcome run = RunConverter({fifo, output}, limits);
-    ::kill(writer, SIGKILL);
-    ::waitpid(writer, nullptr, 0);
     EXPECT_TRUE(CleanOutcome(run, output));
     EXPECT_EQ(unit::ReadWholeFile(output), fromFile);
 }
