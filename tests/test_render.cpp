@@ -73,8 +73,8 @@ std::string EachLine(const std::string& text, std::string (*edit)(std::string, s
     return out;
 }
 
-// `digits` of the value after each "$" that starts a number, rewritten.
-std::string Numbers(std::string line, std::string (*form)(unsigned long)) {
+// The value after each "$" that starts a number, written again with `format`.
+std::string Numbers(std::string line, const char* format) {
     for (std::size_t at = 0; (at = line.find('$', at)) != std::string::npos;) {
         std::size_t end = at + 1;
         while (end < line.size() && std::isxdigit(static_cast<unsigned char>(line[end]))) ++end;
@@ -82,9 +82,11 @@ std::string Numbers(std::string line, std::string (*form)(unsigned long)) {
             ++at;
             continue;
         }
-        const std::string value = form(std::stoul(line.substr(at + 1, end - at - 1), nullptr, 16));
+        char value[16];
+        std::snprintf(value, sizeof value, format,
+                      std::stoul(line.substr(at + 1, end - at - 1), nullptr, 16));
         line.replace(at, end - at, value);
-        at += value.size();
+        at += std::strlen(value);
     }
     return line;
 }
@@ -101,29 +103,15 @@ const struct {
      }},
     {"lower-case hex",
      [](const std::string& t) {
-         return EachLine(t, [](std::string l, std::size_t) {
-             return Numbers(l, [](unsigned long v) {
-                 char text[16];
-                 std::snprintf(text, sizeof text, "$%02lx", v);
-                 return std::string(text);
-             });
-         });
+         return EachLine(t, [](std::string l, std::size_t) { return Numbers(l, "$%02lx"); });
      }},
     {"0x numbers",
      [](const std::string& t) {
-         return EachLine(t, [](std::string l, std::size_t) {
-             return Numbers(l, [](unsigned long v) {
-                 char text[16];
-                 std::snprintf(text, sizeof text, "0x%lX", v);
-                 return std::string(text);
-             });
-         });
+         return EachLine(t, [](std::string l, std::size_t) { return Numbers(l, "0x%lX"); });
      }},
     {"decimal numbers",
      [](const std::string& t) {
-         return EachLine(t, [](std::string l, std::size_t) {
-             return Numbers(l, [](unsigned long v) { return std::to_string(v); });
-         });
+         return EachLine(t, [](std::string l, std::size_t) { return Numbers(l, "%lu"); });
      }},
     {"indentation and spaces",
      [](const std::string& t) {

@@ -114,7 +114,7 @@ std::vector<std::string> ChildEnvironment(const Limits& limits) {
         if (::setrlimit(RLIMIT_AS, &as) != 0) ::_exit(125);
     }
     // Dispositions that are not ignored are reset to the default by exec.
-    ::signal(SIGXFSZ, limits.ignoreSigxfsz ? SIG_IGN : SIG_DFL);
+    ::signal(SIGXFSZ, SIG_DFL);
     ::signal(SIGPIPE, SIG_DFL);
     ::signal(SIGCHLD, limits.ignoreSigchld ? SIG_IGN : SIG_DFL);
     for (const int fd : limits.closedDescriptors) ::close(fd);

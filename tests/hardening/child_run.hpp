@@ -14,10 +14,9 @@ struct Limits {
     // the same bound is put on single allocations instead.
     std::uint64_t addressSpace = 0;
     // Largest file the converter may write, like `ulimit -f`, in bytes; -1
-    // for none. As in a shell, SIGXFSZ keeps its default action (the
-    // converter must ignore it itself) unless `ignoreSigxfsz`.
+    // for none. As in a shell, SIGXFSZ keeps its default action: the
+    // converter must ignore it itself.
     std::int64_t fileSize = -1;
-    bool ignoreSigxfsz = false;
     // A signal sent to the converter `signalAfterMs` milliseconds after it
     // started; 0 for none.
     int signal = 0;
