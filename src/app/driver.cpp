@@ -1,6 +1,5 @@
 #include "app/driver.hpp"
 
-#include <csignal>
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -40,9 +39,6 @@ std::unique_ptr<CPelmoImgCompress> CompressWithTheSmallest(const ImgRawData& raw
 }  // namespace
 
 int RunConversion(int argc, const char* const* argv) {
-    // Past a file-size limit (ulimit -f) a write fails and is reported like
-    // any other write error, instead of ending the process half way.
-    std::signal(SIGXFSZ, SIG_IGN);
     CommandLine cmd;
     if (!ParseCommandLine(argc, argv, cmd)) {
         // An answer that could not be written is a failure too.

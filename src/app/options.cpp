@@ -1,7 +1,5 @@
 #include "app/options.hpp"
 
-#include <sys/stat.h>
-
 #include <cstdio>
 #include <string>
 #include <string_view>
@@ -119,21 +117,13 @@ const OptionRule* FindOption(std::string_view name) {
     return nullptr;
 }
 
-// Banner on standard output (unless -q), the reason and the usage text on
-// standard error.
 bool Fail(const CommandLine& cmd, std::string_view line) {
-    if (!cmd.options.quiet) PrintBanner();
-    PrintError(line);
-    PrintUsage();
-    return false;
+    return RefuseCommandLine(cmd.options.quiet, line, PrintUsage);
 }
 
-// An error line that quotes `what`: `Error, <reason> "<what>"<end>`.
 bool FailQuoting(const CommandLine& cmd, std::string_view reason, std::string_view what,
                  std::string_view end = "\n") {
-    std::string line = "Error, ";
-    line.append(reason).append(" \"").append(what).append("\"").append(end);
-    return Fail(cmd, line);
+    return Fail(cmd, QuotingLine(reason, what, end));
 }
 
 // A source never replaces a picture: not the input itself, through whatever
@@ -144,10 +134,7 @@ bool WouldOverwriteAPicture(const std::string& image, const std::string& output)
     if (FindPictureExtension(ExtensionOf(output)) != nullptr) return true;
     const std::optional<LinkTarget> target = FollowLinks(output);
     if (!target) return false;  // the output cannot be opened either, which says so
-    if (FindPictureExtension(ExtensionOf(target->path)) != nullptr) return true;
-    struct stat in {};
-    return target->exists && ::stat(image.c_str(), &in) == 0 && in.st_dev == target->info.st_dev &&
-           in.st_ino == target->info.st_ino;
+    return FindPictureExtension(ExtensionOf(target->path)) != nullptr || target->IsFile(image);
 }
 
 bool FitsTextField(std::string_view text) {
@@ -177,6 +164,19 @@ void PrintUsage(std::FILE* stream) {
 void PrintHelp(std::FILE* stream) {
     PrintUsage(stream);
     std::fwrite(kMoreHelp.data(), 1, kMoreHelp.size(), stream);
+}
+
+bool RefuseCommandLine(bool quiet, std::string_view line, void (*usage)(std::FILE*)) {
+    if (!quiet) PrintBanner();
+    PrintError(line);
+    usage(stderr);
+    return false;
+}
+
+std::string QuotingLine(std::string_view reason, std::string_view what, std::string_view end) {
+    std::string line = "Error, ";
+    line.append(reason).append(" ").append(Quoted(what)).append(end);
+    return line;
 }
 
 bool AnswerInfoRequest(std::string_view arg, void (*usage)(std::FILE*)) {

@@ -36,6 +36,13 @@ void PrintHelp(std::FILE* stream);
 // argument.
 bool AnswerInfoRequest(std::string_view arg, void (*usage)(std::FILE*));
 
+// Refuses a command line: the banner on standard output (unless `quiet`),
+// then `line` and `usage` on standard error. Always false.
+bool RefuseCommandLine(bool quiet, std::string_view line, void (*usage)(std::FILE*));
+// The error line that quotes `what`: `Error, <reason> "<what>"<end>`.
+std::string QuotingLine(std::string_view reason, std::string_view what,
+                        std::string_view end = "\n");
+
 // Fills `cmd` from the program's arguments (argv[0] is never read). Returns
 // true when a conversion can run; otherwise it has printed the banner, the
 // reason and the usage text, or answered --help or --version (`answered`).

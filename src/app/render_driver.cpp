@@ -1,9 +1,6 @@
 #include "app/render_driver.hpp"
 
-#include <sys/stat.h>
-
 #include <algorithm>
-#include <csignal>
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -39,14 +36,14 @@ bool Error(const std::string& what) {
 }
 
 bool FailAt(const Plane& plane, std::size_t line, const std::string& what) {
-    return Error("\"" + plane.file + "\" line " + std::to_string(line) + ": " + what);
+    return Error(Quoted(plane.file) + " line " + std::to_string(line) + ": " + what);
 }
 
 // Reads the source `plane.file`.
 bool ReadPlane(const RenderCommandLine& cmd, Plane& plane) {
     const std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(plane.file.c_str(), "rb"),
                                                                std::fclose);
-    if (!file) return Error("couldn't read \"" + plane.file + "\"");
+    if (!file) return Error("couldn't read " + Quoted(plane.file));
     SourceLines lines(file.get());
     SourceError error;
     if (!ReadAsmSource(lines, cmd.maxPixels, plane.source, error)) {
@@ -128,19 +125,17 @@ bool CheckPictureFile(const RenderCommandLine& cmd, FREE_IMAGE_FORMAT& format) {
     const std::string extension(ExtensionOf(cmd.pictureFile));
     format = WritableFormatOf(cmd.pictureFile);
     if (extension.empty()) return Error("no picture extension");
-    if (format == FIF_UNKNOWN) return Error("unsupported picture extension \"" + extension + "\"");
+    if (format == FIF_UNKNOWN) return Error("unsupported picture extension " + Quoted(extension));
     const std::optional<LinkTarget> target = FollowLinks(cmd.pictureFile);
     if (!target || !target->exists) return true;  // nothing to lose; opening it will tell
     for (const std::string& source : {cmd.sourceFile, cmd.dimSourceFile}) {
-        struct stat info {};
-        if (!source.empty() && ::stat(source.c_str(), &info) == 0 &&
-            info.st_dev == target->info.st_dev && info.st_ino == target->info.st_ino) {
-            return Error("picture file \"" + cmd.pictureFile + "\" is the source \"" + source +
-                         "\"");
+        if (target->IsFile(source)) {
+            return Error("picture file " + Quoted(cmd.pictureFile) + " is the source " +
+                         Quoted(source));
         }
     }
     if (!target->InPlace() && !cmd.force) {
-        return Error("picture file \"" + cmd.pictureFile + "\" exists; give -f to replace it");
+        return Error("picture file " + Quoted(cmd.pictureFile) + " exists; give -f to replace it");
     }
     return true;
 }
@@ -215,18 +210,18 @@ bool PlanesBelongTogether(const RenderCommandLine& cmd, const Plane& full, const
         return (plane.End() + cmd.width - 1) / cmd.width;
     };
     if (cmd.height == 0 && blocks(full) != blocks(dim)) {
-        return Error("the planes do not belong together: \"" + full.file + "\" gives a " +
+        return Error("the planes do not belong together: " + Quoted(full.file) + " gives a " +
                      std::to_string(cmd.width) + "x" + std::to_string(8 * blocks(full)) +
-                     " picture, its -dimplane source \"" + dim.file + "\" a " +
+                     " picture, its -dimplane source " + Quoted(dim.file) + " a " +
                      std::to_string(cmd.width) + "x" + std::to_string(8 * blocks(dim)) + " one");
     }
-    const std::int64_t first = std::min(full.source.start.value, dim.source.start.value);
-    const std::int64_t end = std::max(full.End(), dim.End());
-    for (std::int64_t i = first; i < end; ++i) {
-        if ((~ByteAt(full, i) & ByteAt(dim, i) & 0xFF) != 0) {
-            return Error("the planes do not belong together, or are swapped: \"" + full.file +
-                         "\" lights pixels that its -dimplane source \"" + dim.file +
-                         "\" does not");
+    // Only where the full plane has bytes can it light a pixel.
+    const std::int64_t start = full.source.start.value;
+    for (std::size_t k = 0; k < full.bytes.size(); ++k) {
+        if ((~full.bytes[k] & ByteAt(dim, start + std::int64_t(k)) & 0xFF) != 0) {
+            return Error("the planes do not belong together, or are swapped: " + Quoted(full.file) +
+                         " lights pixels that its -dimplane source " + Quoted(dim.file) +
+                         " does not");
         }
     }
     return true;
@@ -249,10 +244,10 @@ bool WritePicture(const RenderCommandLine& cmd, const std::vector<Plane>& planes
     OutputFile::Settings settings;
     settings.replaceExisting = cmd.force;
     OutputFile output(settings);
-    if (!output.Open(cmd.pictureFile)) return Error("couldn't open \"" + cmd.pictureFile + "\"");
+    if (!output.Open(cmd.pictureFile)) return Error("couldn't open " + Quoted(cmd.pictureFile));
     const std::span<const std::uint8_t> bytes = picture.Encoded();
     if (!output.Write(bytes.data(), bytes.size()) || !output.Commit()) {
-        return Error("couldn't write \"" + cmd.pictureFile + "\"");
+        return Error("couldn't write " + Quoted(cmd.pictureFile));
     }
     if (!cmd.quiet) {
         std::printf("Wrote %dx%d picture to '%s'.\n", cmd.width, height, cmd.pictureFile.c_str());
@@ -269,9 +264,6 @@ int RunRender(int argc, const char* const* argv) {
         return 1;
     }
     if (!cmd.quiet) PrintBanner();
-    // Past a file-size limit (ulimit -f) a write fails and is reported like
-    // any other write error, instead of ending the process half way.
-    std::signal(SIGXFSZ, SIG_IGN);
 
     FREE_IMAGE_FORMAT format = FIF_UNKNOWN;
     if (!CheckPictureFile(cmd, format)) return 1;

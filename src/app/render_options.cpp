@@ -25,15 +25,12 @@ constexpr std::string_view kUsage =
     "  -q               Print nothing on standard output\n"
     "Picture file: .png, .bmp, .tga, .tif or .tiff\n";
 
-bool Fail(const std::string& line) {
-    PrintBanner();
-    PrintError(line);
-    PrintRenderUsage();
-    return false;
+bool Fail(const RenderCommandLine&, std::string_view line) {
+    return RefuseCommandLine(false, line, PrintRenderUsage);
 }
 
-bool FailQuoting(std::string_view reason, std::string_view what) {
-    return Fail("Error, " + std::string(reason) + " \"" + std::string(what) + "\"\n");
+bool FailQuoting(const RenderCommandLine& cmd, std::string_view reason, std::string_view what) {
+    return Fail(cmd, QuotingLine(reason, what));
 }
 
 }  // namespace
@@ -66,19 +63,19 @@ bool TakesValue(std::string_view arg) {
 bool TakeValue(std::string_view arg, std::string_view value, RenderCommandLine& cmd) {
     if (EqualsIgnoreCase(arg, "-w")) {
         const auto width = DecimalNumber(value, 1);
-        if (!width) return FailQuoting("invalid width", value);
+        if (!width) return FailQuoting(cmd, "invalid width", value);
         cmd.width = *width;
     } else if (EqualsIgnoreCase(arg, "-h")) {
         const auto height = DecimalNumber(value, 8);
-        if (!height || *height % 8 != 0) return FailQuoting("invalid height", value);
+        if (!height || *height % 8 != 0) return FailQuoting(cmd, "invalid height", value);
         cmd.height = *height;
     } else if (EqualsIgnoreCase(arg, "-maxpixels")) {
         const auto limit = DecimalNumber(value, 1);
-        if (!limit) return FailQuoting("invalid pixel limit", value);
+        if (!limit) return FailQuoting(cmd, "invalid pixel limit", value);
         cmd.maxPixels = static_cast<std::uint64_t>(*limit);
     } else if (EqualsIgnoreCase(arg, "-c")) {
         const CodecInfo* codec = FindCodec(value);
-        if (codec == nullptr) return FailQuoting("unknown compression format", value);
+        if (codec == nullptr) return FailQuoting(cmd, "unknown compression format", value);
         cmd.codec = codec->kind;
     } else {
         cmd.dimSourceFile = value;
@@ -109,12 +106,12 @@ bool ParseRenderCommandLine(int argc, const char* const* argv, RenderCommandLine
             return false;
         }
         if (TakeFlag(arg, cmd)) continue;
-        if (!TakesValue(arg)) return FailQuoting("unknown option", arg);
+        if (!TakesValue(arg)) return FailQuoting(cmd, "unknown option", arg);
         if (i + 1 >= argc) break;  // a value option given last is ignored
         if (!TakeValue(arg, argv[++i], cmd)) return false;
     }
-    if (cmd.sourceFile.empty()) return Fail("Error, missing source filename.\n");
-    if (cmd.pictureFile.empty()) return Fail("Error, missing picture filename.\n");
+    if (cmd.sourceFile.empty()) return Fail(cmd, "Error, missing source filename.\n");
+    if (cmd.pictureFile.empty()) return Fail(cmd, "Error, missing picture filename.\n");
     return true;
 }
 

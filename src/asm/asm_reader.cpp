@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 
 #include "asm/source_format.hpp"
 #include "base/ascii.hpp"
@@ -18,16 +19,26 @@ SourceLines::Got SourceLines::Next(std::string_view& line) {
         position_ = end + 1;
     } else {
         buffer_.clear();
-        int c = 0;
-        while ((c = getc_unlocked(file_)) != EOF && c != '\n') {
-            if (buffer_.size() > kLongestLine) {  // past the longest line and a '\r'
+        bool ended = false;  // by its '\n'
+        while (!ended) {
+            if (at_ == end_) {
+                at_ = 0;
+                end_ = std::fread(block_.data(), 1, block_.size(), file_);
+                if (end_ == 0) break;
+            }
+            const char* from = block_.data() + at_;
+            const auto* newline = static_cast<const char*>(std::memchr(from, '\n', end_ - at_));
+            const std::size_t take = newline != nullptr ? newline - from : end_ - at_;
+            if (buffer_.size() + take > kLongestLine + 1) {  // past the longest line and a '\r'
                 ++number_;
                 return Got::TooLong;
             }
-            buffer_ += static_cast<char>(c);
+            buffer_.append(from, take);
+            ended = newline != nullptr;
+            at_ += take + (ended ? 1 : 0);
         }
         if (std::ferror(file_) != 0) return Got::ReadError;
-        if (c == EOF && buffer_.empty()) return Got::End;
+        if (!ended && buffer_.empty()) return Got::End;
         line = buffer_;
     }
     bytes_ += line.size() + 1;
@@ -209,6 +220,7 @@ class Reader {
     bool StubAfter(std::size_t first);
     bool Data();
     bool PageLabel();
+    void NameNextPage();
     bool Totals();
 
     SourceLines& lines_;
@@ -226,6 +238,7 @@ class Reader {
     std::string label_;                // the first label, without its colon
     std::optional<std::string> base_;  // the label before "_0" of a paged source
     std::size_t pages_ = 1;
+    std::string nextPage_;       // the label "NAME_n:" that would start the next page
     std::size_t pageStart_ = 0;  // the stream offset where the current page begins
 };
 
@@ -284,38 +297,41 @@ bool Reader::Header() {
 // picture's width and height.
 bool Reader::Symbols() {
     static constexpr const char* kRoles[] = {"size", "packets", "start"};
-    std::vector<SourceValue> values;
-    std::vector<bool> widths;  // whether each symbol is named like -dims's two
-    std::vector<bool> heights;
+    struct Seen {
+        SourceValue value;
+        bool width = false;  // named like -dims's two
+        bool height = false;
+    };
+    std::vector<Seen> seen;
     while (NextCode() && !IsLabel(code_)) {
         const std::optional<Symbol> symbol = ParseSymbol(code_);
         if (!symbol) {
-            if (values.size() < 3) break;
+            if (seen.size() < 3) break;
             return Fail(Here(),
                         "the data label is missing: expected \"NAME:\", found " + Quote(code_));
         }
-        if (values.size() == 6) return Fail(Here(), "a seventh symbol: expected the data label");
-        values.push_back({symbol->value, lines_.number()});
-        widths.push_back(symbol->name.ends_with("_WIDTH"));
-        heights.push_back(symbol->name.ends_with("_HEIGHT"));
+        if (seen.size() == 6) return Fail(Here(), "a seventh symbol: expected the data label");
+        seen.push_back({{symbol->value, lines_.number()},
+                        symbol->name.ends_with(kWidthSuffix),
+                        symbol->name.ends_with(kHeightSuffix)});
     }
     if (failed_) return false;
-    if (values.size() < 3) {
-        return Fail(Here(), std::string("the ") + kRoles[values.size()] +
+    if (seen.size() < 3) {
+        return Fail(Here(), std::string("the ") + kRoles[seen.size()] +
                                 " symbol is missing: expected \".equ NAME value\"" +
                                 (ended_ ? std::string() : ", found " + Quote(code_)));
     }
-    std::size_t count = values.size();
-    if (count >= 5 && widths[count - 2] && heights[count - 1]) {
-        source_.width = values[count - 2];
-        source_.height = values[count - 1];
+    std::size_t count = seen.size();
+    if (count >= 5 && seen[count - 2].width && seen[count - 1].height) {
+        source_.width = seen[count - 2].value;
+        source_.height = seen[count - 1].value;
         count -= 2;
     }
-    if (count > 4) return Fail(values[4].line, "a fifth symbol: expected the data label");
-    source_.size = values[0];
-    source_.packets = values[1];
-    source_.start = values[2];
-    if (count == 4) source_.flag = values[3];
+    if (count > 4) return Fail(seen[4].value.line, "a fifth symbol: expected the data label");
+    source_.size = seen[0].value;
+    source_.packets = seen[1].value;
+    source_.start = seen[2].value;
+    if (count == 4) source_.flag = seen[3].value;
     if (source_.size.value > mostStream_) {
         return Fail(source_.size.line,
                     std::to_string(source_.size.value) +
@@ -379,6 +395,10 @@ bool Reader::StubAfter(std::size_t first) {
     return true;
 }
 
+void Reader::NameNextPage() {
+    nextPage_ = *base_ + "_" + std::to_string(pages_) + ":";
+}
+
 // A page label "NAME_n:" and its stub; the page before it must be full.
 bool Reader::PageLabel() {
     const std::size_t pageSize = static_cast<std::size_t>(PageSize(source_.mode));
@@ -388,6 +408,7 @@ bool Reader::PageLabel() {
                                          " bytes, not " + std::to_string(pageSize));
     }
     ++pages_;
+    NameNextPage();
     pageStart_ = source_.stream.size();
     return source_.mode == TableCodeMode::None || StubAfter(0);
 }
@@ -396,11 +417,11 @@ bool Reader::PageLabel() {
 bool Reader::Data() {
     if (source_.mode != TableCodeMode::Include && label_.ends_with("_0")) {
         base_ = label_.substr(0, label_.size() - 2);
+        NameNextPage();
     }
     source_.stream.reserve(std::min<std::size_t>(source_.size.value, std::size_t{64} << 20));
     for (bool have = pending_; have || NextCode(); have = false) {
-        const std::string next = base_ ? *base_ + "_" + std::to_string(pages_) + ":" : "";
-        if (base_ && code_ == next) {
+        if (base_ && code_ == nextPage_) {
             if (!PageLabel()) return false;
             continue;
         }
@@ -408,7 +429,7 @@ bool Reader::Data() {
         if (!items) {
             return Fail(lines_.number(),
                         "not a data line: expected \".db\" items" +
-                            (base_ ? " or the label \"" + next + "\"" : std::string()) +
+                            (base_ ? " or the label \"" + nextPage_ + "\"" : std::string()) +
                             ", found " + Quote(code_));
         }
         source_.dbOffsets.push_back(source_.stream.size());

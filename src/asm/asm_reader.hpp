@@ -25,7 +25,7 @@ class SourceLines {
     static constexpr std::size_t kLongestLine = 4096;
 
     explicit SourceLines(std::string_view text) : text_(text) {}
-    explicit SourceLines(std::FILE* file) : file_(file) {}
+    explicit SourceLines(std::FILE* file) : file_(file), block_(std::size_t{1} << 16) {}
 
     enum class Got { Line, End, TooLong, ReadError };
     // The next line without its "\n" or "\r\n", valid until the next call.
@@ -37,6 +37,9 @@ class SourceLines {
     std::string_view text_;
     std::size_t position_ = 0;
     std::FILE* file_ = nullptr;
+    std::vector<char> block_;  // read from the file, given out from `at_` to `end_`
+    std::size_t at_ = 0;
+    std::size_t end_ = 0;
     std::string buffer_;
     std::size_t number_ = 0;
     std::uint64_t bytes_ = 0;

@@ -53,16 +53,18 @@ void ImgAsmWriter::WriteSymbol(SymbolKind kind, std::int32_t value) {
     static constexpr SymbolName kSuffix[] = {SymbolName::vsize, SymbolName::vpackets,
                                              SymbolName::vstart, SymbolName::vflag};
     const std::string& prefix = options.Name(SymbolName::vprefix);
-    const std::string suffix = kind == SymbolKind::Width ? "_WIDTH"
-                               : kind == SymbolKind::Height
-                                   ? "_HEIGHT"
-                                   : options.Name(kSuffix[static_cast<int>(kind)]);
+    const std::string_view suffix =
+        kind == SymbolKind::Width ? kWidthSuffix
+        : kind == SymbolKind::Height
+            ? kHeightSuffix
+            : std::string_view(options.Name(kSuffix[static_cast<int>(kind)]));
     if (kind == SymbolKind::Start && options.tc == TableCodeMode::Image) {
         value += kImageStartOffset;
     }
 
     if (!options.quiet) {
-        std::printf("Symbol '%s%s' set to %d\n", prefix.c_str(), suffix.c_str(), value);
+        std::printf("Symbol '%s%.*s' set to %d\n", prefix.c_str(), static_cast<int>(suffix.size()),
+                    suffix.data(), value);
     }
 
     char hex[16];

@@ -12,6 +12,10 @@ namespace pelmo {
 // The header comment, before the version text, and an empty line after it.
 inline constexpr std::string_view kHeaderPrefix = "\t; Created by ";
 
+// The names of -dims's two symbols end so, after the symbol prefix.
+inline constexpr std::string_view kWidthSuffix = "_WIDTH";
+inline constexpr std::string_view kHeightSuffix = "_HEIGHT";
+
 // A data line starts so; its items are "$XX", comma-separated.
 inline constexpr std::string_view kDbPrefix = "\t.db ";
 

@@ -155,6 +155,12 @@ bool RenameTo(const std::string& name, const std::string& target, bool replace) 
 
 }  // namespace
 
+bool LinkTarget::IsFile(const std::string& other) const {
+    struct stat file {};
+    return exists && !other.empty() && ::stat(other.c_str(), &file) == 0 &&
+           file.st_dev == info.st_dev && file.st_ino == info.st_ino;
+}
+
 std::optional<LinkTarget> FollowLinks(const std::string& start) {
     LinkTarget target;
     std::string path = start;
@@ -300,8 +306,9 @@ bool OutputFile::NameTheNew() {
     for (int attempt = 0; attempt < 100; ++attempt) {
         std::string candidate = TemporaryName(folder_, random);
         if (LinkNameless(fd_, candidate)) {
+            // No removal to arm: Commit keeps the fatal signals blocked until
+            // this name is renamed away or unlinked.
             tempName_ = std::move(candidate);
-            removalSlot_ = ArmRemoval(tempName_);
             return true;
         }
         if (errno != EEXIST) return false;

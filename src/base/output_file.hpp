@@ -25,6 +25,9 @@ struct LinkTarget {
     // Written where it is rather than replaced: reached through a
     // descriptor, or not a regular file (a device, a FIFO, a folder).
     bool InPlace() const { return throughDescriptor || (exists && !S_ISREG(info.st_mode)); }
+    // True when it exists and is the file at `other` (same device and inode),
+    // through whatever path, link or hard link.
+    bool IsFile(const std::string& other) const;
 };
 
 // Follows the symbolic links of `path`; empty, with errno set, when a link

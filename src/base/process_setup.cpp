@@ -19,6 +19,7 @@ bool PrepareProcess() {
         }
     }
     std::signal(SIGCHLD, SIG_DFL);
+    std::signal(SIGXFSZ, SIG_IGN);
     return true;
 }
 
