@@ -238,7 +238,7 @@ TEST(RenderPlanes, SwappedOrForeignPlanesAreRefused) {
 }
 
 // --help and --version are answers, not failures (the converter's are the
-// golden cases cli_help and cli_version).
+// golden cases cli_help and cli_version); a refused command line is a failure.
 TEST(RenderDriver, HelpAndVersionEndWithStatusZero) {
     for (const std::string request : {"--help", "--version"}) {
         unit::ConsoleText console;
@@ -250,6 +250,11 @@ TEST(RenderDriver, HelpAndVersionEndWithStatusZero) {
     unit::ConsoleText console;
     EXPECT_EQ(RunProgram(RunRender, {}, console), 1);
     EXPECT_TRUE(console.err.starts_with("Usage: pelmoimage-render")) << console.err;
+    // -q before a fault keeps the banner back, as it does for the converter.
+    unit::ConsoleText quiet;
+    EXPECT_EQ(RunProgram(RunRender, {"-q", "-w", "x", "a.asm", "b.png"}, quiet), 1);
+    EXPECT_EQ(quiet.out, "");
+    EXPECT_TRUE(quiet.err.starts_with("Error, invalid width \"x\"\nUsage: ")) << quiet.err;
 }
 
 // The README's plane pictures are what the two programs make of the sample now.

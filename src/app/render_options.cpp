@@ -25,8 +25,9 @@ constexpr std::string_view kUsage =
     "  -q               Print nothing on standard output\n"
     "Picture file: .png, .bmp, .tga, .tif or .tiff\n";
 
-bool Fail(const RenderCommandLine&, std::string_view line) {
-    return RefuseCommandLine(false, line, PrintRenderUsage);
+// Like the converter's, -q given before the fault keeps the banner back.
+bool Fail(const RenderCommandLine& cmd, std::string_view line) {
+    return RefuseCommandLine(cmd.quiet, line, PrintRenderUsage);
 }
 
 bool FailQuoting(const RenderCommandLine& cmd, std::string_view reason, std::string_view what) {
