@@ -15,6 +15,14 @@ std::string Show(const Outcome& run) {
 
 }  // namespace
 
+std::string OpenImageError(const std::string& input) {
+    return "Error, failed to open image \"" + input + "\".\n";
+}
+
+std::string WriteError(const std::string& path) {
+    return "Error, couldn't write \"" + path + "\".\n";
+}
+
 ::testing::AssertionResult CleanFailure(const Outcome& run, const std::string& output) {
     if (!run.exited || run.status != 1) {
         return ::testing::AssertionFailure() << "expected status 1, got " << Show(run);
@@ -46,7 +54,7 @@ std::string Show(const Outcome& run) {
     ::testing::AssertionResult clean = CleanFailure(run, output);
     if (!clean) return clean;
     const std::string lines[] = {
-        "Error, failed to open image \"" + input + "\".\n",
+        OpenImageError(input),
         "Error, height must be multiple of 8.\n",
         "Error, failed to convert image.\n",
         "Error, not enough memory.\n",

@@ -10,6 +10,11 @@
 
 namespace pelmo::hardening {
 
+// The error lines of a picture that cannot be opened, and of an output that
+// cannot be written.
+std::string OpenImageError(const std::string& input);
+std::string WriteError(const std::string& path);
+
 // Status 1 after a normal exit, exactly one line on standard error and it
 // starts with "Error, ", no "Operation completed.", and no file at `output`.
 ::testing::AssertionResult CleanFailure(const Outcome& run, const std::string& output);

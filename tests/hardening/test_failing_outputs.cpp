@@ -42,9 +42,6 @@ class FailingOutput : public ::testing::Test {
 
     static std::string SmallPicture() { return dir_->File("small.png"); }
     static std::string LargePicture() { return dir_->File("large.png"); }
-    static std::string WriteError(const std::string& path) {
-        return "Error, couldn't write \"" + path + "\".\n";
-    }
     static std::string OpenError(const std::string& path) {
         return "Error, couldn't open \"" + path + "\".\n";
     }

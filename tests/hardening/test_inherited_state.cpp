@@ -72,7 +72,7 @@ TEST_F(Inherited, TheRendererUnderAFileSizeLimitReportsTheWriteError) {
     Limits limits;
     limits.fileSize = 100;
     const Outcome run = RunRenderer({"-w", "24", "-c", "raw", output_, shown}, limits);
-    EXPECT_TRUE(FailsWith(run, "Error, couldn't write \"" + shown + "\".\n", shown));
+    EXPECT_TRUE(FailsWith(run, WriteError(shown), shown));
     EXPECT_EQ(unit::ListFolder(dir_.path()), listed);
 }
 

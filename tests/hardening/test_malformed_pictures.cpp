@@ -42,7 +42,6 @@ class MalformedPicture : public ::testing::TestWithParam<std::string> {
         limits.addressSpace = kMemoryLimit;
         return RunConverter({input_, output_}, limits);
     }
-    std::string OpenError() const { return "Error, failed to open image \"" + input_ + "\".\n"; }
 
     unit::TempDir dir_;
     std::string input_;
@@ -75,7 +74,7 @@ TEST_P(MalformedPicture, ANamedPipeConvertsLikeAFile) {
 
 TEST_P(MalformedPicture, EmptyFileFailsToOpen) {
     const Outcome run = Convert("empty", "");
-    EXPECT_TRUE(FailsWith(run, OpenError(), output_));
+    EXPECT_TRUE(FailsWith(run, OpenImageError(input_), output_));
 }
 
 // A picture cut anywhere is refused, unless what the cut leaves is still the
@@ -112,8 +111,8 @@ TEST(MalformedPcx, APaletteWithoutItsMarkerIsRefused) {
     const unit::TempDir dir;
     const std::string input = dir.File("nomarker.pcx");
     ASSERT_TRUE(unit::WriteWholeFile(input, pcx));
-    EXPECT_TRUE(FailsWith(RunConverter({input, dir.File("out.asm")}),
-                          "Error, failed to open image \"" + input + "\".\n", dir.File("out.asm")));
+    EXPECT_TRUE(FailsWith(RunConverter({input, dir.File("out.asm")}), OpenImageError(input),
+                          dir.File("out.asm")));
 }
 
 // A BigTIFF reads like the classic TIFF of the same pixels, and one whose
@@ -130,8 +129,7 @@ TEST(MalformedTiff, ABigTiffConvertsLikeItsClassicTwin) {
         sources[kind == TiffKind::Big] = unit::ReadWholeFile(output);
         const std::string cut = dir.File("cut.tif");
         ASSERT_TRUE(unit::WriteWholeFile(cut, tiff.substr(0, tiff.size() - 100)));
-        EXPECT_TRUE(FailsWith(RunConverter({cut, dir.File("cut.asm")}),
-                              "Error, failed to open image \"" + cut + "\".\n",
+        EXPECT_TRUE(FailsWith(RunConverter({cut, dir.File("cut.asm")}), OpenImageError(cut),
                               dir.File("cut.asm")));
     }
     EXPECT_FALSE(sources[0].empty());
@@ -142,7 +140,7 @@ TEST_P(MalformedPicture, RandomBytesFailToOpen) {
     for (const std::size_t size : {17, 600, 5000}) {
         const Outcome run =
             Convert("random" + std::to_string(size), RandomBytes(size, 1234 + size));
-        EXPECT_TRUE(FailsWith(run, OpenError(), output_)) << size << " random bytes";
+        EXPECT_TRUE(FailsWith(run, OpenImageError(input_), output_)) << size << " random bytes";
     }
 }
 
@@ -156,7 +154,7 @@ TEST_P(MalformedPicture, OtherFormatsFailToOpen) {
         const std::string& contents = ValidPicture(other);
         if (decoder(other) == decoder(GetParam())) continue;  // .jpg and .jpeg, .tif and .tiff
         const Outcome run = Convert("other" + other.substr(1), contents);
-        EXPECT_TRUE(FailsWith(run, OpenError(), output_)) << other << " contents";
+        EXPECT_TRUE(FailsWith(run, OpenImageError(input_), output_)) << other << " contents";
     }
 }
 
@@ -170,7 +168,7 @@ TEST_P(MalformedPicture, ExistingOutputIsLeftAlone) {
     limits.addressSpace = kMemoryLimit;
     const Outcome run = RunConverter({"-c", "rle", input_, output_}, limits);
     EXPECT_TRUE(run.exited && run.status == 1) << run.Describe();
-    EXPECT_EQ(run.err, OpenError());
+    EXPECT_EQ(run.err, OpenImageError(input_));
     EXPECT_EQ(unit::ReadWholeFile(output_), kept);
 }
 
