@@ -1,26 +1,15 @@
 // The settings of one rendering, as the renderer's command line gives them.
 #pragma once
 
-#include <cstdint>
 #include <cstdio>
-#include <optional>
-#include <string>
 
 #include "app/options.hpp"
+#include "render/render_settings.hpp"
 
 namespace pelmo {
 
-struct RenderCommandLine {
-    std::string sourceFile;
-    std::string pictureFile;
-    std::string dimSourceFile;          // -dimplane; empty for a picture of one plane
-    std::int32_t width = 0;             // -w; 0 for the width symbol of a -dims source
-    std::int32_t height = 0;            // -h; 0 for the fewest 8-row blocks that hold the data
-    std::optional<ImgCodecKind> codec;  // -c; else each source's include line names it
-    ImgOptions layout;                  // -xorder and -unflip
-    bool force = false;                 // -f: an existing picture file may be replaced
-    bool quiet = false;                 // -q: nothing on standard output
-    std::uint64_t maxPixels = kDefaultPixelLimit;  // -maxpixels
+// The settings, and whether the command line was an answered request.
+struct RenderCommandLine : RenderSettings {
     // --help or --version was answered: nothing to render, and no failure.
     bool answered = false;
 };

@@ -42,24 +42,33 @@ void PackBlock(const std::uint8_t* rows, std::size_t stride, std::size_t width,
 }
 
 void BlockPlacer::Place(std::size_t first, std::size_t count, const std::uint8_t* bytes) const {
-    if (width_ == 0) return;  // nothing to place, and no plane to place it in
-    if (xorder_) {
-        for (std::size_t g = 0; g < count; ++g) {
-            std::memcpy(plane_ + Stored(first + g) * width_, bytes + g * width_, width_);
-        }
-        return;
-    }
-    // The bytes of one column lie side by side. Taken a tile of columns at a
-    // time, the blocks are read in stretches and each column's bytes written
-    // one after the other, so that reads and writes stay in the cache.
-    constexpr std::size_t kTile = 64;
-    for (std::size_t x0 = 0; x0 < width_; x0 += kTile) {
-        const std::size_t n = std::min(kTile, width_ - x0);
-        std::uint8_t* columns = plane_ + x0 * blocks_;
-        for (std::size_t g = 0; g < count; ++g) {
-            const std::uint8_t* from = bytes + g * width_ + x0;
-            std::uint8_t* to = columns + Stored(first + g);
-            for (std::size_t i = 0; i < n; ++i) to[i * blocks_] = from[i];
+    const std::size_t width = grid_.SheetWidth();
+    if (width == 0) return;  // nothing to place, and no plane to place it in
+    const std::size_t planes = grid_.planes;
+    const std::size_t step = frame_.ColumnStep() * planes;
+    // Taken a tile of columns at a time, the blocks are read in stretches and
+    // each column's bytes written one after the other, so that reads and
+    // writes stay in the cache; a frame's block whose bytes lie side by side
+    // is one copy.
+    const std::size_t tile = step == 1 ? grid_.width : 64;
+    for (std::size_t c = 0; c < grid_.across; ++c) {
+        for (std::size_t x0 = 0; x0 < grid_.width; x0 += tile) {
+            const std::size_t n = std::min(tile, grid_.width - x0);
+            for (std::size_t g = 0; g < count; ++g) {
+                const std::size_t block = first + g;
+                const std::size_t frame = block / grid_.blocks * grid_.across + c;
+                std::uint8_t* to = plane_ + frame * grid_.FrameBytes() +
+                                   frame_.Index(x0, block % grid_.blocks) * planes;
+                for (std::size_t p = 0; p < planes; ++p) {
+                    const std::uint8_t* from =
+                        bytes + (g * planes + p) * width + c * grid_.width + x0;
+                    if (step == 1) {
+                        std::memcpy(to, from, n);
+                        continue;
+                    }
+                    for (std::size_t i = 0; i < n; ++i) to[i * step + p] = from[i];
+                }
+            }
         }
     }
 }

@@ -12,6 +12,7 @@
 #include <cstdint>
 
 #include "base/img_options.hpp"
+#include "image/plane_layout.hpp"
 
 namespace pelmo {
 
@@ -34,31 +35,25 @@ constexpr std::size_t RowBytes(std::size_t width) {
 void PackBlock(const std::uint8_t* rows, std::size_t stride, std::size_t width,
                std::uint8_t* bytes);
 
-// Puts the bytes of whole blocks in their place in the plane: with -unflip
-// the blocks are stored top first, otherwise bottom first; with -xorder block
-// by block, otherwise column by column (the B bytes of column 0, then those
-// of column 1, ...).
+// Puts the bytes of whole blocks of a sheet in their place in the frames'
+// planes, as PlaneLayout and FrameGrid say: a picture that is not cut is one
+// frame.
 class BlockPlacer {
   public:
     BlockPlacer(const ImgOptions& options, std::size_t width, std::size_t blocks,
                 std::uint8_t* plane)
-        : unflip_(options.unflip),
-          xorder_(options.xorder),
-          width_(width),
-          blocks_(blocks),
-          plane_(plane) {}
+        : BlockPlacer(options, FrameGrid{width, blocks}, plane) {}
+    BlockPlacer(const ImgOptions& options, const FrameGrid& grid, std::uint8_t* plane)
+        : grid_(grid), frame_(options, grid.width, grid.blocks), plane_(plane) {}
 
-    // Places `count` blocks from block `first` on, whose bytes follow each
-    // other in `bytes`, `width` to a block.
+    // Places `count` blocks of the sheet from block `first` on, whose bytes
+    // follow each other in `bytes`: for each block, SheetWidth() bytes of
+    // each plane, the sprite's before the mask's.
     void Place(std::size_t first, std::size_t count, const std::uint8_t* bytes) const;
 
   private:
-    std::size_t Stored(std::size_t block) const { return unflip_ ? block : blocks_ - 1 - block; }
-
-    bool unflip_;
-    bool xorder_;
-    std::size_t width_;
-    std::size_t blocks_;
+    FrameGrid grid_;
+    PlaneLayout frame_;
     std::uint8_t* plane_;
 };
 

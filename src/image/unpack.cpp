@@ -22,29 +22,26 @@ void PaintBlock(const std::uint8_t* bytes, std::size_t width, std::uint8_t* top,
 }  // namespace
 
 void PaintPlane(const PackedPlane& plane, std::int32_t width, std::int32_t height,
-                const ImgOptions& layout, std::uint8_t lit, int unlit, PixelRows rows) {
-    const auto w = static_cast<std::size_t>(width);
-    const auto blocks = static_cast<std::size_t>(height / 8);
-    const std::size_t end = plane.start + plane.bytes.size();
-    const auto byteAt = [&](std::size_t i) {
-        return i >= plane.start && i < end ? plane.bytes[i - plane.start] : std::uint8_t{0xFF};
-    };
-    // One block's bytes side by side: in column order they lie `blocks` apart.
+                const ImgOptions& options, std::uint8_t lit, int unlit, PixelRows rows) {
+    const PlaneLayout layout(options, static_cast<std::size_t>(width),
+                             static_cast<std::size_t>(height / 8));
+    const std::size_t w = layout.Width();
+    // One block's bytes side by side.
     std::vector<std::uint8_t> block(w);
-    for (std::size_t k = 0; k < blocks; ++k) {  // the k-th block from the top
-        const std::size_t stored = layout.unflip ? k : blocks - 1 - k;
-        if (layout.xorder) {
+    for (std::size_t k = 0; k < layout.Blocks(); ++k) {  // the k-th block from the top
+        const std::size_t first = layout.BlockStart(k);
+        if (layout.ByBlocks()) {
             // The block's stretch of the plane, where it overlaps the given bytes.
-            const std::size_t first = stored * w;
             const std::size_t from = std::max(plane.start, first);
-            const std::size_t to = std::min(end, first + w);
+            const std::size_t to = std::min(plane.End(), first + w);
             std::fill(block.begin(), block.end(), std::uint8_t{0xFF});
             if (from < to) {
                 std::copy_n(plane.bytes.data() + (from - plane.start), to - from,
                             block.data() + (from - first));
             }
         } else {
-            for (std::size_t x = 0; x < w; ++x) block[x] = byteAt(x * blocks + stored);
+            for (std::size_t x = 0; x < w; ++x)
+                block[x] = plane.ByteAt(first + x * layout.ColumnStep());
         }
         std::uint8_t* top = rows.top + static_cast<std::ptrdiff_t>(8 * k) * rows.stride;
         if (unlit < 0) {

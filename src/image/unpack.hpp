@@ -6,6 +6,7 @@
 #include <span>
 
 #include "base/img_options.hpp"
+#include "image/plane_layout.hpp"
 
 namespace pelmo {
 
@@ -17,18 +18,11 @@ struct PixelRows {
     std::ptrdiff_t stride = 0;
 };
 
-// A plane of width × height / 8 packed bytes as a source gives it: `start`
-// blank bytes (0xFF), then `bytes`, then blank bytes up to the end.
-struct PackedPlane {
-    std::span<const std::uint8_t> bytes;
-    std::size_t start = 0;
-};
-
 // Gives every pixel of a `width` × `height` picture that `plane` lights the
 // value `lit`, and every other pixel `unlit` or, when `unlit` is negative,
-// leaves it as it is. The bytes are laid out as packing lays them with the
-// layout's -xorder and -unflip; a clear bit is a lit pixel, bit 7 the top row
-// of an 8-row block.
+// leaves it as it is. The bytes are laid out as PlaneLayout says for the
+// layout's -xorder and -unflip; a clear bit is a lit pixel, bit 7 the top
+// row of an 8-row block.
 void PaintPlane(const PackedPlane& plane, std::int32_t width, std::int32_t height,
                 const ImgOptions& layout, std::uint8_t lit, int unlit, PixelRows rows);
 

@@ -1,0 +1,18 @@
+// A rendering from the sources to the finished picture file: the sources
+// read and decoded, the picture's size settled, the planes painted and the
+// picture put in place.
+#pragma once
+
+#include <string>
+
+#include "render/render_settings.hpp"
+
+namespace pelmo {
+
+// Renders as `settings` say, reporting progress to `progress`. False, with
+// `error` set to the reason (the text after "Error, ", without the full
+// stop), when no picture could be written; an existing picture file is then
+// as it was.
+bool RenderPicture(RenderSettings settings, const RenderProgress& progress, std::string& error);
+
+}  // namespace pelmo

@@ -1,0 +1,32 @@
+// The settings of one rendering: which source becomes which picture, and
+// what the source does not say itself.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+
+#include "base/img_options.hpp"
+#include "base/limits.hpp"
+
+namespace pelmo {
+
+struct RenderSettings {
+    std::string sourceFile;
+    std::string pictureFile;
+    std::string dimSourceFile;          // -dimplane; empty for a picture of one plane
+    std::int32_t width = 0;             // -w; 0 for the width symbol of a -dims source
+    std::int32_t height = 0;            // -h; 0 for the fewest 8-row blocks that hold the data
+    std::optional<ImgCodecKind> codec;  // -c; else each source's include line names it
+    ImgOptions layout;                  // -xorder and -unflip
+    bool force = false;                 // -f: an existing picture file may be replaced
+    bool quiet = false;                 // -q: nothing on standard output
+    std::uint64_t maxPixels = kDefaultPixelLimit;  // -maxpixels
+};
+
+// Where the progress lines go ("Decoded ...", "Wrote ..."), each with its
+// line end; empty for none.
+using RenderProgress = std::function<void(const std::string& line)>;
+
+}  // namespace pelmo

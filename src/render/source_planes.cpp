@@ -1,0 +1,113 @@
+#include "render/source_planes.hpp"
+
+#include <algorithm>
+#include <cstdio>
+#include <memory>
+
+#include "base/errors.hpp"
+#include "codec/codec_table.hpp"
+
+namespace pelmo {
+
+namespace {
+
+bool FailAt(const SourcePlane& plane, std::size_t line, const std::string& what,
+            std::string& error) {
+    error = AtLine(plane, line, what);
+    return false;
+}
+
+// Reads the source `plane.file`.
+bool ReadPlane(const RenderSettings& settings, SourcePlane& plane, std::string& error) {
+    const std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(plane.file.c_str(), "rb"),
+                                                               std::fclose);
+    if (!file) {
+        error = "couldn't read " + Quoted(plane.file);
+        return false;
+    }
+    SourceLines lines(file.get());
+    SourceError fault;
+    if (!ReadAsmSource(lines, settings.maxPixels, plane.source, fault)) {
+        return FailAt(plane, fault.line, fault.what, error);
+    }
+    return true;
+}
+
+// The codec of a source: as -c gives it, or its include line; and its flag
+// symbol where, and only where, the codec has one.
+bool CodecOfPlane(const RenderSettings& settings, const SourcePlane& plane, ImgCodecKind& kind,
+                  std::string& error) {
+    const AsmSource& s = plane.source;
+    const std::size_t includeLine = s.labelLine + 1;
+    if (!settings.codec && !s.includeCodec) {
+        return FailAt(plane, includeLine, "no include line names the codec: give it with -c",
+                      error);
+    }
+    kind = settings.codec ? *settings.codec : *s.includeCodec;
+    const std::string keyword(CodecFor(kind).keyword);
+    if (s.includeCodec && *s.includeCodec != kind) {
+        return FailAt(plane, includeLine,
+                      "the include line names " + std::string(CodecFor(*s.includeCodec).keyword) +
+                          ", not " + keyword,
+                      error);
+    }
+    const bool flagged = kind == ImgCodecKind::Bnp;
+    if (flagged && !s.flag) return FailAt(plane, s.labelLine, "the flag symbol is missing", error);
+    if (!flagged && s.flag) {
+        return FailAt(plane, s.flag->line, "a fourth symbol, but " + keyword + " has no flag",
+                      error);
+    }
+    return true;
+}
+
+}  // namespace
+
+std::string AtLine(const SourcePlane& plane, std::size_t line, const std::string& what) {
+    return Quoted(plane.file) + " line " + std::to_string(line) + ": " + what;
+}
+
+bool LoadSourcePlane(const RenderSettings& settings, const RenderProgress& progress,
+                     SourcePlane& plane, std::string& error) {
+    ImgCodecKind kind = ImgCodecKind::Raw;
+    if (!ReadPlane(settings, plane, error) || !CodecOfPlane(settings, plane, kind, error)) {
+        return false;
+    }
+    const AsmSource& s = plane.source;
+    const std::int64_t room =
+        static_cast<std::int64_t>(settings.maxPixels / 8) - std::int64_t{s.start.value};
+    if (room < 0) {
+        return FailAt(plane, s.start.line,
+                      "more blank bytes than a picture within the pixel limit holds "
+                      "(see -maxpixels)",
+                      error);
+    }
+    const bool flagged = s.flag.has_value();
+    DecodedStream decoded = CodecFor(kind).decode(
+        {s.stream, s.packets.value,
+         flagged ? static_cast<std::int32_t>(std::min<std::uint32_t>(s.flag->value, INT32_MAX))
+                 : -1,
+         static_cast<std::size_t>(room)});
+    if (!decoded.ok()) {
+        const std::size_t line = decoded.errorOffset != DecodedStream::kAtSymbols
+                                     ? s.LineOf(decoded.errorOffset)
+                                 : flagged ? s.flag->line
+                                           : s.packets.line;
+        return FailAt(plane, line, decoded.error, error);
+    }
+    if (decoded.consumed != s.stream.size()) {
+        return FailAt(plane, s.LineOf(decoded.consumed),
+                      "the " + std::to_string(s.packets.value) + " packets end after " +
+                          std::to_string(decoded.consumed) + " of the " +
+                          std::to_string(s.stream.size()) + " bytes",
+                      error);
+    }
+    plane.bytes = std::move(decoded.bytes);
+    if (progress) {
+        progress("Decoded '" + plane.file + "': " + std::to_string(s.stream.size()) + " bytes of " +
+                 std::string(CodecFor(kind).keyword) + " data give " +
+                 std::to_string(plane.bytes.size()) + " bytes.\n");
+    }
+    return true;
+}
+
+}  // namespace pelmo
