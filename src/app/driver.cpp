@@ -4,6 +4,7 @@
 #include <memory>
 #include <string>
 
+#include "app/frame_conversion.hpp"
 #include "app/options.hpp"
 #include "asm/asm_writer.hpp"
 #include "codec/codec_table.hpp"
@@ -51,6 +52,7 @@ int RunConversion(int argc, const char* const* argv) {
     ImgToneMap toneMap(cmd.options);
     if (!toneMap.Load(cmd.imageFile)) return 1;
     if (!quiet) std::printf("Loaded %dx%d image.\n", toneMap.width, toneMap.pictureHeight);
+    if (cmd.options.Frames() || cmd.options.plusmask) return ConvertFrames(cmd, toneMap);
 
     ImgRawData raw(cmd.options);
     if (!raw.Pack(toneMap)) return 1;

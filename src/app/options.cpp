@@ -64,7 +64,7 @@ constexpr bool KeywordsInModeOrder() {
 }
 static_assert(KeywordsInModeOrder(), "table-code keywords must follow TableCodeMode");
 
-enum class OptionKind { Flag, Codec, TableCode, Name, PixelLimit };
+enum class OptionKind { Flag, Codec, TableCode, Name, PixelLimit, Frames };
 
 struct OptionRule {
     std::string_view name;  // without its dash
@@ -96,6 +96,8 @@ constexpr OptionRule kOptions[] = {
     {"pad", OptionKind::Flag, &ImgOptions::pad, {}},
     {"dims", OptionKind::Flag, &ImgOptions::dims, {}},
     {"q", OptionKind::Flag, &ImgOptions::quiet, {}},
+    {"frames", OptionKind::Frames, nullptr, {}},
+    {"plusmask", OptionKind::Flag, &ImgOptions::plusmask, {}},
 };
 
 // What --help prints after the usage text: the options beyond it.
@@ -108,7 +110,14 @@ constexpr std::string_view kMoreHelp =
     "  -dims            Define <vprefix>_WIDTH and <vprefix>_HEIGHT too\n"
     "  -q               Print nothing on standard output; errors still go to standard error\n"
     "  -maxpixels N     Refuse pictures of more than N pixels, 1 to 2147483647\n"
-    "                   (default 268435456, 16384 x 16384), checked from the header\n";
+    "                   (default 268435456, 16384 x 16384), checked from the header\n"
+    "  -frames WxH      Cut the picture into frames of W x H pixels, left to right, then\n"
+    "                   top to bottom; each is trimmed and compressed on its own\n"
+    "  -frames auto     The frame size from the name: hero_16x16.png has 16 x 16 frames\n"
+    "  -frames all      Every frame of an animated GIF, page of a TIFF, image of an ICO\n"
+    "                   (those as large as the first); -c best: one codec for every\n"
+    "                   frame, the smallest in total\n"
+    "  -plusmask        Each sprite byte (as -alpha) followed by its mask byte (as -mask)\n";
 
 const OptionRule* FindOption(std::string_view name) {
     for (const OptionRule& entry : kOptions) {
@@ -236,9 +245,43 @@ bool TakeValue(const OptionRule& option, const char* value, CommandLine& cmd) {
             cmd.options.maxPixels = static_cast<std::uint64_t>(*limit);
             return true;
         }
+        case OptionKind::Frames: {
+            const std::string_view text = value;
+            const std::optional<Size2D> size = SizeNumbers(text);
+            cmd.options.allFrames = EqualsIgnoreCase(text, "all");
+            cmd.autoFrames = EqualsIgnoreCase(text, "auto");
+            if (!size && !cmd.options.allFrames && !cmd.autoFrames) {
+                return FailQuoting(cmd, "invalid frames", value);
+            }
+            cmd.options.frameWidth = size ? static_cast<std::uint32_t>(size->width) : 0;
+            cmd.options.frameHeight = size ? static_cast<std::uint32_t>(size->height) : 0;
+            return true;
+        }
         case OptionKind::Flag:
             break;
     }
+    return true;
+}
+
+// -frames auto: the frame size that ends the image file's name before its
+// extension, after an underscore ("hero_16x16.png"). False, after the
+// refusal, for a name without one.
+bool TakeFramesFromName(CommandLine& cmd) {
+    const std::string& name = cmd.imageFile;
+    const std::size_t folder = name.rfind('/') + 1;  // 0 without one
+    const std::size_t dot = name.rfind('.');
+    const std::size_t end = dot != std::string::npos && dot >= folder ? dot : name.size();
+    const std::string_view stem = std::string_view(name).substr(folder, end - folder);
+    const std::size_t underscore = stem.rfind('_');
+    const std::optional<Size2D> size = underscore == std::string_view::npos
+                                           ? std::nullopt
+                                           : SizeNumbers(stem.substr(underscore + 1));
+    if (!size) {
+        return FailQuoting(cmd, "-frames auto needs the frame size in the image file name, as in",
+                           name.substr(0, end) + "_16x16" + name.substr(end), "\n");
+    }
+    cmd.options.frameWidth = static_cast<std::uint32_t>(size->width);
+    cmd.options.frameHeight = static_cast<std::uint32_t>(size->height);
     return true;
 }
 
@@ -279,6 +322,14 @@ bool ParseCommandLine(int argc, const char* const* argv, CommandLine& cmd) {
     if (cmd.outputFile.empty()) return Fail(cmd, "Error, missing output filename.\n");
     if (WouldOverwriteAPicture(cmd.imageFile, cmd.outputFile)) {
         return FailQuoting(cmd, "output file", cmd.outputFile, " would overwrite a picture.\n");
+    }
+    if (cmd.options.plusmask && cmd.options.mask) {
+        return Fail(cmd, "Error, -plusmask and -mask cannot be given together.\n");
+    }
+    if (cmd.autoFrames && !TakeFramesFromName(cmd)) return false;
+    if (cmd.options.frameHeight % 8 != 0 && !cmd.options.pad) {
+        return Fail(cmd, "Error, frame height " + std::to_string(cmd.options.frameHeight) +
+                             " is not a multiple of 8; give -pad to pad each frame.\n");
     }
     return true;
 }

@@ -14,7 +14,8 @@ namespace pelmo {
 struct CommandLine {
     ImgOptions options;
     ImgCodecKind codec = ImgCodecKind::Raw;
-    bool bestCodec = false;  // -c best: every codec, and the smallest output kept
+    bool bestCodec = false;   // -c best: every codec, and the smallest output kept
+    bool autoFrames = false;  // -frames auto: the frame size from the image file's name
     std::string imageFile;
     std::string outputFile;
     // --help or --version was answered: nothing to convert, and no failure.

@@ -49,14 +49,34 @@ bool ImgAsmWriter::Close() {
     return false;
 }
 
+void ImgAsmWriter::WriteFramesHead(std::int32_t frames) {
+    WriteSymbol(SymbolKind::Frames, frames);
+    if (options.dims) {
+        WriteSymbol(SymbolKind::Width, width_);
+        WriteSymbol(SymbolKind::Height, height_);
+    }
+}
+
+void ImgAsmWriter::SetFrame(std::int32_t frame) {
+    inFrames_ = true;
+    const std::string number = std::to_string(frame);
+    framePrefix_ = options.Name(SymbolName::vprefix) + "_" + number;
+    const std::string& label = options.Name(SymbolName::lprefix);
+    frameLabel_ = label + (label.empty() ? "_" : "") + number;
+}
+
 void ImgAsmWriter::WriteSymbol(SymbolKind kind, std::int32_t value) {
     static constexpr SymbolName kSuffix[] = {SymbolName::vsize, SymbolName::vpackets,
                                              SymbolName::vstart, SymbolName::vflag};
-    const std::string& prefix = options.Name(SymbolName::vprefix);
+    const bool whole =
+        kind == SymbolKind::Width || kind == SymbolKind::Height || kind == SymbolKind::Frames;
+    const std::string& prefix =
+        inFrames_ && !whole ? framePrefix_ : options.Name(SymbolName::vprefix);
     const std::string_view suffix =
-        kind == SymbolKind::Width ? kWidthSuffix
-        : kind == SymbolKind::Height
-            ? kHeightSuffix
+        kind == SymbolKind::Width    ? kWidthSuffix
+        : kind == SymbolKind::Height ? kHeightSuffix
+        : kind == SymbolKind::Frames
+            ? kFramesSuffix
             : std::string_view(options.Name(kSuffix[static_cast<int>(kind)]));
     if (kind == SymbolKind::Start && options.tc == TableCodeMode::Image) {
         value += kImageStartOffset;
@@ -83,11 +103,12 @@ void ImgAsmWriter::WriteLabel(const std::string& label) {
 
 void ImgAsmWriter::WriteData(const std::uint8_t* bytes, std::int32_t count,
                              const CPelmoImgCompress& codec) {
-    if (options.dims) {
+    if (options.dims && !inFrames_) {
         WriteSymbol(SymbolKind::Width, width_);
         WriteSymbol(SymbolKind::Height, height_);
     }
-    const std::string base = options.Name(SymbolName::lprefix) + options.Name(SymbolName::ldata);
+    const std::string base = (inFrames_ ? frameLabel_ : options.Name(SymbolName::lprefix)) +
+                             options.Name(SymbolName::ldata);
 
     if (options.tc == TableCodeMode::Include) {
         WriteLabel(base);

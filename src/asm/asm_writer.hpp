@@ -39,6 +39,15 @@ class ImgAsmWriter final : public SourceSink {
         height_ = height;
     }
 
+    // A source of frames: the frame count and, with -dims, the frame's size
+    // (set by SetPictureSize), before the frames.
+    void WriteFramesHead(std::int32_t frames);
+    // The symbols and labels that follow are frame `frame`'s: the symbol
+    // prefix and "_<frame>" ("IMG_3_SIZE"), the label prefix and the number
+    // ("img3_data"; "_3_data" with an empty label prefix, so that no label
+    // starts with a digit).
+    void SetFrame(std::int32_t frame);
+
     // One symbol definition, and its "Symbol ..." line on standard output.
     void WriteSymbol(SymbolKind kind, std::int32_t value) override;
     // The data block under its label(s), paged by the table-code mode; in
@@ -52,6 +61,9 @@ class ImgAsmWriter final : public SourceSink {
     void WriteLabel(const std::string& label);
 
     std::string path_;
+    std::string framePrefix_;  // of the current frame's symbols, after SetFrame
+    std::string frameLabel_;   // of its label, before `ldata`
+    bool inFrames_ = false;
     std::int32_t width_ = 0;
     std::int32_t height_ = 0;
 };

@@ -15,6 +15,9 @@ inline constexpr std::string_view kHeaderPrefix = "\t; Created by ";
 // The names of -dims's two symbols end so, after the symbol prefix.
 inline constexpr std::string_view kWidthSuffix = "_WIDTH";
 inline constexpr std::string_view kHeightSuffix = "_HEIGHT";
+// A source of frames (-frames) begins with the frame count, so named; frame
+// k's own symbols take "_k" after the symbol prefix.
+inline constexpr std::string_view kFramesSuffix = "_FRAMES";
 
 // A data line starts so; its items are "$XX", comma-separated.
 inline constexpr std::string_view kDbPrefix = "\t.db ";

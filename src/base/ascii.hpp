@@ -33,4 +33,19 @@ constexpr std::optional<std::int32_t> DecimalNumber(std::string_view text, std::
     return static_cast<std::int32_t>(value);
 }
 
+// A size "WxH" (or "WXH"), each a whole number from 1 to 2^31 - 1 written in
+// decimal digits alone, or nothing.
+struct Size2D {
+    std::int32_t width = 0;
+    std::int32_t height = 0;
+};
+constexpr std::optional<Size2D> SizeNumbers(std::string_view text) {
+    const std::size_t x = text.find_first_of("xX");
+    if (x == std::string_view::npos) return std::nullopt;
+    const auto width = DecimalNumber(text.substr(0, x), 1);
+    const auto height = DecimalNumber(text.substr(x + 1), 1);
+    if (!width || !height) return std::nullopt;
+    return Size2D{*width, *height};
+}
+
 }  // namespace pelmo

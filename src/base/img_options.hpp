@@ -57,6 +57,16 @@ struct ImgOptions {
     bool pad = false;    // -pad: off rows at the bottom up to a multiple of 8
     bool dims = false;   // -dims: the picture's width and height as two more symbols
     bool quiet = false;  // -q: nothing on standard output
+    // -frames WxH (or auto, from the file name): the picture cut into frames
+    // of this size, each packed, trimmed and compressed on its own; 0 x 0
+    // without. -frames all: every frame of the file, each as large as the
+    // first.
+    std::uint32_t frameWidth = 0;
+    std::uint32_t frameHeight = 0;
+    bool allFrames = false;
+    bool plusmask = false;  // -plusmask: each sprite byte followed by its mask byte
+
+    bool Frames() const { return frameWidth != 0 || allFrames; }
 
     const std::string& Name(SymbolName n) const { return names[static_cast<std::size_t>(n)]; }
     std::string& Name(SymbolName n) { return names[static_cast<std::size_t>(n)]; }

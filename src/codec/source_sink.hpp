@@ -11,7 +11,16 @@ class CPelmoImgCompress;
 
 // The `kind` argument of WriteSymbol; each picks its suffix name. The
 // picture's width and height (-dims) come after the codec's symbols.
-enum class SymbolKind : int { Size = 0, Packets = 1, Start = 2, Flag = 3, Width = 4, Height = 5 };
+// A source of frames (-frames) counts them first.
+enum class SymbolKind : int {
+    Size = 0,
+    Packets = 1,
+    Start = 2,
+    Flag = 3,
+    Width = 4,
+    Height = 5,
+    Frames = 6
+};
 
 // The source text being written, as a codec's include line is added to it.
 class TextStream {

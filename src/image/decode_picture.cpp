@@ -7,6 +7,8 @@
 #include "base/limits.hpp"
 #include "image/bitmap.hpp"
 #include "image/bitmap_rows.hpp"
+#include "image/block_sender.hpp"
+#include "image/decode_steps.hpp"
 #include "image/freeimage_session.hpp"
 #include "image/isolated_decode.hpp"
 #include "image/picture_header.hpp"
@@ -30,10 +32,6 @@ constexpr std::uint64_t kProgramMemory = std::uint64_t{256} << 20;
 // pixels of the largest picture allowed, at eight bytes a pixel.
 std::uint64_t HeaderReach(std::uint64_t maxPixels) {
     return (std::uint64_t{16} << 20) + 8 * maxPixels;
-}
-
-AlphaRule AlphaRuleOf(const ImgOptions& options) {
-    return options.mask ? AlphaRule::Only : options.alpha ? AlphaRule::Cut : AlphaRule::Ignore;
 }
 
 // What is left of the budget for new allocations: under an address-space
@@ -102,70 +100,47 @@ bool CheckMemory(const DecodeRequest& request, PictureInput& input, const Pictur
     return true;
 }
 
-// Packs every block of `rows` (the picture's `rows.Height()` rows, then off
-// rows up to `height`) and sends them in batches; false when the parent
-// stopped listening.
-bool SendBlocks(const BitmapRows& rows, std::uint32_t width, std::uint32_t pictureHeight,
-                std::uint32_t height, const ChildReply& reply) {
-    const std::size_t stride = RowBytes(width);
-    std::vector<std::uint8_t> bits(8 * stride);
-    const std::uint32_t blocks = height / 8;
-    const std::uint32_t perBatch = BlocksPerBatch(width);
-    std::vector<std::uint8_t> batch(std::size_t{std::min(perBatch, blocks)} * width);
-    for (std::uint32_t k = 0; k < blocks;) {
-        const std::uint32_t count = std::min(perBatch, blocks - k);
-        for (std::uint32_t g = 0; g < count; ++g, ++k) {
-            for (std::uint32_t i = 0; i < 8; ++i) {
-                std::uint8_t* row = bits.data() + i * stride;
-                if (8 * k + i < pictureHeight) {
-                    rows.Read(8 * k + i, row);
-                } else {
-                    std::fill_n(row, stride, std::uint8_t{0xFF});  // -pad: an off row
-                }
-            }
-            PackBlock(bits.data(), stride, width, batch.data() + std::size_t{g} * width);
-        }
-        if (!reply.Bytes(batch.data(), std::size_t{count} * width)) return false;
-    }
-    return true;
-}
-
 // The decoded picture's plane, after its checks: its height (padded with
 // -pad), the limit, and the 32-bit conversion where its pixels cannot be read
 // as they are.
 void SendPicture(const DecodeRequest& request, Bitmap loaded, const ChildReply& reply) {
     const std::uint32_t pictureHeight = FreeImage_GetHeight(loaded.get());
-    const std::uint32_t height =
-        request.options.pad ? pictureHeight + (8 - pictureHeight % 8) % 8 : pictureHeight;
+    const SheetCut cut = CutOf(request.options, FreeImage_GetWidth(loaded.get()), pictureHeight);
+    const std::uint32_t height = cut.Height();
     DecodeResult result{DecodeStatus::Ok, FreeImage_GetWidth(loaded.get()), height, pictureHeight};
     const std::uint64_t count = std::uint64_t{result.width} * height;
-    result.status = height % 8 != 0 ? DecodeStatus::BadHeight : CountRefusal(count, request);
+    result.status = !cut.whole        ? DecodeStatus::NotFrames
+                    : height % 8 != 0 ? DecodeStatus::BadHeight
+                                      : CountRefusal(count, request);
     if (result.status != DecodeStatus::Ok) {
         reply.Result(result);
         return;
     }
     reply.Size(result.width, height);
-    const AlphaRule alpha = AlphaRuleOf(request.options);
-    FIBITMAP* pixels = loaded.get();
     Bitmap converted;
-    if (!BitmapRows::ReadsDirectly(pixels, alpha)) {
-        converted.reset(FreeImage_ConvertTo32Bits(pixels));
-        if (!converted) {
-            result.status = DecodeStatus::ConvertFailed;
-            reply.Result(result);
-            return;
-        }
-        loaded.reset();  // nothing reads it any more
-        pixels = converted.get();
-    }
-    const BitmapRows rows(pixels, LitFromRed(request.options.dim), alpha);
-    if (!reply.Result(result) || !SendBlocks(rows, result.width, pictureHeight, height, reply)) {
+    FIBITMAP* pixels = ReadablePixels(loaded.get(), request.options, converted);
+    if (pixels == nullptr) {
+        result.status = DecodeStatus::ConvertFailed;
+        reply.Result(result);
         return;
     }
+    if (converted) loaded.reset();  // nothing reads it any more
+    if (!reply.Result(result) || !SendBlocks(pixels, request.options, cut, reply)) return;
     reply.Result(result);  // all there
 }
 
 }  // namespace
+
+bool CheckBeforeDecoding(const DecodeRequest& request, PictureInput& input, PictureFacts& facts,
+                         std::uint64_t budget, DecodeResult& refusal) {
+    return CheckHeader(request, input, facts, refusal) &&
+           CheckMemory(request, input, facts, budget, refusal);
+}
+
+void ConfineDecoder(std::uint64_t pixels, std::uint64_t memory) {
+    LimitDecoderTime(kDecodeSeconds + pixels / kPixelsPerSecond);
+    LimitDecoderMemory(memory + kProgramMemory);
+}
 
 void DecodePicture(const DecodeRequest& request, int out, std::uint64_t budget) {
     const ChildReply reply(out);

@@ -15,6 +15,7 @@
 
 #include "base/huge_pages.hpp"
 #include "base/io.hpp"
+#include "image/frames.hpp"
 #include "image/plane_packing.hpp"
 
 namespace pelmo {
@@ -93,7 +94,8 @@ std::vector<std::uint8_t> PlaneStorage(std::size_t count) {
 
 // The decoder's result, after its sizes, while the plane's memory is faulted
 // in here, on the other core, as the child decodes.
-std::optional<DecodeResult> ReceiveResult(int in, std::vector<std::uint8_t>& prepared) {
+std::optional<DecodeResult> ReceiveResult(int in, std::size_t planes,
+                                          std::vector<std::uint8_t>& prepared) {
     for (;;) {
         Message message;
         if (!ReadAll(in, &message, sizeof message)) return std::nullopt;
@@ -101,7 +103,7 @@ std::optional<DecodeResult> ReceiveResult(int in, std::vector<std::uint8_t>& pre
         const DecodeResult& size = message.result;
         if (std::uint64_t{size.width} * size.height > kMostPixels) continue;
         try {
-            prepared = PlaneStorage(std::size_t{size.width} * (size.height / 8));
+            prepared = PlaneStorage(std::size_t{size.width} * (size.height / 8) * planes);
         } catch (const std::bad_alloc&) {
             prepared = std::vector<std::uint8_t>();  // tried again when the blocks come
         }
@@ -150,36 +152,41 @@ DecodeResult DecodeIsolated(const DecodeRequest& request, std::vector<std::uint8
                             ChildProcess& finishing) {
     DecodeRequest confined = request;
     confined.confine = true;
-    return RunDecoderIsolated(DecodePicture, confined, plane, &finishing);
+    return RunDecoderIsolated(request.options.allFrames ? DecodePages : DecodePicture, confined,
+                              plane, &finishing);
 }
 
 std::optional<DecodeResult> ReceivePlane(int in, const ImgOptions& options,
                                          std::vector<std::uint8_t>& plane) {
+    const std::size_t planes = options.plusmask ? 2 : 1;
     std::vector<std::uint8_t> prepared;
-    std::optional<DecodeResult> result = ReceiveResult(in, prepared);
+    std::optional<DecodeResult> result = ReceiveResult(in, planes, prepared);
     if (!result || result->status != DecodeStatus::Ok) return result;
 
     const std::uint32_t width = result->width;
     const std::uint32_t blocks = result->height / 8;
-    if (std::uint64_t{width} * result->height > kMostPixels || result->height % 8 != 0) {
+    // The planes of the frames (of the whole picture without -frames).
+    const FrameGrid grid = GridOf(options, width, result->height, result->pages);
+    if (std::uint64_t{width} * result->height > kMostPixels || result->height % 8 != 0 ||
+        grid.SheetWidth() != width || grid.SheetBlocks() != blocks) {
         return std::nullopt;  // not a picture it could have sent
     }
-    const std::size_t size = std::size_t{width} * blocks;
+    const std::size_t size = std::size_t{width} * blocks * planes;
     const std::uint32_t perBatch = BlocksPerBatch(width);
     std::vector<std::uint8_t> batch;
     try {
         if (prepared.size() != size) prepared = PlaneStorage(size);
-        batch.resize(std::size_t{std::min(perBatch, blocks)} * width);
+        batch.resize(std::size_t{std::min(perBatch, blocks)} * width * planes);
     } catch (const std::bad_alloc&) {
         result->status = DecodeStatus::NoMemory;
         return result;
     }
     // The blocks, then the result once more: the sender's word that it got
     // to the end.
-    const BlockPlacer placer(options, width, blocks, prepared.data());
+    const BlockPlacer placer(options, grid, prepared.data());
     for (std::uint32_t k = 0; k < blocks;) {
         const std::uint32_t count = std::min(perBatch, blocks - k);
-        if (!ReadAll(in, batch.data(), std::size_t{count} * width)) return std::nullopt;
+        if (!ReadAll(in, batch.data(), std::size_t{count} * width * planes)) return std::nullopt;
         placer.Place(k, count, batch.data());
         k += count;
     }

@@ -27,6 +27,8 @@ enum class DecodeStatus : std::int32_t {
     TooLarge,       // more pixels than a 32-bit signed count, or more memory than there is
     NoMemory,       // the parent could not hold the plane
     OverLimit,      // more pixels than the request allows
+    NotFrames,      // -frames: the picture is not a whole number of frames
+    PagesDiffer,    // -frames all: a page of another size than the first
 };
 
 struct DecodeResult {
@@ -34,6 +36,7 @@ struct DecodeResult {
     std::uint32_t width = 0;
     std::uint32_t height = 0;         // of the plane: padded to a multiple of 8 with -pad
     std::uint32_t pictureHeight = 0;  // as the picture has it
+    std::uint32_t pages = 1;          // -frames all: the pages, stacked top to bottom
 };
 
 struct DecodeRequest {
@@ -104,7 +107,13 @@ void DecodePicture(const DecodeRequest& request, int out, std::uint64_t budget);
 std::optional<DecodeResult> ReceivePlane(int in, const ImgOptions& options,
                                          std::vector<std::uint8_t>& plane);
 
-// DecodePicture in a child process, confined.
+// The work of the decoding child for -frames all (a ChildDecoder): every
+// frame of a GIF as it is shown, every page of a TIFF, every image of an ICO
+// as large as the first, each checked and sent as DecodePicture sends a
+// picture, the pages one below the other.
+void DecodePages(const DecodeRequest& request, int out, std::uint64_t budget);
+
+// DecodePicture (DecodePages for -frames all) in a child process, confined.
 DecodeResult DecodeIsolated(const DecodeRequest& request, std::vector<std::uint8_t>& plane,
                             ChildProcess& finishing);
 

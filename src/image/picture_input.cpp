@@ -144,6 +144,17 @@ Bitmap PictureInput::Load(FREE_IMAGE_FORMAT format, int flags) {
     return Bitmap(FreeImage_LoadFromHandle(format, &io, this, flags));
 }
 
+PictureInput::Pages PictureInput::OpenPages(FREE_IMAGE_FORMAT format, int flags) {
+    ends_ = ReadEnds();
+    if (file_) {
+        if (std::fseek(file_.get(), 0, SEEK_SET) != 0) return nullptr;
+    } else {
+        position_ = 0;
+    }
+    io_ = FreeImageIO{Read, WriteNothing, Seek, Tell};
+    return Pages(FreeImage_OpenMultiBitmapFromHandle(format, &io_, this, flags));
+}
+
 bool PictureInput::EndedEarly(FREE_IMAGE_FORMAT format) const {
     switch (format) {
         case FIF_BMP:

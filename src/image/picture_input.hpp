@@ -47,6 +47,15 @@ class PictureInput : public ByteReader {
     // the decoder gives no bitmap.
     Bitmap Load(FREE_IMAGE_FORMAT format, int flags);
 
+    // The file's pages (GIF frames, TIFF pages, ICO images), each decoded
+    // with `flags` when it is locked; null when the decoder cannot list them.
+    // The input must outlive them.
+    struct PagesCloser {
+        void operator()(FIMULTIBITMAP* pages) const { FreeImage_CloseMultiBitmap(pages, 0); }
+    };
+    using Pages = std::unique_ptr<FIMULTIBITMAP, PagesCloser>;
+    Pages OpenPages(FREE_IMAGE_FORMAT format, int flags);
+
     // True when the last Load found the file's end before its decoder had all
     // it needed: the decoders of some formats go on from zeros and hand back a
     // bitmap, which is then not the picture. Decoders that read exactly what
@@ -83,6 +92,7 @@ class PictureInput : public ByteReader {
     std::uint64_t limit_ = UINT64_MAX;             // the most of a stream to read
     std::size_t position_ = 0;                     // the decoders' place in `bytes_`
     ReadEnds ends_;
+    FreeImageIO io_{};  // the callbacks that open pages keep reading through
 };
 
 }  // namespace pelmo

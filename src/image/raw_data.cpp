@@ -28,19 +28,35 @@ bool ImgRawData::Pack(ImgToneMap& toneMap) {
     return true;
 }
 
-void ImgRawData::TrimStart() {
+void ImgRawData::PackFrame(const ImgToneMap& toneMap, std::size_t frame) {
+    const std::size_t size = toneMap.grid.FrameBytes();
+    const auto first = toneMap.plane.begin() + static_cast<std::ptrdiff_t>(frame * size);
+    buffer.assign(first, first + static_cast<std::ptrdiff_t>(size));
+    length = static_cast<std::int32_t>(size);
+    start = 0;
+    if (options.strim) TrimStart(toneMap.grid.planes);
+    if (options.etrim) TrimEnd(toneMap.grid.planes);
+}
+
+void ImgRawData::TrimStart(std::size_t unit) {
     const auto first = buffer.begin();
     const auto end = first + length;
-    const auto kept = std::find_if(first, end, [](std::uint8_t b) { return b != 0xFF; });
-    const auto removed = static_cast<std::int32_t>(kept - first);
+    const auto blank = std::find_if(first, end, [](std::uint8_t b) { return b != 0xFF; }) - first;
+    const auto removed = static_cast<std::int32_t>(blank / static_cast<std::ptrdiff_t>(unit) *
+                                                   static_cast<std::ptrdiff_t>(unit));
     if (removed == 0) return;
-    std::copy(kept, end, first);
+    std::copy(first + removed, end, first);
     start = removed;
     length -= removed;
 }
 
-void ImgRawData::TrimEnd() {
-    while (length > 0 && buffer[static_cast<std::size_t>(length) - 1] == 0xFF) --length;
+void ImgRawData::TrimEnd(std::size_t unit) {
+    const auto step = static_cast<std::int32_t>(unit);
+    const auto blank = [&](std::int32_t at) {
+        return std::all_of(buffer.begin() + at, buffer.begin() + at + step,
+                           [](std::uint8_t b) { return b == 0xFF; });
+    };
+    while (length >= step && blank(length - step)) length -= step;
 }
 
 }  // namespace pelmo

@@ -24,9 +24,15 @@ class ImgRawData : public RawBytes {
     // "Error, ..." line on standard error and returns false.
     bool Pack(ImgToneMap& toneMap);
 
+    // Copies frame `frame` of the frames that `toneMap` loaded (see
+    // FrameGrid) and trims it as `options` ask; with -plusmask only whole
+    // pairs of a blank sprite byte and a blank mask byte are trimmed.
+    void PackFrame(const ImgToneMap& toneMap, std::size_t frame);
+
   private:
-    void TrimStart();
-    void TrimEnd();
+    // Trimming takes whole units of `unit` bytes.
+    void TrimStart(std::size_t unit = 1);
+    void TrimEnd(std::size_t unit = 1);
 };
 
 }  // namespace pelmo

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "base/errors.hpp"
+#include "image/frames.hpp"
 #include "image/isolated_decode.hpp"
 #include "image/picture_formats.hpp"
 
@@ -47,6 +48,17 @@ bool ImgToneMap::Load(const std::string& fileName) {
                        "x" + std::to_string(result.height) + " pixels, more than the limit of " +
                        std::to_string(options.maxPixels) + " (see -maxpixels).\n");
             return false;
+        case DecodeStatus::NotFrames:
+            PrintError("Error, image " + Quoted(fileName) + " is " + std::to_string(result.width) +
+                       "x" + std::to_string(result.pictureHeight) +
+                       " pixels, not a whole number of " + std::to_string(options.frameWidth) +
+                       "x" + std::to_string(options.frameHeight) + " frames.\n");
+            return false;
+        case DecodeStatus::PagesDiffer:
+            PrintError("Error, the pages of " + Quoted(fileName) + " are not all " +
+                       std::to_string(result.width) + "x" + std::to_string(result.pictureHeight) +
+                       " pixels as the first.\n");
+            return false;
         case DecodeStatus::TooLarge:
         case DecodeStatus::NoMemory:
             // The map gives up its old picture but takes the new size.
@@ -64,6 +76,7 @@ bool ImgToneMap::Load(const std::string& fileName) {
     width = static_cast<std::int32_t>(result.width);
     height = static_cast<std::int32_t>(result.height);
     pictureHeight = static_cast<std::int32_t>(result.pictureHeight);
+    grid = GridOf(options, result.width, result.height, result.pages);
     return true;
 }
 

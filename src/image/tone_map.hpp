@@ -7,6 +7,7 @@
 
 #include "base/child_process.hpp"
 #include "base/img_options.hpp"
+#include "image/plane_layout.hpp"
 
 namespace pelmo {
 
@@ -23,8 +24,11 @@ class ImgToneMap {
     std::int32_t height = 0;  // a multiple of 8 after a successful Load
     // The picture's own height, which -pad made up to `height` with off rows.
     std::int32_t pictureHeight = 0;
-    // width * height / 8 packed bytes, before any trimming.
+    // width * height / 8 packed bytes (twice as many with -plusmask), before
+    // any trimming: with -frames the planes of the frames one after the
+    // other, as `grid` says.
     std::vector<std::uint8_t> plane;
+    FrameGrid grid;
 
     explicit ImgToneMap(const ImgOptions& opts = ImgOptions()) : options(opts) {}
 

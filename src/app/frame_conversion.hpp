@@ -1,0 +1,15 @@
+// The conversion of a picture's frames (-frames), or of sprite and mask bytes
+// in pairs (-plusmask): each frame packed, trimmed and compressed on its own,
+// all of them in one source.
+#pragma once
+
+#include "app/options.hpp"
+#include "image/tone_map.hpp"
+
+namespace pelmo {
+
+// Goes on from a loaded picture to the finished output file; returns the
+// exit status, as RunConversion does.
+int ConvertFrames(const CommandLine& cmd, ImgToneMap& toneMap);
+
+}  // namespace pelmo

@@ -1,0 +1,59 @@
+#include "image/block_sender.hpp"
+
+#include <algorithm>
+#include <optional>
+#include <vector>
+
+#include "image/plane_packing.hpp"
+
+namespace pelmo {
+
+AlphaRule AlphaRuleOf(const ImgOptions& options) {
+    return options.mask                        ? AlphaRule::Only
+           : options.alpha || options.plusmask ? AlphaRule::Cut
+                                               : AlphaRule::Ignore;
+}
+
+FIBITMAP* ReadablePixels(FIBITMAP* loaded, const ImgOptions& options, Bitmap& converted) {
+    if (BitmapRows::ReadsDirectly(loaded, AlphaRuleOf(options))) return loaded;
+    converted.reset(FreeImage_ConvertTo32Bits(loaded));
+    return converted.get();
+}
+
+bool SendBlocks(FIBITMAP* pixels, const ImgOptions& options, const SheetCut& cut,
+                const ChildReply& reply) {
+    const std::uint32_t width = FreeImage_GetWidth(pixels);
+    const BitmapRows tones(pixels, LitFromRed(options.dim), AlphaRuleOf(options));
+    std::optional<BitmapRows> opacity;
+    if (options.plusmask) opacity.emplace(pixels, LitFromRed(false), AlphaRule::Only);
+    const BitmapRows* const readers[] = {&tones, opacity ? &*opacity : nullptr};
+    const std::size_t planes = opacity ? 2 : 1;
+
+    const std::size_t stride = RowBytes(width);
+    std::vector<std::uint8_t> bits(8 * stride);
+    const std::uint32_t blocks = cut.Height() / 8;
+    const std::uint32_t perBatch = BlocksPerBatch(width);
+    std::vector<std::uint8_t> batch(std::size_t{std::min(perBatch, blocks)} * width * planes);
+    for (std::uint32_t k = 0; k < blocks;) {
+        const std::uint32_t count = std::min(perBatch, blocks - k);
+        for (std::uint32_t g = 0; g < count; ++g, ++k) {
+            for (std::size_t p = 0; p < planes; ++p) {
+                for (std::uint32_t i = 0; i < 8; ++i) {
+                    std::uint8_t* row = bits.data() + i * stride;
+                    const std::int64_t y = cut.PictureRow(8 * k + i);
+                    if (y >= 0) {
+                        readers[p]->Read(static_cast<std::uint32_t>(y), row);
+                    } else {
+                        std::fill_n(row, stride, std::uint8_t{0xFF});  // -pad: an off row
+                    }
+                }
+                PackBlock(bits.data(), stride, width,
+                          batch.data() + (std::size_t{g} * planes + p) * width);
+            }
+        }
+        if (!reply.Bytes(batch.data(), std::size_t{count} * width * planes)) return false;
+    }
+    return true;
+}
+
+}  // namespace pelmo
