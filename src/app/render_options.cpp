@@ -23,6 +23,11 @@ constexpr std::string_view kUsage =
     "  -f               Replace the picture file if it exists (never a source)\n"
     "  -maxpixels N     Refuse pictures of more than N pixels (default 268435456)\n"
     "  -q               Print nothing on standard output\n"
+    "  -frames WxH      A source of frames: each W x H pixels (default: the -dims\n"
+    "                   symbols); -w is then the width of the sheet (default: W)\n"
+    "  -frame N         Only frame N of a source of frames, from 0\n"
+    "  -plusmask        The source pairs sprite and mask bytes (-plusmask): the\n"
+    "                   sprite over a checkerboard where the mask is off\n"
     "Picture file: .png, .bmp, .tga, .tif or .tiff\n";
 
 // Like the converter's, -q given before the fault keeps the banner back.
@@ -44,17 +49,19 @@ namespace {
 
 // A flag option; false for any other argument.
 bool TakeFlag(std::string_view arg, RenderCommandLine& cmd) {
-    bool* const flag = EqualsIgnoreCase(arg, "-xorder")   ? &cmd.layout.xorder
-                       : EqualsIgnoreCase(arg, "-unflip") ? &cmd.layout.unflip
-                       : EqualsIgnoreCase(arg, "-f")      ? &cmd.force
-                       : EqualsIgnoreCase(arg, "-q")      ? &cmd.quiet
-                                                          : nullptr;
+    bool* const flag = EqualsIgnoreCase(arg, "-xorder")     ? &cmd.layout.xorder
+                       : EqualsIgnoreCase(arg, "-unflip")   ? &cmd.layout.unflip
+                       : EqualsIgnoreCase(arg, "-f")        ? &cmd.force
+                       : EqualsIgnoreCase(arg, "-q")        ? &cmd.quiet
+                       : EqualsIgnoreCase(arg, "-plusmask") ? &cmd.plusmask
+                                                            : nullptr;
     if (flag != nullptr) *flag = true;
     return flag != nullptr;
 }
 
 bool TakesValue(std::string_view arg) {
-    for (const std::string_view option : {"-w", "-h", "-c", "-dimplane", "-maxpixels"}) {
+    for (const std::string_view option :
+         {"-w", "-h", "-c", "-dimplane", "-maxpixels", "-frames", "-frame"}) {
         if (EqualsIgnoreCase(arg, option)) return true;
     }
     return false;
@@ -78,6 +85,15 @@ bool TakeValue(std::string_view arg, std::string_view value, RenderCommandLine& 
         const CodecInfo* codec = FindCodec(value);
         if (codec == nullptr) return FailQuoting(cmd, "unknown compression format", value);
         cmd.codec = codec->kind;
+    } else if (EqualsIgnoreCase(arg, "-frames")) {
+        const std::optional<Size2D> size = SizeNumbers(value);
+        if (!size || size->height % 8 != 0) return FailQuoting(cmd, "invalid frame size", value);
+        cmd.frameWidth = size->width;
+        cmd.frameHeight = size->height;
+    } else if (EqualsIgnoreCase(arg, "-frame")) {
+        const auto frame = DecimalNumber(value, 0);
+        if (!frame) return FailQuoting(cmd, "invalid frame", value);
+        cmd.frame = *frame;
     } else {
         cmd.dimSourceFile = value;
     }
@@ -113,6 +129,9 @@ bool ParseRenderCommandLine(int argc, const char* const* argv, RenderCommandLine
     }
     if (cmd.sourceFile.empty()) return Fail(cmd, "Error, missing source filename.\n");
     if (cmd.pictureFile.empty()) return Fail(cmd, "Error, missing picture filename.\n");
+    if (cmd.plusmask && !cmd.dimSourceFile.empty()) {
+        return Fail(cmd, "Error, -plusmask and -dimplane cannot be given together.\n");
+    }
     return true;
 }
 

@@ -197,12 +197,16 @@ bool IsHeader(std::string_view line) {
     return text.starts_with(ProgramName()) && text.substr(ProgramName().size()).starts_with(" v");
 }
 
+// The most text a frame's symbols and label take, names of the longest
+// included.
+constexpr std::uint64_t kFrameText = 8 << 10;
+
 class Reader {
   public:
     Reader(SourceLines& lines, std::uint64_t mostStream, AsmSource& source, SourceError& error)
-        : lines_(lines), mostStream_(mostStream), source_(source), error_(error) {}
+        : lines_(lines), mostStream_(mostStream), top_(source), section_(&source), error_(error) {}
 
-    bool Read() { return Header() && Symbols() && Label() && Data() && Totals(); }
+    bool Read();
 
   private:
     bool Fail(std::size_t line, std::string what) {
@@ -222,16 +226,21 @@ class Reader {
     bool PageLabel();
     void NameNextPage();
     bool Totals();
+    bool Frames();
 
     SourceLines& lines_;
     std::uint64_t mostStream_;
-    AsmSource& source_;
+    AsmSource& top_;
+    AsmSource* section_;  // the picture, or the frame, being read
     SourceError& error_;
-    std::string_view line_;  // the current line as written
-    std::string_view code_;  // its code
-    bool ended_ = false;     // past the last line
-    bool failed_ = false;    // NextCode stopped at a fault, in `error_`
-    bool pending_ = false;   // `code_` is the first data line, read while telling the mode
+    std::string_view line_;       // the current line as written
+    std::string_view code_;       // its code
+    bool ended_ = false;          // past the last line
+    bool failed_ = false;         // NextCode stopped at a fault, in `error_`
+    bool pending_ = false;        // `code_` is the first data line, read while telling the mode
+    bool symbolPending_ = false;  // `code_` is the next frame's first symbol, read after its data
+    std::string framesPrefix_;    // of a source of frames: the symbol prefix, before "_FRAMES"
+    std::uint64_t streams_ = 0;   // stream bytes of every frame so far
     // How far the text may go: far enough for the header and symbols, then
     // for the data the size symbol declares, written generously.
     std::uint64_t mostText_ = std::uint64_t{1} << 20;
@@ -294,51 +303,79 @@ bool Reader::Header() {
 }
 
 // The symbols up to the first label: size, packets and start, a flag, and the
-// picture's width and height.
+// picture's width and height. A source of frames begins with the frame count
+// ("P_FRAMES"), the frame's width and height ("P_WIDTH", "P_HEIGHT") of
+// -dims, then frame 0's symbols ("P_0..."); each later frame has only its own.
 bool Reader::Symbols() {
     static constexpr const char* kRoles[] = {"size", "packets", "start"};
     struct Seen {
         SourceValue value;
-        bool width = false;  // named like -dims's two
-        bool height = false;
+        std::string name;
     };
+    const bool first = section_ == &top_;
     std::vector<Seen> seen;
-    while (NextCode() && !IsLabel(code_)) {
+    bool have = std::exchange(symbolPending_, false);
+    while ((have || NextCode()) && !IsLabel(code_)) {
+        have = false;
         const std::optional<Symbol> symbol = ParseSymbol(code_);
         if (!symbol) {
             if (seen.size() < 3) break;
             return Fail(Here(),
                         "the data label is missing: expected \"NAME:\", found " + Quote(code_));
         }
-        if (seen.size() == 6) return Fail(Here(), "a seventh symbol: expected the data label");
-        seen.push_back({{symbol->value, lines_.number()},
-                        symbol->name.ends_with(kWidthSuffix),
-                        symbol->name.ends_with(kHeightSuffix)});
+        if (seen.size() == (first ? 7 : 4)) {
+            return Fail(Here(), std::string(first ? "an eighth" : "a fifth") +
+                                    " symbol: expected the data label");
+        }
+        seen.push_back({{symbol->value, lines_.number()}, std::string(symbol->name)});
     }
     if (failed_) return false;
-    if (seen.size() < 3) {
-        return Fail(Here(), std::string("the ") + kRoles[seen.size()] +
+    std::size_t from = 0;  // the first of the picture's (or frame's) own symbols
+    if (first && !seen.empty() && seen[0].name.ends_with(kFramesSuffix)) {
+        const std::string prefix =
+            seen[0].name.substr(0, seen[0].name.size() - kFramesSuffix.size());
+        const bool dims = seen.size() >= 3 && seen[1].name == prefix + std::string(kWidthSuffix) &&
+                          seen[2].name == prefix + std::string(kHeightSuffix);
+        const std::size_t own = dims ? 3 : 1;
+        if (seen.size() > own && seen[own].name.starts_with(prefix + "_0")) {
+            framesPrefix_ = prefix;
+            top_.frameCount = seen[0].value;
+            if (dims) {
+                top_.width = seen[1].value;
+                top_.height = seen[2].value;
+            }
+            from = own;
+        }
+    }
+    std::size_t count = seen.size() - from;
+    if (count < 3) {
+        return Fail(Here(), std::string("the ") + kRoles[count] +
                                 " symbol is missing: expected \".equ NAME value\"" +
                                 (ended_ ? std::string() : ", found " + Quote(code_)));
     }
-    std::size_t count = seen.size();
-    if (count >= 5 && seen[count - 2].width && seen[count - 1].height) {
-        source_.width = seen[count - 2].value;
-        source_.height = seen[count - 1].value;
+    const auto named = [&](std::size_t i, std::string_view suffix) {
+        return seen[i].name.ends_with(suffix);
+    };
+    if (framesPrefix_.empty() && count >= 5 && named(seen.size() - 2, kWidthSuffix) &&
+        named(seen.size() - 1, kHeightSuffix)) {
+        top_.width = seen[seen.size() - 2].value;
+        top_.height = seen[seen.size() - 1].value;
         count -= 2;
     }
-    if (count > 4) return Fail(seen[4].value.line, "a fifth symbol: expected the data label");
-    source_.size = seen[0].value;
-    source_.packets = seen[1].value;
-    source_.start = seen[2].value;
-    if (count == 4) source_.flag = seen[3].value;
-    if (source_.size.value > mostStream_) {
-        return Fail(source_.size.line,
-                    std::to_string(source_.size.value) +
+    if (count > 4)
+        return Fail(seen[from + 4].value.line, "a fifth symbol: expected the data label");
+    section_->size = seen[from].value;
+    section_->packets = seen[from + 1].value;
+    section_->start = seen[from + 2].value;
+    if (count == 4) section_->flag = seen[from + 3].value;
+    streams_ += section_->size.value;
+    if (streams_ > mostStream_) {
+        return Fail(section_->size.line,
+                    std::to_string(section_->size.value) +
                         " bytes of data are more than a picture within the pixel limit needs "
                         "(see -maxpixels)");
     }
-    mostText_ += 16 * std::uint64_t{source_.size.value};
+    mostText_ += 16 * std::uint64_t{section_->size.value};
     return true;
 }
 
@@ -360,22 +397,22 @@ const std::vector<std::string>& StubLines(TableCodeMode mode) {
 // The first label; what follows it tells the table-code mode.
 bool Reader::Label() {
     if (ended_) return Fail(Here(), "the data label is missing: expected \"NAME:\"");
-    source_.labelLine = lines_.number();
+    section_->labelLine = lines_.number();
     label_ = std::string(code_.substr(0, code_.size() - 1));
     if (!NextCode()) return !failed_;
     for (const TableCodeMode mode : {TableCodeMode::Image, TableCodeMode::Data}) {
         if (Normalised(code_) == StubLines(mode).front()) {
-            source_.mode = mode;
+            section_->mode = mode;
             return StubAfter(1);
         }
     }
     if (const auto file = AfterDirective(code_, ".include")) {
-        source_.mode = TableCodeMode::Include;
+        section_->mode = TableCodeMode::Include;
         const bool quoted = file->size() >= 2 && file->front() == '"' && file->back() == '"';
         const CodecInfo* codec =
             quoted ? FindCodecByInclude(file->substr(1, file->size() - 2)) : nullptr;
         if (codec == nullptr) return Fail(Here(), "no codec has the decoder " + Quote(*file));
-        source_.includeCodec = codec->kind;
+        section_->includeCodec = codec->kind;
         return true;
     }
     pending_ = true;
@@ -384,7 +421,7 @@ bool Reader::Label() {
 
 // The lines of the mode's lookup stub from line `first` on.
 bool Reader::StubAfter(std::size_t first) {
-    const std::vector<std::string>& stub = StubLines(source_.mode);
+    const std::vector<std::string>& stub = StubLines(section_->mode);
     for (std::size_t i = first; i < stub.size(); ++i) {
         if (!NextCode() || Normalised(code_) != stub[i]) {
             if (failed_) return false;
@@ -401,77 +438,127 @@ void Reader::NameNextPage() {
 
 // A page label "NAME_n:" and its stub; the page before it must be full.
 bool Reader::PageLabel() {
-    const std::size_t pageSize = static_cast<std::size_t>(PageSize(source_.mode));
-    const std::size_t held = source_.stream.size() - pageStart_;
+    const std::size_t pageSize = static_cast<std::size_t>(PageSize(section_->mode));
+    const std::size_t held = section_->stream.size() - pageStart_;
     if (held != pageSize) {
         return Fail(lines_.number(), "the page before holds " + std::to_string(held) +
                                          " bytes, not " + std::to_string(pageSize));
     }
     ++pages_;
     NameNextPage();
-    pageStart_ = source_.stream.size();
-    return source_.mode == TableCodeMode::None || StubAfter(0);
+    pageStart_ = section_->stream.size();
+    return section_->mode == TableCodeMode::None || StubAfter(0);
 }
 
 // The .db lines of every page.
 bool Reader::Data() {
-    if (source_.mode != TableCodeMode::Include && label_.ends_with("_0")) {
+    if (section_->mode != TableCodeMode::Include && label_.ends_with("_0")) {
         base_ = label_.substr(0, label_.size() - 2);
         NameNextPage();
     }
-    source_.stream.reserve(std::min<std::size_t>(source_.size.value, std::size_t{64} << 20));
+    section_->stream.reserve(std::min<std::size_t>(section_->size.value, std::size_t{64} << 20));
     for (bool have = pending_; have || NextCode(); have = false) {
         if (base_ && code_ == nextPage_) {
             if (!PageLabel()) return false;
             continue;
         }
         const std::optional<std::string_view> items = AfterDirective(code_, ".db");
+        if (!items && !framesPrefix_.empty() && ParseSymbol(code_)) {
+            symbolPending_ = true;  // the next frame's first symbol
+            break;
+        }
         if (!items) {
             return Fail(lines_.number(),
                         "not a data line: expected \".db\" items" +
                             (base_ ? " or the label \"" + nextPage_ + "\"" : std::string()) +
                             ", found " + Quote(code_));
         }
-        source_.dbOffsets.push_back(source_.stream.size());
-        source_.dbLines.push_back(lines_.number());
-        if (const auto bad = ParseDbItems(*items, source_.stream)) {
+        section_->dbOffsets.push_back(section_->stream.size());
+        section_->dbLines.push_back(lines_.number());
+        if (const auto bad = ParseDbItems(*items, section_->stream)) {
             return Fail(lines_.number(), "bad .db item " + Quote(*bad));
         }
-        if (source_.stream.size() > source_.size.value) {
-            return Fail(source_.LineOf(source_.size.value), "the data holds more than the " +
-                                                                std::to_string(source_.size.value) +
-                                                                " bytes of the size symbol");
+        if (section_->stream.size() > section_->size.value) {
+            return Fail(section_->LineOf(section_->size.value),
+                        "the data holds more than the " + std::to_string(section_->size.value) +
+                            " bytes of the size symbol");
         }
     }
-    source_.lastLine = lines_.number();
+    section_->lastLine = lines_.number() - (symbolPending_ ? 1 : 0);
     return !failed_;
 }
 
 // The byte count against the size symbol, and the last page.
 bool Reader::Totals() {
-    const std::size_t total = source_.stream.size();
-    if (total != source_.size.value) {
-        return Fail(source_.lastLine, "the data holds " + std::to_string(total) +
-                                          " bytes, not the " + std::to_string(source_.size.value) +
-                                          " of the size symbol");
+    const std::size_t total = section_->stream.size();
+    if (total != section_->size.value) {
+        return Fail(section_->lastLine,
+                    "the data holds " + std::to_string(total) + " bytes, not the " +
+                        std::to_string(section_->size.value) + " of the size symbol");
     }
-    const auto pageSize = static_cast<std::size_t>(PageSize(source_.mode));
-    if (source_.mode != TableCodeMode::Include && total - pageStart_ > pageSize) {
-        return Fail(source_.LineOf(pageStart_ + pageSize),
+    const auto pageSize = static_cast<std::size_t>(PageSize(section_->mode));
+    if (section_->mode != TableCodeMode::Include && total - pageStart_ > pageSize) {
+        return Fail(section_->LineOf(pageStart_ + pageSize),
                     "more than " + std::to_string(pageSize) + " bytes under one label");
     }
-    if (pages_ > 1 && total == pageStart_) return Fail(source_.lastLine, "the last page is empty");
-    if (source_.mode == TableCodeMode::Image) {
-        if (source_.start.value < kImageStartOffset) {
-            return Fail(source_.start.line, "the start symbol of a -tc image source is at least " +
-                                                std::to_string(kImageStartOffset));
+    if (pages_ > 1 && total == pageStart_)
+        return Fail(section_->lastLine, "the last page is empty");
+    if (section_->mode == TableCodeMode::Image) {
+        if (section_->start.value < kImageStartOffset) {
+            return Fail(section_->start.line,
+                        "the start symbol of a -tc image source is at least " +
+                            std::to_string(kImageStartOffset));
         }
-        source_.start.value -= kImageStartOffset;
+        section_->start.value -= kImageStartOffset;
     }
     return true;
 }
 
 }  // namespace
+
+bool Reader::Read() {
+    if (!Header() || !Symbols()) return false;
+    if (framesPrefix_.empty()) return Label() && Data() && Totals();
+    return Frames();
+}
+
+// The frames of a source of frames, as many as its frame count, each read as
+// a picture's symbols, label and data are.
+bool Reader::Frames() {
+    const std::size_t count = top_.frameCount->value;
+    // Every frame holds eight pixels at least, a packed byte.
+    if (count == 0 || count > mostStream_ / 2) {
+        return Fail(top_.frameCount->line,
+                    "a source of " + std::to_string(count) + " frames cannot be (see -maxpixels)");
+    }
+    for (std::size_t k = 0; k < count; ++k) {
+        top_.frames.emplace_back();
+        section_ = &top_.frames.back();
+        if (k == 0) {  // its symbols were read with the frame count
+            section_->size = top_.size;
+            section_->packets = top_.packets;
+            section_->start = top_.start;
+            section_->flag = top_.flag;
+        } else if (!symbolPending_) {
+            return Fail(Here(), "frame " + std::to_string(k) + " of the " + std::to_string(count) +
+                                    " of the frame count is missing");
+        } else if (mostText_ += kFrameText; !Symbols()) {
+            return false;
+        }
+        label_.clear();
+        base_.reset();
+        pages_ = 1;
+        pageStart_ = 0;
+        pending_ = false;
+        if (!Label() || !Data() || !Totals()) return false;
+    }
+    if (symbolPending_) {
+        return Fail(lines_.number(),
+                    "a frame more than the " + std::to_string(count) + " of the frame count");
+    }
+    top_.lastLine = lines_.number();
+    return true;
+}
 
 std::size_t AsmSource::LineOf(std::size_t offset) const {
     if (offset >= stream.size()) return lastLine;

@@ -63,6 +63,12 @@ struct AsmSource {
     std::size_t labelLine = 0;                 // the line of the first label
     std::size_t lastLine = 0;                  // the line count of the text
     std::vector<std::uint8_t> stream;          // the .db bytes of every page, in order
+    // A source of frames (-frames): the frame count, and each frame as a
+    // source of its own (its symbols, mode, label and data); `width` and
+    // `height` are then the frame's, and the fields above but `lastLine` are
+    // frame 0's symbols only.
+    std::optional<SourceValue> frameCount;
+    std::vector<AsmSource> frames;
 
     // The line that holds stream byte `offset`; the last line for an offset
     // at or past the end of the stream.

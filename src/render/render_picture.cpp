@@ -35,7 +35,10 @@ class Rendering {
     bool CheckPictureFile();
     bool TakeSizeFromSources();
     bool PictureHeight();
+    bool FrameSize();
+    bool SheetSize();
     bool PlanesBelongTogether(const SourcePlane& full, const SourcePlane& dim);
+    void Paint(const GreyPicture& picture) const;
     bool WritePicture();
 
     RenderSettings settings_;
@@ -44,6 +47,13 @@ class Rendering {
     FREE_IMAGE_FORMAT format_ = FIF_UNKNOWN;
     std::vector<SourcePlane> planes_;
     std::int32_t height_ = 0;
+    // The frames shown, in reading order, `across` to a row of the picture
+    // (one, the whole picture, for a source of one picture), each
+    // `frameWidth` x `frameHeight` pixels.
+    std::vector<std::size_t> shown_{0};
+    std::size_t across_ = 1;
+    std::int32_t frameWidth_ = 0;
+    std::int32_t frameHeight_ = 0;
 };
 
 // The picture file: named with an extension the renderer can write, never
@@ -100,7 +110,7 @@ bool Rendering::TakeSizeFromSources() {
 bool Rendering::PictureHeight() {
     const std::int64_t width = settings_.width;
     std::int64_t end = 0;
-    for (const SourcePlane& plane : planes_) end = std::max(end, plane.End());
+    for (const SourcePlane& plane : planes_) end = std::max(end, plane.frames[0].End());
     const std::int64_t blocks = settings_.height != 0
                                     ? settings_.height / 8
                                     : std::max<std::int64_t>(1, (end + width - 1) / width);
@@ -112,12 +122,100 @@ bool Rendering::PictureHeight() {
     }
     height_ = static_cast<std::int32_t>(blocks * 8);
     for (const SourcePlane& plane : planes_) {
-        if (plane.End() > pixels / 8) {
+        if (plane.frames[0].End() > pixels / 8) {
             return FailAt(plane, plane.source.size.line,
-                          std::to_string(plane.End()) + " bytes do not fit a " +
+                          std::to_string(plane.frames[0].End()) + " bytes do not fit a " +
                               std::to_string(width) + "x" + std::to_string(height_) + " picture");
         }
     }
+    frameWidth_ = settings_.width;
+    frameHeight_ = height_;
+    return true;
+}
+
+// The frame's size for a source of frames: as -frames gives it, or the -dims
+// symbols; the two agree where both do.
+bool Rendering::FrameSize() {
+    const SourcePlane& first = planes_[0];
+    const AsmSource& s = first.source;
+    frameWidth_ = settings_.frameWidth;
+    frameHeight_ = settings_.frameHeight;
+    if (s.width && s.height) {
+        const bool told = frameWidth_ != 0;
+        if (s.width->value == 0 || s.width->value > INT32_MAX || s.height->value == 0 ||
+            s.height->value > INT32_MAX || s.height->value % 8 != 0) {
+            return FailAt(first, s.width->line,
+                          "frames cannot be " + std::to_string(s.width->value) + "x" +
+                              std::to_string(s.height->value) + " pixels");
+        }
+        const auto width = static_cast<std::int32_t>(s.width->value);
+        const auto height = static_cast<std::int32_t>(s.height->value);
+        if (told && (width != frameWidth_ || height != frameHeight_)) {
+            return FailAt(first, s.width->line,
+                          "the symbols say " + std::to_string(width) + "x" +
+                              std::to_string(height) + ", -frames says " +
+                              std::to_string(frameWidth_) + "x" + std::to_string(frameHeight_));
+        }
+        frameWidth_ = width;
+        frameHeight_ = height;
+    }
+    if (frameWidth_ == 0) return Fail("missing frame size: give -frames WxH");
+    const std::int64_t bytes =
+        std::int64_t{frameWidth_} * (frameHeight_ / 8) * (settings_.plusmask ? 2 : 1);
+    for (const SourcePlane& plane : planes_) {
+        for (const DecodedFrame& frame : plane.frames) {
+            if (frame.End() > bytes) {
+                return FailAt(plane, frame.source->size.line,
+                              std::to_string(frame.End()) + " bytes do not fit a " +
+                                  std::to_string(frameWidth_) + "x" + std::to_string(frameHeight_) +
+                                  " frame");
+            }
+        }
+    }
+    return true;
+}
+
+// The sheet of a source of frames: frames of the frame's size in reading
+// order, as many to a row as -w holds (one without it), in as many rows as
+// -h holds (as they need without it); or only the frame -frame names.
+bool Rendering::SheetSize() {
+    const std::size_t count = planes_[0].frames.size();
+    if (settings_.frame) {
+        const auto frame = static_cast<std::size_t>(*settings_.frame);
+        if (frame >= count) {
+            return Fail("frame " + std::to_string(frame) + " is not in " + Quoted(planes_[0].file) +
+                        ", whose frames are 0 to " + std::to_string(count - 1));
+        }
+        shown_ = {frame};
+        settings_.width = frameWidth_;
+        settings_.height = frameHeight_;
+    } else {
+        shown_.resize(count);
+        for (std::size_t k = 0; k < count; ++k) shown_[k] = k;
+    }
+    const std::int32_t width = settings_.width != 0 ? settings_.width : frameWidth_;
+    if (width % frameWidth_ != 0) {
+        return Fail("the picture's width " + std::to_string(width) +
+                    " is not a whole number of frames " + std::to_string(frameWidth_) + " wide");
+    }
+    across_ = static_cast<std::size_t>(width / frameWidth_);
+    const std::size_t rows = settings_.height != 0
+                                 ? static_cast<std::size_t>(settings_.height / frameHeight_)
+                                 : (shown_.size() + across_ - 1) / across_;
+    if (rows * across_ < shown_.size() ||
+        (settings_.height != 0 && settings_.height % frameHeight_ != 0)) {
+        return Fail("a " + std::to_string(width) + "x" + std::to_string(settings_.height) +
+                    " picture holds no whole " + std::to_string(shown_.size()) + " frames of " +
+                    std::to_string(frameWidth_) + "x" + std::to_string(frameHeight_));
+    }
+    const std::uint64_t height = rows * static_cast<std::uint64_t>(frameHeight_);
+    if (std::uint64_t{static_cast<std::uint32_t>(width)} * height > settings_.maxPixels) {
+        return Fail("the picture would be " + std::to_string(width) + "x" + std::to_string(height) +
+                    " pixels, more than the limit of " + std::to_string(settings_.maxPixels) +
+                    " (see -maxpixels)");
+    }
+    settings_.width = width;
+    height_ = static_cast<std::int32_t>(height);
     return true;
 }
 
@@ -126,24 +224,77 @@ bool Rendering::PictureHeight() {
 // plane too (a clear bit is a lit pixel).
 bool Rendering::PlanesBelongTogether(const SourcePlane& full, const SourcePlane& dim) {
     const std::int64_t width = settings_.width;
-    const auto blocks = [&](const SourcePlane& plane) { return (plane.End() + width - 1) / width; };
-    if (settings_.height == 0 && blocks(full) != blocks(dim)) {
+    const auto blocks = [&](const SourcePlane& plane) {
+        return (plane.frames[0].End() + width - 1) / width;
+    };
+    if (full.frames.size() != dim.frames.size()) {
+        return Fail("the planes do not belong together: " + Quoted(full.file) + " holds " +
+                    std::to_string(full.frames.size()) + " frames, its -dimplane source " +
+                    Quoted(dim.file) + " " + std::to_string(dim.frames.size()));
+    }
+    if (!full.Framed() && settings_.height == 0 && blocks(full) != blocks(dim)) {
         return Fail("the planes do not belong together: " + Quoted(full.file) + " gives a " +
                     std::to_string(width) + "x" + std::to_string(8 * blocks(full)) +
                     " picture, its -dimplane source " + Quoted(dim.file) + " a " +
                     std::to_string(width) + "x" + std::to_string(8 * blocks(dim)) + " one");
     }
     // Only where the full plane has bytes can it light a pixel.
-    const PackedPlane dimBytes = dim.Packed();
-    const std::size_t start = full.source.start.value;
-    for (std::size_t k = 0; k < full.bytes.size(); ++k) {
-        if ((~full.bytes[k] & dimBytes.ByteAt(start + k) & 0xFF) != 0) {
-            return Fail("the planes do not belong together, or are swapped: " + Quoted(full.file) +
-                        " lights pixels that its -dimplane source " + Quoted(dim.file) +
-                        " does not");
+    for (std::size_t f = 0; f < full.frames.size(); ++f) {
+        const DecodedFrame& lit = full.frames[f];
+        const PackedPlane dimBytes = dim.frames[f].Packed();
+        const std::size_t start = lit.source->start.value;
+        for (std::size_t k = 0; k < lit.bytes.size(); ++k) {
+            if ((~lit.bytes[k] & dimBytes.ByteAt(start + k) & 0xFF) != 0) {
+                return Fail(
+                    "the planes do not belong together, or are swapped: " + Quoted(full.file) +
+                    " lights pixels that its -dimplane source " + Quoted(dim.file) + " does not");
+            }
         }
     }
     return true;
+}
+
+// The two greys of the checkerboard that shows where a -plusmask mask is off,
+// in squares of four pixels: darker than the dim tone, lighter than off.
+constexpr std::uint8_t kChecks[] = {64, 96};
+constexpr std::int32_t kCheckSide = 4;
+
+// Paints each frame shown where the sheet puts it: the dim plane first,
+// which lights the full pixels too, the full plane over it; a -plusmask
+// frame's mask black over the checkerboard, its sprite white over that.
+void Rendering::Paint(const GreyPicture& picture) const {
+    const PixelRows rows = picture.Rows();
+    if (settings_.plusmask) {
+        for (std::int32_t y = 0; y < height_; ++y) {
+            for (std::int32_t x = 0; x < settings_.width; ++x) {
+                rows.top[y * rows.stride + x] = kChecks[(x / kCheckSide + y / kCheckSide) % 2];
+            }
+        }
+    }
+    std::vector<std::uint8_t> split[2];  // a -plusmask frame's sprite and mask bytes
+    for (std::size_t n = 0; n < shown_.size(); ++n) {
+        const std::ptrdiff_t x0 = static_cast<std::ptrdiff_t>(n % across_) * frameWidth_;
+        const std::ptrdiff_t y0 = static_cast<std::ptrdiff_t>(n / across_) * frameHeight_;
+        const PixelRows at{rows.top + y0 * rows.stride + x0, rows.stride};
+        for (std::size_t i = planes_.size(); i-- > 0;) {
+            const DecodedFrame& frame = planes_[i].frames[shown_[n]];
+            if (!settings_.plusmask) {
+                const bool first = i + 1 == planes_.size();
+                PaintPlane(frame.Packed(), frameWidth_, frameHeight_, settings_.layout,
+                           i == 0 ? 255 : 128, first ? 0 : -1, at);
+                continue;
+            }
+            for (std::size_t p = 0; p < 2; ++p) {
+                split[p].clear();
+                for (std::size_t k = p; k < frame.bytes.size(); k += 2) {
+                    split[p].push_back(frame.bytes[k]);
+                }
+            }
+            const std::size_t start = frame.source->start.value / 2;
+            PaintPlane({split[1], start}, frameWidth_, frameHeight_, settings_.layout, 0, -1, at);
+            PaintPlane({split[0], start}, frameWidth_, frameHeight_, settings_.layout, 255, -1, at);
+        }
+    }
 }
 
 // Paints the planes into a greyscale picture and puts it in place.
@@ -151,12 +302,7 @@ bool Rendering::WritePicture() {
     FreeImageSession session;
     GreyPicture picture;
     if (!picture.Allocate(settings_.width, height_)) return Fail("not enough memory");
-    // The dim plane lights the full pixels too; the full plane paints over them.
-    for (std::size_t i = planes_.size(); i-- > 0;) {
-        const bool first = i + 1 == planes_.size();
-        PaintPlane(planes_[i].Packed(), settings_.width, height_, settings_.layout,
-                   i == 0 ? 255 : 128, first ? 0 : -1, picture.Rows());
-    }
+    Paint(picture);
     if (!picture.Encode(format_)) return Fail("failed to encode the picture");
 
     const std::string& name = settings_.pictureFile;
@@ -183,9 +329,22 @@ bool Rendering::Run() {
     for (SourcePlane& plane : planes_) {
         if (!LoadSourcePlane(settings_, progress_, plane, error_)) return false;
     }
-    if (!TakeSizeFromSources()) return false;
+    const bool framed = planes_[0].Framed();
+    if (planes_.size() > 1 && planes_[1].Framed() != framed) {
+        return Fail("the planes do not belong together: " + Quoted(planes_[framed ? 0 : 1].file) +
+                    " holds frames, its " + (framed ? "-dimplane source " : "first source ") +
+                    Quoted(planes_[framed ? 1 : 0].file) + " does not");
+    }
+    if (!framed && (settings_.frameWidth != 0 || settings_.frame.value_or(0) != 0)) {
+        return Fail(Quoted(planes_[0].file) + " holds no frames (-frames and -frame show frames)");
+    }
+    if (framed) {
+        if (!FrameSize() || !SheetSize()) return false;
+    } else if (!TakeSizeFromSources()) {
+        return false;
+    }
     if (planes_.size() > 1 && !PlanesBelongTogether(planes_[0], planes_[1])) return false;
-    return PictureHeight() && WritePicture();
+    return (framed || PictureHeight()) && WritePicture();
 }
 
 }  // namespace

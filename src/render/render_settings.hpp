@@ -23,6 +23,12 @@ struct RenderSettings {
     bool force = false;                 // -f: an existing picture file may be replaced
     bool quiet = false;                 // -q: nothing on standard output
     std::uint64_t maxPixels = kDefaultPixelLimit;  // -maxpixels
+    // A source of frames: the frame's size as the plane has it (-frames WXH;
+    // 0 x 0 for the -dims symbols'), and the one frame to show (-frame N).
+    std::int32_t frameWidth = 0;
+    std::int32_t frameHeight = 0;
+    std::optional<std::int32_t> frame;
+    bool plusmask = false;  // -plusmask: sprite and mask bytes in pairs
 };
 
 // Where the progress lines go ("Decoded ...", "Wrote ..."), each with its

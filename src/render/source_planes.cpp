@@ -33,11 +33,10 @@ bool ReadPlane(const RenderSettings& settings, SourcePlane& plane, std::string& 
     return true;
 }
 
-// The codec of a source: as -c gives it, or its include line; and its flag
-// symbol where, and only where, the codec has one.
-bool CodecOfPlane(const RenderSettings& settings, const SourcePlane& plane, ImgCodecKind& kind,
-                  std::string& error) {
-    const AsmSource& s = plane.source;
+// The codec of a picture or frame: as -c gives it, or its include line; and
+// its flag symbol where, and only where, the codec has one.
+bool CodecOfPlane(const RenderSettings& settings, const SourcePlane& plane, const AsmSource& s,
+                  ImgCodecKind& kind, std::string& error) {
     const std::size_t includeLine = s.labelLine + 1;
     if (!settings.codec && !s.includeCodec) {
         return FailAt(plane, includeLine, "no include line names the codec: give it with -c",
@@ -60,27 +59,17 @@ bool CodecOfPlane(const RenderSettings& settings, const SourcePlane& plane, ImgC
     return true;
 }
 
-}  // namespace
-
-std::string AtLine(const SourcePlane& plane, std::size_t line, const std::string& what) {
-    return Quoted(plane.file) + " line " + std::to_string(line) + ": " + what;
-}
-
-bool LoadSourcePlane(const RenderSettings& settings, const RenderProgress& progress,
-                     SourcePlane& plane, std::string& error) {
-    ImgCodecKind kind = ImgCodecKind::Raw;
-    if (!ReadPlane(settings, plane, error) || !CodecOfPlane(settings, plane, kind, error)) {
-        return false;
-    }
-    const AsmSource& s = plane.source;
-    const std::int64_t room =
-        static_cast<std::int64_t>(settings.maxPixels / 8) - std::int64_t{s.start.value};
-    if (room < 0) {
+// Decodes one picture or frame of the source, in `room` bytes at most.
+bool DecodeFrame(const RenderSettings& settings, const SourcePlane& plane, const AsmSource& s,
+                 std::uint64_t& room, DecodedFrame& frame, ImgCodecKind& kind, std::string& error) {
+    if (!CodecOfPlane(settings, plane, s, kind, error)) return false;
+    if (s.start.value > room) {
         return FailAt(plane, s.start.line,
                       "more blank bytes than a picture within the pixel limit holds "
                       "(see -maxpixels)",
                       error);
     }
+    room -= s.start.value;
     const bool flagged = s.flag.has_value();
     DecodedStream decoded = CodecFor(kind).decode(
         {s.stream, s.packets.value,
@@ -101,11 +90,53 @@ bool LoadSourcePlane(const RenderSettings& settings, const RenderProgress& progr
                           std::to_string(s.stream.size()) + " bytes",
                       error);
     }
-    plane.bytes = std::move(decoded.bytes);
+    room -= decoded.bytes.size();
+    frame.source = &s;
+    frame.bytes = std::move(decoded.bytes);
+    // Sprite and mask bytes come in pairs, from the start on.
+    if (settings.plusmask && (s.start.value % 2 != 0 || frame.bytes.size() % 2 != 0)) {
+        return FailAt(plane, s.size.line,
+                      "-plusmask data holds pairs, not " + std::to_string(s.start.value) +
+                          " blank bytes and " + std::to_string(frame.bytes.size()) + " more",
+                      error);
+    }
+    return true;
+}
+
+}  // namespace
+
+std::string AtLine(const SourcePlane& plane, std::size_t line, const std::string& what) {
+    return Quoted(plane.file) + " line " + std::to_string(line) + ": " + what;
+}
+
+bool LoadSourcePlane(const RenderSettings& settings, const RenderProgress& progress,
+                     SourcePlane& plane, std::string& error) {
+    if (!ReadPlane(settings, plane, error)) return false;
+    std::vector<const AsmSource*> sections;
+    if (plane.Framed()) {
+        for (const AsmSource& frame : plane.source.frames) sections.push_back(&frame);
+    } else {
+        sections.push_back(&plane.source);
+    }
+    // Every frame within what a picture within the pixel limit holds.
+    std::uint64_t room = settings.maxPixels / 8 * (settings.plusmask ? 2 : 1);
+    ImgCodecKind kind = ImgCodecKind::Raw;
+    std::size_t stream = 0;
+    std::size_t decoded = 0;
+    plane.frames.resize(sections.size());
+    for (std::size_t k = 0; k < sections.size(); ++k) {
+        if (!DecodeFrame(settings, plane, *sections[k], room, plane.frames[k], kind, error)) {
+            return false;
+        }
+        stream += sections[k]->stream.size();
+        decoded += plane.frames[k].bytes.size();
+    }
     if (progress) {
-        progress("Decoded '" + plane.file + "': " + std::to_string(s.stream.size()) + " bytes of " +
-                 std::string(CodecFor(kind).keyword) + " data give " +
-                 std::to_string(plane.bytes.size()) + " bytes.\n");
+        const std::string frames =
+            plane.Framed() ? std::to_string(sections.size()) + " frames, " : std::string();
+        progress("Decoded '" + plane.file + "': " + frames + std::to_string(stream) + " bytes of " +
+                 std::string(CodecFor(kind).keyword) + " data give " + std::to_string(decoded) +
+                 " bytes.\n");
     }
     return true;
 }

@@ -1,5 +1,6 @@
 // The sources a rendering reads: each read as the converter wrote it, its
-// codec settled, and its stream decoded back into packed bytes.
+// codec settled, and its stream (each frame's, for a source of frames)
+// decoded back into packed bytes.
 #pragma once
 
 #include <cstdint>
@@ -12,23 +13,32 @@
 
 namespace pelmo {
 
+// One picture's (or frame's) decoded bytes, which follow its start count of
+// blank ones.
+struct DecodedFrame {
+    const AsmSource* source = nullptr;  // its symbols and lines
+    std::vector<std::uint8_t> bytes;
+
+    PackedPlane Packed() const { return {bytes, source->start.value}; }
+    std::int64_t End() const {
+        return std::int64_t{source->start.value} + std::int64_t(bytes.size());
+    }
+};
+
 // One source, read and decoded.
 struct SourcePlane {
     std::string file;
     AsmSource source;
-    std::vector<std::uint8_t> bytes;  // the decoded bytes, which follow `source.start` blank ones
+    std::vector<DecodedFrame> frames;  // one for a source of one picture
 
-    PackedPlane Packed() const { return {bytes, source.start.value}; }
-    std::int64_t End() const {
-        return std::int64_t{source.start.value} + std::int64_t(bytes.size());
-    }
+    bool Framed() const { return source.frameCount.has_value(); }
 };
 
 // `what` at line `line` of the plane's source, as an error names it.
 std::string AtLine(const SourcePlane& plane, std::size_t line, const std::string& what);
 
 // Reads, checks and decodes the source `plane.file`, with the codec that
-// `settings` or its include line name. False, with `error` (the reason after
+// `settings` or its include lines name. False, with `error` (the reason after
 // "Error, "), when it cannot be read or is not as the converter writes it.
 bool LoadSourcePlane(const RenderSettings& settings, const RenderProgress& progress,
                      SourcePlane& plane, std::string& error);
