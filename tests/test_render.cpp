@@ -10,7 +10,9 @@
 #include <filesystem>
 #include <fstream>
 #include <random>
+#include <sstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -19,6 +21,9 @@
 #include "app/options.hpp"
 #include "app/render_driver.hpp"
 #include "codec/codec_table.hpp"
+#include "image/bitmap.hpp"
+#include "image/freeimage_session.hpp"
+#include "image/picture_input.hpp"
 #include "support/unit_console.hpp"
 #include "support/unit_picture.hpp"
 #include "support/unit_plane.hpp"
@@ -167,19 +172,36 @@ TEST(RenderGolden, EverySourceShowsThePlaneOfItsPicture) {
         unit::CaptureConsole([&] {
             ASSERT_TRUE(ParseCommandLine(static_cast<int>(argv.size()), argv.data(), cmd));
         });
+        // Sprites over their masks show a checkerboard: RenderRoundTrip.Frames checks them.
+        if (cmd.options.plusmask) continue;
         const unit::LoadedTones tones = unit::LoadTones(cmd.imageFile);
         ASSERT_TRUE(tones.ok) << tones.err;
+        // A sheet shows its frames where they are, each padded to whole blocks with -pad.
+        const int band = cmd.options.Frames() ? static_cast<int>(cmd.options.frameHeight) : 8;
+        const int padded = cmd.options.pad ? (band + 7) / 8 * 8 : band;
+        const int height = tones.height / band * padded;
         std::vector<std::uint8_t> expected;
-        for (const std::uint8_t tone : tones.tones)
-            expected.push_back(tone >= 2 - cmd.options.dim ? 255 : 0);
+        for (int y = 0; y < height; ++y) {
+            for (int x = 0; x < tones.width; ++x) {
+                const int row = y / padded * band + y % padded;
+                const bool lit = y % padded < band &&
+                                 tones.tones[static_cast<std::size_t>(row * tones.width + x)] >=
+                                     2 - cmd.options.dim;
+                expected.push_back(lit ? 255 : 0);
+            }
+        }
 
         Args render = {"-f",
                        "-w",
                        std::to_string(tones.width),
                        "-h",
-                       std::to_string(tones.height),
+                       std::to_string(height),
                        entry.path().string(),
                        dir.File("golden.png")};
+        if (cmd.options.Frames()) {
+            render.insert(render.end(), {"-frames", std::to_string(cmd.options.frameWidth) + "x" +
+                                                        std::to_string(padded)});
+        }
         // Sources with an include line name their codec themselves.
         if (cmd.options.tc != TableCodeMode::Include) {
             render.insert(render.end(), {"-c", std::string(CodecFor(cmd.codec).keyword)});
@@ -188,7 +210,7 @@ TEST(RenderGolden, EverySourceShowsThePlaneOfItsPicture) {
         if (cmd.options.unflip) render.push_back("-unflip");
         unit::ConsoleText console;
         ASSERT_EQ(RunProgram(RunRender, render, console), 0) << console.err;
-        EXPECT_TRUE(Shows(dir.File("golden.png"), tones.width, tones.height, expected));
+        EXPECT_TRUE(Shows(dir.File("golden.png"), tones.width, height, expected));
 
         // Edited by hand: each source in one way, and in all of them at once.
         const std::string original = unit::ReadWholeFile(entry.path().string());
@@ -202,7 +224,7 @@ TEST(RenderGolden, EverySourceShowsThePlaneOfItsPicture) {
             Args again = render;
             again[5] = dir.File("edited.asm");
             ASSERT_EQ(RunProgram(RunRender, again, console), 0) << console.err;
-            EXPECT_TRUE(Shows(dir.File("golden.png"), tones.width, tones.height, expected));
+            EXPECT_TRUE(Shows(dir.File("golden.png"), tones.width, height, expected));
         }
         ++rendered;
     }
@@ -474,6 +496,237 @@ TEST(RenderRoundTrip, PadIsThePicturePaddedBeforehand) {
         }
         EXPECT_EQ(unit::ReadWholeFile(dir.File("13.asm")), unit::ReadWholeFile(dir.File("16.asm")))
             << plane;
+    }
+}
+
+// Random sheets through the converter and the renderer, with random frame
+// sizes, codecs and options: every frame shows where the sheet has it (padded
+// to whole blocks with -pad), a -plusmask sprite over its mask and the
+// checkerboard, -frame N alone; -c best's codec is the smallest in total.
+TEST(RenderRoundTrip, FramesOfRandomSheets) {
+    const char* const kModes[] = {"none", "image", "data", "include"};
+    const unit::TempDir dir;
+    unit::ConsoleText console;
+    for (std::uint32_t seed = 1; seed <= 80; ++seed) {
+        SCOPED_TRACE("seed " + std::to_string(seed));
+        std::mt19937 rng(seed);
+        const bool pad = rng() % 3 == 0;
+        const int fw = 1 + static_cast<int>(rng() % 20);
+        const int fh =
+            pad ? 1 + static_cast<int>(rng() % 20) : 8 * (1 + static_cast<int>(rng() % 3));
+        const int across = 1 + static_cast<int>(rng() % 5);
+        const int width = fw * across;
+        const int height = fh * (1 + static_cast<int>(rng() % 4));
+        const std::vector<std::uint8_t> red = RandomReds(rng, width, height);
+        const std::vector<std::uint8_t> opacity = RandomReds(rng, width, height);
+        const std::string size = std::to_string(fw) + "x" + std::to_string(fh);
+        const std::string picture = dir.File("sheet_" + size + ".png");
+        ASSERT_TRUE(unit::SavePicture(
+            picture, FIF_PNG, width, height,
+            [&](int x, int y) {
+                const auto i = static_cast<std::size_t>(y * width + x);
+                return unit::Colour{red[i], 0, 0, opacity[i]};
+            },
+            unit::PixelDepth::Rgba32));
+
+        const bool plusmask = rng() % 3 == 0;
+        const bool dims = rng() % 2 == 0;
+        const std::string codec =
+            rng() % 7 == 0 ? "best" : std::string(CodecTable()[rng() % kCodecCount].keyword);
+        const std::string mode = kModes[rng() % 4];
+        Args convert = {"-frames", rng() % 2 == 0 ? "auto" : size, "-c", codec, "-tc", mode};
+        Args layout;
+        for (const char* flag : {"-xorder", "-unflip"}) {
+            if (rng() % 2 == 0) layout.push_back(flag);
+        }
+        const bool dim = rng() % 3 == 0;
+        for (const auto& [on, flag] : {std::pair{rng() % 2 == 0, "-strim"},
+                                       {rng() % 2 == 0, "-etrim"},
+                                       {dim, "-dim"},
+                                       {pad, "-pad"},
+                                       {plusmask, "-plusmask"},
+                                       {dims, "-dims"}}) {
+            if (on) convert.push_back(flag);
+        }
+        convert.insert(convert.end(), layout.begin(), layout.end());
+        convert.insert(convert.end(), {picture, dir.File("out.asm")});
+        ASSERT_EQ(RunProgram(RunConversion, convert, console), 0) << console.err;
+        std::string used = codec;
+        if (codec == "best") {
+            // The codec chosen, then each codec's total: the chosen one's is the first smallest.
+            const std::size_t from = console.out.find("Best codec is ") + 14;
+            std::string said = console.out.substr(from, console.out.find(" bytes).", from) - from);
+            std::replace_if(
+                said.begin(), said.end(), [](char c) { return c == '(' || c == ','; }, ' ');
+            std::istringstream line(said);
+            line >> used;
+            int smallest = INT32_MAX;
+            std::string first;
+            for (std::string name, total; line >> name >> total;) {
+                if (total != "-" && std::stoi(total) < smallest) {
+                    smallest = std::stoi(total);
+                    first = name;
+                }
+            }
+            EXPECT_EQ(used, first);
+            const std::string text = unit::ReadWholeFile(dir.File("out.asm"));
+            int sum = 0;
+            for (std::size_t at = 0; (at = text.find("_SIZE $", at)) != std::string::npos;) {
+                sum += std::stoi(text.substr(at += 7, 8), nullptr, 16);
+            }
+            EXPECT_EQ(sum, smallest);
+        }
+
+        const int padded = pad ? (fh + 7) / 8 * 8 : fh;
+        const int count = across * (height / fh);
+        const int frame = rng() % 4 == 0 ? static_cast<int>(rng() % count) : -1;
+        Args render = {"-f", "-w", std::to_string(width), dir.File("out.asm"),
+                       dir.File("shown.png")};
+        if (!dims || rng() % 2 == 0) {
+            render.insert(render.end(),
+                          {"-frames", std::to_string(fw) + "x" + std::to_string(padded)});
+        }
+        if (mode != "include" || rng() % 2 == 0) render.insert(render.end(), {"-c", used});
+        if (frame >= 0) render.insert(render.end(), {"-frame", std::to_string(frame)});
+        if (plusmask) render.push_back("-plusmask");
+        render.insert(render.end(), layout.begin(), layout.end());
+        ASSERT_EQ(RunProgram(RunRender, render, console), 0) << console.err;
+
+        const int shownWidth = frame >= 0 ? fw : width;
+        const int shownHeight = frame >= 0 ? padded : height / fh * padded;
+        std::vector<std::uint8_t> expected;
+        for (int y = 0; y < shownHeight; ++y) {
+            for (int x = 0; x < shownWidth; ++x) {
+                const int f = frame >= 0 ? frame : y / padded * across + x / fw;
+                const int row = f / across * fh + y % padded;
+                const auto i = static_cast<std::size_t>(row * width + f % across * fw + x % fw);
+                const bool inside = y % padded < fh;
+                const bool lit = inside && red[i] >= (dim ? 128 : 192);
+                const bool opaque = inside && opacity[i] >= 128;
+                const std::uint8_t checks = (x / 4 + y / 4) % 2 == 0 ? 64 : 96;
+                expected.push_back(!plusmask       ? (lit ? 255 : 0)
+                                   : lit && opaque ? 255
+                                   : opaque        ? 0
+                                                   : checks);
+            }
+        }
+        ASSERT_TRUE(Shows(dir.File("shown.png"), shownWidth, shownHeight, expected));
+    }
+}
+
+// -frames all: the frames of an animated GIF (a writer's frames of what
+// changes, at offsets, with each disposal and a transparent colour) as the
+// image library plays them, in the full and the opacity plane, and the pages
+// of a TIFF, all of one size; a TIFF whose pages differ is refused.
+TEST(RenderRoundTrip, FramesAllAreTheFramesTheLibraryPlays) {
+    const unit::TempDir dir;
+    unit::ConsoleText console;
+    const FreeImageSession session;
+    for (const auto& [file, format, plane] : {std::tuple{"anim.gif", FIF_GIF, ""},
+                                              {"anim.gif", FIF_GIF, "-mask"},
+                                              {"pages.tif", FIF_TIFF, "-dim"}}) {
+        SCOPED_TRACE(std::string(file) + " " + plane);
+        const std::string path = PELMO_TEST_DATA_DIR "/" + std::string(file);
+        Args convert = {"-frames", "all", "-c", "rle", path, dir.File("all.asm")};
+        if (*plane != 0) convert.push_back(plane);
+        ASSERT_EQ(RunProgram(RunConversion, convert, console), 0) << console.err;
+        ASSERT_EQ(RunProgram(RunRender,
+                             {"-f", "-c", "rle", "-frames", "16x16", dir.File("all.asm"),
+                              dir.File("all.png")},
+                             console),
+                  0)
+            << console.err;
+
+        // The library's own frames, one below the other.
+        const PictureInput::Pages pages(FreeImage_OpenMultiBitmap(
+            format, path.c_str(), FALSE, TRUE, FALSE, format == FIF_GIF ? GIF_PLAYBACK : 0));
+        ASSERT_TRUE(pages);
+        const int count = FreeImage_GetPageCount(pages.get());
+        EXPECT_GE(count, 3);
+        std::vector<std::uint8_t> expected;
+        for (int page = 0; page < count; ++page) {
+            FIBITMAP* locked = FreeImage_LockPage(pages.get(), page);
+            const Bitmap pixels(FreeImage_ConvertTo32Bits(locked));
+            FreeImage_UnlockPage(pages.get(), locked, FALSE);
+            ASSERT_TRUE(pixels && FreeImage_GetWidth(pixels.get()) == 16 &&
+                        FreeImage_GetHeight(pixels.get()) == 16);
+            for (int y = 0; y < 16; ++y) {
+                const BYTE* line = FreeImage_GetScanLine(pixels.get(), 15 - y);
+                for (int x = 0; x < 16; ++x) {
+                    const bool lit =
+                        std::string(plane) == "-mask"  ? line[4 * x + FI_RGBA_ALPHA] >= 128
+                        : std::string(plane) == "-dim" ? line[4 * x + FI_RGBA_RED] >= 128
+                                                       : line[4 * x + FI_RGBA_RED] >= 192;
+                    expected.push_back(lit ? 255 : 0);
+                }
+            }
+        }
+        EXPECT_TRUE(Shows(dir.File("all.png"), 16, 16 * count, expected));
+    }
+    EXPECT_EQ(
+        RunProgram(RunConversion,
+                   {"-frames", "all", PELMO_TEST_DATA_DIR "/pages_mixed.tif", dir.File("x.asm")},
+                   console),
+        1);
+    EXPECT_EQ(console.err, "Error, the pages of \"" PELMO_TEST_DATA_DIR
+                           "/pages_mixed.tif\" are not all 16x16 pixels as the first.\n");
+}
+
+// What the renderer refuses of a source of frames, in one line each.
+TEST(RenderFrames, Refusals) {
+    const unit::TempDir dir;
+    unit::ConsoleText console;
+    const std::string sheet = PELMO_TEST_DATA_DIR "/sheet_16x8.png";
+    ASSERT_EQ(
+        RunProgram(RunConversion, {"-frames", "16x8", sheet, dir.File("frames.asm")}, console), 0);
+    ASSERT_EQ(RunProgram(RunConversion, {sheet, dir.File("one.asm")}, console), 0);
+    const std::string frames = dir.File("frames.asm");
+    const std::pair<Args, std::string> cases[] = {
+        {{"-frames", "16x8", "-frame", "6", frames},
+         "Error, frame 6 is not in \"" + frames + "\", whose frames are 0 to 5.\n"},
+        {{frames}, "Error, missing frame size: give -frames WxH.\n"},
+        {{"-frames", "16x8", "-w", "40", frames},
+         "Error, the picture's width 40 is not a whole number of frames 16 wide.\n"},
+        {{"-frames", "8x8", frames},
+         "Error, \"" + frames + "\" line 4: 16 bytes do not fit a 8x8 frame.\n"},
+        {{"-frames", "16x8", "-w", "48", dir.File("one.asm")},
+         "Error, \"" + dir.File("one.asm") +
+             "\" holds no frames (-frames and -frame show frames).\n"},
+    };
+    for (const auto& [args, error] : cases) {
+        Args render = {"-f", "-c", "raw"};
+        render.insert(render.end(), args.begin(), args.end());
+        render.push_back(dir.File("shown.png"));
+        EXPECT_EQ(RunProgram(RunRender, render, console), 1) << error;
+        EXPECT_EQ(console.err, error);
+        EXPECT_FALSE(unit::FileExists(dir.File("shown.png")));
+    }
+}
+
+// The README's sheet pictures are what the two programs make of the ball now.
+TEST(RenderDocs, SheetPicturesAreUpToDate) {
+    const unit::TempDir dir;
+    unit::ConsoleText console;
+    const std::string sheet = PELMO_DOCS_DIR "/ball_16x16.png";
+    for (const std::string plusmask : {"", "-plusmask"}) {
+        Args convert = {"-frames", "auto", "-dims", "-c", "bnp", sheet, dir.File("ball.asm")};
+        if (!plusmask.empty()) convert.push_back(plusmask);
+        ASSERT_EQ(RunProgram(RunConversion, convert, console), 0) << console.err;
+        const std::pair<std::string, Args> pictures[] = {
+            {plusmask.empty() ? "ball_frames.png" : "ball_plusmask.png", {"-w", "64"}},
+            {plusmask.empty() ? "ball_frame4.png" : "", {"-frame", "4"}}};
+        for (const auto& [name, options] : pictures) {
+            if (name.empty()) continue;
+            Args render = {"-f", "-c", "bnp", dir.File("ball.asm"), dir.File(name)};
+            render.insert(render.end(), options.begin(), options.end());
+            if (!plusmask.empty()) render.push_back(plusmask);
+            ASSERT_EQ(RunProgram(RunRender, render, console), 0) << console.err;
+            const unit::GreyPixels fresh = unit::LoadGreyPicture(dir.File(name));
+            const unit::GreyPixels committed = unit::LoadGreyPicture(PELMO_DOCS_DIR "/" + name);
+            EXPECT_GT(fresh.width, 0);
+            EXPECT_TRUE(fresh.width == committed.width && fresh.values == committed.values)
+                << "docs/" << name << " is out of date: make it as the README shows";
+        }
     }
 }
 

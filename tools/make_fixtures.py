@@ -344,6 +344,78 @@ def alpha_png(tones):
     return write
 
 
+def rgba_png(tones, opaque):
+    """RGBA with the given opacity (1 opaque, 0 fully transparent); red decides the tone."""
+    def write(path):
+        width, height = size_of(tones)
+        image = Image.new("RGBA", (width, height))
+        image.putdata([c + (255 if opaque[y][x] else 0,)
+                       for y, row in enumerate(rgb_of(tones)) for x, c in enumerate(row)])
+        image.save(path, format="PNG", optimize=True)
+    return write
+
+
+def sheet():
+    """A sheet of 3 x 2 frames of 16 x 8 for -frames and -plusmask: frame 0
+    the pattern's top, frame 1 blank and transparent, frame 2 lit only at its
+    right, frames 3 to 5 stripes and checks; about half the pixels opaque,
+    and some lit pixels transparent."""
+    tones, opaque = [], []
+    for y in range(16):
+        row, alpha = [], []
+        for x in range(48):
+            frame = (y // 8) * 3 + x // 16
+            fx, fy = x % 16, y % 8
+            tone = [PATTERN[fy + 1][fx], OFF, FULL if fx > 12 and fy % 3 else OFF,
+                    (fx + fy) % 3, FULL if (fx // 2 + fy // 2) % 2 else DIM,
+                    FULL if fy in (0, 7) or fx in (0, 15) else OFF][frame]
+            row.append(tone)
+            alpha.append(0 if frame == 1 else 1 if frame in (0, 5) else (fx * 3 + fy) % 4 != 0)
+        tones.append(row)
+        opaque.append([int(a) for a in alpha])
+    return tones, opaque
+
+
+SHEET_TONES, SHEET_OPAQUE = sheet()
+
+
+def animation_frames():
+    """Four 16 x 16 frames of a ball crossing a lit floor, on a transparent
+    background (palette index 0): what -frames all reads as the library
+    plays them."""
+    frames = []
+    for k in range(4):
+        image = Image.new("P", (16, 16), 0)
+        image.putpalette([0, 0, 0, 255, 255, 255, 160, 160, 160, 255, 0, 0] + [0] * (768 - 12))
+        draw = ImageDraw.Draw(image)
+        draw.rectangle((0, 14, 15, 15), fill=2)
+        draw.ellipse((2 + 3 * k, 2 + k, 7 + 3 * k, 7 + k), fill=1 + k % 3)
+        frames.append(image)
+    return frames
+
+
+def animated_gif(path):
+    """Disposal 0, 1, 2 and 3 in turn, index 0 transparent: the writer keeps
+    only what changes of each frame, at its offset."""
+    frames = animation_frames()
+    frames[0].save(path, format="GIF", save_all=True, append_images=frames[1:], duration=100,
+                   loop=0, disposal=[0, 1, 2, 3], transparency=0)
+
+
+def multipage_tiff(sizes):
+    def write(path):
+        pages = [grey_image([[(x + y + k) % 3 for x in range(w)] for y in range(h)])
+                 for k, (w, h) in enumerate(sizes)]
+        pages[0].save(path, format="TIFF", save_all=True, append_images=pages[1:])
+    return write
+
+
+def first_tones(image):
+    return [[tone_of_red(image.convert("RGB").getpixel((x, y))[0]) for x in range(image.width)]
+            for y in range(image.height)]
+OPAQUE = {"sheet_16x8.png": SHEET_OPAQUE}
+
+
 def raw_bytes(data):
     def write(path):
         with open(path, "wb") as f:
@@ -440,6 +512,21 @@ def sample_image():
     return image
 
 
+def sheet_image():
+    """The README's sheet: eight 16 x 16 frames of a ball that bounces and
+    squashes, four to a row, on a transparent background: 64 x 32 RGBA."""
+    image = Image.new("RGBA", (64, 32), (0, 0, 0, 0))
+    draw = ImageDraw.Draw(image)
+    for k, top in enumerate([0, 2, 4, 6, 8, 6, 4, 2]):
+        x0, y0 = 16 * (k % 4), 16 * (k // 4)
+        box = (x0 + 2, y0 + 9, x0 + 13, y0 + 14) if top == 8 else (x0 + 4, y0 + top, x0 + 11,
+                                                                   y0 + top + 7)
+        draw.ellipse(box, fill=(255, 255, 255, 255), outline=(160, 160, 160, 255))
+        draw.point((box[0] + 2, box[1] + 2), fill=(0, 0, 0, 255))
+        draw.line((x0, y0 + 15, x0 + 15, y0 + 15), fill=(160, 160, 160, 255))
+    return image
+
+
 def tones_of_image(image):
     rgb = image.convert("RGB")
     width, height = rgb.size
@@ -521,6 +608,13 @@ def fixtures():
         ("edge258.png", edge258, png(edge258, bilevel_image), None),
         ("edge253.png", edge253, png(edge253, bilevel_image), None),
         ("sample.png", sample, save_pil(sample_image(), format="PNG", optimize=True), None),
+        # Frames, with opacity for the masks.
+        ("sheet_16x8.png", SHEET_TONES, rgba_png(SHEET_TONES, SHEET_OPAQUE), None),
+        ("anim.gif", first_tones(animation_frames()[0]), animated_gif, None),
+        ("pages.tif", [[(x + y) % 3 for x in range(16)] for y in range(16)],
+         multipage_tiff([(16, 16)] * 3), None),
+        ("pages_mixed.tif", [[(x + y) % 3 for x in range(16)] for y in range(16)],
+         multipage_tiff([(16, 16), (16, 8)]), None),
         # Failures.
         ("h12.png", h12, png(h12), "height"),
         ("png_named.bmp", None, raw_bytes(png_bytes(rgb_image(pattern))), "open"),
@@ -556,12 +650,16 @@ def main():
             width, height = size_of(tones)
             entry.update(width=width, height=height,
                          tones=["".join(str(t) for t in row) for row in tones])
+            if name in OPAQUE:
+                entry["opaque"] = ["".join(str(a) for a in row) for row in OPAQUE[name]]
             if failure in (None, "convert"):
                 check_read_back(path, tones, name)
         manifest["data/" + name] = entry
         print(f"{os.path.getsize(path):6d}  tests/data/{name}")
     sample_image().save(os.path.join(DOCS, "sample.png"), format="PNG", optimize=True)
     print(f"{os.path.getsize(os.path.join(DOCS, 'sample.png')):6d}  docs/sample.png")
+    sheet_image().save(os.path.join(DOCS, "ball_16x16.png"), format="PNG", optimize=True)
+    print(f"{os.path.getsize(os.path.join(DOCS, 'ball_16x16.png')):6d}  docs/ball_16x16.png")
     with open(os.path.join(DATA, "fixtures.json"), "w") as f:
         json.dump(manifest, f, indent=1, sort_keys=True)
         f.write("\n")

@@ -73,9 +73,19 @@ MORE_HELP = (
     "  -q               Print nothing on standard output; errors still go to standard error\n"
     "  -maxpixels N     Refuse pictures of more than N pixels, 1 to 2147483647\n"
     "                   (default 268435456, 16384 x 16384), checked from the header\n"
+    "  -frames WxH      Cut the picture into frames of W x H pixels, left to right, then\n"
+    "                   top to bottom; each is trimmed and compressed on its own\n"
+    "  -frames auto     The frame size from the name: hero_16x16.png has 16 x 16 frames\n"
+    "  -frames all      Every frame of an animated GIF, page of a TIFF, image of an ICO\n"
+    "                   (those as large as the first); -c best: one codec for every\n"
+    "                   frame, the smallest in total\n"
+    "  -plusmask        Each sprite byte (as -alpha) followed by its mask byte (as -mask)\n"
 )
 
 FLAGS = ["dim", "xorder", "unflip", "strim", "etrim", "setsymb"]
+# Beyond the classic options: frames and their masks, the padding of a frame
+# and the frame's size as symbols.
+MORE_FLAGS = ["plusmask", "pad", "dims"]
 NAMES = {"vprefix": "IMG", "vsize": "_SIZE", "vpackets": "_PACKETS", "vstart": "_START",
          "vflag": "_FLAG", "lprefix": "img", "ldata": "_data"}
 CODECS = ["raw", "rle", "srle", "frle", "bnp", "bit2xp"]
@@ -111,9 +121,9 @@ def parse(argv):
     Answer for --help and --version."""
     if not argv:
         raise Failure(USAGE)
-    opts = {flag: False for flag in FLAGS}
+    opts = {flag: False for flag in FLAGS + MORE_FLAGS}
     opts.update(NAMES)
-    opts.update(codec="raw", tc="none", image="", output="")
+    opts.update(codec="raw", tc="none", image="", output="", frames=None)
 
     def fail(line):
         raise Failure(line + USAGE)
@@ -138,10 +148,10 @@ def parse(argv):
         if ascii_lower(arg) == "--version":
             raise Answer(BANNER[:-1])
         name = ascii_lower(arg[1:])
-        if name in FLAGS:
+        if name in FLAGS + MORE_FLAGS:
             opts[name] = True
             continue
-        if name not in ("c", "tc") and name not in NAMES:
+        if name not in ("c", "tc", "frames") and name not in NAMES:
             fail(f'Error, unknown option "{arg}"\n')
         if i >= len(argv):
             break
@@ -155,19 +165,44 @@ def parse(argv):
             if ascii_lower(value) not in TABLE_CODES:
                 fail(f'Error, unknown table code "{value}"\n')
             opts["tc"] = ascii_lower(value)
+        elif name == "frames":
+            opts["frames"] = ascii_lower(value) if ascii_lower(value) == "auto" else frame_size(value)
+            if opts["frames"] is None:
+                fail(f'Error, invalid frames "{value}"\n')
         else:
             opts[name] = fits(value)
     if opts["image"] == "":
         fail("Error, missing input image filename.\n")
     if opts["output"] == "":
         fail("Error, missing output filename.\n")
+    if opts["frames"] == "auto":
+        base = opts["image"][opts["image"].rfind("/") + 1:]
+        stem = base[:base.rfind(".")] if "." in base else base
+        opts["frames"] = frame_size(stem[stem.rfind("_") + 1:]) if "_" in stem else None
+        if opts["frames"] is None:
+            cut = len(opts["image"]) - len(base) + len(stem)
+            example = opts["image"][:cut] + "_16x16" + opts["image"][cut:]
+            fail('Error, -frames auto needs the frame size in the image file name, as in '
+                 f'"{example}"\n')
+    if opts["frames"] and opts["frames"][1] % 8 and not opts["pad"]:
+        fail(f"Error, frame height {opts['frames'][1]} is not a multiple of 8; "
+             "give -pad to pad each frame.\n")
     return opts
+
+
+def frame_size(text):
+    """(width, height) of "WxH", each 1 to 2^31 - 1 in decimal digits, else None."""
+    match = re.fullmatch(r"([0-9]{1,10})[xX]([0-9]{1,10})", text)
+    if not match or not all(0 < int(n) < 2 ** 31 for n in match.groups()):
+        return None
+    return int(match.group(1)), int(match.group(2))
 
 
 # --- loading and packing -----------------------------------------------------
 
-def load(name, fixtures):
-    """The tone map (rows of levels 0..2) of the picture `name`."""
+def load(name, fixtures, frames=None):
+    """The tone map (rows of levels 0..2) of the picture `name`, and its
+    opacity (rows of 0 and 1) with the frames' size checked against it."""
     dot = name.rfind(".")
     if dot < 0:
         raise Failure("Error, no image extension.\n")
@@ -177,33 +212,70 @@ def load(name, fixtures):
     entry = fixtures.get(name)
     if entry is None or entry.get("fails") == "open":
         raise Failure(f'Error, failed to open image "{name}".\n')
-    if entry["height"] % 8:
+    width, height = entry["width"], entry["height"]
+    if frames and (width % frames[0] or height % frames[1]):
+        raise Failure(f'Error, image "{name}" is {width}x{height} pixels, not a whole number '
+                      f'of {frames[0]}x{frames[1]} frames.\n')
+    if not frames and height % 8:
         raise Failure("Error, height must be multiple of 8.\n")
     if entry.get("fails") == "convert":
         raise Failure("Error, failed to convert image.\n")
-    return [[int(c) for c in row] for row in entry["tones"]]
+    opaque = entry.get("opaque", ["1" * width] * height)
+    return ([[int(c) for c in row] for row in entry["tones"]],
+            [[int(c) for c in row] for row in opaque])
 
 
-def pack(tones, opts):
-    """Returns (bytes, start)."""
+def pack(tones, opts, lit=None):
+    """Returns (bytes, start). A pixel is lit where `lit(tone, y, x)` says,
+    by default where its tone reaches the plane's threshold."""
     height, width = len(tones), len(tones[0])
     blocks = height // 8
     threshold = 1 if opts["dim"] else 2
+    lit = lit or (lambda tone, y, x: tone >= threshold)
     out = bytearray(width * blocks)
     for y in range(height):
         stored = (y if opts["unflip"] else height - 1 - y) // 8
         for x in range(width):
             index = stored * width + x if opts["xorder"] else x * blocks + stored
-            if tones[y][x] < threshold:
+            if not lit(tones[y][x], y, x):
                 out[index] |= 0x80 >> (y % 8)
-    data, start = bytes(out), 0
+    return trim(bytes(out), opts, 1)
+
+
+def trim(data, opts, unit):
+    """-strim and -etrim, in whole units of `unit` blank bytes; (bytes, start)."""
+    start, blank = 0, b"\xff" * unit
     if opts["strim"]:
-        while start < len(data) and data[start] == 0xFF:
-            start += 1
+        while data[start:start + unit] == blank:
+            start += unit
         data = data[start:]
     if opts["etrim"]:
-        data = data.rstrip(b"\xff")
+        while data and data[-unit:] == blank:
+            data = data[:-unit]
     return data, start
+
+
+def pack_frames(tones, opaque, opts):
+    """Each frame of a sheet (the whole picture without -frames) as (bytes,
+    start), in reading order, and the size of a frame in the plane."""
+    height, width = len(tones), len(tones[0])
+    fw, fh = opts["frames"] or (width, height)
+    padded = fh + (-fh % 8 if opts["pad"] else 0)
+    threshold = 1 if opts["dim"] else 2
+    frames = []
+    for top in range(0, height, fh):
+        for left in range(0, width, fw):
+            rows = [row[left:left + fw] for row in tones[top:top + fh]] + [[0] * fw] * (padded - fh)
+            alpha = [row[left:left + fw] for row in opaque[top:top + fh]] + [[0] * fw] * (padded - fh)
+            if not opts["plusmask"]:
+                frames.append(pack(rows, opts))
+                continue
+            no_trim = dict(opts, strim=False, etrim=False)
+            sprite = pack(rows, no_trim, lambda t, y, x: t >= threshold and alpha[y][x])[0]
+            mask = pack(rows, no_trim, lambda t, y, x: alpha[y][x])[0]
+            pairs = bytes(b for pair in zip(sprite, mask) for b in pair)
+            frames.append(trim(pairs, opts, 2))
+    return frames, (fw, padded)
 
 
 # --- codecs: each returns (output bytes, packets, extra symbols) ---------------
@@ -307,23 +379,36 @@ INCLUDES = {"raw": "raw", "rle": "rle", "srle": "srle", "frle": "frle", "bnp": "
 
 # --- writer ------------------------------------------------------------------
 
-def write(opts, data, packets, start, extra):
-    """Returns (file text, stdout lines)."""
-    text, out = HEADER, ""
-    suffixes = [opts["vsize"], opts["vpackets"], opts["vstart"], opts["vflag"]]
+def symbol(opts, name, value):
+    """(file line, stdout line) of one symbol."""
     directive = "set" if opts["setsymb"] else "equ"
+    return f"\t.{directive} {name} ${value:02X}\n", f"Symbol '{name}' set to {value}\n"
+
+
+def write(opts, data, packets, start, extra, frame=None, size=None):
+    """Returns (file text, stdout lines): the header and a picture's symbols
+    and data, or with `frame` only frame `frame`'s. `size` is the picture's,
+    for -dims."""
+    text, out = ("", "") if frame is not None else (HEADER, "")
+    suffixes = [opts["vsize"], opts["vpackets"], opts["vstart"], opts["vflag"]]
+    prefix = opts["vprefix"] + ("" if frame is None else f"_{frame}")
+    dims = [] if frame is not None or not opts.get("dims") else [("_WIDTH", size[0]),
+                                                             ("_HEIGHT", size[1])]
     for kind, value in [(0, len(data)), (1, packets), (2, start)] + extra:
         if kind == 2 and opts["tc"] == "image":
             value += 6
-        name = opts["vprefix"] + suffixes[kind]
-        out += f"Symbol '{name}' set to {value}\n"
-        text += f"\t.{directive} {name} ${value:02X}\n"
+        line, said = symbol(opts, prefix + suffixes[kind], value)
+        text, out = text + line, out + said
+    for suffix, value in dims:
+        line, said = symbol(opts, opts["vprefix"] + suffix, value)
+        text, out = text + line, out + said
 
     def db_lines(chunk):
         return "".join("\t.db " + ",".join(f"${b:02X}" for b in chunk[k:k + 16]) + "\n"
                        for k in range(0, len(chunk), 16))
 
-    label = opts["lprefix"] + opts["ldata"]
+    number = "" if frame is None else ("" if opts["lprefix"] else "_") + str(frame)
+    label = opts["lprefix"] + number + opts["ldata"]
     if opts["tc"] == "include":
         text += f"{label}:\n\t.include \"tablecode_{INCLUDES[opts['codec']]}.asm\"\n"
         out += f"Wrote {len(data)} bytes to '{label}'\n"
@@ -355,18 +440,36 @@ def run(argv, fixtures):
     except Failure as failure:
         return BANNER, failure.err, 1, None
     out = BANNER
+    framed = opts["frames"] is not None
     try:
-        tones = load(opts["image"], fixtures)
+        tones, opaque = load(opts["image"], fixtures, opts["frames"])
         out += f"Loaded {len(tones[0])}x{len(tones)} image.\n"
-        data, start = pack(tones, opts)
-        out += f"RAW image is {len(data)} bytes.\n"
-        encoded, packets, extra = globals()[opts["codec"]](data)
+        if framed or opts["plusmask"]:
+            frames, size = pack_frames(tones, opaque, opts)
+        else:
+            frames, size = [pack(tones, opts)], (len(tones[0]), len(tones))
+        if framed:
+            out += f"Frames: {len(frames)} of {opts['frames'][0]}x{opts['frames'][1]}.\n"
+        out += f"RAW image is {sum(len(data) for data, _ in frames)} bytes.\n"
+        encoded = [globals()[opts["codec"]](data) for data, _ in frames]
     except Failure as failure:
         return out, failure.err, 1, None
     path = opts["output"]
     if path == "adir" or "/" in path and not path.startswith("/dev/"):
         return out, f'Error, couldn\'t open "{path}".\n', 1, None
-    text, lines = write(opts, encoded, packets, start, extra)
+    if not framed:
+        (data, packets, extra), (_, start) = encoded[0], frames[0]
+        text, lines = write(opts, data, packets, start, extra, size=size)
+    else:
+        text, lines = HEADER, ""
+        head = [("_FRAMES", len(frames))]
+        head += [("_WIDTH", size[0]), ("_HEIGHT", size[1])] if opts["dims"] else []
+        for suffix, value in head:
+            line, said = symbol(opts, opts["vprefix"] + suffix, value)
+            text, lines = text + line, lines + said
+        for k, ((data, packets, extra), (_, start)) in enumerate(zip(encoded, frames)):
+            more, said = write(opts, data, packets, start, extra, frame=k)
+            text, lines = text + more, lines + said
     if path == "/dev/full":
         return out + lines, f'Error, couldn\'t write "{path}".\n', 1, None
     return out + lines + "Operation completed.\n", "", 0, text if path == OUT_NAME else None
