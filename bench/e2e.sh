@@ -6,7 +6,11 @@
 # Usage: bench/e2e.sh [BUILD_DIR]     (default build-bench)
 #   RUNS=N       timed rounds (default 9); the tables show medians
 #   PEAK_RUNS=N  rounds under the memory sampler (default 3)
-#   PICTURES="rgb:8192 rgb:4096 palette:4096 sample"   pictures to measure
+#   PICTURES="rgb:8192 rgb:4096 palette:4096 sample sheet"   pictures to measure
+#
+# "sheet" is the 256 x 256 artwork converted whole and as a sheet of 256
+# frames of 16 x 16 (-frames 16x16), with every codec, the two taking turns;
+# the table gives the ratio of the sheet's time to the whole picture's.
 #
 # The floors: "decoder" loads the picture and reads each pixel's red value
 # from the bitmap as decoded (what every conversion must pay); "floor32"
@@ -25,7 +29,7 @@ set -euo pipefail
 build=${1:-build-bench}
 runs=${RUNS:-9}
 peak_runs=${PEAK_RUNS:-3}
-pictures=${PICTURES:-"rgb:8192 rgb:4096 palette:4096 sample"}
+pictures=${PICTURES:-"rgb:8192 rgb:4096 palette:4096 sample sheet"}
 codecs=(raw rle srle frle bnp bit2xp)
 here=$(cd "$(dirname "$0")/.." && pwd)
 
@@ -74,7 +78,36 @@ median() { sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] 
 echo "Machine: $(nproc) cores, $(awk '/MemTotal/ { printf "%.0f GiB", $2 / 1048576 }' /proc/meminfo)," \
     "load average at start: $(cut -d' ' -f1-3 /proc/loadavg)"
 
+# The sheet: one picture converted whole and cut into frames, side by side.
+sheet_case() {
+    local picture="$data/artwork_rgb_256.png" codec round kind
+    [ -s "$picture" ] || "$build/bench/pelmo_make_picture" "$picture" 256 256
+    rm -f "$scratch"/sheet.*
+    for ((round = 0; round < runs; round++)); do
+        for codec in "${codecs[@]}"; do
+            timed "$build/pelmoimage" -c "$codec" "$picture" "$scratch/whole.asm" \
+                >>"$scratch/sheet.whole.$codec"
+            timed "$build/pelmoimage" -frames 16x16 -c "$codec" "$picture" "$scratch/frames.asm" \
+                >>"$scratch/sheet.frames.$codec"
+        done
+    done
+    echo
+    echo "256 x 256 RGB PNG, whole and as 256 frames of 16 x 16 (-frames 16x16), median of" \
+        "$runs rounds, load average now: $(cut -d' ' -f1-3 /proc/loadavg)"
+    printf '| %-8s | %10s | %11s | %6s |\n' codec "whole (s)" "frames (s)" ratio
+    printf '|---|---:|---:|---:|\n'
+    for codec in "${codecs[@]}"; do
+        awk -v c="$codec" -v w="$(median <"$scratch/sheet.whole.$codec")" \
+            -v f="$(median <"$scratch/sheet.frames.$codec")" \
+            'BEGIN { printf "| %-8s | %10.4f | %11.4f | %6.3f |\n", c, w, f, f / w }'
+    done
+}
+
 for wanted in $pictures; do
+    if [ "$wanted" = sheet ]; then
+        sheet_case
+        continue
+    fi
     if [ "$wanted" = sample ]; then
         picture="$here/docs/sample.png"
         title="96 x 64 sample picture (docs/sample.png)"

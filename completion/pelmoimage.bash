@@ -1,6 +1,6 @@
 # bash completion for pelmoimage                               -*- shell-script -*-
 # Completes option names, the codec keywords after -c, the table-code keywords
-# after -tc, and file names everywhere else. Names and keywords are matched
+# after -tc, the keywords after -frames, and file names everywhere else. Names and keywords are matched
 # without regard to letter case, as the program itself matches them.
 
 _pelmoimage() {
@@ -12,7 +12,7 @@ _pelmoimage() {
     while ((i < COMP_CWORD)); do
         word=${COMP_WORDS[i],,}
         case $word in
-        -c | -tc | -vprefix | -vsize | -vpackets | -vstart | -vflag | -lprefix | -ldata | -maxpixels)
+        -c | -tc | -vprefix | -vsize | -vpackets | -vstart | -vflag | -lprefix | -ldata | -maxpixels | -frames)
             if ((i + 1 == COMP_CWORD)); then
                 owner=$word
             fi
@@ -31,6 +31,11 @@ _pelmoimage() {
         mapfile -t COMPREPLY < <(compgen -W 'none image data include' -- "${cur,,}")
         return 0
         ;;
+    -frames)
+        # The keywords; a size WxH is the user's to type.
+        mapfile -t COMPREPLY < <(compgen -W 'auto all' -- "${cur,,}")
+        return 0
+        ;;
     ?*)
         # A free text value (a symbol or label part) or a pixel count: nothing
         # sensible to offer.
@@ -41,7 +46,7 @@ _pelmoimage() {
     if [[ $cur == -* ]]; then
         mapfile -t COMPREPLY < <(compgen -W '-c -tc -dim -unflip -xorder -strim -etrim -setsymb
             -vprefix -vsize -vpackets -vstart -vflag -lprefix -ldata -maxpixels -alpha -mask
-            -pad -dims -q --help --version' -- "${cur,,}")
+            -pad -dims -q -frames -plusmask --help --version' -- "${cur,,}")
         return 0
     fi
 

@@ -79,14 +79,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         FUZZ_CHECK(error.what.find('\n') == std::string::npos, "a refusal of two lines");
         return 0;
     }
-    FUZZ_CHECK(source.stream.size() == source.size.value, "a stream of another size");
-    for (std::size_t offset = 0; offset <= source.stream.size(); offset += 7) {
-        const std::size_t line = source.LineOf(offset);
-        FUZZ_CHECK(line >= source.labelLine && line <= lines + 1, "a byte outside the data lines");
-    }
-    for (const CodecInfo& codec : CodecTable()) {
-        const std::int32_t flag = source.flag ? static_cast<std::int32_t>(source.flag->value) : -1;
-        Decode(codec.kind, {source.stream, source.packets.value, flag, kLimit}, size);
+    // A source of frames: each frame as a source of its own.
+    FUZZ_CHECK(source.frames.size() == (source.frameCount ? source.frameCount->value : 0),
+               "another number of frames than the frame count");
+    const std::vector<AsmSource> one{source};
+    for (const AsmSource& frame : source.frameCount ? source.frames : one) {
+        FUZZ_CHECK(frame.stream.size() == frame.size.value, "a stream of another size");
+        for (std::size_t offset = 0; offset <= frame.stream.size(); offset += 7) {
+            const std::size_t line = frame.LineOf(offset);
+            FUZZ_CHECK(line >= frame.labelLine && line <= lines + 1,
+                       "a byte outside the data lines");
+        }
+        for (const CodecInfo& codec : CodecTable()) {
+            const std::int32_t flag =
+                frame.flag ? static_cast<std::int32_t>(frame.flag->value) : -1;
+            Decode(codec.kind, {frame.stream, frame.packets.value, flag, kLimit}, size);
+        }
     }
     return 0;
 }

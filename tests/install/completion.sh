@@ -7,7 +7,7 @@ script=$1 render=$2 scratch=$3
 codecs='best bit2xp bnp frle raw rle srle'
 render_codecs='bit2xp bnp frle raw rle srle'
 modes='data image include none'
-options='--help --version -alpha -c -dim -dims -etrim -ldata -lprefix -mask -maxpixels -pad -q -setsymb -strim -tc -unflip -vflag -vpackets -vprefix -vsize -vstart -xorder'
+options='--help --version -alpha -c -dim -dims -etrim -frames -ldata -lprefix -mask -maxpixels -pad -plusmask -q -setsymb -strim -tc -unflip -vflag -vpackets -vprefix -vsize -vstart -xorder'
 
 expect_completion "$script" "$codecs" pelmoimage -c ''
 expect_completion "$script" 'best bit2xp bnp' pelmoimage -c b
@@ -21,6 +21,8 @@ expect_completion "$script" '' pelmoimage -c z
 # A value is never read as an option: after "-vprefix -c" the next word is free.
 expect_completion "$script" "$modes" pelmoimage -vprefix -c -tc ''
 expect_completion "$script" '' pelmoimage -vprefix ''
+expect_completion "$script" 'all auto' pelmoimage -frames ''
+expect_completion "$script" 'all' pelmoimage -FRAMES al
 
 # File names everywhere else.
 rm -rf "$scratch"
@@ -31,7 +33,8 @@ expect_completion "$script" "$scratch/picture.gif $scratch/picture.png" \
 expect_completion "$script" "$scratch/other.bmp" pelmoimage -c rle "$scratch/o"
 
 # The renderer's: its options, codecs after -c, nothing after -w, files elsewhere.
-expect_completion "$render" '--help --version -c -dimplane -f -h -maxpixels -q -unflip -w -xorder' pelmoimage-render -
+expect_completion "$render" '--help --version -c -dimplane -f -frame -frames -h -maxpixels -plusmask -q -unflip -w -xorder' pelmoimage-render -
+expect_completion "$render" '' pelmoimage-render -frame ''
 expect_completion "$script" '' pelmoimage -maxpixels ''
 expect_completion "$render" "$render_codecs" pelmoimage-render a.asm -C ''
 expect_completion "$render" '' pelmoimage-render -w ''
