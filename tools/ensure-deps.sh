@@ -3,7 +3,7 @@
 # one line to run. Usage: tools/ensure-deps.sh [extra Debian packages...]
 set -euo pipefail
 
-packages=(g++ cmake ninja-build make pkg-config libfreeimage-dev libtiff-dev libgtest-dev "$@")
+packages=(g++ cmake ninja-build make pkg-config libfreeimage-dev libtiff-dev libjpeg-dev libgtest-dev "$@")
 missing=()
 for pkg in "${packages[@]}"; do
     if ! dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'ok installed'; then

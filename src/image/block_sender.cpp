@@ -14,20 +14,25 @@ AlphaRule AlphaRuleOf(const ImgOptions& options) {
                                                : AlphaRule::Ignore;
 }
 
-FIBITMAP* ReadablePixels(FIBITMAP* loaded, const ImgOptions& options, Bitmap& converted) {
-    if (BitmapRows::ReadsDirectly(loaded, AlphaRuleOf(options))) return loaded;
+FIBITMAP* ReadablePixels(FIBITMAP* loaded, AlphaRule rule, Bitmap& converted) {
+    if (BitmapRows::ReadsDirectly(loaded, rule)) return loaded;
     converted.reset(FreeImage_ConvertTo32Bits(loaded));
     return converted.get();
 }
 
-bool SendBlocks(FIBITMAP* pixels, const ImgOptions& options, const SheetCut& cut,
-                const ChildReply& reply) {
-    const std::uint32_t width = FreeImage_GetWidth(pixels);
-    const BitmapRows tones(pixels, LitFromRed(options.dim), AlphaRuleOf(options));
+bool SendBlocks(FIBITMAP* pixels, std::uint32_t width, const ImgOptions& options,
+                const PlaneSources& sources, const SheetCut& cut, const ChildReply& reply) {
+    // Each plane's rows, or none for a plane lit everywhere.
+    std::optional<BitmapRows> tones;
     std::optional<BitmapRows> opacity;
-    if (options.plusmask) opacity.emplace(pixels, LitFromRed(false), AlphaRule::Only);
-    const BitmapRows* const readers[] = {&tones, opacity ? &*opacity : nullptr};
-    const std::size_t planes = opacity ? 2 : 1;
+    if (!(sources.opaque && sources.alpha == AlphaRule::Only)) {
+        tones.emplace(pixels, LitFromRed(options.dim), sources.Rule());
+    }
+    if (options.plusmask && !sources.opaque) {
+        opacity.emplace(pixels, LitFromRed(false), AlphaRule::Only);
+    }
+    const BitmapRows* const readers[] = {tones ? &*tones : nullptr, opacity ? &*opacity : nullptr};
+    const std::size_t planes = options.plusmask ? 2 : 1;
 
     const std::size_t stride = RowBytes(width);
     std::vector<std::uint8_t> bits(8 * stride);
@@ -41,10 +46,12 @@ bool SendBlocks(FIBITMAP* pixels, const ImgOptions& options, const SheetCut& cut
                 for (std::uint32_t i = 0; i < 8; ++i) {
                     std::uint8_t* row = bits.data() + i * stride;
                     const std::int64_t y = cut.PictureRow(8 * k + i);
-                    if (y >= 0) {
-                        readers[p]->Read(static_cast<std::uint32_t>(y), row);
-                    } else {
+                    if (y < 0) {
                         std::fill_n(row, stride, std::uint8_t{0xFF});  // -pad: an off row
+                    } else if (readers[p] == nullptr) {
+                        std::fill_n(row, stride, std::uint8_t{0});  // opaque: every pixel lit
+                    } else {
+                        readers[p]->Read(static_cast<std::uint32_t>(y), row);
                     }
                 }
                 PackBlock(bits.data(), stride, width,

@@ -4,6 +4,8 @@
 
 #include <FreeImage.h>
 
+#include <cstdint>
+
 #include "base/img_options.hpp"
 #include "image/bitmap.hpp"
 #include "image/bitmap_rows.hpp"
@@ -12,20 +14,38 @@
 
 namespace pelmo {
 
-// What opacity does to the plane that `options` choose.
+// What opacity does to the plane that `options` choose (the sprite's, with
+// -plusmask).
 AlphaRule AlphaRuleOf(const ImgOptions& options);
 
-// The bitmap whose pixels BitmapRows reads for `options`: `loaded` itself
+// Where a block's planes come from: the picture's pixels, as `alpha` says,
+// or for a picture without opacity (`opaque`) as an opaque one's, whatever
+// the library made up: its opacity plane (-mask, and the mask of -plusmask)
+// lit everywhere.
+struct PlaneSources {
+    AlphaRule alpha = AlphaRule::Ignore;
+    bool opaque = false;
+
+    // The rule the pixels are read with.
+    AlphaRule Rule() const { return opaque ? AlphaRule::Ignore : alpha; }
+    // False when no plane needs a pixel: the mask of an opaque picture.
+    bool ReadsPixels(const ImgOptions& options) const {
+        return options.plusmask || !(opaque && alpha == AlphaRule::Only);
+    }
+};
+
+// The bitmap whose pixels BitmapRows reads with `rule`: `loaded` itself
 // where it can be read directly, else its 32-bit copy, which `converted`
 // then holds; null when the conversion fails.
-FIBITMAP* ReadablePixels(FIBITMAP* loaded, const ImgOptions& options, Bitmap& converted);
+FIBITMAP* ReadablePixels(FIBITMAP* loaded, AlphaRule rule, Bitmap& converted);
 
-// Packs every block of the plane of `pixels` (from ReadablePixels), its rows
-// in the bands that `cut` says, and sends them in batches: for each block
-// its bytes, and with -plusmask the sprite's bytes (the tone plane, as
-// -alpha gives it) then the mask's (the opacity plane, as -mask gives it).
-// False when the parent stopped listening.
-bool SendBlocks(FIBITMAP* pixels, const ImgOptions& options, const SheetCut& cut,
-                const ChildReply& reply);
+// Packs every block of the plane of the `width` columns of `pixels` (from
+// ReadablePixels; null when `sources` read none), its rows in the bands that
+// `cut` says, and sends them in batches: for each block its bytes, and with
+// -plusmask the sprite's bytes (the tone plane, as -alpha gives it) then the
+// mask's (the opacity plane, as -mask gives it). False when the parent
+// stopped listening.
+bool SendBlocks(FIBITMAP* pixels, std::uint32_t width, const ImgOptions& options,
+                const PlaneSources& sources, const SheetCut& cut, const ChildReply& reply);
 
 }  // namespace pelmo

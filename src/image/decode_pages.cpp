@@ -1,6 +1,7 @@
 // The decoding child's work for -frames all: the pages of a file that holds
 // several (the frames of a GIF as it is shown, the pages of a TIFF, the images
 // of an ICO), each checked and sent as a picture is, one below the other.
+#include <optional>
 #include <vector>
 
 #include "base/limits.hpp"
@@ -86,7 +87,7 @@ void DecodePages(const DecodeRequest& request, int out, std::uint64_t budget) {
     std::vector<int> chosen;
     PageSize size;
     if (!input.Open(request.fileName) ||
-        !CheckBeforeDecoding(first, input, facts, budget, refusal)) {
+        !CheckBeforeDecoding(first, input, facts, budget, reply, refusal)) {
         reply.Result(refusal);
         return;
     }
@@ -103,7 +104,8 @@ void DecodePages(const DecodeRequest& request, int out, std::uint64_t budget) {
     const std::uint64_t height = std::uint64_t{pages} * cut.Height();
     const std::uint64_t count = size.width * height;
     DecodeResult result{DecodeStatus::Ok, size.width, static_cast<std::uint32_t>(height),
-                        size.height, pages};
+                        size.height};
+    result.pages = pages;
     result.status = cut.Height() % 8 != 0               ? DecodeStatus::BadHeight
                     : count > kMostPixels               ? DecodeStatus::TooLarge
                     : count > request.options.maxPixels ? DecodeStatus::OverLimit
@@ -113,12 +115,9 @@ void DecodePages(const DecodeRequest& request, int out, std::uint64_t budget) {
         reply.Result(result);
         return;
     }
-    if (request.confine) {
-        // A page as decoded, its 32-bit copy and the screen it is played on.
-        const std::uint64_t page = std::uint64_t{size.width} * size.height * 4;
-        ConfineDecoder(std::uint64_t{size.width} * size.height * pages,
-                       3 * page + facts.decoderMemory);
-    }
+    // Every page costs as a picture of its size.
+    const std::uint64_t pixels = std::uint64_t{size.width} * size.height * pages;
+    LimitPagesCost(request, pixels, facts.decoderMemory, input.IsStream() ? 8 * pixels : 0, reply);
     reply.Size(result.width, result.height);
 
     const PictureInput::Pages opened =
@@ -127,13 +126,25 @@ void DecodePages(const DecodeRequest& request, int out, std::uint64_t budget) {
     for (const int page : chosen) {
         // A page that fails now ends the stream short, which the parent
         // takes for a file it cannot open.
-        const LockedPage locked(opened.get(), page);
-        if (locked.get() == nullptr || locked.Size() != size || input.EndedEarly(request.format)) {
+        std::optional<LockedPage> locked;
+        {
+            const DecoderReports reports;
+            locked.emplace(opened.get(), page);
+            if (reports.PixelsLost()) return;
+        }
+        if (locked->get() == nullptr || locked->Size() != size ||
+            input.EndedEarly(request.format)) {
             return;
         }
+        // A page without opacity is opaque.
+        const PlaneSources sources{AlphaRuleOf(request.options), !HasAlpha(locked->get())};
         Bitmap converted;
-        FIBITMAP* pixels = ReadablePixels(locked.get(), request.options, converted);
-        if (pixels == nullptr || !SendBlocks(pixels, request.options, cut, reply)) return;
+        FIBITMAP* pixels = nullptr;
+        if (sources.ReadsPixels(request.options)) {
+            pixels = ReadablePixels(locked->get(), sources.Rule(), converted);
+            if (pixels == nullptr) return;
+        }
+        if (!SendBlocks(pixels, size.width, request.options, sources, cut, reply)) return;
     }
     reply.Result(result);  // all there
 }

@@ -20,7 +20,7 @@ namespace pelmo {
 namespace {
 
 // The processor time a decoder may take: this much for any picture, and a
-// second more for every so many pixels it declares. The slowest honest
+// second more for every so many pixels it may hold. The slowest honest
 // pictures measured (16384 x 16384, a 48-bit interlaced PNG and a
 // progressive JPEG) decode in 9 and 5 seconds; this allows them 28.
 constexpr std::uint64_t kDecodeSeconds = 6;
@@ -61,85 +61,158 @@ DecodeStatus CountRefusal(std::uint64_t count, const DecodeRequest& request) {
     return count > request.options.maxPixels ? DecodeStatus::OverLimit : DecodeStatus::Ok;
 }
 
-// What the header declares, and whether the file can hold it: the pixel
+// The refusals that the picture's size alone decides: a sheet that is no
+// whole number of frames (-frames), a height that is no multiple of 8
+// (without -pad), and more pixels than allowed (with the rows -pad adds). Ok
+// otherwise.
+DecodeResult SizeRefusal(std::uint32_t width, std::uint32_t height, const DecodeRequest& request) {
+    const SheetCut cut = CutOf(request.options, width, height);
+    const std::uint64_t planeHeight = cut.Height();
+    DecodeResult result{DecodeStatus::Ok, width, static_cast<std::uint32_t>(planeHeight), height};
+    if (!cut.whole) {
+        result.status = DecodeStatus::NotFrames;
+    } else if (planeHeight % 8 != 0) {
+        result.status = DecodeStatus::BadHeight;
+    } else {
+        result.status = CountRefusal(width * planeHeight, request);
+    }
+    return result;
+}
+
+// The child's limits, lowered to what `pixels` pixels may cost: processor
+// time (which the parent hears of, to hold the child to it in wall time as
+// well) and memory for their bitmaps, the decoder's own and, for a stream,
+// what is buffered of it.
+void LimitCost(const DecodeRequest& request, std::uint64_t pixels, std::uint64_t decoderMemory,
+               std::uint64_t buffered, const ChildReply& reply) {
+    if (!request.confine) return;
+    const std::uint64_t seconds = kDecodeSeconds + pixels / kPixelsPerSecond;
+    LimitDecoderTime(seconds);
+    reply.Budget(static_cast<std::uint32_t>(seconds));
+    // The bitmap as decoded (up to 8 bytes a pixel, for 16-bit RGBA) and its
+    // 32-bit copy; a stream's buffer while it grows holds its old bytes and
+    // the new room at once.
+    LimitDecoderMemory(12 * pixels + decoderMemory + 3 * buffered + kProgramMemory);
+}
+
+// What the header declares, and whether the file can hold it: the header's
+// own refusals (a variant the library misreads, the pixel limit), the cost
 // limits, then a file (or the part of a stream that may be read) long enough
-// for its pixels. Processor time is limited as soon as the size is known.
-// False, with `refusal` set, for a picture to refuse.
+// for its pixels. False, with `refusal` set, for a picture to refuse.
 bool CheckHeader(const DecodeRequest& request, PictureInput& input, PictureFacts& facts,
-                 DecodeResult& refusal) {
+                 const ChildReply& reply, DecodeResult& refusal) {
     input.LimitReading(HeaderReach(request.options.maxPixels));
     if (ReadPictureHeader(request.format, input, facts) != HeaderVerdict::Picture) return false;
+    if (facts.misread != Misread::None) {
+        refusal = {DecodeStatus::Misread, facts.width, facts.height, facts.height, facts.misread};
+        return false;
+    }
     const std::uint64_t declared = std::uint64_t{facts.width} * facts.height;
     if (const DecodeStatus status = CountRefusal(declared, request); status != DecodeStatus::Ok) {
         refusal = {status, facts.width, facts.height};
         return false;
     }
-    if (request.confine) LimitDecoderTime(kDecodeSeconds + declared / kPixelsPerSecond);
+    // A stream is read no further than the header says the picture could
+    // need, and what is read counts against the memory limit, set first.
     input.LimitReading(facts.mostSize);
-    return HoldsItsPixels(request.format, input, facts, input.Size());
+    const std::uint64_t buffered = input.IsStream() ? std::min(facts.mostSize, declared * 8) : 0;
+    LimitCost(request, declared, facts.decoderMemory, buffered, reply);
+    const std::uint64_t size = input.Size();
+    if (!HoldsItsPixels(request.format, input, facts, size)) return false;
+    // A header that could not tell what its bytes can hold is held to what
+    // they can stand for at the format's best.
+    if (!facts.sure) {
+        const std::uint64_t supported = PixelsSupported(facts, size);
+        const double share = declared == 0 ? 1.0 : double(supported) / double(declared);
+        LimitCost(request, supported,
+                  static_cast<std::uint64_t>(share * double(facts.decoderMemory)), buffered, reply);
+    }
+    return true;
 }
 
-// The memory the picture needs, from the library's reading of its header
-// where it can read one: refused when it cannot fit in `budget`, and the
-// child limited to it otherwise.
-bool CheckMemory(const DecodeRequest& request, PictureInput& input, const PictureFacts& facts,
-                 std::uint64_t budget, DecodeResult& refusal) {
-    std::uint64_t bitmaps = 2 * std::uint64_t{facts.width} * facts.height * 4;
-    if (FreeImage_FIFSupportsNoPixels(request.format)) {
-        const Bitmap header = input.Load(request.format, FIF_LOAD_NOPIXELS);
-        if (header) {
-            bitmaps = BitmapsNeeded(header.get(), AlphaRuleOf(request.options));
-            if (bitmaps > AvailableMemory(budget)) {
-                refusal = {DecodeStatus::TooLarge, FreeImage_GetWidth(header.get()),
-                           FreeImage_GetHeight(header.get())};
-                return false;
-            }
-        }
+// The library's own reading of the header, where it can read one alone:
+// the size it finds decides the refusals a size decides, before any pixel is
+// decoded, and the bitmaps it needs must fit in `budget`.
+bool CheckLibraryHeader(const DecodeRequest& request, PictureInput& input,
+                        const PictureFacts& facts, std::uint64_t budget, DecodeResult& refusal) {
+    if (!FreeImage_FIFSupportsNoPixels(request.format)) {
+        refusal = SizeRefusal(facts.width, facts.height, request);
+        return refusal.status == DecodeStatus::Ok;
     }
-    if (request.confine) LimitDecoderMemory(bitmaps + facts.decoderMemory + kProgramMemory);
+    const Bitmap header = input.Load(request.format, FIF_LOAD_NOPIXELS);
+    if (!header) return true;  // the decoder will say
+    refusal =
+        SizeRefusal(FreeImage_GetWidth(header.get()), FreeImage_GetHeight(header.get()), request);
+    if (refusal.status != DecodeStatus::Ok) return false;
+    if (BitmapsNeeded(header.get(), AlphaRuleOf(request.options)) > AvailableMemory(budget)) {
+        refusal.status = DecodeStatus::TooLarge;
+        return false;
+    }
     return true;
+}
+
+// True when the decoded bitmap keeps an alpha channel: RGBA of 8 or 16 bits
+// a component, or floating point. (A palette's table of transparent entries
+// is no alpha channel: the library makes one up for grey TIFFs.)
+bool KeepsAlpha(FIBITMAP* bitmap) {
+    switch (FreeImage_GetImageType(bitmap)) {
+        case FIT_RGBA16:
+        case FIT_RGBAF:
+            return true;
+        case FIT_BITMAP:
+            return BitmapRows::ReadsDirectly(bitmap, AlphaRule::Cut);
+        default:
+            return false;
+    }
 }
 
 // The decoded picture's plane, after its checks: its height (padded with
 // -pad), the limit, and the 32-bit conversion where its pixels cannot be read
-// as they are.
-void SendPicture(const DecodeRequest& request, Bitmap loaded, const ChildReply& reply) {
-    const std::uint32_t pictureHeight = FreeImage_GetHeight(loaded.get());
-    const SheetCut cut = CutOf(request.options, FreeImage_GetWidth(loaded.get()), pictureHeight);
-    const std::uint32_t height = cut.Height();
-    DecodeResult result{DecodeStatus::Ok, FreeImage_GetWidth(loaded.get()), height, pictureHeight};
-    const std::uint64_t count = std::uint64_t{result.width} * height;
-    result.status = !cut.whole        ? DecodeStatus::NotFrames
-                    : height % 8 != 0 ? DecodeStatus::BadHeight
-                                      : CountRefusal(count, request);
+// as they are. Opacity follows `alpha`; a picture without any has the mask
+// of an opaque one, whatever the library made up.
+void SendPicture(const DecodeRequest& request, Bitmap loaded, AlphaRule alpha, bool opaque,
+                 const ChildReply& reply) {
+    const std::uint32_t width = FreeImage_GetWidth(loaded.get());
+    DecodeResult result = SizeRefusal(width, FreeImage_GetHeight(loaded.get()), request);
     if (result.status != DecodeStatus::Ok) {
         reply.Result(result);
         return;
     }
-    reply.Size(result.width, height);
+    reply.Size(result.width, result.height);
+    const PlaneSources sources{alpha, opaque};
     Bitmap converted;
-    FIBITMAP* pixels = ReadablePixels(loaded.get(), request.options, converted);
-    if (pixels == nullptr) {
-        result.status = DecodeStatus::ConvertFailed;
-        reply.Result(result);
+    FIBITMAP* pixels = nullptr;
+    if (sources.ReadsPixels(request.options)) {
+        pixels = ReadablePixels(loaded.get(), sources.Rule(), converted);
+        if (pixels == nullptr) {
+            result.status = DecodeStatus::ConvertFailed;
+            reply.Result(result);
+            return;
+        }
+        if (converted) loaded.reset();  // nothing reads it any more
+    }
+    const SheetCut cut = CutOf(request.options, width, result.pictureHeight);
+    if (!reply.Result(result) || !SendBlocks(pixels, width, request.options, sources, cut, reply)) {
         return;
     }
-    if (converted) loaded.reset();  // nothing reads it any more
-    if (!reply.Result(result) || !SendBlocks(pixels, request.options, cut, reply)) return;
     reply.Result(result);  // all there
 }
 
 }  // namespace
 
 bool CheckBeforeDecoding(const DecodeRequest& request, PictureInput& input, PictureFacts& facts,
-                         std::uint64_t budget, DecodeResult& refusal) {
-    return CheckHeader(request, input, facts, refusal) &&
-           CheckMemory(request, input, facts, budget, refusal);
+                         std::uint64_t budget, const ChildReply& reply, DecodeResult& refusal) {
+    return CheckHeader(request, input, facts, reply, refusal) &&
+           CheckLibraryHeader(request, input, facts, budget, refusal);
 }
 
-void ConfineDecoder(std::uint64_t pixels, std::uint64_t memory) {
-    LimitDecoderTime(kDecodeSeconds + pixels / kPixelsPerSecond);
-    LimitDecoderMemory(memory + kProgramMemory);
+void LimitPagesCost(const DecodeRequest& request, std::uint64_t pixels, std::uint64_t decoderMemory,
+                    std::uint64_t buffered, const ChildReply& reply) {
+    LimitCost(request, pixels, decoderMemory, buffered, reply);
+}
+
+bool HasAlpha(FIBITMAP* bitmap) {
+    return KeepsAlpha(bitmap);
 }
 
 void DecodePicture(const DecodeRequest& request, int out, std::uint64_t budget) {
@@ -148,17 +221,32 @@ void DecodePicture(const DecodeRequest& request, int out, std::uint64_t budget) 
     PictureInput input;
     PictureFacts facts;
     DecodeResult refusal;  // a failed open unless a check says more
-    if (!input.Open(request.fileName) || !CheckHeader(request, input, facts, refusal) ||
-        !CheckMemory(request, input, facts, budget, refusal)) {
+    if (!input.Open(request.fileName) || !CheckHeader(request, input, facts, reply, refusal) ||
+        !CheckLibraryHeader(request, input, facts, budget, refusal)) {
         reply.Result(refusal);
         return;
     }
-    Bitmap loaded = input.Load(request.format, 0);
-    if (!loaded || input.EndedEarly(request.format)) {
+    Bitmap loaded;
+    bool lost = false;
+    {
+        const DecoderReports reports;
+        loaded = input.Load(request.format, 0);
+        lost = reports.PixelsLost();
+    }
+    if (!loaded || lost || input.EndedEarly(request.format)) {
         reply.Result(DecodeResult());
         return;
     }
-    SendPicture(request, std::move(loaded), reply);
+    // Opacity asked for and declared, but dropped by the decoder: an opaque
+    // picture would be made up.
+    const AlphaRule alpha = AlphaRuleOf(request.options);
+    if (alpha != AlphaRule::Ignore && facts.opacity == Opacity::Declared &&
+        !KeepsAlpha(loaded.get())) {
+        reply.Result({DecodeStatus::AlphaDropped, FreeImage_GetWidth(loaded.get()),
+                      FreeImage_GetHeight(loaded.get())});
+        return;
+    }
+    SendPicture(request, std::move(loaded), alpha, facts.opacity == Opacity::None, reply);
 }
 
 }  // namespace pelmo

@@ -11,16 +11,20 @@
 namespace pelmo {
 
 // What DecodePicture checks before the library decodes anything: the
-// header's facts, the pixel limits, a file long enough for its pixels and the
-// memory its bitmaps need within `budget`; with `request.confine`, the child
-// is then limited to what the header justifies. False, with `refusal` set,
-// for a picture to refuse.
+// header's facts and refusals, a file long enough for its pixels, and the
+// library's own reading of the header within `budget`; with
+// `request.confine`, the child is then limited to what the header justifies.
+// False, with `refusal` set, for a picture to refuse.
 bool CheckBeforeDecoding(const DecodeRequest& request, PictureInput& input, PictureFacts& facts,
-                         std::uint64_t budget, DecodeResult& refusal);
+                         std::uint64_t budget, const ChildReply& reply, DecodeResult& refusal);
 
-// Limits the child to the processor time that decoding `pixels` pixels
-// justifies and to `memory` bytes for the decoder and its bitmaps, besides
-// the program itself.
-void ConfineDecoder(std::uint64_t pixels, std::uint64_t memory);
+// With `request.confine`, limits the child to what decoding `pixels` pixels
+// may cost in processor time (and tells the parent) and memory, besides the
+// decoder's own and what a stream buffers.
+void LimitPagesCost(const DecodeRequest& request, std::uint64_t pixels, std::uint64_t decoderMemory,
+                    std::uint64_t buffered, const ChildReply& reply);
+
+// True when the decoded bitmap keeps an alpha channel.
+bool HasAlpha(FIBITMAP* bitmap);
 
 }  // namespace pelmo

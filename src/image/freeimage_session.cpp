@@ -1,19 +1,125 @@
 #include "image/freeimage_session.hpp"
 
-#include <FreeImage.h>
+#include <dlfcn.h>
 #include <tiffio.h>
+
+#include <array>
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+
+// The JPEG decoder's own header, for the layout of its error manager.
+#include <jpeglib.h>
 
 namespace pelmo {
 
 namespace {
-void DropLibraryMessage(FREE_IMAGE_FORMAT, const char*) {}
+
+// The reports' listener. The library and the TIFF decoder call plain
+// functions without a word of context, so whoever listens must be found in
+// static storage: this is set only by DecoderReports, for its lifetime, in
+// the decoding process, which has one thread.
+DecoderReports* g_listener = nullptr;
+
+void OnLibraryMessage(FREE_IMAGE_FORMAT format, const char* text) {
+    if (g_listener != nullptr) g_listener->Hear(ReportSource::Library, format, {}, text);
+}
+
+void OnTiff(ReportSource source, const char* module, const char* format, va_list args) {
+    if (g_listener == nullptr) return;
+    std::array<char, 512> text{};
+    std::vsnprintf(text.data(), text.size(), format, args);
+    g_listener->Hear(source, FIF_TIFF, module != nullptr ? module : "", text.data());
+}
+
+void OnTiffError(const char* module, const char* format, va_list args) {
+    OnTiff(ReportSource::TiffError, module, format, args);
+}
+
+void OnTiffWarning(const char* module, const char* format, va_list args) {
+    OnTiff(ReportSource::TiffWarning, module, format, args);
+}
+
+bool Contains(std::string_view text, std::string_view part) {
+    return text.find(part) != std::string_view::npos;
+}
+
+bool ContainsAny(std::string_view text, std::initializer_list<std::string_view> parts) {
+    for (const std::string_view part : parts) {
+        if (Contains(text, part)) return true;
+    }
+    return false;
+}
+
+// The JPEG decoder's warnings that mean its data ran out or broke, after
+// which it makes up the rest of the picture; the others (stray bytes before a
+// marker, an unknown JFIF revision, an odd colour transform) lose nothing.
+bool JpegWarningLosesPixels(std::string_view text) {
+    return ContainsAny(text, {"Premature end of JPEG file", "premature end of data segment",
+                              "bad Huffman code", "bad arithmetic code", "instead of RST"});
+}
+
+// TIFF decoder errors that lose no pixel: the library asks for tags to find
+// its metadata, and the decoder complains of every one it does not know.
+bool TiffErrorIsHarmless(std::string_view module) {
+    for (const std::string_view harmless :
+         {"TIFFFieldWithTag", "TIFFFetchNormalTag", "TIFFReadCustomDirectory",
+          "TIFFReadEXIFDirectory", "TIFFReadGPSDirectory"}) {
+        if (module == harmless) return true;
+    }
+    return false;
+}
+
+// Every warning to the JPEG decoder's output routine, which the library and
+// the TIFF decoder hand on to the handlers above; trace messages as the
+// decoder's own routine has them.
+void EmitEveryWarning(j_common_ptr decoder, int level) {
+    jpeg_error_mgr& errors = *decoder->err;
+    if (level < 0) {
+        errors.output_message(decoder);
+        ++errors.num_warnings;
+    } else if (errors.trace_level >= level) {
+        errors.output_message(decoder);
+    }
+}
+
 }  // namespace
+
+bool ReportLosesPixels(ReportSource source, FREE_IMAGE_FORMAT format, std::string_view module,
+                       std::string_view text) {
+    switch (source) {
+        case ReportSource::Library:
+            // The TIFF plugin's word for a strip or tile it could not decode.
+            if (format == FIF_TIFF) return ContainsAny(text, {"parsing error", "Parsing error"});
+            return format == FIF_JPEG && JpegWarningLosesPixels(text);
+        case ReportSource::TiffError:
+            return !TiffErrorIsHarmless(module);
+        case ReportSource::TiffWarning:
+            // Codecs that warn where their data is damaged and go on.
+            if (module == "JPEGLib") return JpegWarningLosesPixels(text);
+            return module == "PackBitsDecode" || module.starts_with("Fax");
+    }
+    return false;
+}
+
+DecoderReports::DecoderReports() : previous_(g_listener) {
+    g_listener = this;
+}
+
+DecoderReports::~DecoderReports() {
+    g_listener = previous_;
+}
+
+void DecoderReports::Hear(ReportSource source, FREE_IMAGE_FORMAT format, std::string_view module,
+                          std::string_view text) {
+    if (ReportLosesPixels(source, format, module, text)) lost_ = true;
+}
 
 FreeImageSession::FreeImageSession() {
     FreeImage_Initialise(FALSE);
-    FreeImage_SetOutputMessage(DropLibraryMessage);
-    TIFFSetWarningHandler(nullptr);
-    TIFFSetErrorHandler(nullptr);
+    FreeImage_SetOutputMessage(OnLibraryMessage);
+    TIFFSetWarningHandler(OnTiffWarning);
+    TIFFSetErrorHandler(OnTiffError);
 }
 
 FreeImageSession::~FreeImageSession() {
@@ -21,3 +127,25 @@ FreeImageSession::~FreeImageSession() {
 }
 
 }  // namespace pelmo
+
+extern "C" {
+
+// The JPEG decoder tells its user of the first warning of a picture only, so
+// a picture cut short after a harmless warning would read as whole. This
+// stands in for the decoder's own jpeg_std_error, which the image library and
+// the TIFF decoder call to set up each decoder's error manager (the
+// executables export it for them: see CMakeLists.txt), and lets every
+// warning through.
+jpeg_error_mgr* jpeg_std_error(jpeg_error_mgr* errors) {
+    using StdError = jpeg_error_mgr* (*)(jpeg_error_mgr*);
+    static const StdError real = [] {
+        void* found = ::dlvsym(RTLD_NEXT, "jpeg_std_error", "LIBJPEG_6.2");
+        if (found == nullptr) found = ::dlsym(RTLD_NEXT, "jpeg_std_error");
+        return reinterpret_cast<StdError>(found);
+    }();
+    real(errors);
+    errors->emit_message = pelmo::EmitEveryWarning;
+    return errors;
+}
+
+}  // extern "C"

@@ -48,11 +48,13 @@ inline std::uint32_t Be32(const std::uint8_t* p) {
     return Be16(p) << 16 | Be16(p + 2);
 }
 
-// A few bytes of the file at an offset, all of them or none.
+// The N bytes of the file at an offset, all of them or none. Each reader
+// fetches exactly the bytes of the fields it reads, so that a file that ends
+// within them is one the library would read past the end of.
 template <std::size_t N>
 std::optional<std::array<std::uint8_t, N>> Fetch(ByteReader& file, std::uint64_t offset) {
     std::array<std::uint8_t, N> bytes{};
-    if (offset == kMax || file.ReadAt(offset, bytes.data(), N) != N) return std::nullopt;
+    if (offset > kMax - N || file.ReadAt(offset, bytes.data(), N) != N) return std::nullopt;
     return bytes;
 }
 
@@ -82,5 +84,6 @@ HeaderVerdict Jpeg(ByteReader& file, PictureFacts& facts);
 HeaderVerdict Tiff(ByteReader& file, PictureFacts& facts);
 bool PcxHoldsItsPixels(ByteReader& file, const PictureFacts& facts, std::uint64_t fileSize);
 bool TgaHoldsItsPixels(ByteReader& file, const PictureFacts& facts, std::uint64_t fileSize);
+bool GifHoldsItsPixels(ByteReader& file, const PictureFacts& facts);
 
 }  // namespace pelmo::header

@@ -1,12 +1,15 @@
 #include "image/isolated_decode.hpp"
 
 #include <fcntl.h>
+#include <poll.h>
 #include <signal.h>
 #include <sys/prctl.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <fstream>
 #include <limits>
@@ -24,8 +27,56 @@ namespace {
 
 // What goes through the pipe before the blocks, and after them.
 struct Message {
-    enum class Kind : std::int32_t { Size, Result } kind = Kind::Result;
+    enum class Kind : std::int32_t { Budget, Size, Result } kind = Kind::Result;
     DecodeResult result;
+    std::uint32_t seconds = 0;  // of a Budget
+};
+
+// Reads from the child's pipe, within the wall time of its last budget once
+// it has sent one.
+class ChildPipe {
+  public:
+    explicit ChildPipe(int in) : in_(in) {}
+
+    // The child's processor time from now on: it has until its deadline.
+    void StartBudget(std::uint32_t seconds) {
+        deadline_ = Clock::now() + std::chrono::seconds(DecodeDeadline(seconds));
+    }
+
+    // Exactly `size` bytes; false at the end of the pipe, on an error, or
+    // when the deadline passes first.
+    bool Read(void* data, std::size_t size) {
+        auto* p = static_cast<char*>(data);
+        while (size > 0) {
+            if (deadline_ != Clock::time_point::max() && !Wait()) return false;
+            const ssize_t n = ::read(in_, p, size);
+            if (n < 0 && errno == EINTR) continue;
+            if (n <= 0) return false;
+            p += n;
+            size -= static_cast<std::size_t>(n);
+        }
+        return true;
+    }
+
+  private:
+    using Clock = std::chrono::steady_clock;
+
+    // Until the pipe has something to read; false when the deadline passes.
+    bool Wait() const {
+        for (;;) {
+            const auto left =
+                std::chrono::ceil<std::chrono::milliseconds>(deadline_ - Clock::now());
+            if (left.count() <= 0) return false;
+            pollfd ready{in_, POLLIN, 0};
+            const int n =
+                ::poll(&ready, 1, static_cast<int>(std::min<std::int64_t>(left.count(), 60'000)));
+            if (n > 0) return true;
+            if (n < 0 && errno != EINTR) return false;
+        }
+    }
+
+    int in_;
+    Clock::time_point deadline_ = Clock::time_point::max();  // none until a budget comes
 };
 
 // The memory a decode may use: the machine's, or less when the process
@@ -67,6 +118,13 @@ void LimitChildMemory(std::uint64_t budget) {
     // The child goes when the conversion goes, whatever ended it.
     ::prctl(PR_SET_PDEATHSIG, SIGKILL);
     if (::getppid() != parent) ::_exit(0);
+    // Past its processor time the decoder ends, however the program was
+    // started (`trap '' XCPU`, a blocked mask).
+    std::signal(SIGXCPU, SIG_DFL);
+    sigset_t xcpu;
+    ::sigemptyset(&xcpu);
+    ::sigaddset(&xcpu, SIGXCPU);
+    ::sigprocmask(SIG_UNBLOCK, &xcpu, nullptr);
     // Standard output and error carry only the program's own lines.
     const int devNull = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
     if (devNull >= 0) {
@@ -92,18 +150,23 @@ std::vector<std::uint8_t> PlaneStorage(std::size_t count) {
     return storage;
 }
 
-// The decoder's result, after its sizes, while the plane's memory is faulted
-// in here, on the other core, as the child decodes.
-std::optional<DecodeResult> ReceiveResult(int in, std::size_t planes,
+// The decoder's result, after its budgets and sizes, while the plane's
+// memory is faulted in here, on the other core, as the child decodes.
+std::optional<DecodeResult> ReceiveResult(ChildPipe& in, const ImgOptions& options,
                                           std::vector<std::uint8_t>& prepared) {
     for (;;) {
         Message message;
-        if (!ReadAll(in, &message, sizeof message)) return std::nullopt;
+        if (!in.Read(&message, sizeof message)) return std::nullopt;
         if (message.kind == Message::Kind::Result) return message.result;
+        if (message.kind == Message::Kind::Budget) {
+            in.StartBudget(message.seconds);
+            continue;
+        }
         const DecodeResult& size = message.result;
-        if (std::uint64_t{size.width} * size.height > kMostPixels) continue;
+        if (std::uint64_t{size.width} * size.height > options.maxPixels) continue;
         try {
-            prepared = PlaneStorage(std::size_t{size.width} * (size.height / 8) * planes);
+            prepared = PlaneStorage(std::size_t{size.width} * (size.height / 8) *
+                                    (options.plusmask ? 2 : 1));
         } catch (const std::bad_alloc&) {
             prepared = std::vector<std::uint8_t>();  // tried again when the blocks come
         }
@@ -111,6 +174,13 @@ std::optional<DecodeResult> ReceiveResult(int in, std::size_t planes,
 }
 
 }  // namespace
+
+bool ChildReply::Budget(std::uint32_t seconds) const {
+    Message message;
+    message.kind = Message::Kind::Budget;
+    message.seconds = seconds;
+    return WriteAll(out_, &message, sizeof message);
+}
 
 bool ChildReply::Size(std::uint32_t width, std::uint32_t height) const {
     const Message message{Message::Kind::Size, {DecodeStatus::Ok, width, height}};
@@ -146,6 +216,17 @@ void LimitDecoderMemory(std::uint64_t bytes) {
 
 void LimitDecoderTime(std::uint64_t seconds) {
     LowerSoftLimit(RLIMIT_CPU, seconds);
+    // A second past the soft limit the system ends the process outright.
+    rlimit limit{};
+    if (::getrlimit(RLIMIT_CPU, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY &&
+        (limit.rlim_max == RLIM_INFINITY || limit.rlim_max > limit.rlim_cur + 1)) {
+        limit.rlim_max = limit.rlim_cur + 1;
+        ::setrlimit(RLIMIT_CPU, &limit);
+    }
+}
+
+std::uint64_t DecodeDeadline(std::uint64_t seconds) {
+    return 2 * seconds + 5;
 }
 
 DecodeResult DecodeIsolated(const DecodeRequest& request, std::vector<std::uint8_t>& plane,
@@ -156,19 +237,20 @@ DecodeResult DecodeIsolated(const DecodeRequest& request, std::vector<std::uint8
                               plane, &finishing);
 }
 
-std::optional<DecodeResult> ReceivePlane(int in, const ImgOptions& options,
+std::optional<DecodeResult> ReceivePlane(int fd, const ImgOptions& options,
                                          std::vector<std::uint8_t>& plane) {
     const std::size_t planes = options.plusmask ? 2 : 1;
+    ChildPipe in(fd);
     std::vector<std::uint8_t> prepared;
-    std::optional<DecodeResult> result = ReceiveResult(in, planes, prepared);
+    std::optional<DecodeResult> result = ReceiveResult(in, options, prepared);
     if (!result || result->status != DecodeStatus::Ok) return result;
 
     const std::uint32_t width = result->width;
     const std::uint32_t blocks = result->height / 8;
     // The planes of the frames (of the whole picture without -frames).
     const FrameGrid grid = GridOf(options, width, result->height, result->pages);
-    if (std::uint64_t{width} * result->height > kMostPixels || result->height % 8 != 0 ||
-        grid.SheetWidth() != width || grid.SheetBlocks() != blocks) {
+    if (std::uint64_t{width} * result->height > std::min(kMostPixels, options.maxPixels) ||
+        result->height % 8 != 0 || grid.SheetWidth() != width || grid.SheetBlocks() != blocks) {
         return std::nullopt;  // not a picture it could have sent
     }
     const std::size_t size = std::size_t{width} * blocks * planes;
@@ -186,12 +268,12 @@ std::optional<DecodeResult> ReceivePlane(int in, const ImgOptions& options,
     const BlockPlacer placer(options, grid, prepared.data());
     for (std::uint32_t k = 0; k < blocks;) {
         const std::uint32_t count = std::min(perBatch, blocks - k);
-        if (!ReadAll(in, batch.data(), std::size_t{count} * width * planes)) return std::nullopt;
+        if (!in.Read(batch.data(), std::size_t{count} * width * planes)) return std::nullopt;
         placer.Place(k, count, batch.data());
         k += count;
     }
     Message trailer;
-    if (!ReadAll(in, &trailer, sizeof trailer) || trailer.kind != Message::Kind::Result ||
+    if (!in.Read(&trailer, sizeof trailer) || trailer.kind != Message::Kind::Result ||
         trailer.result.status != DecodeStatus::Ok || trailer.result.width != result->width ||
         trailer.result.height != result->height) {
         return std::nullopt;

@@ -16,6 +16,7 @@
 #include "base/child_process.hpp"
 #include "base/img_options.hpp"
 #include "base/limits.hpp"
+#include "image/picture_header.hpp"
 
 namespace pelmo {
 
@@ -27,6 +28,8 @@ enum class DecodeStatus : std::int32_t {
     TooLarge,       // more pixels than a 32-bit signed count, or more memory than there is
     NoMemory,       // the parent could not hold the plane
     OverLimit,      // more pixels than the request allows
+    Misread,        // a variant that the library misreads (`misread` says which)
+    AlphaDropped,   // opacity asked for, declared, and lost in decoding
     NotFrames,      // -frames: the picture is not a whole number of frames
     PagesDiffer,    // -frames all: a page of another size than the first
 };
@@ -36,7 +39,8 @@ struct DecodeResult {
     std::uint32_t width = 0;
     std::uint32_t height = 0;         // of the plane: padded to a multiple of 8 with -pad
     std::uint32_t pictureHeight = 0;  // as the picture has it
-    std::uint32_t pages = 1;          // -frames all: the pages, stacked top to bottom
+    Misread misread = Misread::None;
+    std::uint32_t pages = 1;  // -frames all: the pages, stacked top to bottom
 };
 
 struct DecodeRequest {
@@ -53,13 +57,17 @@ struct DecodeRequest {
 std::uint32_t BlocksPerBatch(std::uint32_t width);
 
 // What a decoder says to the parent on `out`, in this order: any number of
-// sizes, then its result; after an Ok result, the packed bytes of every block
-// of eight rows, top block first, `width` bytes each, in batches of
-// BlocksPerBatch(width) blocks, and then the same result again, to say that
-// everything is there.
+// time budgets and sizes, then its result; after an Ok result, the packed
+// bytes of every block of eight rows, top block first, `width` bytes each, in
+// batches of BlocksPerBatch(width) blocks, and then the same result again, to
+// say that everything is there.
 class ChildReply {
   public:
     explicit ChildReply(int out) : out_(out) {}
+    // The processor time the decoding may take from now on, sent before the
+    // library sees more than the header: the parent ends a child that has
+    // not finished within DecodeDeadline(seconds) of wall time.
+    bool Budget(std::uint32_t seconds) const;
     // The picture's size, sent early so that the parent can make room for
     // the plane while the decoding goes on.
     bool Size(std::uint32_t width, std::uint32_t height) const;
@@ -74,10 +82,12 @@ class ChildReply {
 // the child may use.
 using ChildDecoder = void (*)(const DecodeRequest& request, int out, std::uint64_t budget);
 
-// Runs `decoder` in a child process with standard output and error silenced
-// and its memory limited, and places the blocks it sends into `plane`, in the
-// order that the request's options choose. A child that dies, is killed, or
-// stops short reads as OpenFailed. A child that delivered everything may
+// Runs `decoder` in a child process with standard output and error silenced,
+// its memory limited and SIGXCPU as the system has it (whatever the program
+// inherited), and places the blocks it sends into `plane`, in the order that
+// the request's options choose. A child that dies, is killed, stops short,
+// claims more pixels than the request allows or outlasts the deadline of the
+// budget it sent reads as OpenFailed. A child that delivered everything may
 // still be releasing its memory: it is handed to `finishing` when given (to
 // be waited for later), or else waited for at once.
 DecodeResult RunDecoderIsolated(ChildDecoder decoder, const DecodeRequest& request,
@@ -85,11 +95,15 @@ DecodeResult RunDecoderIsolated(ChildDecoder decoder, const DecodeRequest& reque
                                 ChildProcess* finishing = nullptr);
 
 // Limit the calling process, a decoding child, to `bytes` of address space
-// beyond what it maps now, and to `seconds` of processor time. Neither is
-// ever raised again. A decoder stopped by either reads as one that could not
-// allocate, or that died: a failure, never a hang.
+// beyond what it maps now, and to `seconds` of processor time (SIGXCPU then,
+// and a hard limit a second later that ends it whatever it does with that
+// signal). Neither is ever raised again. A decoder stopped by either reads as
+// one that could not allocate, or that died: a failure, never a hang.
 void LimitDecoderMemory(std::uint64_t bytes);
 void LimitDecoderTime(std::uint64_t seconds);
+// The wall time the parent waits for a child whose budget is `seconds` of
+// processor time: room for a machine busy with other work.
+std::uint64_t DecodeDeadline(std::uint64_t seconds);
 // The address space the calling process has mapped.
 std::uint64_t MappedBytes();
 

@@ -16,7 +16,7 @@ namespace header {
 // ---- BMP: a file header, an info header, a palette, the rows bottom up.
 
 HeaderVerdict Bmp(ByteReader& file, PictureFacts& facts) {
-    const auto h = Fetch<30>(file, 0);
+    const auto h = Fetch<18>(file, 0);
     if (!h || (*h)[0] != 'B' || (*h)[1] != 'M') return HeaderVerdict::NotAPicture;
     const std::uint64_t offBits = Le32(h->data() + 10);
     const std::uint32_t infoSize = Le32(h->data() + 14);
@@ -25,9 +25,11 @@ HeaderVerdict Bmp(ByteReader& file, PictureFacts& facts) {
     std::uint32_t bits = 0;
     std::uint32_t compression = 0;
     if (infoSize == 12) {  // the old OS/2 header, never compressed
-        width = Le16(h->data() + 18);
-        height = Le16(h->data() + 20);
-        bits = Le16(h->data() + 24);
+        const auto core = Fetch<12>(file, 14);
+        if (!core) return HeaderVerdict::NotAPicture;
+        width = Le16(core->data() + 4);
+        height = Le16(core->data() + 6);
+        bits = Le16(core->data() + 10);
     } else if (infoSize >= 40) {
         const auto more = Fetch<20>(file, 14);
         if (!more) return HeaderVerdict::NotAPicture;
@@ -57,41 +59,46 @@ HeaderVerdict Bmp(ByteReader& file, PictureFacts& facts) {
 }
 
 // ---- ICO: a directory, then the first image as a BMP without its file
-// header (twice as high: the colours, then a 1-bit mask) or as a PNG.
+// header (twice as high: the colours, then a 1-bit mask, which the library
+// never reads and writers often leave out) or as a PNG.
 
 HeaderVerdict Ico(ByteReader& file, PictureFacts& facts) {
-    const auto h = Fetch<22>(file, 0);
+    const auto h = Fetch<22>(file, 0);  // the directory's header and first entry
     if (!h || Le16(h->data()) != 0 || (Le16(h->data() + 2) != 1 && Le16(h->data() + 2) != 2) ||
         Le16(h->data() + 4) == 0) {
         return HeaderVerdict::NotAPicture;
     }
     const std::uint64_t resource = Le32(h->data() + 14);
     const std::uint64_t offset = Le32(h->data() + 18);
-    const auto image = Fetch<16>(file, offset);
-    if (!image) return HeaderVerdict::NotAPicture;
-    if (std::memcmp(image->data(), kPngSignature, 8) == 0) {
+    const auto signature = Fetch<8>(file, offset);
+    if (!signature) return HeaderVerdict::NotAPicture;
+    if (std::memcmp(signature->data(), kPngSignature, 8) == 0) {
         const HeaderVerdict verdict = Png(file, offset, facts);
         facts.mostSize = Add(facts.mostSize, Add(offset, resource));
         return verdict;
     }
-    const std::uint32_t infoSize = Le32(image->data());
-    if (infoSize < 40) return HeaderVerdict::NotAPicture;
-    const auto more = Fetch<32>(file, offset + 4);
-    if (!more) return HeaderVerdict::NotAPicture;
-    const auto w = static_cast<std::int32_t>(Le32(more->data()));
-    const auto v = static_cast<std::int32_t>(Le32(more->data() + 4));
+    // The info header up to its count of colours used.
+    const auto info = Fetch<36>(file, offset);
+    if (!info) return HeaderVerdict::NotAPicture;
+    const std::uint32_t infoSize = Le32(info->data());
+    const auto w = static_cast<std::int32_t>(Le32(info->data() + 4));
+    const auto v = static_cast<std::int32_t>(Le32(info->data() + 8));
     const std::uint64_t width = w < 0 ? 0 : static_cast<std::uint64_t>(w);
     const std::uint64_t height = v < 0 ? 0 : static_cast<std::uint64_t>(v) / 2;
-    const std::uint32_t bits = Le16(more->data() + 10);
-    const std::uint64_t used = Le32(more->data() + 28);
+    const std::uint32_t bits = Le16(info->data() + 14);
+    const std::uint64_t used = Le32(info->data() + 32);
     facts.width = static_cast<std::uint32_t>(width);
     facts.height = static_cast<std::uint32_t>(height);
-    const std::uint64_t palette = bits <= 8 ? 4 * (used != 0 ? used : std::uint64_t{1} << bits) : 0;
+    const std::uint64_t entries = bits <= 8 ? std::uint64_t{1} << bits : 0;
+    const std::uint64_t palette = 4 * (used != 0 ? std::min(used, entries) : entries);
     const std::uint64_t colours = Mul(CeilDiv(Mul(width, bits), 32) * 4, height);
-    const std::uint64_t mask = Mul(CeilDiv(width, 32) * 4, height);
-    facts.leastSize = Add(Add(offset + infoSize, palette), Add(colours, mask));
+    facts.leastSize = Add(Add(offset + infoSize, palette), colours);
+    // Only the classic 40-byte info header is known here.
+    if (infoSize != 40) {
+        facts.sure = false;
+        facts.leastSize = offset + 36;
+    }
     facts.mostSize = Add(std::max(facts.leastSize, Add(offset, resource)), kSlack);
-    // The decoder may add an alpha channel from the mask: a 32-bit copy.
     facts.decoderMemory = Mul(Mul(width, height), 4);
     return HeaderVerdict::Picture;
 }
@@ -124,6 +131,7 @@ HeaderVerdict Pcx(ByteReader& file, PictureFacts& facts) {
     facts.width = xmax - xmin + 1;
     facts.height = ymax - ymin + 1;
     const PcxLayout layout = PcxLayoutOf(*h, facts.height);
+    if (!layout.rle && (*h)[3] == 8 && (*h)[65] == 1) facts.misread = Misread::UncompressedPcx;
     const std::uint64_t palette = layout.endPalette ? 769 : 0;
     // A byte pair codes at most 63 bytes.
     const std::uint64_t least = layout.rle ? 2 * CeilDiv(layout.data, 63) : layout.data;
@@ -212,6 +220,10 @@ HeaderVerdict Tga(ByteReader& file, PictureFacts& facts) {
     if (!layout) return HeaderVerdict::NotAPicture;
     facts.width = Le16(h->data() + 12);
     facts.height = Le16(h->data() + 14);
+    const std::uint32_t type = (*h)[2];
+    if ((*h)[1] == 1 && (type == 1 || type == 9) && (*h)[7] == 15) {
+        facts.misread = Misread::Tga15BitMap;
+    }
     const std::uint64_t pixels = std::uint64_t{facts.width} * facts.height;
     const std::uint64_t plain = pixels * layout->pixelBytes;
     // A run packet codes at most 128 pixels.
@@ -251,6 +263,19 @@ bool TgaHoldsItsPixels(ByteReader& file, const PictureFacts& facts, std::uint64_
 // ---- PSD: a 26-byte header, three sections of declared lengths, then the
 // merged image: a compression code and the channels, plain or PackBits.
 
+// The channels that carry colour in each colour mode; any more are alpha.
+std::uint64_t PsdColourChannels(std::uint32_t mode) {
+    switch (mode) {
+        case 3:  // RGB
+        case 9:  // Lab
+            return 3;
+        case 4:  // CMYK
+            return 4;
+        default:  // bitmap, grey, indexed, duotone, multichannel
+            return 1;
+    }
+}
+
 HeaderVerdict Psd(ByteReader& file, PictureFacts& facts) {
     const auto h = Fetch<26>(file, 0);
     if (!h || std::memcmp(h->data(), "8BPS", 4) != 0) return HeaderVerdict::NotAPicture;
@@ -260,28 +285,40 @@ HeaderVerdict Psd(ByteReader& file, PictureFacts& facts) {
     facts.height = Be32(h->data() + 14);
     facts.width = Be32(h->data() + 18);
     const std::uint64_t depth = Be16(h->data() + 22);
+    const std::uint32_t mode = Be16(h->data() + 24);
+    if (mode == 2) facts.misread = Misread::IndexedPsd;
+    facts.opacity =
+        mode != 7 && channels > PsdColourChannels(mode) ? Opacity::Declared : Opacity::None;
     const std::uint64_t plane = Mul(RowBytes(facts.width, depth), facts.height);
     const std::uint64_t raw = Mul(plane, channels);
     facts.mostSize = MostForCompressed(26, raw);
     facts.decoderMemory = Mul(raw, 2);
-    facts.leastSize = 26;
     // Where the merged image starts: past the colour data, the resources and
-    // the layers, each with its length in front.
+    // the layers, each with its length in front (a PSB's layers with eight
+    // bytes of it).
     std::uint64_t at = 26;
     for (int section = 0; section < 3; ++section) {
-        const bool wide = section == 2 && version == 2;
-        const auto length = Fetch<8>(file, at);
-        if (!length) return HeaderVerdict::Picture;  // the decoder will say
-        const std::uint64_t bytes =
-            wide ? (std::uint64_t{Be32(length->data())} << 32 | Be32(length->data() + 4))
-                 : Be32(length->data());
-        at = Add(Add(at, wide ? 8 : 4), bytes);
+        std::uint64_t bytes = 0;
+        if (section == 2 && version == 2) {
+            const auto length = Fetch<8>(file, at);
+            if (!length) return HeaderVerdict::NotAPicture;
+            bytes = std::uint64_t{Be32(length->data())} << 32 | Be32(length->data() + 4);
+            at = Add(at, 8);
+        } else {
+            const auto length = Fetch<4>(file, at);
+            if (!length) return HeaderVerdict::NotAPicture;
+            bytes = Be32(length->data());
+            at = Add(at, 4);
+        }
+        at = Add(at, bytes);
     }
     const auto compression = Fetch<2>(file, at);
-    if (!compression) return HeaderVerdict::Picture;
+    if (!compression) return HeaderVerdict::NotAPicture;
     const std::uint32_t code = Be16(compression->data());
     // PackBits codes at most 128 bytes in two; each row's length comes first.
     const std::uint64_t counts = Mul(Mul(channels, facts.height), version == 2 ? 4 : 2);
+    facts.sure = code <= 1;  // else a compression whose best is not known here
+    facts.pixelsPerByte = 8 * 1032;
     const std::uint64_t data = code == 0 ? raw : code == 1 ? Add(counts, raw / 64) : 0;
     facts.leastSize = Add(at + 2, data);
     facts.mostSize = code == 0 ? Add(facts.leastSize, kSlack) : Add(facts.mostSize, at);
@@ -324,9 +361,16 @@ bool HoldsItsPixels(FREE_IMAGE_FORMAT format, ByteReader& file, const PictureFac
             return header::PcxHoldsItsPixels(file, facts, fileSize);
         case FIF_TARGA:
             return header::TgaHoldsItsPixels(file, facts, fileSize);
+        case FIF_GIF:
+            return header::GifHoldsItsPixels(file, facts);
         default:
             return true;
     }
+}
+
+std::uint64_t PixelsSupported(const PictureFacts& facts, std::uint64_t fileSize) {
+    const std::uint64_t declared = std::uint64_t{facts.width} * facts.height;
+    return facts.sure ? declared : std::min(declared, header::Mul(fileSize, facts.pixelsPerByte));
 }
 
 }  // namespace pelmo

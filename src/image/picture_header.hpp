@@ -2,8 +2,15 @@
 // library sees the file: whether the bytes can start a picture of the type
 // its extension names, the picture's size, how large a whole file must be at
 // least, how much of a stream it could need at most, and the decoder's own
-// working memory. With these a file that could only fail (or succeed from
-// data it does not hold) is refused at the cost of reading its header.
+// working memory.
+//
+// The library decides what a picture is. A header is refused here only where
+// the library would fail on it or read past the end of the file: a fetch of
+// the bytes a field needs that finds the file's end, bytes the library
+// rejects, a file shorter than the least the pixels need at the most their
+// compression achieves. Where a reader cannot establish a fact (an unknown
+// compression, say), it refuses nothing, and the decoder is allowed only the
+// cost that the file's own size can honestly stand for.
 #pragma once
 
 #include <FreeImage.h>
@@ -23,9 +30,32 @@ class ByteReader {
     virtual std::size_t ReadAt(std::uint64_t offset, void* data, std::size_t size) = 0;
 };
 
+// What a header says of the picture's opacity.
+enum class Opacity {
+    AsDecoded,  // nothing: what the decoded bitmap holds, if anything, counts
+    Declared,   // an alpha channel (which the library may drop)
+    None,       // none at all: any opacity the library makes up is not the picture's
+};
+
+// Variants of a format that the image library reads without failing but
+// gives the wrong pixels for: refused, with the variant named.
+enum class Misread {
+    None,
+    IndexedPsd,       // its colour table is ignored: the indices read as grey
+    UncompressedPcx,  // 8 bits, one plane, no run-length coding
+    Tga15BitMap,      // a colour map of 15-bit entries
+};
+
 struct PictureFacts {
     std::uint32_t width = 0;
     std::uint32_t height = 0;
+    // True when every fact here was read from the fields that state it: the
+    // size is the picture's and the least size a bound the file must meet.
+    // False when a reader could not establish one (a variant whose
+    // compression it does not know): nothing is refused for these facts, and
+    // the decoder may spend only what `pixelsPerByte` times the file's size
+    // stands for.
+    bool sure = true;
     // A file shorter than this cannot hold the pixels the header declares:
     // exactly the pixel data where it is stored as it is, a bound from the
     // most the format's compression can achieve elsewhere.
@@ -36,6 +66,11 @@ struct PictureFacts {
     // Memory the decoder needs besides the bitmap it returns (a progressive
     // JPEG's coefficients, a TIFF strip, a PSD's channels...).
     std::uint64_t decoderMemory = 0;
+    // The most pixels one byte of such a file can stand for, at the best its
+    // compression achieves; what an unsure header is held to.
+    std::uint64_t pixelsPerByte = 8;
+    Opacity opacity = Opacity::AsDecoded;
+    Misread misread = Misread::None;
 };
 
 enum class HeaderVerdict {
@@ -47,11 +82,15 @@ enum class HeaderVerdict {
 HeaderVerdict ReadPictureHeader(FREE_IMAGE_FORMAT format, ByteReader& file, PictureFacts& facts);
 
 // True when the `fileSize` bytes of `file` can hold the picture that `facts`
-// describe: at least `leastSize` of them, and, for the formats whose decoder
-// reads ahead and goes on from zeros at the end (run-length PCX and TGA), a
-// stream of runs that covers every pixel, and for an ICO, its whole first
-// image.
+// describe: at least `leastSize` of them (when the facts are sure), and, for
+// the formats whose decoder goes on from nothing at the end of its data
+// without a word (run-length PCX and TGA, and a GIF's LZW codes), data that
+// covers every pixel.
 bool HoldsItsPixels(FREE_IMAGE_FORMAT format, ByteReader& file, const PictureFacts& facts,
                     std::uint64_t fileSize);
+
+// The pixels a decoder of this file may be allowed for: those declared, or,
+// when the facts are unsure, no more than the file's bytes can stand for.
+std::uint64_t PixelsSupported(const PictureFacts& facts, std::uint64_t fileSize);
 
 }  // namespace pelmo

@@ -10,12 +10,26 @@
 
 namespace pelmo::header {
 
-// ---- PNG: a signature and the IHDR chunk.
+// ---- PNG: a signature, the IHDR chunk and the header of the chunk after it.
+
+bool IsChunkType(const std::uint8_t* type) {
+    for (int i = 0; i < 4; ++i) {
+        const std::uint8_t letter = type[i] | 0x20u;
+        if (letter < 'a' || letter > 'z') return false;
+    }
+    return true;
+}
 
 HeaderVerdict Png(ByteReader& file, std::uint64_t at, PictureFacts& facts) {
     const auto h = Fetch<26>(file, at);
     if (!h || std::memcmp(h->data(), kPngSignature, 8) != 0 ||
         std::memcmp(h->data() + 12, "IHDR", 4) != 0) {
+        return HeaderVerdict::NotAPicture;
+    }
+    // The next chunk's length and type, which the decoder reads at once: a
+    // stream of zeros after the header is no PNG.
+    const auto next = Fetch<8>(file, Add(at, 33));
+    if (!next || Be32(next->data()) > 0x7FFFFFFFu || !IsChunkType(next->data() + 4)) {
         return HeaderVerdict::NotAPicture;
     }
     facts.width = Be32(h->data() + 16);
@@ -26,49 +40,163 @@ HeaderVerdict Png(ByteReader& file, std::uint64_t at, PictureFacts& facts) {
     const std::uint64_t raw =
         Mul(RowBytes(facts.width, std::uint64_t{depth} * channels) + 1, facts.height);
     // Deflate codes at most 258 bytes in two bits: 1032 to 1.
-    facts.leastSize = Add(at + 33, raw / 1032);
+    facts.leastSize = Add(at + 41, raw / 1032);
     facts.mostSize = MostForCompressed(at, raw);
     facts.decoderMemory = raw;
     return HeaderVerdict::Picture;
 }
 
 // ---- GIF: a screen descriptor and colour table, extension blocks, then the
-// first image's descriptor.
+// first image's descriptor, its colour table and its LZW data in sub-blocks.
 
-HeaderVerdict Gif(ByteReader& file, PictureFacts& facts) {
+namespace {
+
+std::uint64_t GifTable(std::uint8_t flags) {
+    return (flags & 0x80u) != 0 ? 3 * (std::uint64_t{2} << (flags & 7u)) : 0;
+}
+
+// The offset of the first image's descriptor, or nothing when the file has
+// no image there that the library could read.
+std::optional<std::uint64_t> FindGifImage(ByteReader& file) {
     const auto h = Fetch<13>(file, 0);
     if (!h ||
         (std::memcmp(h->data(), "GIF87a", 6) != 0 && std::memcmp(h->data(), "GIF89a", 6) != 0)) {
-        return HeaderVerdict::NotAPicture;
+        return std::nullopt;
     }
-    const auto table = [](std::uint8_t flags) {
-        return (flags & 0x80u) != 0 ? 3 * (std::uint64_t{2} << (flags & 7u)) : 0;
-    };
-    std::uint64_t at = 13 + table((*h)[10]);
+    std::uint64_t at = 13 + GifTable((*h)[10]);
     while (at < kPreambleLimit) {
-        const auto block = Fetch<2>(file, at);
-        if (!block) return HeaderVerdict::NotAPicture;
-        if ((*block)[0] == 0x2C) break;
-        if ((*block)[0] != 0x21) return HeaderVerdict::NotAPicture;  // a trailer, or garbage
-        at += 2;
+        const auto introducer = Fetch<1>(file, at);
+        if (!introducer) return std::nullopt;
+        if ((*introducer)[0] == 0x2C) return at;
+        if ((*introducer)[0] != 0x21) return std::nullopt;  // a trailer, or garbage
+        at += 2;    // the introducer and the extension's label
         for (;;) {  // sub-blocks, each with its length in front, until an empty one
             const auto size = Fetch<1>(file, at);
-            if (!size) return HeaderVerdict::NotAPicture;
+            if (!size) return std::nullopt;
             at += 1 + std::uint64_t{(*size)[0]};
             if ((*size)[0] == 0) break;
         }
     }
-    const auto image = Fetch<10>(file, at);
-    if (!image || (*image)[0] != 0x2C) return HeaderVerdict::NotAPicture;
+    return std::nullopt;
+}
+
+// Reads the LZW codes of a GIF image, LSB first, from its sub-blocks.
+class GifCodes {
+  public:
+    GifCodes(ByteReader& file, std::uint64_t at) : file_(file), at_(at) {}
+
+    // The next code of `bits` bits; nothing at the end of the sub-blocks.
+    std::optional<std::uint32_t> Next(unsigned bits) {
+        while (held_ < bits) {
+            const auto byte = NextByte();
+            if (!byte) return std::nullopt;
+            buffer_ |= std::uint32_t{*byte} << held_;
+            held_ += 8;
+        }
+        const std::uint32_t code = buffer_ & ((1u << bits) - 1);
+        buffer_ >>= bits;
+        held_ -= bits;
+        return code;
+    }
+
+  private:
+    std::optional<std::uint8_t> NextByte() {
+        if (left_ == 0) {
+            if (ended_) return std::nullopt;
+            const auto size = Fetch<1>(file_, at_);
+            if (!size || (*size)[0] == 0) {
+                ended_ = true;
+                return std::nullopt;
+            }
+            left_ = (*size)[0];
+            ++at_;
+            const std::size_t got = file_.ReadAt(at_, block_.data(), left_);
+            if (got != left_) {
+                ended_ = true;
+                return std::nullopt;
+            }
+            next_ = 0;
+        }
+        --left_;
+        ++at_;
+        return block_[next_++];
+    }
+
+    ByteReader& file_;
+    std::uint64_t at_;
+    std::array<std::uint8_t, 255> block_{};
+    std::size_t left_ = 0;  // bytes of the current sub-block not yet taken
+    std::size_t next_ = 0;
+    bool ended_ = false;
+    std::uint32_t buffer_ = 0;
+    unsigned held_ = 0;
+};
+
+}  // namespace
+
+HeaderVerdict Gif(ByteReader& file, PictureFacts& facts) {
+    const std::optional<std::uint64_t> at = FindGifImage(file);
+    if (!at) return HeaderVerdict::NotAPicture;
+    const auto image = Fetch<10>(file, *at);
+    if (!image) return HeaderVerdict::NotAPicture;
     facts.width = Le16(image->data() + 5);
     facts.height = Le16(image->data() + 7);
     const std::uint64_t pixels = std::uint64_t{facts.width} * facts.height;
-    const std::uint64_t data = at + 10 + table((*image)[9]);
+    const std::uint64_t data = *at + 10 + GifTable((*image)[9]);
     // An LZW code of b bits stands for at most 2^b pixels, and b is 12 at
     // most: 341 pixels a bit at best.
     facts.leastSize = data + 1 + pixels / (8 * 341);
     facts.mostSize = MostForCompressed(data, pixels);
     return HeaderVerdict::Picture;
+}
+
+// The library's decoder stops where the codes stop and leaves the pixels
+// after them as they were, without a word: the codes are counted here, each
+// by the length of the string it stands for, up to the end code or the last
+// sub-block.
+bool GifHoldsItsPixels(ByteReader& file, const PictureFacts& facts) {
+    const std::optional<std::uint64_t> at = FindGifImage(file);
+    const auto image = at ? Fetch<10>(file, *at) : std::nullopt;
+    if (!image) return false;
+    const std::uint64_t data = *at + 10 + GifTable((*image)[9]);
+    const auto minimum = Fetch<1>(file, data);
+    if (!minimum) return false;
+    const unsigned least = (*minimum)[0];
+    if (least < 1 || least > 11) return true;  // not a stream this count can follow
+    const std::uint64_t needed = std::uint64_t{facts.width} * facts.height;
+    const std::uint32_t clear = 1u << least;
+    const std::uint32_t end = clear + 1;
+    std::vector<std::uint32_t> lengths(4096, 1);  // of each code's string
+    std::uint32_t next = clear + 2;
+    unsigned bits = least + 1;
+    std::uint32_t previous = 0;  // the last code's string length; 0 after a clear
+    std::uint64_t pixels = 0;
+    GifCodes codes(file, data + 1);
+    while (pixels < needed) {
+        const std::optional<std::uint32_t> code = codes.Next(bits);
+        if (!code || *code == end) break;
+        if (*code == clear) {
+            next = clear + 2;
+            bits = least + 1;
+            previous = 0;
+            continue;
+        }
+        std::uint32_t length = 0;
+        if (previous == 0) {
+            if (*code > clear) break;  // no string yet stands for it
+            length = 1;
+        } else {
+            if (*code > next || (*code == next && next >= 4096)) break;
+            length = *code == next ? previous + 1 : lengths[*code];
+            if (next < 4096) {
+                lengths[next++] = previous + 1;
+                if (next == (1u << bits) && bits < 12) ++bits;
+            }
+        }
+        pixels += length;
+        previous = length;
+    }
+    return pixels >= needed;
 }
 
 // ---- JPEG: markers up to the frame header.
@@ -78,7 +206,7 @@ HeaderVerdict Jpeg(ByteReader& file, PictureFacts& facts) {
     if (!soi || (*soi)[0] != 0xFF || (*soi)[1] != 0xD8) return HeaderVerdict::NotAPicture;
     std::uint64_t at = 2;
     while (at < kPreambleLimit) {
-        const auto marker = Fetch<4>(file, at);
+        const auto marker = Fetch<2>(file, at);
         if (!marker) return HeaderVerdict::NotAPicture;
         const std::uint32_t m = (*marker)[1];
         if ((*marker)[0] != 0xFF || m == 0xFF) {  // stray bytes, which decoders skip, or fill
@@ -127,7 +255,9 @@ HeaderVerdict Jpeg(ByteReader& file, PictureFacts& facts) {
             at += 2;  // markers without a length
             continue;
         }
-        at += 2 + Be16(marker->data() + 2);
+        const auto length = Fetch<2>(file, at + 2);
+        if (!length) return HeaderVerdict::NotAPicture;
+        at += 2 + Be16(length->data());
     }
     return HeaderVerdict::NotAPicture;
 }
@@ -150,6 +280,9 @@ class TiffFile {
         return value;
     }
 
+    // Offsets and counts: 4 bytes, 8 in a BigTIFF.
+    unsigned OffsetBytes() const { return big_ ? 8 : 4; }
+
     struct Entry {
         std::uint32_t tag = 0;
         unsigned size = 0;  // bytes of one value: 2, 4 or 8; 0 for other types
@@ -157,36 +290,38 @@ class TiffFile {
         std::uint64_t at = 0;  // where the values are
     };
 
+    // The directory entry at `offset`: 12 bytes, 20 in a BigTIFF.
     std::optional<Entry> EntryAt(std::uint64_t offset) const {
-        const auto e = Fetch<20>(file_, offset);
-        if (!e) return std::nullopt;
-        const std::uint32_t type = static_cast<std::uint32_t>(Number(e->data() + 2, 2));
-        Entry entry{static_cast<std::uint32_t>(Number(e->data(), 2)),
+        std::array<std::uint8_t, 20> e{};
+        const std::size_t bytes = big_ ? 20 : 12;
+        if (file_.ReadAt(offset, e.data(), bytes) != bytes) return std::nullopt;
+        const std::uint32_t type = static_cast<std::uint32_t>(Number(e.data() + 2, 2));
+        Entry entry{static_cast<std::uint32_t>(Number(e.data(), 2)),
                     type == 3    ? 2u
                     : type == 4  ? 4u
                     : type == 16 ? 8u
                                  : 0u,
-                    Number(e->data() + 4, big_ ? 8 : 4), offset + (big_ ? 12 : 8)};
+                    Number(e.data() + 4, OffsetBytes()), offset + 4 + OffsetBytes()};
         // Values that do not fit the entry lie where it points.
-        if (Mul(entry.count, entry.size) > (big_ ? 8u : 4u))
-            entry.at = Number(e->data() + (big_ ? 12 : 8), big_ ? 8 : 4);
+        if (Mul(entry.count, entry.size) > OffsetBytes()) {
+            entry.at = Number(e.data() + 4 + OffsetBytes(), OffsetBytes());
+        }
         return entry;
     }
 
-    // The first value of `entry`, 0 when there is none.
-    std::uint64_t First(const Entry& entry) const {
+    // The first value of `entry`, 0 when it has none; nothing when it lies
+    // past the end of the file.
+    std::optional<std::uint64_t> First(const Entry& entry) const {
         std::array<std::uint8_t, 8> value{};
-        if (entry.size == 0 || entry.count == 0 ||
-            file_.ReadAt(entry.at, value.data(), entry.size) != entry.size) {
-            return 0;
-        }
+        if (entry.size == 0 || entry.count == 0) return 0;
+        if (file_.ReadAt(entry.at, value.data(), entry.size) != entry.size) return std::nullopt;
         return Number(value.data(), entry.size);
     }
 
-    // Calls `use` with each value of `entry`, reading them a block at a time.
+    // Calls `use` with each value of `entry`, reading them a block at a time;
+    // false when they run past the end of the file.
     template <typename Use>
     bool EachValue(const Entry& entry, Use use) const {
-        if (entry.size == 0 || entry.count > (std::uint64_t{1} << 24)) return false;
         std::array<std::uint8_t, 1 << 15> block{};
         for (std::uint64_t done = 0; done < entry.count;) {
             const std::uint64_t n =
@@ -207,40 +342,54 @@ class TiffFile {
     bool big_;
 };
 
-// The most bytes a TIFF compression makes of one, where it has a bound: none,
-// LZW (codes of 9 bits at least for strings of 4096 bytes at most), deflate
-// and PackBits. 0 for none known.
-std::uint64_t TiffRatio(std::uint64_t compression) {
+// The most pixels a byte of strip data can stand for under a compression,
+// where it has a bound: a bit a pixel as they are, PackBits' 128 bytes in
+// two, LZW's strings of 4096 bytes at most in codes of 9 bits at least,
+// deflate's 258 bytes in two bits, a bit a row for the fax codings, a bit a
+// block of 64 pixels for JPEG. 0 for a compression not known here.
+std::uint64_t TiffPixelsPerByte(std::uint64_t compression, std::uint64_t width) {
     switch (compression) {
         case 1:
-            return 1;
+            return 8;
+        case 32773:
+            return 8 * 64;
         case 5:
-            return 3641;
+            return 8 * 3641;
         case 8:
         case 32946:
-            return 1032;
-        case 32773:
-            return 64;
+            return 8 * 1032;
+        case 2:
+        case 3:
+        case 4:
+            return Mul(8, width);
+        case 6:
+        case 7:
+            return 8 * 64;
         default:
             return 0;
     }
 }
 
 struct TiffLayout {
-    std::uint64_t samples = 1, bits = 8, compression = 1;
+    // The defaults of a directory that leaves the tags out.
+    std::uint64_t samples = 1, bits = 1, compression = 1;
     std::optional<TiffFile::Entry> offsets, counts;
 };
 
 // Where every strip (or tile) lies must be inside the file, and they must
-// hold enough bytes for the pixels at the compression's best.
-HeaderVerdict TiffStrips(const TiffFile& tiff, const TiffLayout& layout, std::uint64_t raw,
-                         PictureFacts& facts) {
-    if (!layout.offsets || !layout.counts || layout.offsets->count != layout.counts->count) {
-        return HeaderVerdict::Picture;  // the decoder will say
+// hold enough bytes for a bit a pixel at the compression's best.
+HeaderVerdict TiffStrips(const TiffFile& tiff, const TiffLayout& layout, PictureFacts& facts) {
+    const std::uint64_t ratio = TiffPixelsPerByte(layout.compression, facts.width);
+    facts.sure = ratio != 0;
+    if (!layout.offsets || !layout.counts || layout.offsets->count != layout.counts->count ||
+        layout.offsets->size == 0 || layout.counts->size == 0 ||
+        layout.offsets->count > (std::uint64_t{1} << 24)) {
+        facts.sure = false;  // the decoder makes do, or fails
+        return HeaderVerdict::Picture;
     }
     std::vector<std::uint64_t> starts;
     if (!tiff.EachValue(*layout.offsets, [&](std::uint64_t v) { starts.push_back(v); })) {
-        return HeaderVerdict::Picture;
+        return HeaderVerdict::NotAPicture;
     }
     std::uint64_t held = 0;
     std::size_t i = 0;
@@ -248,44 +397,62 @@ HeaderVerdict TiffStrips(const TiffFile& tiff, const TiffLayout& layout, std::ui
         held = Add(held, count);
         facts.leastSize = std::max(facts.leastSize, Add(starts[i++], count));
     });
-    if (!read) return HeaderVerdict::Picture;
+    if (!read) return HeaderVerdict::NotAPicture;
     facts.mostSize = std::max(facts.mostSize, Add(facts.leastSize, kSlack));
     // Strips that cannot hold the pixels make a file that no size can hold.
-    const std::uint64_t ratio = TiffRatio(layout.compression);
-    if (ratio != 0 && Mul(held, ratio) < raw) facts.leastSize = kMax;
+    if (ratio != 0 && Mul(held, ratio) < std::uint64_t{facts.width} * facts.height) {
+        facts.leastSize = kMax;
+    }
     return HeaderVerdict::Picture;
 }
 
 // The entries of the directory at `directory` that tell the size and the
-// layout of the first picture; the number of entries read.
-std::uint64_t ReadTiffDirectory(ByteReader& file, const TiffFile& tiff, bool big,
-                                std::uint64_t directory, PictureFacts& facts, TiffLayout& layout) {
-    const auto count = Fetch<8>(file, directory);
-    if (!count) return 0;
-    const std::uint64_t entries =
-        std::min<std::uint64_t>(tiff.Number(count->data(), big ? 8 : 2), 4096);
-    for (std::uint64_t e = 0; e < entries; ++e) {
-        const auto entry = tiff.EntryAt(directory + (big ? 8 : 2) + e * (big ? 20 : 12));
-        if (!entry) break;
-        const std::uint64_t first = tiff.First(*entry);
+// layout of the first picture; the number of entries, or nothing when the
+// directory runs past the end of the file.
+std::optional<std::uint64_t> ReadTiffDirectory(ByteReader& file, const TiffFile& tiff, bool big,
+                                               std::uint64_t directory, PictureFacts& facts,
+                                               TiffLayout& layout) {
+    std::optional<std::uint64_t> counted;
+    if (big) {
+        if (const auto n = Fetch<8>(file, directory)) counted = tiff.Number(n->data(), 8);
+    } else if (const auto n = Fetch<2>(file, directory)) {
+        counted = tiff.Number(n->data(), 2);
+    }
+    if (!counted) return std::nullopt;
+    const std::uint64_t entries = *counted;
+    const std::uint64_t first = Add(directory, big ? 8 : 2);
+    for (std::uint64_t e = 0; e < std::min<std::uint64_t>(entries, 4096); ++e) {
+        const auto entry = tiff.EntryAt(Add(first, e * (big ? 20 : 12)));
+        if (!entry) return std::nullopt;
+        const auto value = [&]() -> std::optional<std::uint64_t> { return tiff.First(*entry); };
         const auto clamp = [](std::uint64_t v) {
             return static_cast<std::uint32_t>(std::min<std::uint64_t>(v, UINT32_MAX));
         };
+        std::optional<std::uint64_t> v = 0;
         switch (entry->tag) {
             case 256:
-                facts.width = clamp(first);
+                v = value();
+                facts.width = clamp(v.value_or(0));
                 break;
             case 257:
-                facts.height = clamp(first);
+                v = value();
+                facts.height = clamp(v.value_or(0));
                 break;
             case 258:
-                layout.bits = std::max<std::uint64_t>(first, 1);
+                v = value();
+                layout.bits = std::max<std::uint64_t>(v.value_or(1), 1);
                 break;
             case 259:
-                layout.compression = first;
+                v = value();
+                layout.compression = v.value_or(0);
                 break;
             case 277:
-                layout.samples = std::max<std::uint64_t>(first, 1);
+                v = value();
+                layout.samples = std::max<std::uint64_t>(v.value_or(1), 1);
+                break;
+            case 338:  // extra samples: 1 and 2 are alpha
+                v = value();
+                if (v == 1 || v == 2) facts.opacity = Opacity::Declared;
                 break;
             case 273:
             case 324:
@@ -298,6 +465,7 @@ std::uint64_t ReadTiffDirectory(ByteReader& file, const TiffFile& tiff, bool big
             default:
                 break;
         }
+        if (!v) return std::nullopt;
     }
     return entries;
 }
@@ -305,7 +473,7 @@ std::uint64_t ReadTiffDirectory(ByteReader& file, const TiffFile& tiff, bool big
 }  // namespace
 
 HeaderVerdict Tiff(ByteReader& file, PictureFacts& facts) {
-    const auto h = Fetch<16>(file, 0);
+    const auto h = Fetch<4>(file, 0);
     if (!h) return HeaderVerdict::NotAPicture;
     const bool little = (*h)[0] == 'I' && (*h)[1] == 'I';
     if (!little && !((*h)[0] == 'M' && (*h)[1] == 'M')) return HeaderVerdict::NotAPicture;
@@ -314,18 +482,32 @@ HeaderVerdict Tiff(ByteReader& file, PictureFacts& facts) {
     if (version != 42 && version != 43) return HeaderVerdict::NotAPicture;
     const bool big = version == 43;
     const TiffFile tiff(file, little, big);
-    const std::uint64_t directory = tiff.Number(h->data() + (big ? 8 : 4), big ? 8 : 4);
+    // The first directory's offset: 4 bytes, or a BigTIFF's offset size, a
+    // reserved word and 8 bytes.
+    std::optional<std::uint64_t> directory;
+    if (big) {
+        if (const auto wide = Fetch<12>(file, 4)) directory = tiff.Number(wide->data() + 4, 8);
+    } else if (const auto offset = Fetch<4>(file, 4)) {
+        directory = tiff.Number(offset->data(), 4);
+    }
+    if (!directory) return HeaderVerdict::NotAPicture;
     TiffLayout layout;
-    const std::uint64_t entries = ReadTiffDirectory(file, tiff, big, directory, facts, layout);
-    if (facts.width == 0 || facts.height == 0) return HeaderVerdict::NotAPicture;
+    // The library makes up a table of transparent grey levels for a grey
+    // TIFF: a TIFF has an alpha channel where its extra samples say so, and
+    // no other opacity.
+    facts.opacity = Opacity::None;
+    const std::optional<std::uint64_t> entries =
+        ReadTiffDirectory(file, tiff, big, *directory, facts, layout);
+    if (!entries || facts.width == 0 || facts.height == 0) return HeaderVerdict::NotAPicture;
     const std::uint64_t raw =
         Mul(RowBytes(facts.width, Mul(layout.samples, layout.bits)), facts.height);
-    facts.leastSize = 8;
-    facts.mostSize = MostForCompressed(directory + 8 + entries * (big ? 20 : 12), raw);
+    facts.leastSize = Add(*directory, big ? 8 : 2);
+    facts.mostSize = MostForCompressed(Add(*directory, Mul(*entries, big ? 20 : 12)), raw);
     // A strip as the file holds it and as it decodes: the whole picture when
     // it is one strip.
     facts.decoderMemory = Mul(raw, 2);
-    return TiffStrips(tiff, layout, raw, facts);
+    facts.pixelsPerByte = 8 * 1032;
+    return TiffStrips(tiff, layout, facts);
 }
 
 }  // namespace pelmo::header

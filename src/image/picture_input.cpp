@@ -163,8 +163,6 @@ bool PictureInput::EndedEarly(FREE_IMAGE_FORMAT format) const {
         case FIF_TIFF:
             return ends_.shortRead;
         case FIF_JPEG:
-        case FIF_PCX:
-        case FIF_TARGA:
             return ends_.pastEnd;
         default:
             return false;

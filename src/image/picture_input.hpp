@@ -40,6 +40,9 @@ class PictureInput : public ByteReader {
 
     // The file's size; a stream's is what it holds up to the reading limit.
     std::uint64_t Size();
+    // True for a stream (a FIFO, a character device), which is read into
+    // memory.
+    bool IsStream() const { return !file_; }
 
     std::size_t ReadAt(std::uint64_t offset, void* data, std::size_t size) override;
 
@@ -60,9 +63,10 @@ class PictureInput : public ByteReader {
     // it needed: the decoders of some formats go on from zeros and hand back a
     // bitmap, which is then not the picture. Decoders that read exactly what
     // they need (BMP, ICO, PSD, TIFF) never meet a short read in a whole
-    // file; those that read ahead in blocks (JPEG, PCX, TGA) do, and only ask
-    // again past the end when they lack data. PNG and GIF check their data
-    // themselves.
+    // file; the JPEG decoder reads ahead in blocks, and only asks again past
+    // the end when it lacks data. PNG and GIF check their data themselves;
+    // the PCX and TGA decoders read ahead and may ask past the end of a
+    // whole file, whose run-length data the header's reader follows instead.
     bool EndedEarly(FREE_IMAGE_FORMAT format) const;
 
   private:

@@ -17,6 +17,21 @@ void PrintQuoted(std::string_view reason, std::string_view what) {
     PrintError("Error, " + std::string(reason) + " " + Quoted(what) + ".\n");
 }
 
+// The variant named as its users know it.
+std::string_view VariantName(Misread misread) {
+    switch (misread) {
+        case Misread::IndexedPsd:
+            return "an indexed-colour PSD";
+        case Misread::UncompressedPcx:
+            return "an uncompressed PCX";
+        case Misread::Tga15BitMap:
+            return "a TGA with a 15-bit colour map";
+        case Misread::None:
+            break;
+    }
+    return "a variant";
+}
+
 }  // namespace
 
 bool ImgToneMap::Load(const std::string& fileName) {
@@ -47,6 +62,16 @@ bool ImgToneMap::Load(const std::string& fileName) {
             PrintError("Error, image " + Quoted(fileName) + " is " + std::to_string(result.width) +
                        "x" + std::to_string(result.height) + " pixels, more than the limit of " +
                        std::to_string(options.maxPixels) + " (see -maxpixels).\n");
+            return false;
+        case DecodeStatus::Misread:
+            PrintError("Error, image " + Quoted(fileName) + " is " +
+                       std::string(VariantName(result.misread)) +
+                       ", which the image library misreads; save it as PNG.\n");
+            return false;
+        case DecodeStatus::AlphaDropped:
+            PrintError("Error, image " + Quoted(fileName) +
+                       " has an alpha channel that the image library drops; save it as PNG or "
+                       "RGBA TIFF.\n");
             return false;
         case DecodeStatus::NotFrames:
             PrintError("Error, image " + Quoted(fileName) + " is " + std::to_string(result.width) +
