@@ -535,6 +535,10 @@ TEST(RenderRoundTrip, FramesOfRandomSheets) {
             rng() % 7 == 0 ? "best" : std::string(CodecTable()[rng() % kCodecCount].keyword);
         const std::string mode = kModes[rng() % 4];
         Args convert = {"-frames", rng() % 2 == 0 ? "auto" : size, "-c", codec, "-tc", mode};
+        for (const char* name : {"-vprefix", "-lprefix", "-ldata"}) {
+            const char* const kNames[] = {"", "a b", "$1F", "x:", "_0", "hero"};
+            if (rng() % 3 == 0) convert.insert(convert.end(), {name, kNames[rng() % 6]});
+        }
         Args layout;
         for (const char* flag : {"-xorder", "-unflip"}) {
             if (rng() % 2 == 0) layout.push_back(flag);
