@@ -667,6 +667,15 @@ TEST(RenderRoundTrip, FramesAllAreTheFramesTheLibraryPlays) {
         }
         EXPECT_TRUE(Shows(dir.File("all.png"), 16, 16 * count, expected));
     }
+    // The pixel limit holds for all the frames together: four of 16 x 16.
+    const std::string anim = PELMO_TEST_DATA_DIR "/anim.gif";
+    EXPECT_EQ(
+        RunProgram(RunConversion, {"-frames", "all", "-maxpixels", "1023", anim, dir.File("x.asm")},
+                   console),
+        1);
+    EXPECT_EQ(console.err,
+              "Error, image \"" + anim +
+                  "\" is 16x64 pixels, more than the limit of 1023 (see -maxpixels).\n");
     EXPECT_EQ(
         RunProgram(RunConversion,
                    {"-frames", "all", PELMO_TEST_DATA_DIR "/pages_mixed.tif", dir.File("x.asm")},

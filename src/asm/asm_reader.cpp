@@ -239,7 +239,6 @@ class Reader {
     bool failed_ = false;         // NextCode stopped at a fault, in `error_`
     bool pending_ = false;        // `code_` is the first data line, read while telling the mode
     bool symbolPending_ = false;  // `code_` is the next frame's first symbol, read after its data
-    std::string framesPrefix_;    // of a source of frames: the symbol prefix, before "_FRAMES"
     std::uint64_t streams_ = 0;   // stream bytes of every frame so far
     // How far the text may go: far enough for the header and symbols, then
     // for the data the size symbol declares, written generously.
@@ -338,7 +337,6 @@ bool Reader::Symbols() {
                           seen[2].name == prefix + std::string(kHeightSuffix);
         const std::size_t own = dims ? 3 : 1;
         if (seen.size() > own && seen[own].name.starts_with(prefix + "_0")) {
-            framesPrefix_ = prefix;
             top_.frameCount = seen[0].value;
             if (dims) {
                 top_.width = seen[1].value;
@@ -356,7 +354,7 @@ bool Reader::Symbols() {
     const auto named = [&](std::size_t i, std::string_view suffix) {
         return seen[i].name.ends_with(suffix);
     };
-    if (framesPrefix_.empty() && count >= 5 && named(seen.size() - 2, kWidthSuffix) &&
+    if (!top_.frameCount && count >= 5 && named(seen.size() - 2, kWidthSuffix) &&
         named(seen.size() - 1, kHeightSuffix)) {
         top_.width = seen[seen.size() - 2].value;
         top_.height = seen[seen.size() - 1].value;
@@ -463,7 +461,7 @@ bool Reader::Data() {
             continue;
         }
         const std::optional<std::string_view> items = AfterDirective(code_, ".db");
-        if (!items && !framesPrefix_.empty() && ParseSymbol(code_)) {
+        if (!items && top_.frameCount && ParseSymbol(code_)) {
             symbolPending_ = true;  // the next frame's first symbol
             break;
         }
@@ -518,7 +516,7 @@ bool Reader::Totals() {
 
 bool Reader::Read() {
     if (!Header() || !Symbols()) return false;
-    if (framesPrefix_.empty()) return Label() && Data() && Totals();
+    if (!top_.frameCount) return Label() && Data() && Totals();
     return Frames();
 }
 

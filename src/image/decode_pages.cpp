@@ -81,9 +81,11 @@ void DecodePages(const DecodeRequest& request, int out, std::uint64_t budget) {
     PictureInput input;
     PictureFacts facts;
     DecodeResult refusal;  // a failed open unless a check says more
-    // The first picture's checks; the limits come from all the pages.
+    // The first picture's checks; the limits come from all the pages, and
+    // their own size decides the height (a GIF's frames take its screen's).
     DecodeRequest first = request;
     first.confine = false;
+    first.options.pad = true;
     std::vector<int> chosen;
     PageSize size;
     if (!input.Open(request.fileName) ||
