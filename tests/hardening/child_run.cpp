@@ -117,6 +117,11 @@ std::vector<std::string> ChildEnvironment(const Limits& limits) {
     ::signal(SIGXFSZ, SIG_DFL);
     ::signal(SIGPIPE, SIG_DFL);
     ::signal(SIGCHLD, limits.ignoreSigchld ? SIG_IGN : SIG_DFL);
+    ::signal(SIGXCPU, limits.xcpu == Limits::Xcpu::Ignored ? SIG_IGN : SIG_DFL);
+    sigset_t xcpu;
+    ::sigemptyset(&xcpu);
+    ::sigaddset(&xcpu, SIGXCPU);
+    ::sigprocmask(limits.xcpu == Limits::Xcpu::Blocked ? SIG_BLOCK : SIG_UNBLOCK, &xcpu, nullptr);
     for (const int fd : limits.closedDescriptors) ::close(fd);
     if (limits.fileSize >= 0) {
         const auto bytes = static_cast<rlim_t>(limits.fileSize);

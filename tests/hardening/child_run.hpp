@@ -29,6 +29,8 @@ struct Limits {
     std::vector<int> closedDescriptors;
     // SIGCHLD ignored, as some daemons and scripts leave it.
     bool ignoreSigchld = false;
+    // SIGXCPU as the program inherits it: ignored (`trap '' XCPU`) or blocked.
+    enum class Xcpu { Default, Ignored, Blocked } xcpu = Xcpu::Default;
     // Run as the unprivileged user 65534 when started as root, so that
     // permission bits hold.
     bool unprivileged = false;
