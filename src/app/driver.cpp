@@ -6,6 +6,7 @@
 
 #include "app/options.hpp"
 #include "asm/asm_writer.hpp"
+#include "base/output_file.hpp"
 #include "codec/codec_table.hpp"
 #include "codec/compress.hpp"
 #include "image/raw_data.hpp"
@@ -38,7 +39,7 @@ std::unique_ptr<CPelmoImgCompress> CompressWithTheSmallest(const ImgRawData& raw
 
 }  // namespace
 
-int RunConversion(int argc, const char* const* argv) {
+int RunConversion(int argc, const char* const* argv, const ClosedStreams& closed) {
     CommandLine cmd;
     if (!ParseCommandLine(argc, argv, cmd)) {
         // An answer that could not be written is a failure too.
@@ -65,10 +66,14 @@ int RunConversion(int argc, const char* const* argv) {
     }
 
     // The output file is created only now, so a failure before this point
-    // leaves any existing file of that name untouched.
+    // leaves any existing file of that name untouched. The picture check is
+    // made again on what its name leads to now, and once more at the commit.
+    OutputFile::Settings output;
+    output.closedStreams = closed;
+    output.check = [&cmd](const LinkTarget& target) { return PictureRefusal(cmd, target); };
     ImgAsmWriter writer(cmd.options);
     writer.SetPictureSize(toneMap.width, toneMap.height);
-    if (!writer.Open(cmd.outputFile)) return 1;
+    if (!writer.Open(cmd.outputFile, output)) return 1;
     codec->WriteOutput(writer);
     if (!writer.Close()) return 1;
     codec.reset();

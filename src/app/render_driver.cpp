@@ -1,5 +1,7 @@
 #include "app/render_driver.hpp"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <memory>
@@ -119,25 +121,36 @@ bool LoadPlane(const RenderCommandLine& cmd, Plane& plane) {
 
 namespace {
 
-// The picture file: named with an extension the renderer can write, never
-// one of the sources through any alias, and an existing file only with -f.
+// The line that refuses `target`, what the picture file's name resolves to:
+// one of the sources through any alias, or without -f an existing regular
+// file, whether replaced or written in place (/dev/fd/N, /dev/stdout on a
+// file). Empty when it may be written; asked before anything is read, and
+// again when the file is opened and put in place.
+std::string PictureFileRefusal(const RenderCommandLine& cmd, const LinkTarget& target) {
+    if (!target.exists) return {};  // nothing to lose
+    const std::string start = "Error, picture file " + Quoted(cmd.pictureFile);
+    for (const std::string& source : {cmd.sourceFile, cmd.dimSourceFile}) {
+        if (target.IsFile(source)) return start + " is the source " + Quoted(source) + ".\n";
+    }
+    // A device or a pipe written in place loses nothing; a file does.
+    if (S_ISREG(target.info.st_mode) && !cmd.force) {
+        return start + " exists; give -f to replace it.\n";
+    }
+    return {};
+}
+
+// The picture file: named with an extension the renderer can write, and
+// nothing PictureFileRefusal refuses.
 bool CheckPictureFile(const RenderCommandLine& cmd, FREE_IMAGE_FORMAT& format) {
     const std::string extension(ExtensionOf(cmd.pictureFile));
     format = WritableFormatOf(cmd.pictureFile);
     if (extension.empty()) return Error("no picture extension");
     if (format == FIF_UNKNOWN) return Error("unsupported picture extension " + Quoted(extension));
     const std::optional<LinkTarget> target = FollowLinks(cmd.pictureFile);
-    if (!target || !target->exists) return true;  // nothing to lose; opening it will tell
-    for (const std::string& source : {cmd.sourceFile, cmd.dimSourceFile}) {
-        if (target->IsFile(source)) {
-            return Error("picture file " + Quoted(cmd.pictureFile) + " is the source " +
-                         Quoted(source));
-        }
-    }
-    if (!target->InPlace() && !cmd.force) {
-        return Error("picture file " + Quoted(cmd.pictureFile) + " exists; give -f to replace it");
-    }
-    return true;
+    if (!target) return true;  // opening it will tell
+    const std::string refusal = PictureFileRefusal(cmd, *target);
+    if (!refusal.empty()) PrintError(refusal);
+    return refusal.empty();
 }
 
 // The picture's size where the sources give it (-dims) and the command line
@@ -227,9 +240,16 @@ bool PlanesBelongTogether(const RenderCommandLine& cmd, const Plane& full, const
     return true;
 }
 
+// The refusal of `output`'s check, or else `what` as an error line.
+bool OutputError(const OutputFile& output, const std::string& what) {
+    if (output.Refusal().empty()) return Error(what);
+    PrintError(output.Refusal());
+    return false;
+}
+
 // Paints the planes into a greyscale picture and puts it in place.
-bool WritePicture(const RenderCommandLine& cmd, const std::vector<Plane>& planes,
-                  std::int32_t height, FREE_IMAGE_FORMAT format) {
+bool WritePicture(const RenderCommandLine& cmd, const ClosedStreams& closed,
+                  const std::vector<Plane>& planes, std::int32_t height, FREE_IMAGE_FORMAT format) {
     FreeImageSession session;
     GreyPicture picture;
     if (!picture.Allocate(cmd.width, height)) return Error("not enough memory");
@@ -243,11 +263,15 @@ bool WritePicture(const RenderCommandLine& cmd, const std::vector<Plane>& planes
 
     OutputFile::Settings settings;
     settings.replaceExisting = cmd.force;
+    settings.closedStreams = closed;
+    settings.check = [&cmd](const LinkTarget& target) { return PictureFileRefusal(cmd, target); };
     OutputFile output(settings);
-    if (!output.Open(cmd.pictureFile)) return Error("couldn't open " + Quoted(cmd.pictureFile));
+    if (!output.Open(cmd.pictureFile)) {
+        return OutputError(output, "couldn't open " + Quoted(cmd.pictureFile));
+    }
     const std::span<const std::uint8_t> bytes = picture.Encoded();
     if (!output.Write(bytes.data(), bytes.size()) || !output.Commit()) {
-        return Error("couldn't write " + Quoted(cmd.pictureFile));
+        return OutputError(output, "couldn't write " + Quoted(cmd.pictureFile));
     }
     if (!cmd.quiet) {
         std::printf("Wrote %dx%d picture to '%s'.\n", cmd.width, height, cmd.pictureFile.c_str());
@@ -257,7 +281,7 @@ bool WritePicture(const RenderCommandLine& cmd, const std::vector<Plane>& planes
 
 }  // namespace
 
-int RunRender(int argc, const char* const* argv) {
+int RunRender(int argc, const char* const* argv, const ClosedStreams& closed) {
     RenderCommandLine cmd;
     if (!ParseRenderCommandLine(argc, argv, cmd)) {
         if (cmd.answered) return std::fflush(stdout) == 0 && !std::ferror(stdout) ? 0 : 1;
@@ -276,7 +300,9 @@ int RunRender(int argc, const char* const* argv) {
     if (!TakeSizeFromSources(cmd, planes)) return 1;
     if (planes.size() > 1 && !PlanesBelongTogether(cmd, planes[0], planes[1])) return 1;
     std::int32_t height = 0;
-    if (!PictureHeight(cmd, planes, height) || !WritePicture(cmd, planes, height, format)) return 1;
+    if (!PictureHeight(cmd, planes, height) || !WritePicture(cmd, closed, planes, height, format)) {
+        return 1;
+    }
     if (!cmd.quiet) std::fputs("Operation completed.\n", stdout);
     return 0;
 }
