@@ -95,6 +95,28 @@ TEST_P(OutputFileKinds, AFailedWriteLeavesTheTargetAsItWas) {
     EXPECT_EQ(ListFolder(dir.path()), "link.asm out.asm");
 }
 
+// The check is asked at Open and again at the commit, of what the name leads
+// to then: a link swapped in between to a name it refuses fails with its
+// line, one to a name it accepts but Open did not choose fails too, and
+// nothing is written through either.
+TEST_P(OutputFileKinds, TheTargetIsCheckedAgainAtTheCommit) {
+    const TempDir dir;
+    const std::string path = dir.File("out.asm");
+    OutputFile::Settings settings = Settings(GetParam());
+    settings.check = [](const LinkTarget& target) {
+        return std::string(target.path.ends_with(".png") ? "refused\n" : "");
+    };
+    for (const std::string swapped : {"other.asm", "art.png"}) {
+        ::unlink(path.c_str());
+        OutputFile file(settings);
+        ASSERT_TRUE(file.Open(path) && file.Write("new", 3));
+        ASSERT_EQ(::symlink(swapped.c_str(), path.c_str()), 0);
+        EXPECT_FALSE(file.Commit());
+        EXPECT_EQ(file.Refusal(), swapped == "art.png" ? "refused\n" : "") << swapped;
+    }
+    EXPECT_EQ(ListFolder(dir.path()), "out.asm");
+}
+
 // A fatal signal while the new file is written: the process ends by that
 // signal, the target is untouched and the temporary file is gone.
 // Several output files at once, each with its hidden file: a fatal signal

@@ -35,13 +35,13 @@ namespace {
 using Args = std::vector<std::string>;
 
 // Runs RunConversion or RunRender with `args` after the program's name.
-int RunProgram(int (*program)(int, const char* const*), const Args& args,
+int RunProgram(int (*program)(int, const char* const*, const ClosedStreams&), const Args& args,
                unit::ConsoleText& console) {
     std::vector<const char*> argv{"program"};
     for (const std::string& a : args) argv.push_back(a.c_str());
     int status = -1;
-    console =
-        unit::CaptureConsole([&] { status = program(static_cast<int>(argv.size()), argv.data()); });
+    console = unit::CaptureConsole(
+        [&] { status = program(static_cast<int>(argv.size()), argv.data(), {}); });
     return status;
 }
 

@@ -7,6 +7,7 @@
 #include "app/frame_conversion.hpp"
 #include "app/options.hpp"
 #include "asm/asm_writer.hpp"
+#include "base/output_file.hpp"
 #include "codec/codec_table.hpp"
 #include "codec/compress.hpp"
 #include "image/raw_data.hpp"
@@ -39,7 +40,7 @@ std::unique_ptr<CPelmoImgCompress> CompressWithTheSmallest(const ImgRawData& raw
 
 }  // namespace
 
-int RunConversion(int argc, const char* const* argv) {
+int RunConversion(int argc, const char* const* argv, const ClosedStreams& closed) {
     CommandLine cmd;
     if (!ParseCommandLine(argc, argv, cmd)) {
         // An answer that could not be written is a failure too.
@@ -52,7 +53,15 @@ int RunConversion(int argc, const char* const* argv) {
     ImgToneMap toneMap(cmd.options);
     if (!toneMap.Load(cmd.imageFile)) return 1;
     if (!quiet) std::printf("Loaded %dx%d image.\n", toneMap.width, toneMap.pictureHeight);
-    if (cmd.options.Frames() || cmd.options.plusmask) return ConvertFrames(cmd, toneMap);
+
+    // The output file is created only after compression, so a failure before
+    // that leaves any existing file of that name untouched. The picture check
+    // is made again on what its name leads to then, and once more at the
+    // commit.
+    OutputFile::Settings output;
+    output.closedStreams = closed;
+    output.check = [&cmd](const LinkTarget& target) { return PictureRefusal(cmd, target); };
+    if (cmd.options.Frames() || cmd.options.plusmask) return ConvertFrames(cmd, toneMap, output);
 
     ImgRawData raw(cmd.options);
     if (!raw.Pack(toneMap)) return 1;
@@ -66,11 +75,9 @@ int RunConversion(int argc, const char* const* argv) {
         if (!codec->Compress(raw)) return 1;
     }
 
-    // The output file is created only now, so a failure before this point
-    // leaves any existing file of that name untouched.
     ImgAsmWriter writer(cmd.options);
     writer.SetPictureSize(toneMap.width, toneMap.height);
-    if (!writer.Open(cmd.outputFile)) return 1;
+    if (!writer.Open(cmd.outputFile, output)) return 1;
     codec->WriteOutput(writer);
     if (!writer.Close()) return 1;
     codec.reset();

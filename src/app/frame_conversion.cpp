@@ -61,7 +61,7 @@ Codecs CompressWithTheSmallest(const std::vector<ImgRawData>& frames, const ImgO
 
 }  // namespace
 
-int ConvertFrames(const CommandLine& cmd, ImgToneMap& toneMap) {
+int ConvertFrames(const CommandLine& cmd, ImgToneMap& toneMap, const OutputFile::Settings& output) {
     const ImgOptions& options = cmd.options;
     const FrameGrid grid = toneMap.grid;
     const bool framed = options.Frames();
@@ -89,7 +89,7 @@ int ConvertFrames(const CommandLine& cmd, ImgToneMap& toneMap) {
     ImgAsmWriter writer(options);
     writer.SetPictureSize(static_cast<std::int32_t>(grid.width),
                           static_cast<std::int32_t>(8 * grid.blocks));
-    if (!writer.Open(cmd.outputFile)) return 1;
+    if (!writer.Open(cmd.outputFile, output)) return 1;
     if (framed) writer.WriteFramesHead(static_cast<std::int32_t>(codecs.size()));
     for (std::size_t f = 0; f < codecs.size(); ++f) {
         if (framed) writer.SetFrame(static_cast<std::int32_t>(f));

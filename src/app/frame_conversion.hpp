@@ -4,12 +4,13 @@
 #pragma once
 
 #include "app/options.hpp"
+#include "base/output_file.hpp"
 #include "image/tone_map.hpp"
 
 namespace pelmo {
 
-// Goes on from a loaded picture to the finished output file; returns the
-// exit status, as RunConversion does.
-int ConvertFrames(const CommandLine& cmd, ImgToneMap& toneMap);
+// Goes on from a loaded picture to the finished output file, opened with
+// `output`'s checks; returns the exit status, as RunConversion does.
+int ConvertFrames(const CommandLine& cmd, ImgToneMap& toneMap, const OutputFile::Settings& output);
 
 }  // namespace pelmo

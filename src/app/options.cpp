@@ -130,20 +130,12 @@ bool Fail(const CommandLine& cmd, std::string_view line) {
     return RefuseCommandLine(cmd.options.quiet, line, PrintUsage);
 }
 
-bool FailQuoting(const CommandLine& cmd, std::string_view reason, std::string_view what,
-                 std::string_view end = "\n") {
-    return Fail(cmd, QuotingLine(reason, what, end));
+bool FailQuoting(const CommandLine& cmd, std::string_view reason, std::string_view what) {
+    return Fail(cmd, QuotingLine(reason, what));
 }
 
-// A source never replaces a picture: not the input itself, through whatever
-// path, link or hard link it is reached, nor any file named like a picture,
-// as typed or as its links finally name it (`pelmoimage a.png b.png` is a
-// slip of the hand, not a wish).
-bool WouldOverwriteAPicture(const std::string& image, const std::string& output) {
-    if (FindPictureExtension(ExtensionOf(output)) != nullptr) return true;
-    const std::optional<LinkTarget> target = FollowLinks(output);
-    if (!target) return false;  // the output cannot be opened either, which says so
-    return FindPictureExtension(ExtensionOf(target->path)) != nullptr || target->IsFile(image);
+std::string OverwriteLine(const CommandLine& cmd) {
+    return QuotingLine("output file", cmd.outputFile, " would overwrite a picture.\n");
 }
 
 bool FitsTextField(std::string_view text) {
@@ -155,6 +147,15 @@ bool TooLong(const CommandLine& cmd, const char* arg) {
 }
 
 }  // namespace
+
+// A source never replaces a picture: not the input itself, nor any file
+// named like a picture as its links finally name it (`pelmoimage a.png b.png`
+// is a slip of the hand, not a wish).
+std::string PictureRefusal(const CommandLine& cmd, const LinkTarget& target) {
+    const bool picture =
+        FindPictureExtension(ExtensionOf(target.path)) != nullptr || target.IsFile(cmd.imageFile);
+    return picture ? OverwriteLine(cmd) : std::string();
+}
 
 void PrintBanner() {
     PrintVersion();
@@ -278,7 +279,7 @@ bool TakeFramesFromName(CommandLine& cmd) {
                                            : SizeNumbers(stem.substr(underscore + 1));
     if (!size) {
         return FailQuoting(cmd, "-frames auto needs the frame size in the image file name, as in",
-                           name.substr(0, end) + "_16x16" + name.substr(end), "\n");
+                           name.substr(0, end) + "_16x16" + name.substr(end));
     }
     cmd.options.frameWidth = static_cast<std::uint32_t>(size->width);
     cmd.options.frameHeight = static_cast<std::uint32_t>(size->height);
@@ -320,9 +321,14 @@ bool ParseCommandLine(int argc, const char* const* argv, CommandLine& cmd) {
     }
     if (cmd.imageFile.empty()) return Fail(cmd, "Error, missing input image filename.\n");
     if (cmd.outputFile.empty()) return Fail(cmd, "Error, missing output filename.\n");
-    if (WouldOverwriteAPicture(cmd.imageFile, cmd.outputFile)) {
-        return FailQuoting(cmd, "output file", cmd.outputFile, " would overwrite a picture.\n");
+    // As typed, and as its links lead now (the output file asks again).
+    if (FindPictureExtension(ExtensionOf(cmd.outputFile)) != nullptr) {
+        return Fail(cmd, OverwriteLine(cmd));
     }
+    const std::optional<LinkTarget> target = FollowLinks(cmd.outputFile);
+    // Without a target the output cannot be opened either, which says so.
+    const std::string refusal = target ? PictureRefusal(cmd, *target) : std::string();
+    if (!refusal.empty()) return Fail(cmd, refusal);
     if (cmd.options.plusmask && cmd.options.mask) {
         return Fail(cmd, "Error, -plusmask and -mask cannot be given together.\n");
     }

@@ -9,6 +9,8 @@
 
 namespace pelmo {
 
+struct LinkTarget;
+
 // What the parser hands the driver: the options plus the values only the
 // driver reads.
 struct CommandLine {
@@ -43,6 +45,12 @@ bool RefuseCommandLine(bool quiet, std::string_view line, void (*usage)(std::FIL
 // The error line that quotes `what`: `Error, <reason> "<what>"<end>`.
 std::string QuotingLine(std::string_view reason, std::string_view what,
                         std::string_view end = "\n");
+
+// The line that refuses to write the output over `target`, what its name
+// resolves to, when that is a picture: named like one, or the input itself
+// through whatever path, link or hard link. Empty when it is not. The parser
+// asks it, and the output file again when it is opened and put in place.
+std::string PictureRefusal(const CommandLine& cmd, const LinkTarget& target);
 
 // Fills `cmd` from the program's arguments (argv[0] is never read). Returns
 // true when a conversion can run; otherwise it has printed the banner, the

@@ -9,7 +9,7 @@
 
 namespace pelmo {
 
-int RunRender(int argc, const char* const* argv) {
+int RunRender(int argc, const char* const* argv, const ClosedStreams& closed) {
     RenderCommandLine cmd;
     if (!ParseRenderCommandLine(argc, argv, cmd)) {
         if (cmd.answered) return std::fflush(stdout) == 0 && !std::ferror(stdout) ? 0 : 1;
@@ -19,7 +19,7 @@ int RunRender(int argc, const char* const* argv) {
     RenderProgress progress;
     if (!cmd.quiet) progress = [](const std::string& line) { std::fputs(line.c_str(), stdout); };
     std::string error;
-    if (!RenderPicture(cmd, progress, error)) {
+    if (!RenderPicture(cmd, closed, progress, error)) {
         PrintError("Error, " + error + ".\n");
         return 1;
     }

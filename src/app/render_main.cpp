@@ -1,14 +1,16 @@
 #include <cstdio>
 #include <new>
+#include <optional>
 
 #include "app/render_driver.hpp"
 #include "base/errors.hpp"
 #include "base/process_setup.hpp"
 
 int main(int argc, char** argv) {
-    if (!pelmo::PrepareProcess()) return 1;
+    const std::optional<pelmo::ClosedStreams> closed = pelmo::PrepareProcess();
+    if (!closed) return 1;
     try {
-        return pelmo::RunRender(argc, argv);
+        return pelmo::RunRender(argc, argv, *closed);
     } catch (const std::bad_alloc&) {
         pelmo::PrintError("Error, not enough memory.\n");
         return 1;

@@ -6,8 +6,8 @@ namespace pelmo {
 
 AsmStream::~AsmStream() = default;
 
-bool AsmStream::Open(const std::string& path) {
-    if (!file_.Open(path)) return false;
+bool AsmStream::Open(const std::string& path, const OutputFile::Settings& settings) {
+    if (!file_.Open(path, settings)) return false;
     // Left unwritten until used: a small source touches only its first page.
     pendingCapacity_ = kFlushSize + 4096;
     pending_ = std::make_unique_for_overwrite<char[]>(pendingCapacity_);

@@ -21,8 +21,10 @@ class AsmStream final : public TextStream {
     AsmStream& operator=(const AsmStream&) = delete;
 
     // Prepares to write `path` (see OutputFile); false when it cannot be.
-    bool Open(const std::string& path);
+    bool Open(const std::string& path, const OutputFile::Settings& settings = {});
     bool IsOpen() const { return file_.IsOpen(); }
+    // The line of the output's check when it refused the file (see OutputFile).
+    const std::string& Refusal() const { return file_.Refusal(); }
 
     void Write(std::string_view text) override;
     // Room for `count` more characters at the end of the pending text, to be

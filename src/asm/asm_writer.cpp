@@ -30,10 +30,11 @@ constexpr std::array<std::array<char, kItemChars>, 256> kDbItems = [] {
 
 ImgAsmWriter::~ImgAsmWriter() = default;
 
-bool ImgAsmWriter::Open(const std::string& path) {
+bool ImgAsmWriter::Open(const std::string& path, const OutputFile::Settings& settings) {
     path_ = path;
-    if (!file.Open(path)) {
-        PrintError("Error, couldn't open " + Quoted(path) + ".\n");
+    if (!file.Open(path, settings)) {
+        PrintError(file.Refusal().empty() ? "Error, couldn't open " + Quoted(path) + ".\n"
+                                          : file.Refusal());
         return false;
     }
     file.Write(kHeaderPrefix);
@@ -45,7 +46,8 @@ bool ImgAsmWriter::Open(const std::string& path) {
 bool ImgAsmWriter::Close() {
     if (!file.IsOpen()) return true;
     if (file.Close()) return true;
-    PrintError("Error, couldn't write " + Quoted(path_) + ".\n");
+    PrintError(file.Refusal().empty() ? "Error, couldn't write " + Quoted(path_) + ".\n"
+                                      : file.Refusal());
     return false;
 }
 

@@ -25,11 +25,13 @@ class ImgAsmWriter final : public SourceSink {
     ImgAsmWriter& operator=(const ImgAsmWriter&) = delete;
 
     // Prepares to replace `path` and writes the header comment. On failure
-    // prints "Error, couldn't open ..." and returns false.
-    bool Open(const std::string& path);
+    // prints "Error, couldn't open ..." (or the line of the check in
+    // `settings` that refused it) and returns false.
+    bool Open(const std::string& path, const OutputFile::Settings& settings = {});
     // Closes the file and puts it in place. False, after printing "Error,
-    // couldn't write ...", when any write failed; the file named is then as
-    // it was before Open.
+    // couldn't write ..." (or the check's line), when any write failed or the
+    // check refused what the name leads to now; the file named is then as it
+    // was before Open.
     bool Close();
 
     // The picture's size, which -dims writes as two more symbols before the

@@ -22,11 +22,13 @@ namespace {
 constexpr std::array<int, 5> kFatalSignals = {SIGHUP, SIGINT, SIGQUIT, SIGPIPE, SIGTERM};
 
 // The named temporary files that a fatal signal must remove, one slot for
-// each output file that has one. A signal handler reaches nothing but static
-// storage, so this is the one piece of mutable static state in the program;
-// it is changed only with those signals blocked.
+// each output file that has one: its folder's descriptor and its name there.
+// A signal handler reaches nothing but static storage, so this is the one
+// piece of mutable static state in the program; it is changed only with
+// those signals blocked.
 struct Removal {
-    std::array<char, PATH_MAX> path;
+    int folder;
+    std::array<char, 32> name;
     volatile std::sig_atomic_t armed;
 };
 std::array<Removal, 8> g_removals;
@@ -37,7 +39,7 @@ int g_armedCount = 0;
 
 extern "C" void RemoveAndReraise(int signal) {
     for (const Removal& removal : g_removals) {
-        if (removal.armed != 0) ::unlink(removal.path.data());
+        if (removal.armed != 0) ::unlinkat(removal.folder, removal.name.data(), 0);
     }
     for (std::size_t i = 0; i < kFatalSignals.size(); ++i) {
         if (kFatalSignals[i] == signal) ::sigaction(signal, &g_previous[i], nullptr);
@@ -63,14 +65,15 @@ class FatalSignalsBlocked {
     sigset_t saved_;
 };
 
-// Called with the fatal signals blocked. The slot that will remove `path`,
-// or -1 when every slot is taken. A signal that is ignored (nohup) stays
-// ignored.
-int ArmRemoval(const std::string& path) {
+// Called with the fatal signals blocked. The slot that will remove `name`
+// from `folder`, or -1 when every slot is taken. A signal that is ignored
+// (nohup) stays ignored.
+int ArmRemoval(int folder, const std::string& name) {
     for (std::size_t slot = 0; slot < g_removals.size(); ++slot) {
         Removal& removal = g_removals[slot];
         if (removal.armed != 0) continue;
-        std::memcpy(removal.path.data(), path.c_str(), path.size() + 1);
+        removal.folder = folder;
+        std::memcpy(removal.name.data(), name.c_str(), name.size() + 1);
         removal.armed = 1;
         if (g_armedCount++ == 0) {
             for (std::size_t i = 0; i < kFatalSignals.size(); ++i) {
@@ -109,6 +112,14 @@ std::string FolderOf(const std::string& path) {
     return path.substr(0, slash);
 }
 
+std::string NameOf(const std::string& path) {
+    return path.substr(path.rfind('/') + 1);  // all of it when there is no slash
+}
+
+bool SameFile(const struct stat& a, const struct stat& b) {
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
 // A link of /proc: what it names is one of the process's open files, whose
 // path, if it has one, readlink gives in full.
 bool InProc(const std::string& link) {
@@ -117,10 +128,37 @@ bool InProc(const std::string& link) {
            fs.f_type == static_cast<decltype(fs.f_type)>(PROC_SUPER_MAGIC);
 }
 
-// A hidden name in `folder` that nothing has yet.
-std::string TemporaryName(const std::string& folder, std::mt19937& random) {
+// N when the link of /proc `link` is /proc/self/fd/N, under whatever name
+// (/dev/fd/N, /proc/<pid>/fd/N, /proc/thread-self/fd/N); else -1.
+int OwnDescriptor(const std::string& link) {
+    const std::string number = NameOf(link);
+    if (number.empty() || number.size() > 9 ||
+        number.find_first_not_of("0123456789") != std::string::npos) {
+        return -1;
+    }
+    struct stat folder {};
+    if (::stat(FolderOf(link).c_str(), &folder) != 0) return -1;
+    for (const char* own : {"/proc/self/fd", "/proc/thread-self/fd"}) {
+        struct stat info {};
+        if (::stat(own, &info) == 0 && SameFile(info, folder)) return std::stoi(number);
+    }
+    return -1;
+}
+
+// True when the entry `name` of `folder` is now the file that `target` found
+// (or is missing, as it found it), without following a link there.
+bool EntryIs(int folder, const std::string& name, const LinkTarget& target) {
+    struct stat now {};
+    if (::fstatat(folder, name.c_str(), &now, AT_SYMLINK_NOFOLLOW) != 0) {
+        return errno == ENOENT && !target.exists;
+    }
+    return target.exists && SameFile(now, target.info);
+}
+
+// A hidden name that nothing in the folder has yet, with luck.
+std::string TemporaryName(std::mt19937& random) {
     static constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
-    std::string name = folder + "/.pelmo-";
+    std::string name = ".pelmo-";
     for (int i = 0; i < 10; ++i) name += kLetters[random() % (sizeof kLetters - 1)];
     return name + ".tmp";
 }
@@ -131,25 +169,25 @@ mode_t CurrentUmask() {
     return mask;
 }
 
-// Gives a name to the nameless file `fd`: without privileges only through
-// /proc, which every Linux system of interest mounts.
-bool LinkNameless(int fd, const std::string& name) {
-    if (::linkat(fd, "", AT_FDCWD, name.c_str(), AT_EMPTY_PATH) == 0) return true;
+// Gives the nameless file `fd` the name `name` in `folder`: without
+// privileges only through /proc, which every Linux system of interest mounts.
+bool LinkNameless(int fd, int folder, const std::string& name) {
+    if (::linkat(fd, "", folder, name.c_str(), AT_EMPTY_PATH) == 0) return true;
     if (errno == EEXIST) return false;
     const std::string self = "/proc/self/fd/" + std::to_string(fd);
-    return ::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0;
+    return ::linkat(AT_FDCWD, self.c_str(), folder, name.c_str(), AT_SYMLINK_FOLLOW) == 0;
 }
 
-// Renames `name` to `target`, failing with EEXIST rather than replacing a
-// file there unless `replace`.
-bool RenameTo(const std::string& name, const std::string& target, bool replace) {
-    if (replace) return ::rename(name.c_str(), target.c_str()) == 0;
-    if (::renameat2(AT_FDCWD, name.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) == 0) {
+// Renames `name` to `target`, both in `folder`, failing with EEXIST rather
+// than replacing a file there unless `replace`.
+bool RenameTo(int folder, const std::string& name, const std::string& target, bool replace) {
+    if (replace) return ::renameat(folder, name.c_str(), folder, target.c_str()) == 0;
+    if (::renameat2(folder, name.c_str(), folder, target.c_str(), RENAME_NOREPLACE) == 0) {
         return true;
     }
     if (errno != EINVAL) return false;  // else a file system without it: a link does the same
-    if (::link(name.c_str(), target.c_str()) != 0) return false;
-    ::unlink(name.c_str());
+    if (::linkat(folder, name.c_str(), folder, target.c_str(), 0) != 0) return false;
+    ::unlinkat(folder, name.c_str(), 0);
     return true;
 }
 
@@ -173,6 +211,7 @@ std::optional<LinkTarget> FollowLinks(const std::string& start) {
         }
         if (S_ISLNK(info.st_mode) && InProc(path)) {
             target.throughDescriptor = true;
+            target.descriptor = OwnDescriptor(path);
             target.exists = ::stat(path.c_str(), &target.info) == 0;
         } else if (!S_ISLNK(info.st_mode)) {
             target.path = path;
@@ -204,41 +243,78 @@ bool OutputFile::Open(const std::string& path) {
     failed_ = false;
     inPlace_ = false;
     written_ = 0;
+    refusal_.clear();
+    path_ = path;
     if (path.empty() || path.ends_with('/')) {
         errno = path.empty() ? ENOENT : EISDIR;
         return false;
     }
-    const std::optional<LinkTarget> target = FollowLinks(path);
+    const std::optional<LinkTarget> target = CheckedTarget();
     if (!target) return false;
-    if (target->InPlace()) return OpenInPlace(path);
+    if (target->InPlace()) return OpenInPlace(*target);
     if (target->exists && !settings_.replaceExisting) {
         errno = EEXIST;
         return false;
     }
-    target_ = target->path;
-    folder_ = FolderOf(target_);
-    // A file the user may not write is not replaced either.
-    if (target->exists && ::faccessat(AT_FDCWD, target_.c_str(), W_OK, AT_EACCESS) != 0) {
+    // The folder is held from here to the commit, which renames within it.
+    name_ = NameOf(target->path);
+    if (name_.empty()) {
+        errno = EISDIR;  // a link to "name/"
         return false;
+    }
+    folder_ = Fd(::open(FolderOf(target->path).c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+    if (folder_.Get() < 0) return false;
+    if (!EntryIs(folder_.Get(), name_, *target)) {
+        errno = EAGAIN;  // changed as it was checked
+        return GiveUp();
+    }
+    // A file the user may not write is not replaced either.
+    if (target->exists && ::faccessat(folder_.Get(), name_.c_str(), W_OK, AT_EACCESS) != 0) {
+        return GiveUp();
     }
     if (settings_.allowAnonymous) {
-        fd_ = ::open(folder_.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
-        if (fd_ < 0 && errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) return false;
+        fd_ = ::openat(folder_.Get(), ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+        if (fd_ < 0 && errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) {
+            return GiveUp();
+        }
     }
-    if (fd_ < 0 && !CreateNamed()) return false;
-    if (!TakeOver(target->info, target->exists)) {
-        const int error = errno;
-        Abandon();
-        errno = error;
-        return false;
-    }
+    if (fd_ < 0 && !CreateNamed()) return GiveUp();
+    if (!TakeOver(target->info, target->exists)) return GiveUp();
     return true;
 }
 
-bool OutputFile::OpenInPlace(const std::string& path) {
+// What the name given resolves to now, links followed, when the settings
+// accept it; else empty, with errno set (and Refusal() when the check said no).
+std::optional<LinkTarget> OutputFile::CheckedTarget() {
+    std::optional<LinkTarget> target = FollowLinks(path_);
+    if (!target) return target;
+    const int fd = target->descriptor;
+    if (fd >= 0 && fd < 3 && settings_.closedStreams[static_cast<std::size_t>(fd)]) {
+        errno = EBADF;
+        return std::nullopt;
+    }
+    if (settings_.check) refusal_ = settings_.check(*target);
+    if (!refusal_.empty()) {
+        errno = EPERM;
+        return std::nullopt;
+    }
+    return target;
+}
+
+// Opened without O_CREAT and O_TRUNC, and emptied only once it is known to be
+// the file that was checked: a name changed in between is not written at all.
+bool OutputFile::OpenInPlace(const LinkTarget& target) {
     inPlace_ = true;
-    fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOCTTY, 0666);
-    return fd_ >= 0;
+    fd_ = ::open(path_.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY);
+    if (fd_ < 0) return false;
+    struct stat opened {};
+    if (::fstat(fd_, &opened) != 0) return GiveUp();
+    if (!target.exists || !SameFile(opened, target.info)) {
+        errno = EAGAIN;
+        return GiveUp();
+    }
+    if (S_ISREG(opened.st_mode) && ::ftruncate(fd_, 0) != 0) return GiveUp();
+    return true;
 }
 
 // The hidden file, made where the file system has no nameless ones; the name
@@ -247,17 +323,13 @@ bool OutputFile::CreateNamed() {
     std::mt19937 random(std::random_device{}());
     const FatalSignalsBlocked blocked;
     for (int attempt = 0; attempt < 100; ++attempt) {
-        std::string name = TemporaryName(folder_, random);
-        if (name.size() >= PATH_MAX) {
-            errno = ENAMETOOLONG;
-            return false;
-        }
-        removalSlot_ = ArmRemoval(name);
+        std::string name = TemporaryName(random);
+        removalSlot_ = ArmRemoval(folder_.Get(), name);
         if (removalSlot_ < 0) {
             errno = EMFILE;
             return false;
         }
-        fd_ = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+        fd_ = ::openat(folder_.Get(), name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
         if (fd_ >= 0) {
             tempName_ = std::move(name);
             return true;
@@ -304,8 +376,8 @@ bool OutputFile::Write(const void* data, std::size_t size) {
 bool OutputFile::NameTheNew() {
     std::mt19937 random(std::random_device{}());
     for (int attempt = 0; attempt < 100; ++attempt) {
-        std::string candidate = TemporaryName(folder_, random);
-        if (LinkNameless(fd_, candidate)) {
+        std::string candidate = TemporaryName(random);
+        if (LinkNameless(fd_, folder_.Get(), candidate)) {
             // No removal to arm: Commit keeps the fatal signals blocked until
             // this name is renamed away or unlinked.
             tempName_ = std::move(candidate);
@@ -316,12 +388,31 @@ bool OutputFile::NameTheNew() {
     return false;
 }
 
-bool OutputFile::Commit() {
-    if (fd_ < 0) return false;
-    if (failed_) {
-        Abandon();
+// The decision at the commit. The name given, its links followed again, must
+// pass the checks and lead to the entry chosen at Open, in the folder held
+// since, and that entry must still be the file just checked (or still be
+// missing). The rename then replaces that entry and follows no link, so what
+// remains is the instant between this look and the rename: an entry put under
+// that name meanwhile is replaced in its place, as an entry; no link is
+// followed and no file's contents are written.
+bool OutputFile::StillTheTarget() {
+    const std::optional<LinkTarget> target = CheckedTarget();
+    if (!target) return false;
+    struct stat folder {};
+    struct stat held {};
+    if (target->InPlace() || NameOf(target->path) != name_ ||
+        ::stat(FolderOf(target->path).c_str(), &folder) != 0 ||
+        ::fstat(folder_.Get(), &held) != 0 || !SameFile(folder, held) ||
+        !EntryIs(folder_.Get(), name_, *target)) {
+        errno = ESTALE;
         return false;
     }
+    return true;
+}
+
+bool OutputFile::Commit() {
+    if (fd_ < 0) return false;
+    if (failed_) return GiveUp();
     if (inPlace_) {
         const bool closed = ::close(fd_) == 0;
         fd_ = -1;
@@ -330,19 +421,25 @@ bool OutputFile::Commit() {
     // From here the new file takes the target's place wholly or not at all:
     // a signal that comes meanwhile waits until it has.
     const FatalSignalsBlocked blocked;
-    if (tempName_.empty() && !NameTheNew()) {
-        Abandon();
-        return false;
-    }
+    if (tempName_.empty() && !NameTheNew()) return GiveUp();
     const bool closed = ::close(fd_) == 0;
     fd_ = -1;
-    if (!closed || !RenameTo(tempName_, target_, settings_.replaceExisting)) {
-        Abandon();
-        return false;
+    if (!closed || !StillTheTarget() ||
+        !RenameTo(folder_.Get(), tempName_, name_, settings_.replaceExisting)) {
+        return GiveUp();
     }
     tempName_.clear();
     DisarmRemoval(removalSlot_);
+    folder_.Reset();
     return true;
+}
+
+// Abandon, keeping errno: always false.
+bool OutputFile::GiveUp() {
+    const int error = errno;
+    Abandon();
+    errno = error;
+    return false;
 }
 
 void OutputFile::Abandon() {
@@ -350,10 +447,11 @@ void OutputFile::Abandon() {
     fd_ = -1;
     if (!tempName_.empty()) {
         const FatalSignalsBlocked blocked;
-        ::unlink(tempName_.c_str());
+        ::unlinkat(folder_.Get(), tempName_.c_str(), 0);
         tempName_.clear();
         DisarmRemoval(removalSlot_);
     }
+    folder_.Reset();
 }
 
 }  // namespace pelmo

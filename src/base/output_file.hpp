@@ -6,8 +6,12 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
+
+#include "base/io.hpp"
+#include "base/process_setup.hpp"
 
 namespace pelmo {
 
@@ -19,6 +23,9 @@ struct LinkTarget {
     // Reached through a link of /proc (/dev/stdout, /dev/fd/N, ...): the file
     // behind one of the process's descriptors, which is opened anew.
     bool throughDescriptor = false;
+    // N when that link is one of this process's own descriptors
+    // (/proc/self/fd/N, whatever name leads there), else -1.
+    int descriptor = -1;
     bool exists = false;
     struct stat info {};  // when it exists
 
@@ -48,6 +55,9 @@ std::optional<LinkTarget> FollowLinks(const std::string& path);
 // - What LinkTarget::InPlace says (a device such as /dev/null, a FIFO, a
 //   terminal, /dev/stdout) is opened and written in place, truncated as
 //   fopen's "w" does, since it cannot be replaced.
+// - What the name resolves to is checked (Settings) when it is opened and, for
+//   a file that is replaced, again right before the rename: a link swapped in
+//   meanwhile cannot send the new file anywhere the checks refuse.
 //
 // The new file is made without a name where the file system allows it, and
 // given a hidden name beside the target only when it is complete, to be
@@ -55,8 +65,9 @@ std::optional<LinkTarget> FollowLinks(const std::string& path);
 // rename takes effect, as it does for every editor's save. Elsewhere it gets
 // the hidden name from the start, which a handler for SIGHUP, SIGINT, SIGQUIT,
 // SIGPIPE and SIGTERM removes before the signal ends the process as it would
-// have (the handlers that were there before are put back). SIGKILL between the
-// naming and the rename leaves the hidden file ".pelmo-XXXXXXXXXX.tmp".
+// have (the handlers that were there before are put back; a signal ignored,
+// as both programs ignore SIGPIPE, stays ignored). SIGKILL between the naming
+// and the rename leaves the hidden file ".pelmo-XXXXXXXXXX.tmp".
 class OutputFile {
   public:
     struct Settings {
@@ -66,6 +77,15 @@ class OutputFile {
         // False always uses a named temporary file (for tests of the file
         // systems that offer nothing else).
         bool allowAnonymous = true;
+        // The standard descriptors that were closed when the program started:
+        // an output reached through one of them (/dev/stdout, /dev/fd/1 ...)
+        // is refused, as if it were closed still (EBADF), and never written
+        // into the /dev/null that stands in for it.
+        ClosedStreams closedStreams{};
+        // What the output may not be, asked of what its name resolves to,
+        // links followed, at Open and again in Commit: an empty string
+        // accepts it, anything else is the line that refuses it (Refusal()).
+        std::function<std::string(const LinkTarget&)> check;
     };
 
     OutputFile() : OutputFile(Settings{}) {}
@@ -77,30 +97,43 @@ class OutputFile {
     // Prepares to write `path`. False, with errno set and nothing created,
     // when it cannot be written (no such folder, no permission, a folder...).
     bool Open(const std::string& path);
+    bool Open(const std::string& path, const Settings& settings) {
+        settings_ = settings;
+        return Open(path);
+    }
     bool IsOpen() const { return fd_ >= 0; }
+    // The check's line when it refused the target at the last Open or Commit.
+    const std::string& Refusal() const { return refusal_; }
 
     // Appends `size` bytes. False on a write error, after which nothing more
     // is written and Commit fails.
     bool Write(const void* data, std::size_t size);
 
     // Closes the file and puts it in place of the target. False on any
-    // failure so far or now; the target is then as it was before Open.
+    // failure so far or now, or when the name no longer leads to the target
+    // chosen at Open or the check refuses what it leads to; the target is
+    // then as it was before Open.
     bool Commit();
 
   private:
-    bool OpenInPlace(const std::string& path);
+    std::optional<LinkTarget> CheckedTarget();
+    bool OpenInPlace(const LinkTarget& target);
     bool CreateNamed();
     bool TakeOver(const struct stat& existing, bool exists);
     bool NameTheNew();
+    bool StillTheTarget();
+    bool GiveUp();
     void Abandon();
 
     Settings settings_;
     int fd_ = -1;
     bool failed_ = false;
     bool inPlace_ = false;
-    std::string target_;         // the file replaced, symbolic links followed
-    std::string folder_;         // the target's folder
-    std::string tempName_;       // the hidden name of the new file, once it has one
+    std::string path_;           // the name given
+    Fd folder_;                  // the target's folder, held from Open to Commit
+    std::string name_;           // the target's name in `folder_`, symbolic links followed
+    std::string tempName_;       // the hidden name of the new file there, once it has one
+    std::string refusal_;        // see Refusal()
     int removalSlot_ = -1;       // where a fatal signal finds `tempName_`
     std::uint64_t written_ = 0;  // bytes written so far
 };

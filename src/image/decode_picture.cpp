@@ -117,7 +117,11 @@ bool CheckHeader(const DecodeRequest& request, PictureInput& input, PictureFacts
     input.LimitReading(facts.mostSize);
     const std::uint64_t buffered = input.IsStream() ? std::min(facts.mostSize, declared * 8) : 0;
     LimitCost(request, declared, facts.decoderMemory, buffered, reply);
-    const std::uint64_t size = input.Size();
+    // Of a stream, no more than the least size is read before the decoder
+    // asks, unless the checks need its end (a PCX's palette, a TGA's last
+    // packet, the size an unsure header is held to).
+    const bool toTheEnd = !facts.sure || request.format == FIF_PCX || request.format == FIF_TARGA;
+    const std::uint64_t size = toTheEnd ? input.Size() : input.SizeAtLeast(facts.leastSize);
     if (!HoldsItsPixels(request.format, input, facts, size)) return false;
     // A header that could not tell what its bytes can hold is held to what
     // they can stand for at the format's best.

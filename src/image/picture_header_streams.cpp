@@ -162,7 +162,9 @@ bool GifHoldsItsPixels(ByteReader& file, const PictureFacts& facts) {
     const auto minimum = Fetch<1>(file, data);
     if (!minimum) return false;
     const unsigned least = (*minimum)[0];
-    if (least < 1 || least > 11) return true;  // not a stream this count can follow
+    // No GIF encoder makes codes of these sizes, and no decoder reads them
+    // as what they were made from: the library makes up pixels from them.
+    if (least < 1 || least > 11) return false;
     const std::uint64_t needed = std::uint64_t{facts.width} * facts.height;
     const std::uint32_t clear = 1u << least;
     const std::uint32_t end = clear + 1;

@@ -77,6 +77,12 @@ std::uint64_t PictureInput::Size() {
     return std::min<std::uint64_t>(held_, limit_);
 }
 
+std::uint64_t PictureInput::SizeAtLeast(std::uint64_t bytes) {
+    if (file_) return Size();
+    Fill(bytes);
+    return std::min<std::uint64_t>(held_, limit_);
+}
+
 std::size_t PictureInput::ReadAt(std::uint64_t offset, void* data, std::size_t size) {
     if (file_) {
         std::size_t got = 0;

@@ -40,6 +40,9 @@ class PictureInput : public ByteReader {
 
     // The file's size; a stream's is what it holds up to the reading limit.
     std::uint64_t Size();
+    // The file's size, or a stream's as far as it is known once it holds
+    // `bytes` bytes (or has ended): no more of a stream is read.
+    std::uint64_t SizeAtLeast(std::uint64_t bytes);
     // True for a stream (a FIFO, a character device), which is read into
     // memory.
     bool IsStream() const { return !file_; }

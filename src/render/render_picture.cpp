@@ -1,5 +1,7 @@
 #include "render/render_picture.hpp"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <optional>
@@ -19,8 +21,9 @@ namespace {
 
 class Rendering {
   public:
-    Rendering(RenderSettings settings, const RenderProgress& progress, std::string& error)
-        : settings_(std::move(settings)), progress_(progress), error_(error) {}
+    Rendering(RenderSettings settings, const ClosedStreams& closed, const RenderProgress& progress,
+              std::string& error)
+        : settings_(std::move(settings)), closed_(closed), progress_(progress), error_(error) {}
 
     bool Run();
 
@@ -42,6 +45,7 @@ class Rendering {
     bool WritePicture();
 
     RenderSettings settings_;
+    ClosedStreams closed_;
     const RenderProgress& progress_;
     std::string& error_;
     FREE_IMAGE_FORMAT format_ = FIF_UNKNOWN;
@@ -56,8 +60,26 @@ class Rendering {
     std::int32_t frameHeight_ = 0;
 };
 
-// The picture file: named with an extension the renderer can write, never
-// one of the sources through any alias, and an existing file only with -f.
+// What refuses `target`, what the picture file's name resolves to: one of
+// the sources through any alias, or without -f an existing regular file,
+// whether replaced or written in place (/dev/fd/N, /dev/stdout on a file).
+// Empty when it may be written; asked before anything is read, and again
+// when the file is opened and put in place.
+std::string PictureFileRefusal(const RenderSettings& settings, const LinkTarget& target) {
+    if (!target.exists) return {};  // nothing to lose
+    const std::string start = "picture file " + Quoted(settings.pictureFile);
+    for (const std::string& source : {settings.sourceFile, settings.dimSourceFile}) {
+        if (target.IsFile(source)) return start + " is the source " + Quoted(source);
+    }
+    // A device or a pipe written in place loses nothing; a file does.
+    if (S_ISREG(target.info.st_mode) && !settings.force) {
+        return start + " exists; give -f to replace it";
+    }
+    return {};
+}
+
+// The picture file: named with an extension the renderer can write, and
+// nothing PictureFileRefusal refuses.
 bool Rendering::CheckPictureFile() {
     const std::string& picture = settings_.pictureFile;
     const std::string extension(ExtensionOf(picture));
@@ -65,16 +87,9 @@ bool Rendering::CheckPictureFile() {
     if (extension.empty()) return Fail("no picture extension");
     if (format_ == FIF_UNKNOWN) return Fail("unsupported picture extension " + Quoted(extension));
     const std::optional<LinkTarget> target = FollowLinks(picture);
-    if (!target || !target->exists) return true;  // nothing to lose; opening it will tell
-    for (const std::string& source : {settings_.sourceFile, settings_.dimSourceFile}) {
-        if (target->IsFile(source)) {
-            return Fail("picture file " + Quoted(picture) + " is the source " + Quoted(source));
-        }
-    }
-    if (!target->InPlace() && !settings_.force) {
-        return Fail("picture file " + Quoted(picture) + " exists; give -f to replace it");
-    }
-    return true;
+    if (!target) return true;  // opening it will tell
+    const std::string refusal = PictureFileRefusal(settings_, *target);
+    return refusal.empty() || Fail(refusal);
 }
 
 // The picture's size where the sources give it (-dims) and the command line
@@ -308,11 +323,19 @@ bool Rendering::WritePicture() {
     const std::string& name = settings_.pictureFile;
     OutputFile::Settings output;
     output.replaceExisting = settings_.force;
+    output.closedStreams = closed_;
+    output.check = [this](const LinkTarget& target) {
+        return PictureFileRefusal(settings_, target);
+    };
     OutputFile file(output);
-    if (!file.Open(name)) return Fail("couldn't open " + Quoted(name));
+    // The check's refusal, or else `what`.
+    const auto fail = [&](const std::string& what) {
+        return Fail(file.Refusal().empty() ? what : file.Refusal());
+    };
+    if (!file.Open(name)) return fail("couldn't open " + Quoted(name));
     const std::span<const std::uint8_t> bytes = picture.Encoded();
     if (!file.Write(bytes.data(), bytes.size()) || !file.Commit()) {
-        return Fail("couldn't write " + Quoted(name));
+        return fail("couldn't write " + Quoted(name));
     }
     if (progress_) {
         progress_("Wrote " + std::to_string(settings_.width) + "x" + std::to_string(height_) +
@@ -349,8 +372,9 @@ bool Rendering::Run() {
 
 }  // namespace
 
-bool RenderPicture(RenderSettings settings, const RenderProgress& progress, std::string& error) {
-    return Rendering(std::move(settings), progress, error).Run();
+bool RenderPicture(RenderSettings settings, const ClosedStreams& closed,
+                   const RenderProgress& progress, std::string& error) {
+    return Rendering(std::move(settings), closed, progress, error).Run();
 }
 
 }  // namespace pelmo

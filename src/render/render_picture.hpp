@@ -5,14 +5,17 @@
 
 #include <string>
 
+#include "base/process_setup.hpp"
 #include "render/render_settings.hpp"
 
 namespace pelmo {
 
-// Renders as `settings` say, reporting progress to `progress`. False, with
-// `error` set to the reason (the text after "Error, ", without the full
-// stop), when no picture could be written; an existing picture file is then
-// as it was.
-bool RenderPicture(RenderSettings settings, const RenderProgress& progress, std::string& error);
+// Renders as `settings` say, reporting progress to `progress`; `closed`: the
+// standard descriptors closed at the start, never taken as the picture file.
+// False, with `error` set to the reason (the text after "Error, ", without
+// the full stop), when no picture could be written; an existing picture file
+// is then as it was.
+bool RenderPicture(RenderSettings settings, const ClosedStreams& closed,
+                   const RenderProgress& progress, std::string& error);
 
 }  // namespace pelmo

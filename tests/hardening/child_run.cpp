@@ -107,6 +107,10 @@ std::vector<std::string> ChildEnvironment(const Limits& limits) {
     ::setpgid(0, 0);  // the converter and any child of its own, killed together
     ::dup2(out, STDOUT_FILENO);
     ::dup2(err, STDERR_FILENO);
+    if (!limits.descriptor3.empty()) {
+        const int fd = ::open(limits.descriptor3.c_str(), O_RDWR);
+        if (fd < 0 || ::dup2(fd, 3) != 3) ::_exit(125);
+    }
     rlimit none{0, 0};
     ::setrlimit(RLIMIT_CORE, &none);
     if (!ProgramsSanitized() && limits.addressSpace > 0) {
@@ -117,6 +121,11 @@ std::vector<std::string> ChildEnvironment(const Limits& limits) {
     ::signal(SIGXFSZ, SIG_DFL);
     ::signal(SIGPIPE, SIG_DFL);
     ::signal(SIGCHLD, limits.ignoreSigchld ? SIG_IGN : SIG_DFL);
+    ::signal(SIGXCPU, limits.xcpu == Limits::Xcpu::Ignored ? SIG_IGN : SIG_DFL);
+    sigset_t xcpu;
+    ::sigemptyset(&xcpu);
+    ::sigaddset(&xcpu, SIGXCPU);
+    ::sigprocmask(limits.xcpu == Limits::Xcpu::Blocked ? SIG_BLOCK : SIG_UNBLOCK, &xcpu, nullptr);
     for (const int fd : limits.closedDescriptors) ::close(fd);
     if (limits.fileSize >= 0) {
         const auto bytes = static_cast<rlim_t>(limits.fileSize);
@@ -173,12 +182,13 @@ std::string Outcome::Describe() const {
     return "status " + std::to_string(status);
 }
 
-FifoWriter::FifoWriter(const std::string& path, const std::string& bytes, bool endless) {
+FifoWriter::FifoWriter(const std::string& path, const std::string& bytes, bool endless,
+                       const std::function<bool()>& first) {
     if (::mkfifo(path.c_str(), 0600) != 0) return;
     writer_ = ::fork();
     if (writer_ != 0) return;
     const int fd = ::open(path.c_str(), O_WRONLY);
-    bool written = fd >= 0;
+    bool written = fd >= 0 && (!first || first());
     do {
         written = written &&
                   ::write(fd, bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size());
@@ -214,6 +224,7 @@ Outcome RunProgram(const std::string& built, const std::vector<std::string>& arg
     const std::string& program = limits.unprivileged && RunningAsRoot() ? copies.Of(built) : built;
     Pipe out;
     Pipe err;
+    if (limits.onStdout) ::fcntl(out.writeEnd(), F_SETPIPE_SZ, 4096);
     std::vector<std::string> env = ChildEnvironment(limits);
     const pid_t pid = ::fork();
     if (pid < 0) throw std::runtime_error("fork failed");
@@ -221,7 +232,6 @@ Outcome RunProgram(const std::string& built, const std::vector<std::string>& arg
     ::setpgid(pid, pid);
     out.CloseWriteEnd();
     err.CloseWriteEnd();
-    if (limits.closedStdout) out.CloseReadEnd();
 
     // Read both streams until both are closed, or until the deadline.
     Outcome outcome;
@@ -231,7 +241,7 @@ Outcome RunProgram(const std::string& built, const std::vector<std::string>& arg
     bool signalled = limits.signal == 0;
     pollfd polls[2] = {{out.readEnd(), POLLIN, 0}, {err.readEnd(), POLLIN, 0}};
     std::string* texts[2] = {&outcome.out, &outcome.err};
-    int open = limits.closedStdout ? 1 : 2;
+    int open = 2;
     while (open > 0) {
         const auto now = std::chrono::steady_clock::now();
         auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - now);
@@ -258,10 +268,13 @@ Outcome RunProgram(const std::string& built, const std::vector<std::string>& arg
             const ssize_t n = ::read(polls[i].fd, buffer, sizeof buffer);
             if (n > 0) {
                 texts[i]->append(buffer, static_cast<std::size_t>(n));
-            } else if (n == 0 || errno != EINTR) {
-                polls[i].fd = -1;
-                --open;
+                if (i > 0 || !limits.onStdout || limits.onStdout(outcome.out)) continue;
+                out.CloseReadEnd();  // as `head` ends
+            } else if (n < 0 && errno == EINTR) {
+                continue;
             }
+            polls[i].fd = -1;
+            --open;
         }
     }
     if (outcome.timedOut) ::kill(-pid, SIGKILL);

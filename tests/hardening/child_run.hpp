@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -21,14 +22,20 @@ struct Limits {
     // started; 0 for none.
     int signal = 0;
     int signalAfterMs = 0;
-    // Standard output is a pipe that nobody reads: the first write to it
-    // raises SIGPIPE.
-    bool closedStdout = false;
+    // When set, standard output is a pipe of 4 KiB, and this is called with
+    // all that was read from it after each read: the program, if it has more
+    // to print, waits on the full pipe meanwhile. False closes the pipe (as
+    // `| head -c 10` does).
+    std::function<bool(const std::string& out)> onStdout;
+    // A file opened for reading and writing as descriptor 3, like `3<>file`.
+    std::string descriptor3;
     // Descriptors closed before the program starts (0 to 2), as some
     // daemons and CI runners start programs.
     std::vector<int> closedDescriptors;
     // SIGCHLD ignored, as some daemons and scripts leave it.
     bool ignoreSigchld = false;
+    // SIGXCPU as the program inherits it: ignored (`trap '' XCPU`) or blocked.
+    enum class Xcpu { Default, Ignored, Blocked } xcpu = Xcpu::Default;
     // Run as the unprivileged user 65534 when started as root, so that
     // permission bits hold.
     bool unprivileged = false;
@@ -59,10 +66,12 @@ Outcome RunProgram(const std::string& program, const std::vector<std::string>& a
 bool ProgramsSanitized();
 
 // A named pipe at `path`, and a process that writes `bytes` into it once a
-// reader opens it (over and over when `endless`); stopped when this goes.
+// reader opens it (over and over when `endless`), if `first`, run there
+// first, says true; stopped when this goes.
 class FifoWriter {
   public:
-    FifoWriter(const std::string& path, const std::string& bytes, bool endless = false);
+    FifoWriter(const std::string& path, const std::string& bytes, bool endless = false,
+               const std::function<bool()>& first = {});
     ~FifoWriter();
     FifoWriter(const FifoWriter&) = delete;
     FifoWriter& operator=(const FifoWriter&) = delete;

@@ -80,6 +80,14 @@ std::string PngWithSize(std::uint32_t width, std::uint32_t height, std::uint8_t 
     return png;
 }
 
+std::string PngWithIdat(std::uint32_t width, std::uint32_t height, std::size_t idatBytes) {
+    std::string png = PngWithSize(width, height, 8, 0);
+    std::string tail;
+    PngChunk(tail, "IDAT", std::string(idatBytes, '\0'));
+    PngChunk(tail, "IEND", "");
+    return png.substr(0, 33) + tail;
+}
+
 std::string BmpWithSize(std::int32_t width, std::int32_t height, std::uint16_t bitCount,
                         std::size_t dataBytes) {
     const std::uint32_t palette = bitCount <= 8 ? (4u << bitCount) : 0;

@@ -10,6 +10,9 @@ namespace pelmo::hardening {
 // PNG signature, IHDR (with a correct CRC), a short IDAT and IEND.
 std::string PngWithSize(std::uint32_t width, std::uint32_t height, std::uint8_t bitDepth,
                         std::uint8_t colourType);
+// An 8-bit grey PNG whose one IDAT chunk holds `idatBytes` zero bytes (no
+// deflate stream: only a decoder would find out).
+std::string PngWithIdat(std::uint32_t width, std::uint32_t height, std::size_t idatBytes);
 // BITMAPFILEHEADER and BITMAPINFOHEADER, then `dataBytes` bytes of pixels.
 std::string BmpWithSize(std::int32_t width, std::int32_t height, std::uint16_t bitCount,
                         std::size_t dataBytes = 64);

@@ -10,6 +10,7 @@
 #include <algorithm>
 
 #include <cstdint>
+#include <cstring>
 #include <functional>
 #include <limits>
 #include <ostream>
@@ -18,6 +19,10 @@
 
 #include "child_run.hpp"
 #include "crafted_pictures.hpp"
+#include "image/bitmap.hpp"
+#include "image/freeimage_session.hpp"
+#include "image/picture_formats.hpp"
+#include "image/picture_header.hpp"
 #include "outcome_checks.hpp"
 #include "support/unit_temp_dir.hpp"
 #include "valid_pictures.hpp"
@@ -116,15 +121,13 @@ Outcome ConvertUnder(const std::string& input, const std::string& output,
     return RunConverter(args, limits);
 }
 
-// A few bytes whose header declares a picture just over the pixel limit, or
-// exactly at it with fewer bytes than its pixels need at the format's best
-// compression: refused from the header, before anything of that size is
-// allocated.
-TEST(PixelLimit, TinyHeadersAreRefusedBeforeAnythingIsAllocated) {
-    const struct {
-        const char* name;
-        std::function<std::string(std::uint16_t, std::uint16_t)> contents;
-    } formats[] = {
+struct TinyFormat {
+    const char* name;
+    std::function<std::string(std::uint16_t, std::uint16_t)> contents;
+};
+
+std::vector<TinyFormat> TinyFormats() {
+    return {
         {".png", [](auto w, auto h) { return PngWithSize(w, h, 8, 2); }},
         {".bmp", [](auto w, auto h) { return BmpWithSize(w, h, 24); }},
         {".tga", TgaWithSize},
@@ -136,8 +139,53 @@ TEST(PixelLimit, TinyHeadersAreRefusedBeforeAnythingIsAllocated) {
         {".ico", [](auto w, auto h) { return IcoWithSize(w, h); }},
         {".jpg", PatchedJpeg},
     };
+}
+
+class BytesReader final : public ByteReader {
+  public:
+    explicit BytesReader(const std::string& bytes) : bytes_(bytes) {}
+    std::size_t ReadAt(std::uint64_t offset, void* data, std::size_t size) override {
+        if (offset >= bytes_.size()) return 0;
+        const std::size_t got = std::min<std::uint64_t>(size, bytes_.size() - offset);
+        std::memcpy(data, bytes_.data() + offset, got);
+        return got;
+    }
+
+  private:
+    const std::string& bytes_;
+};
+
+// Every prefix of a tiny header at the pixel limit, and the whole of it with
+// a few zero bytes after it, is refused by its header's reader, or held to a
+// budget that its bytes can stand for: a reader that cannot read a field
+// never opens the door to what the declared size would cost.
+TEST(PixelLimit, NearEndHeadersAreRefusedOrHeldToTheirBytes) {
+    for (const TinyFormat& f : TinyFormats()) {
+        const std::string whole = f.contents(16384, 16384);
+        std::vector<std::string> files;
+        for (std::size_t cut = 0; cut <= whole.size(); ++cut) files.push_back(whole.substr(0, cut));
+        for (const std::size_t zeros : {1, 2, 4, 8, 16, 64}) {
+            files.push_back(whole + std::string(zeros, '\0'));
+        }
+        const FREE_IMAGE_FORMAT format = FindPictureExtension(f.name)->format;
+        for (const std::string& file : files) {
+            BytesReader reader(file);
+            PictureFacts facts;
+            if (ReadPictureHeader(format, reader, facts) != HeaderVerdict::Picture) continue;
+            if (!HoldsItsPixels(format, reader, facts, file.size())) continue;
+            EXPECT_LT(PixelsSupported(facts, file.size()), std::uint64_t{1} << 24)
+                << f.name << " of " << file.size() << " bytes of " << whole.size();
+        }
+    }
+}
+
+// A few bytes whose header declares a picture just over the pixel limit, or
+// exactly at it with fewer bytes than its pixels need at the format's best
+// compression: refused from the header, before anything of that size is
+// allocated.
+TEST(PixelLimit, TinyHeadersAreRefusedBeforeAnythingIsAllocated) {
     const unit::TempDir dir;
-    for (const auto& f : formats) {
+    for (const TinyFormat& f : TinyFormats()) {
         SCOPED_TRACE(f.name);
         const std::string output = dir.File("out.asm");
         const std::string over = dir.File(std::string("over") + f.name);
@@ -156,7 +204,35 @@ TEST(PixelLimit, TinyHeadersAreRefusedBeforeAnythingIsAllocated) {
             EXPECT_TRUE(FailsWith(run, OpenImageError(at), output));
         }
         EXPECT_TRUE(LoaderFailure(run, at, output));
+        const std::string padded = dir.File(std::string("padded") + f.name);
+        ASSERT_TRUE(unit::WriteWholeFile(padded, f.contents(16384, 16384) + std::string(8, '\0')));
+        EXPECT_TRUE(LoaderFailure(ConvertUnder(padded, output), padded, output));
     }
+}
+
+// What a picture's size alone decides is refused from its header, before
+// any pixel is decoded: a height that is no multiple of 8, and a -pad that
+// takes the picture over the limit. Their data is long enough for the
+// pixels but no deflate stream: decoding it would fail (after allocating far
+// more than the memory limit).
+std::string BlankPng(std::uint32_t width, std::uint32_t height) {
+    return PngWithIdat(width, height, (std::uint64_t{width} + 1) * height / 1032 + 64);
+}
+
+TEST(PixelLimit, SizeRefusalsComeFromTheHeader) {
+    const unit::TempDir dir;
+    const std::string output = dir.File("out.asm");
+    const std::string odd = dir.File("odd.png");
+    ASSERT_TRUE(unit::WriteWholeFile(odd, BlankPng(16384, 16383)));
+    EXPECT_TRUE(
+        FailsWith(ConvertUnder(odd, output), "Error, height must be multiple of 8.\n", output));
+    const std::string padded = dir.File("padded.png");
+    ASSERT_TRUE(unit::WriteWholeFile(padded, BlankPng(16385, 16377)));
+    EXPECT_TRUE(FailsWith(ConvertUnder(padded, output, {"-pad"}),
+                          "Error, image \"" + padded +
+                              "\" is 16385x16384 pixels, more than the limit of 268435456 (see "
+                              "-maxpixels).\n",
+                          output));
 }
 
 // The limit is where -maxpixels puts it, and the refusal names the size.
@@ -178,6 +254,35 @@ TEST(PixelLimit, MaxpixelsMovesTheLimit) {
                           OpenImageError(huge), dir.File("huge.asm")));
 }
 
+// A progressive JPEG whose last scan repeats for megabytes: every repeat
+// makes the decoder go over the whole picture again, with nothing to say
+// that anything is wrong. Only the processor-time limit ends it, however the
+// program was started.
+TEST(DecodingBomb, EndsWithinItsTimeWhateverSigxcpuIs) {
+    const unit::TempDir dir;
+    const std::string input = dir.File("bomb.jpg");
+    {
+        const FreeImageSession session;
+        const Bitmap black(FreeImage_Allocate(1024, 1024, 24));
+        ASSERT_TRUE(FreeImage_Save(FIF_JPEG, black.get(), input.c_str(), JPEG_PROGRESSIVE));
+    }
+    std::string jpeg = unit::ReadWholeFile(input);
+    const std::size_t lastScan = jpeg.rfind("\xFF\xDA");
+    ASSERT_NE(lastScan, std::string::npos);
+    const std::string scan = jpeg.substr(lastScan, jpeg.size() - 2 - lastScan);
+    jpeg.resize(jpeg.size() - 2);
+    while (jpeg.size() < (std::size_t{2} << 20)) jpeg += scan;
+    ASSERT_TRUE(unit::WriteWholeFile(input, jpeg + "\xFF\xD9"));
+    for (const Limits::Xcpu xcpu : {Limits::Xcpu::Ignored, Limits::Xcpu::Blocked}) {
+        Limits limits;
+        limits.xcpu = xcpu;
+        limits.timeoutSeconds = 60;
+        const std::string output = dir.File("bomb.asm");
+        EXPECT_TRUE(FailsWith(RunConverter({input, output}, limits), OpenImageError(input), output))
+            << "SIGXCPU " << (xcpu == Limits::Xcpu::Ignored ? "ignored" : "blocked");
+    }
+}
+
 // Streams that never end: refused from their first bytes, at little cost.
 TEST(EndlessInput, IsRefusedFromItsFirstBytes) {
     const unit::TempDir dir;
@@ -186,6 +291,12 @@ TEST(EndlessInput, IsRefusedFromItsFirstBytes) {
     ASSERT_TRUE(zeros.started());
     const std::string output = dir.File("out.asm");
     EXPECT_TRUE(FailsWith(ConvertUnder(fifo, output), OpenImageError(fifo), output));
+    // The header of a 16-bit RGB PNG at the pixel limit, then zeros.
+    const std::string header = dir.File("header.png");
+    const FifoWriter headerThenZeros(
+        header, PngWithSize(16384, 16384, 16, 2).substr(0, 33) + std::string(1 << 16, '\0'), true);
+    ASSERT_TRUE(headerThenZeros.started());
+    EXPECT_TRUE(FailsWith(ConvertUnder(header, output), OpenImageError(header), output));
 
     Limits limits;
     limits.addressSpace = kSmallMemory;

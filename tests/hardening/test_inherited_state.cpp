@@ -1,12 +1,14 @@
 // What the programs inherit from whoever starts them (closed standard
 // streams, an ignored SIGCHLD, a file-size limit), the outputs that are written in place, and
-// the files the renderer must never destroy.
+// the files they must never destroy, whatever link is swapped in while they run.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <string>
 
 #include "child_run.hpp"
+#include "crafted_pictures.hpp"
 #include "outcome_checks.hpp"
 #include "support/unit_picture.hpp"
 #include "support/unit_temp_dir.hpp"
@@ -63,6 +65,71 @@ TEST_F(Inherited, DevStdoutIsWrittenInPlace) {
     EXPECT_TRUE(run.out.ends_with("Operation completed.\n"));
 }
 
+// A standard output closed at the start stays closed for the output: none of
+// its names is written (into the /dev/null that stands in for it), in either
+// program.
+TEST_F(Inherited, AClosedStandardOutputIsNoOutput) {
+    Limits limits;
+    limits.closedDescriptors = {1};
+    for (const std::string name : {"/dev/stdout", "/dev/fd/1", "/proc/self/fd/1"}) {
+        EXPECT_TRUE(FailsWith(RunConverter({picture_, name}, limits),
+                              "Error, couldn't open \"" + name + "\".\n", "/nonexistent"));
+    }
+    ASSERT_EQ(RunConverter({picture_, output_}).status, 0);
+    const std::string shown = dir_.File("shown.png");
+    ASSERT_EQ(::symlink("/dev/stdout", shown.c_str()), 0);
+    EXPECT_TRUE(FailsWith(RunRenderer({"-w", "24", "-c", "raw", output_, shown}, limits),
+                          "Error, couldn't open \"" + shown + "\".\n", "/nonexistent"));
+}
+
+// The output's checks are made again when it is opened and put in place: a
+// link to the picture swapped in while the converter waits for the
+// picture's bytes, or on its full standard output between the opening (the
+// symbols are out) and the commit, gets the picture refused, not overwritten.
+TEST_F(Inherited, ALinkSwappedInNeverGetsAPictureOverwritten) {
+    const std::string refused =
+        "Error, output file \"" + output_ + "\" would overwrite a picture.\n";
+    const std::string picture = unit::ReadWholeFile(picture_);
+    const auto link = [&] { return ::symlink(picture_.c_str(), output_.c_str()) == 0; };
+    const std::string fifo = dir_.File("fifo.png");
+    const FifoWriter writer(fifo, picture, false, link);
+    EXPECT_TRUE(FailsWith(RunConverter({fifo, output_}), refused, "/nonexistent"));
+    const std::string tall = dir_.File("tall.psd");  // 600 pages of "Wrote" lines
+    ASSERT_TRUE(unit::WriteWholeFile(tall, ValidPsd(1024, 1200)));
+    ASSERT_EQ(::unlink(output_.c_str()), 0);
+    Limits limits;
+    limits.onStdout = [&](const std::string& out) {  // linked once the symbols are out
+        return out.find("Symbol '") == std::string::npos || link() || errno == EEXIST;
+    };
+    EXPECT_TRUE(
+        FailsWith(RunConverter({"-c", "raw", tall, output_}, limits), refused, "/nonexistent"));
+    EXPECT_EQ(unit::ReadWholeFile(picture_), picture);
+    EXPECT_EQ(unit::ListFolder(dir_.path()), "art.asm art.png fifo.png tall.psd");
+}
+
+// The renderer, its source given through a FIFO, meanwhile finds the
+// picture's name a link to its -dimplane source (refused even with -f) or an
+// existing file (refused without -f).
+TEST_F(Inherited, TheRendererDecidesAgainWhenItWrites) {
+    ASSERT_EQ(RunConverter({picture_, output_}).status, 0);
+    const std::string source = unit::ReadWholeFile(output_);
+    const std::string fifo = dir_.File("fifo.asm");
+    const std::string view = dir_.File("view.png");
+    for (const bool existing : {false, true}) {
+        const FifoWriter writer(fifo, source, false, [&] {
+            return existing ? unit::WriteWholeFile(view, "drawing")
+                            : ::symlink(output_.c_str(), view.c_str()) == 0;
+        });
+        const Outcome run = RunRenderer(
+            {existing ? "-q" : "-f", "-w", "24", "-c", "raw", "-dimplane", output_, fifo, view});
+        const std::string why = existing ? "\" exists; give -f to replace it.\n"
+                                         : "\" is the source \"" + output_ + "\".\n";
+        EXPECT_TRUE(FailsWith(run, "Error, picture file \"" + view + why, "/nonexistent"));
+        EXPECT_EQ(unit::ReadWholeFile(view), existing ? "drawing" : source);
+        ASSERT_EQ(::unlink(fifo.c_str()) + ::unlink(view.c_str()), 0);
+    }
+}
+
 // Under a file-size limit (`ulimit -f`) the renderer says it could not write,
 // rather than die of SIGXFSZ unheard, and leaves nothing behind.
 TEST_F(Inherited, TheRendererUnderAFileSizeLimitReportsTheWriteError) {
@@ -110,6 +177,20 @@ TEST_F(Inherited, TheRendererNeverDestroysAFile) {
             << refused.err;
         EXPECT_EQ(unit::ReadWholeFile(output_), source);
     }
+
+    // A file behind /dev/fd/3, written in place, needs -f as much.
+    const std::string view = dir_.File("view.png");
+    ASSERT_EQ(::symlink("/dev/fd/3", view.c_str()), 0);
+    const std::string drawing = dir_.File("drawing.png");
+    ASSERT_TRUE(unit::WriteWholeFile(drawing, "the drawing"));
+    Limits limits;
+    limits.descriptor3 = drawing;
+    EXPECT_TRUE(FailsWith(RunRenderer({"-w", "24", "-c", "raw", output_, view}, limits),
+                          "Error, picture file \"" + view + "\" exists; give -f to replace it.\n",
+                          "/nonexistent"));
+    EXPECT_EQ(unit::ReadWholeFile(drawing), "the drawing");
+    EXPECT_EQ(RunRenderer({"-f", "-w", "24", "-c", "raw", output_, view}, limits).status, 0);
+    EXPECT_EQ(unit::LoadGreyPicture(drawing).height, 16);
 }
 
 }  // namespace
