@@ -15,7 +15,7 @@
 namespace pelmo::hardening {
 
 std::string WrittenPicture::Describe() const {
-    return name + " (" + writer + ", " + variant + ")";
+    return name + " (" + writer + ", " + variant + ", seed " + PictureSeed() + ")";
 }
 
 std::string PictureSeed() {

@@ -21,7 +21,7 @@ struct WrittenPicture {
     Opacity opacity = Opacity::None;
     std::string expect;  // of a damaged picture: refuse, same:NAME, valid or alpha-dropped
 
-    // "name (writer, variant)".
+    // "name (writer, variant, seed S)".
     std::string Describe() const;
 };
 

@@ -267,7 +267,7 @@ TEST_P(ValidityMatrix, EachPictureAsTheLibraryReadsIt) {
     const FreeImageSession session;
     const std::string extension(GetParam().text);
     for (const WrittenPicture& picture : WritePictures(dir.path(), "valid", extension)) {
-        SCOPED_TRACE(picture.Describe() + ", seed " + PictureSeed());
+        SCOPED_TRACE(picture.Describe());
         Check(picture, GetParam().format, dir.File("out.asm"));
     }
 }
