@@ -546,10 +546,16 @@ def gif_cut(gif, part):
     return head + blocks + b"\0;"
 
 
-def jpeg_scan(jpeg):
-    """Where the first scan's entropy-coded data starts."""
-    sos = jpeg.index(b"\xff\xda")
-    return sos + 2 + struct.unpack_from(">H", jpeg, sos + 2)[0]
+def jpeg_scans(jpeg):
+    """Where each scan's entropy-coded data starts and ends."""
+    scans, at = [], jpeg.find(b"\xff\xda")
+    while at >= 0:
+        start = end = at + 2 + struct.unpack_from(">H", jpeg, at + 2)[0]
+        while jpeg[end] != 0xFF or jpeg[end + 1] == 0 or 0xD0 <= jpeg[end + 1] <= 0xD7:
+            end += 1
+        scans.append((start, end))
+        at = jpeg.find(b"\xff\xda", end)
+    return scans
 
 
 def damaged(m):
@@ -581,13 +587,14 @@ def damaged(m):
 
     jpeg = saved(im, "JPEG", quality=90)
     put("ok_plain.jpg", jpeg, "valid", "the twin")
-    scan = jpeg_scan(jpeg)
-    put("dmg_quarter.jpg", jpeg[:scan + (len(jpeg) - scan) // 4] + b"\xff\xd9", "refuse",
+    start, end = jpeg_scans(jpeg)[0]
+    put("dmg_quarter.jpg", jpeg[:start + (end - start) // 4] + b"\xff\xd9", "refuse",
         "scan data cut to a quarter, then the end marker")
     put("dmg_truncated.jpg", jpeg[:len(jpeg) // 2], "refuse", "cut to half, no end marker")
     progressive = saved(im, "JPEG", progressive=True)
-    put("dmg_progressive.jpg", progressive[:len(progressive) * 2 // 3] + b"\xff\xd9", "refuse",
-        "progressive, cut in its scans, then the end marker")
+    start, end = max(jpeg_scans(progressive), key=lambda scan: scan[1] - scan[0])
+    put("dmg_progressive.jpg", progressive[:(start + end) // 2] + b"\xff\xd9", "refuse",
+        "progressive, its longest scan cut in half, then the end marker")
     app0 = 4 + struct.unpack_from(">H", jpeg, 4)[0]
     put("ok_stray.jpg", jpeg[:app0] + b"\x00\x11\x22" + jpeg[app0:], "same:ok_plain.jpg",
         "stray bytes before a marker")
