@@ -525,9 +525,9 @@ def strip(tif):
     return tags[273], tags[279]
 
 
-def gif_cut(gif, part):
-    """The GIF with the LZW data of its first image cut to `part` of it, in
-    sub-blocks again, then the block terminator and the trailer."""
+def gif_parts(gif):
+    """A GIF up to its first image's LZW data, and that data without its
+    sub-block lengths."""
     at = 13 + (3 << ((gif[10] & 7) + 1) if gif[10] & 0x80 else 0)
     while gif[at] == 0x21:  # extensions: label, then sub-blocks
         at += 2
@@ -540,10 +540,22 @@ def gif_cut(gif, part):
     while gif[at]:
         data += gif[at + 1:at + 1 + gif[at]]
         at += gif[at] + 1
-    data = data[:int(len(data) * part)]
+    return head, data
+
+
+def gif_joined(head, data):
+    """The GIF of `head` and LZW `data` in sub-blocks, the terminator, the trailer."""
     blocks = b"".join(bytes([len(data[i:i + 255])]) + data[i:i + 255]
                       for i in range(0, len(data), 255))
     return head + blocks + b"\0;"
+
+
+def pillow_reads(data):
+    try:
+        Image.open(io.BytesIO(data)).load()
+        return True
+    except (OSError, SyntaxError):
+        return False
 
 
 def jpeg_scans(jpeg):
@@ -627,9 +639,13 @@ def damaged(m):
 
     gif = saved(im.quantize(48), "GIF", interlace=False)
     put("ok_plain.gif", gif, "valid", "the twin")
-    put("dmg_third.gif", gif_cut(gif, 1 / 3), "refuse",
+    head, data = gif_parts(gif)
+    put("dmg_third.gif", gif_joined(head, data[:len(data) // 3]), "refuse",
         "LZW data cut to a third, blocks and trailer kept")
-    put("dmg_third_interlaced.gif", gif_cut(saved(im.quantize(48), "GIF"), 1 / 3), "refuse",
+    put("dmg_codes.gif", gif_joined(head, spoiled(data, lambda bad: not pillow_reads(
+        gif_joined(head, bad)))), "refuse", "LZW codes overwritten, blocks and trailer kept")
+    head, data = gif_parts(saved(im.quantize(48), "GIF"))
+    put("dmg_third_interlaced.gif", gif_joined(head, data[:len(data) // 3]), "refuse",
         "interlaced, LZW data cut to a third")
 
     # Grey and alpha as ImageMagick writes them from a grey and alpha PNG.
