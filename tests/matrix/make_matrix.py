@@ -399,7 +399,10 @@ def valid(m):
     m.im("im_bilevel.pcx", "1", "-type Bilevel", "1-bit")
     m.im("im_grey.pcx", "L", "", "grey")
     m.pnm("pnm_default.pcx", "RGB", "ppmtopcx {src}", "ppmtopcx 48 colours")
-    m.pnm("pnm_planes16.pcx", "RGB", "ppmtopcx {src}", "16 colours in planes", colours=16)
+    # A width that is not a multiple of 8, where the library misreads the last
+    # pixel of each row.
+    m.pnm("pnm_planes16.pcx", "RGB", "ppmtopcx {src}", "16 colours in planes", colours=16,
+          size=(53, 64))
     m.pnm("pnm_packed16.pcx", "RGB", "ppmtopcx -packed {src}", "16 colours packed", colours=16)
     m.pnm("pnm_8bit.pcx", "RGB", "ppmtopcx -8bit {src}", "8-bit")
     m.pnm("pnm_24bit.pcx", "RGB", "ppmtopcx -24bit {src}", "24-bit")
