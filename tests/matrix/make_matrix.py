@@ -469,20 +469,6 @@ def valid(m):
         shutil.copy(m.path(first + ".rgba"), m.path(name + ".rgba"))
     m.entries.append((name, "hand", "100 bytes after " + first, flags, "-"))
 
-def main():
-    if len(sys.argv) != 5 or sys.argv[3] not in ("valid", "damaged"):
-        sys.exit(__doc__)
-    out, seed, which, extension = sys.argv[1], sys.argv[2], sys.argv[3], sys.argv[4]
-    for tool, package in TOOLS.items():
-        if shutil.which(tool) is None:
-            sys.exit(f"missing writer: {tool} (install {package})")
-    m = Matrix(out, seed, extension)
-    (valid if which == "valid" else damaged)(m)
-    shutil.rmtree(m.work)
-    with open(os.path.join(out, "manifest.tsv"), "w") as f:
-        f.writelines("\t".join(entry) + "\n" for entry in m.entries)
-
-
 def chunks(png):
     """A PNG's chunks as (type, data) after its signature."""
     at, out = 8, []
@@ -658,6 +644,20 @@ def damaged(m):
         if m.wants(name):
             m.run(f"{CONVERT} {grey} {shlex.quote(m.path(name))}")
             m.add(name, "imagemagick", "grey+alpha", expect="alpha-dropped")
+
+
+def main():
+    if len(sys.argv) != 5 or sys.argv[3] not in ("valid", "damaged"):
+        sys.exit(__doc__)
+    out, seed, which, extension = sys.argv[1], sys.argv[2], sys.argv[3], sys.argv[4]
+    for tool, package in TOOLS.items():
+        if shutil.which(tool) is None:
+            sys.exit(f"missing writer: {tool} (install {package})")
+    m = Matrix(out, seed, extension)
+    (valid if which == "valid" else damaged)(m)
+    shutil.rmtree(m.work)
+    with open(os.path.join(out, "manifest.tsv"), "w") as f:
+        f.writelines("\t".join(entry) + "\n" for entry in m.entries)
 
 
 if __name__ == "__main__":
