@@ -45,8 +45,11 @@ demo: programs
 # install and package the plain programs of build/, and the memory-limit
 # cases run once more on them (the sanitizer cannot bound the address space). They read the man page
 # with man and check the package with lintian, the golden model runs on
-# python3, and every C++ file must be as clang-format leaves it.
-test: TEST_DEPS = man-db groff-base python3 clang-format lintian
+# python3, every C++ file must be as clang-format leaves it, and the validity
+# matrix and the damaged pictures are written by the Python imaging library,
+# ImageMagick, libtiff's, libjpeg's and netpbm's tools.
+test: TEST_DEPS = man-db groff-base python3 clang-format lintian \
+    python3-pil imagemagick libtiff-tools libjpeg-turbo-progs netpbm
 test: deps $(BUILD)/build.ninja $(SAN_BUILD)/build.ninja
 	@# The two trees build side by side: each has stretches that keep one core.
 	cmake --build $(BUILD) -j $(JOBS) --target pelmo_programs & programs=$$!; \

@@ -60,11 +60,14 @@ bool JpegWarningLosesPixels(std::string_view text) {
 }
 
 // TIFF decoder errors that lose no pixel: the library asks for tags to find
-// its metadata, and the decoder complains of every one it does not know.
+// its metadata, and the decoder complains of every one it does not know, and
+// of what is wrong in directories other than the picture's (whose own faults
+// fail the load).
 bool TiffErrorIsHarmless(std::string_view module) {
     for (const std::string_view harmless :
          {"TIFFFieldWithTag", "TIFFFetchNormalTag", "TIFFReadCustomDirectory",
-          "TIFFReadEXIFDirectory", "TIFFReadGPSDirectory"}) {
+          "TIFFReadEXIFDirectory", "TIFFReadGPSDirectory", "TIFFReadDirectory",
+          "MissingRequired"}) {
         if (module == harmless) return true;
     }
     return false;

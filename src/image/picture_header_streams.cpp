@@ -375,16 +375,30 @@ std::uint64_t TiffPixelsPerByte(std::uint64_t compression, std::uint64_t width) 
 struct TiffLayout {
     // The defaults of a directory that leaves the tags out.
     std::uint64_t samples = 1, bits = 1, compression = 1;
+    std::uint64_t rowsPerStrip = kMax;
+    std::uint64_t tileWidth = 0, tileLength = 0;  // 0 for strips
     std::optional<TiffFile::Entry> offsets, counts;
 };
 
-// Where every strip (or tile) lies must be inside the file, and they must
-// hold enough bytes for a bit a pixel at the compression's best.
+// The pixels of strip (or tile) `i` of a picture of `width` x `height`.
+std::uint64_t TiffStripPixels(const TiffLayout& layout, std::uint64_t i, std::uint64_t width,
+                              std::uint64_t height) {
+    if (layout.tileWidth != 0) return Mul(layout.tileWidth, layout.tileLength);
+    const std::uint64_t rows = std::max<std::uint64_t>(layout.rowsPerStrip, 1);
+    const std::uint64_t perPlane = CeilDiv(height, rows);
+    const std::uint64_t first = (i % perPlane) * rows;
+    return Mul(width, std::min(rows, height - std::min(first, height)));
+}
+
+// Where every strip (or tile) lies must be inside the file, with bytes
+// enough for its pixels at the compression's best. The decoder takes the
+// byte counts of compressed strips as they are; those of data stored as it
+// is it may find bogus and work out from the rows, which need a bit a pixel
+// at least from each strip's offset on.
 HeaderVerdict TiffStrips(const TiffFile& tiff, const TiffLayout& layout, PictureFacts& facts) {
     const std::uint64_t ratio = TiffPixelsPerByte(layout.compression, facts.width);
     facts.sure = ratio != 0;
-    if (!layout.offsets || !layout.counts || layout.offsets->count != layout.counts->count ||
-        layout.offsets->size == 0 || layout.counts->size == 0 ||
+    if (!layout.offsets || layout.offsets->size == 0 ||
         layout.offsets->count > (std::uint64_t{1} << 24)) {
         facts.sure = false;  // the decoder makes do, or fails
         return HeaderVerdict::Picture;
@@ -393,13 +407,28 @@ HeaderVerdict TiffStrips(const TiffFile& tiff, const TiffLayout& layout, Picture
     if (!tiff.EachValue(*layout.offsets, [&](std::uint64_t v) { starts.push_back(v); })) {
         return HeaderVerdict::NotAPicture;
     }
+    if (layout.compression == 1) {
+        for (std::uint64_t i = 0; i < starts.size(); ++i) {
+            const std::uint64_t bits = TiffStripPixels(layout, i, facts.width, facts.height);
+            facts.leastSize = std::max(facts.leastSize, Add(starts[i], CeilDiv(bits, 8)));
+        }
+        facts.mostSize = std::max(facts.mostSize, Add(facts.leastSize, kSlack));
+        return HeaderVerdict::Picture;
+    }
+    if (!layout.counts || layout.counts->size == 0 || layout.counts->count != starts.size()) {
+        return HeaderVerdict::Picture;  // the decoder works the counts out, or fails
+    }
+    std::vector<std::uint64_t> counts;
+    if (!tiff.EachValue(*layout.counts, [&](std::uint64_t v) { counts.push_back(v); })) {
+        return HeaderVerdict::NotAPicture;
+    }
+    // A count of 0 has the decoder work the counts out itself.
+    if (std::find(counts.begin(), counts.end(), 0) != counts.end()) return HeaderVerdict::Picture;
     std::uint64_t held = 0;
-    std::size_t i = 0;
-    const bool read = tiff.EachValue(*layout.counts, [&](std::uint64_t count) {
-        held = Add(held, count);
-        facts.leastSize = std::max(facts.leastSize, Add(starts[i++], count));
-    });
-    if (!read) return HeaderVerdict::NotAPicture;
+    for (std::size_t i = 0; i < counts.size(); ++i) {
+        held = Add(held, counts[i]);
+        facts.leastSize = std::max(facts.leastSize, Add(starts[i], counts[i]));
+    }
     facts.mostSize = std::max(facts.mostSize, Add(facts.leastSize, kSlack));
     // Strips that cannot hold the pixels make a file that no size can hold.
     if (ratio != 0 && Mul(held, ratio) < std::uint64_t{facts.width} * facts.height) {
@@ -451,6 +480,18 @@ std::optional<std::uint64_t> ReadTiffDirectory(ByteReader& file, const TiffFile&
             case 277:
                 v = value();
                 layout.samples = std::max<std::uint64_t>(v.value_or(1), 1);
+                break;
+            case 278:
+                v = value();
+                layout.rowsPerStrip = v.value_or(0);
+                break;
+            case 322:
+                v = value();
+                layout.tileWidth = v.value_or(0);
+                break;
+            case 323:
+                v = value();
+                layout.tileLength = v.value_or(0);
                 break;
             case 338:  // extra samples: 1 and 2 are alpha
                 v = value();

@@ -23,6 +23,24 @@ std::string WriteError(const std::string& path) {
     return "Error, couldn't write \"" + path + "\".\n";
 }
 
+std::string HeightError() {
+    return "Error, height must be multiple of 8.\n";
+}
+
+std::string ConvertError() {
+    return "Error, failed to convert image.\n";
+}
+
+std::string AlphaDroppedError(const std::string& input) {
+    return "Error, image \"" + input +
+           "\" has an alpha channel that the image library drops; save it as PNG or RGBA TIFF.\n";
+}
+
+std::string MisreadError(const std::string& input, const std::string& variant) {
+    return "Error, image \"" + input + "\" is " + variant +
+           ", which the image library misreads; save it as PNG.\n";
+}
+
 ::testing::AssertionResult CleanFailure(const Outcome& run, const std::string& output) {
     if (!run.exited || run.status != 1) {
         return ::testing::AssertionFailure() << "expected status 1, got " << Show(run);
@@ -55,8 +73,8 @@ std::string WriteError(const std::string& path) {
     if (!clean) return clean;
     const std::string lines[] = {
         OpenImageError(input),
-        "Error, height must be multiple of 8.\n",
-        "Error, failed to convert image.\n",
+        HeightError(),
+        ConvertError(),
         "Error, not enough memory.\n",
     };
     // Or more pixels than the pixel limit: "Error, image "<input>" is WxH ...".

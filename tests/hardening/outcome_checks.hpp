@@ -14,6 +14,15 @@ namespace pelmo::hardening {
 // cannot be written.
 std::string OpenImageError(const std::string& input);
 std::string WriteError(const std::string& path);
+// The error lines of a picture whose height is not a multiple of 8, of one
+// that the image library reads but cannot convert to 32 bits, of a
+// picture whose declared alpha channel the image library drops (with -alpha
+// or -mask), and of a variant that the library is known to misread, named by
+// `variant` ("an uncompressed PCX").
+std::string HeightError();
+std::string ConvertError();
+std::string AlphaDroppedError(const std::string& input);
+std::string MisreadError(const std::string& input, const std::string& variant);
 
 // Status 1 after a normal exit, exactly one line on standard error and it
 // starts with "Error, ", no "Operation completed.", and no file at `output`.
