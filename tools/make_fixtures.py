@@ -413,7 +413,36 @@ def multipage_tiff(sizes):
 def first_tones(image):
     return [[tone_of_red(image.convert("RGB").getpixel((x, y))[0]) for x in range(image.width)]
             for y in range(image.height)]
-OPAQUE = {"sheet_16x8.png": SHEET_OPAQUE}
+def shades():
+    """24 x 16 RGBA for the tone options (-luma, -levels, -invert, -dither): a
+    grey ramp from 0 to 255 in rows 0 to 7, colours of every kind in rows 8
+    to 15, where some pixels are fully transparent. Its colours are in
+    fixtures.json, for the model to compute every tone from."""
+    colours, opaque = [], []
+    for y in range(16):
+        if y < 8:
+            colours.append([(x * 255 // 23,) * 3 for x in range(24)])
+            opaque.append([1] * 24)
+        else:
+            colours.append([((x * 37 + y * 11) % 256, (x * 53 + y * 29) % 256,
+                             (x * 17 + y * 71) % 256) for x in range(24)])
+            opaque.append([int((x + 2 * y) % 7 != 0) for x in range(24)])
+    return colours, opaque
+
+
+SHADES_RGB, SHADES_OPAQUE = shades()
+SHADES_TONES = [[tone_of_red(c[0]) for c in row] for row in SHADES_RGB]
+
+
+def shades_png(path):
+    image = Image.new("RGBA", (24, 16))
+    image.putdata([c + (255 if a else 0,) for row, alpha in zip(SHADES_RGB, SHADES_OPAQUE)
+                   for c, a in zip(row, alpha)])
+    image.save(path, format="PNG", optimize=True)
+
+
+OPAQUE = {"sheet_16x8.png": SHEET_OPAQUE, "shades.png": SHADES_OPAQUE}
+COLOURS = {"shades.png": SHADES_RGB}
 
 
 def raw_bytes(data):
@@ -610,6 +639,8 @@ def fixtures():
         ("sample.png", sample, save_pil(sample_image(), format="PNG", optimize=True), None),
         # Frames, with opacity for the masks.
         ("sheet_16x8.png", SHEET_TONES, rgba_png(SHEET_TONES, SHEET_OPAQUE), None),
+        # The tone options, from the colours themselves.
+        ("shades.png", SHADES_TONES, shades_png, None),
         ("anim.gif", first_tones(animation_frames()[0]), animated_gif, None),
         ("pages.tif", [[(x + y) % 3 for x in range(16)] for y in range(16)],
          multipage_tiff([(16, 16)] * 3), None),
@@ -652,6 +683,8 @@ def main():
                          tones=["".join(str(t) for t in row) for row in tones])
             if name in OPAQUE:
                 entry["opaque"] = ["".join(str(a) for a in row) for row in OPAQUE[name]]
+            if name in COLOURS:
+                entry["rgb"] = ["".join("%02X%02X%02X" % c for c in row) for row in COLOURS[name]]
             if failure in (None, "convert"):
                 check_read_back(path, tones, name)
         manifest["data/" + name] = entry

@@ -77,6 +77,7 @@ int RunConversion(int argc, const char* const* argv, const ClosedStreams& closed
 
     ImgAsmWriter writer(cmd.options);
     writer.SetPictureSize(toneMap.width, toneMap.height);
+    if (cmd.bestCodec) writer.SetCodecComment(CodecFor(codec->Kind()).keyword);
     if (!writer.Open(cmd.outputFile, output)) return 1;
     codec->WriteOutput(writer);
     if (!writer.Close()) return 1;

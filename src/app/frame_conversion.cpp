@@ -89,6 +89,7 @@ int ConvertFrames(const CommandLine& cmd, ImgToneMap& toneMap, const OutputFile:
     ImgAsmWriter writer(options);
     writer.SetPictureSize(static_cast<std::int32_t>(grid.width),
                           static_cast<std::int32_t>(8 * grid.blocks));
+    if (cmd.bestCodec) writer.SetCodecComment(CodecFor(codecs.front()->Kind()).keyword);
     if (!writer.Open(cmd.outputFile, output)) return 1;
     if (framed) writer.WriteFramesHead(static_cast<std::int32_t>(codecs.size()));
     for (std::size_t f = 0; f < codecs.size(); ++f) {

@@ -1,6 +1,7 @@
 #include "app/options.hpp"
 
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -64,7 +65,18 @@ constexpr bool KeywordsInModeOrder() {
 }
 static_assert(KeywordsInModeOrder(), "table-code keywords must follow TableCodeMode");
 
-enum class OptionKind { Flag, Codec, TableCode, Name, PixelLimit, Frames };
+enum class OptionKind { Flag, Codec, TableCode, Name, PixelLimit, Frames, Dither, Levels };
+
+struct DitherKeyword {
+    DitherMethod method;
+    std::string_view keyword;
+};
+
+constexpr DitherKeyword kDitherKeywords[] = {
+    {DitherMethod::None, "none"},         {DitherMethod::FloydSteinberg, "fs"},
+    {DitherMethod::Atkinson, "atkinson"}, {DitherMethod::Bayer4, "bayer4"},
+    {DitherMethod::Bayer8, "bayer8"},
+};
 
 struct OptionRule {
     std::string_view name;  // without its dash
@@ -98,6 +110,10 @@ constexpr OptionRule kOptions[] = {
     {"q", OptionKind::Flag, &ImgOptions::quiet, {}},
     {"frames", OptionKind::Frames, nullptr, {}},
     {"plusmask", OptionKind::Flag, &ImgOptions::plusmask, {}},
+    {"luma", OptionKind::Flag, &ImgOptions::luma, {}},
+    {"levels", OptionKind::Levels, nullptr, {}},
+    {"invert", OptionKind::Flag, &ImgOptions::invert, {}},
+    {"dither", OptionKind::Dither, nullptr, {}},
 };
 
 // What --help prints after the usage text: the options beyond it.
@@ -117,7 +133,12 @@ constexpr std::string_view kMoreHelp =
     "  -frames all      Every frame of an animated GIF, page of a TIFF, image of an ICO\n"
     "                   (those as large as the first); -c best: one codec for every\n"
     "                   frame, the smallest in total\n"
-    "  -plusmask        Each sprite byte (as -alpha) followed by its mask byte (as -mask)\n";
+    "  -plusmask        Each sprite byte (as -alpha) followed by its mask byte (as -mask)\n"
+    "  -luma            Tones from the luminance (Rec. 709) instead of the red component\n"
+    "  -levels A,B      Dim from A, full from B (default 128,192; 0 < A <= B <= 255)\n"
+    "  -invert          Swap off and full after the tones are decided (dim stays dim)\n"
+    "  -dither METHOD   Mix the three tones to show the shades between them: fs\n"
+    "                   (Floyd-Steinberg), atkinson, bayer4, bayer8 or none (default)\n";
 
 const OptionRule* FindOption(std::string_view name) {
     for (const OptionRule& entry : kOptions) {
@@ -256,6 +277,30 @@ bool TakeValue(const OptionRule& option, const char* value, CommandLine& cmd) {
             }
             cmd.options.frameWidth = size ? static_cast<std::uint32_t>(size->width) : 0;
             cmd.options.frameHeight = size ? static_cast<std::uint32_t>(size->height) : 0;
+            return true;
+        }
+        case OptionKind::Dither: {
+            for (const DitherKeyword& entry : kDitherKeywords) {
+                if (EqualsIgnoreCase(value, entry.keyword)) {
+                    cmd.options.dither = entry.method;
+                    return true;
+                }
+            }
+            return FailQuoting(cmd, "unknown dither method", value);
+        }
+        case OptionKind::Levels: {
+            // "A,B", whole numbers with 0 < A <= B <= 255.
+            const std::string_view text = value;
+            const std::size_t comma = text.find(',');
+            const auto dim = DecimalNumber(text.substr(0, comma), 1);
+            const auto full = comma == std::string_view::npos
+                                  ? std::nullopt
+                                  : DecimalNumber(text.substr(comma + 1), 1);
+            if (!dim || !full || *dim > *full || *full > 255) {
+                return FailQuoting(cmd, "invalid levels", value);
+            }
+            cmd.options.dimFrom = static_cast<std::uint8_t>(*dim);
+            cmd.options.fullFrom = static_cast<std::uint8_t>(*full);
             return true;
         }
         case OptionKind::Flag:

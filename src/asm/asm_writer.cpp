@@ -39,7 +39,13 @@ bool ImgAsmWriter::Open(const std::string& path, const OutputFile::Settings& set
     }
     file.Write(kHeaderPrefix);
     file.Write(kVersionText);
-    file.Write("\n\n");
+    file.Write("\n");
+    if (!codecComment_.empty()) {
+        file.Write(kCodecCommentPrefix);
+        file.Write(codecComment_);
+        file.Write("\n");
+    }
+    file.Write("\n");
     return true;
 }
 

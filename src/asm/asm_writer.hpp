@@ -24,6 +24,10 @@ class ImgAsmWriter final : public SourceSink {
     ImgAsmWriter(const ImgAsmWriter&) = delete;
     ImgAsmWriter& operator=(const ImgAsmWriter&) = delete;
 
+    // The codec that -c best chose, named in a comment after the header
+    // comment; set before Open.
+    void SetCodecComment(std::string_view keyword) { codecComment_ = keyword; }
+
     // Prepares to replace `path` and writes the header comment. On failure
     // prints "Error, couldn't open ..." (or the line of the check in
     // `settings` that refused it) and returns false.
@@ -63,8 +67,9 @@ class ImgAsmWriter final : public SourceSink {
     void WriteLabel(const std::string& label);
 
     std::string path_;
-    std::string framePrefix_;  // of the current frame's symbols, after SetFrame
-    std::string frameLabel_;   // of its label, before `ldata`
+    std::string codecComment_;  // empty for none
+    std::string framePrefix_;   // of the current frame's symbols, after SetFrame
+    std::string frameLabel_;    // of its label, before `ldata`
     bool inFrames_ = false;
     std::int32_t width_ = 0;
     std::int32_t height_ = 0;

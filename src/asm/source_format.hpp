@@ -12,6 +12,10 @@ namespace pelmo {
 // The header comment, before the version text, and an empty line after it.
 inline constexpr std::string_view kHeaderPrefix = "\t; Created by ";
 
+// With -c best, the line after the header comment names the codec chosen:
+// "\t; codec: bnp", the -c keyword.
+inline constexpr std::string_view kCodecCommentPrefix = "\t; codec: ";
+
 // The names of -dims's two symbols end so, after the symbol prefix.
 inline constexpr std::string_view kWidthSuffix = "_WIDTH";
 inline constexpr std::string_view kHeightSuffix = "_HEIGHT";

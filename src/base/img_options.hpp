@@ -21,6 +21,10 @@ enum class ImgCodecKind : std::int32_t {
     Bit2xp = 5
 };
 
+// Values selected with -dither: none, error diffusion (Floyd-Steinberg,
+// Atkinson) or ordered dithering with a 4 x 4 or 8 x 8 Bayer matrix.
+enum class DitherMethod : std::uint8_t { None, FloydSteinberg, Atkinson, Bayer4, Bayer8 };
+
 // Values selected with -tc.
 enum class TableCodeMode : std::int32_t { None = 0, Image = 1, Data = 2, Include = 3 };
 
@@ -65,6 +69,21 @@ struct ImgOptions {
     std::uint32_t frameHeight = 0;
     bool allFrames = false;
     bool plusmask = false;  // -plusmask: each sprite byte followed by its mask byte
+    // How a pixel's tone is decided (see image/tone_rows.hpp): by its red
+    // component, or its luminance with -luma; off below `dimFrom`, full from
+    // `fullFrom` (-levels); off and full swapped with -invert; dithered with
+    // -dither.
+    bool luma = false;
+    std::uint8_t dimFrom = 128;
+    std::uint8_t fullFrom = 192;
+    bool invert = false;
+    DitherMethod dither = DitherMethod::None;
+
+    // True when the tones are the red component's at the usual levels.
+    bool PlainTones() const {
+        return !luma && dimFrom == 128 && fullFrom == 192 && !invert &&
+               dither == DitherMethod::None;
+    }
 
     bool Frames() const { return frameWidth != 0 || allFrames; }
 

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "image/plane_packing.hpp"
+#include "image/tone_rows.hpp"
 
 namespace pelmo {
 
@@ -22,11 +23,17 @@ FIBITMAP* ReadablePixels(FIBITMAP* loaded, AlphaRule rule, Bitmap& converted) {
 
 bool SendBlocks(FIBITMAP* pixels, std::uint32_t width, const ImgOptions& options,
                 const PlaneSources& sources, const SheetCut& cut, const ChildReply& reply) {
-    // Each plane's rows, or none for a plane lit everywhere.
+    // Each plane's rows, or none for a plane lit everywhere; the tones other
+    // than the plain red ones through their own reader.
     std::optional<BitmapRows> tones;
+    std::optional<ToneRows> shades;
     std::optional<BitmapRows> opacity;
     if (!(sources.opaque && sources.alpha == AlphaRule::Only)) {
-        tones.emplace(pixels, LitFromRed(options.dim), sources.Rule());
+        if (sources.Rule() != AlphaRule::Only && !options.PlainTones()) {
+            shades.emplace(pixels, options, sources.Rule(), cut.band);
+        } else {
+            tones.emplace(pixels, LitFromRed(options.dim), sources.Rule());
+        }
     }
     if (options.plusmask && !sources.opaque) {
         opacity.emplace(pixels, LitFromRed(false), AlphaRule::Only);
@@ -48,6 +55,8 @@ bool SendBlocks(FIBITMAP* pixels, std::uint32_t width, const ImgOptions& options
                     const std::int64_t y = cut.PictureRow(8 * k + i);
                     if (y < 0) {
                         std::fill_n(row, stride, std::uint8_t{0xFF});  // -pad: an off row
+                    } else if (p == 0 && shades) {
+                        shades->Read(static_cast<std::uint32_t>(y), row);
                     } else if (readers[p] == nullptr) {
                         std::fill_n(row, stride, std::uint8_t{0});  // opaque: every pixel lit
                     } else {

@@ -80,15 +80,21 @@ MORE_HELP = (
     "                   (those as large as the first); -c best: one codec for every\n"
     "                   frame, the smallest in total\n"
     "  -plusmask        Each sprite byte (as -alpha) followed by its mask byte (as -mask)\n"
+    "  -luma            Tones from the luminance (Rec. 709) instead of the red component\n"
+    "  -levels A,B      Dim from A, full from B (default 128,192; 0 < A <= B <= 255)\n"
+    "  -invert          Swap off and full after the tones are decided (dim stays dim)\n"
+    "  -dither METHOD   Mix the three tones to show the shades between them: fs\n"
+    "                   (Floyd-Steinberg), atkinson, bayer4, bayer8 or none (default)\n"
 )
 
 FLAGS = ["dim", "xorder", "unflip", "strim", "etrim", "setsymb"]
 # Beyond the classic options: frames and their masks, the padding of a frame
 # and the frame's size as symbols.
-MORE_FLAGS = ["plusmask", "pad", "dims"]
+MORE_FLAGS = ["plusmask", "pad", "dims", "luma", "invert"]
 NAMES = {"vprefix": "IMG", "vsize": "_SIZE", "vpackets": "_PACKETS", "vstart": "_START",
          "vflag": "_FLAG", "lprefix": "img", "ldata": "_data"}
 CODECS = ["raw", "rle", "srle", "frle", "bnp", "bit2xp"]
+DITHERS = ["none", "fs", "atkinson", "bayer4", "bayer8"]
 TABLE_CODES = ["none", "image", "data", "include"]
 EXTENSIONS = [".bmp", ".ico", ".jpg", ".jpeg", ".pcx", ".png", ".tga", ".tif", ".tiff", ".gif",
               ".psd"]
@@ -123,7 +129,8 @@ def parse(argv):
         raise Failure(USAGE)
     opts = {flag: False for flag in FLAGS + MORE_FLAGS}
     opts.update(NAMES)
-    opts.update(codec="raw", tc="none", image="", output="", frames=None)
+    opts.update(codec="raw", tc="none", image="", output="", frames=None, levels=(128, 192),
+                dither="none")
 
     def fail(line):
         raise Failure(line + USAGE)
@@ -151,20 +158,29 @@ def parse(argv):
         if name in FLAGS + MORE_FLAGS:
             opts[name] = True
             continue
-        if name not in ("c", "tc", "frames") and name not in NAMES:
+        if name not in ("c", "tc", "frames", "levels", "dither") and name not in NAMES:
             fail(f'Error, unknown option "{arg}"\n')
         if i >= len(argv):
             break
         value = argv[i]
         i += 1
         if name == "c":
-            if ascii_lower(value) not in CODECS:
+            if ascii_lower(value) not in CODECS + ["best"]:
                 fail(f'Error, unknown compression format "{value}"\n')
             opts["codec"] = ascii_lower(value)
         elif name == "tc":
             if ascii_lower(value) not in TABLE_CODES:
                 fail(f'Error, unknown table code "{value}"\n')
             opts["tc"] = ascii_lower(value)
+        elif name == "levels":
+            match = re.fullmatch(r"([0-9]{1,10}),([0-9]{1,10})", value)
+            opts["levels"] = tuple(int(n) for n in match.groups()) if match else (0, 0)
+            if not 0 < opts["levels"][0] <= opts["levels"][1] <= 255:
+                fail(f'Error, invalid levels "{value}"\n')
+        elif name == "dither":
+            if ascii_lower(value) not in DITHERS:
+                fail(f'Error, unknown dither method "{value}"\n')
+            opts["dither"] = ascii_lower(value)
         elif name == "frames":
             opts["frames"] = ascii_lower(value) if ascii_lower(value) == "auto" else frame_size(value)
             if opts["frames"] is None:
@@ -223,6 +239,97 @@ def load(name, fixtures, frames=None):
     opaque = entry.get("opaque", ["1" * width] * height)
     return ([[int(c) for c in row] for row in entry["tones"]],
             [[int(c) for c in row] for row in opaque])
+
+
+def values_of(entry, luma):
+    """Each pixel's value: its red component, or its luminance with -luma."""
+    rows = []
+    for text in entry["rgb"]:
+        pixels = [[int(text[i + k:i + k + 2], 16) for k in (0, 2, 4)]
+                  for i in range(0, len(text), 6)]
+        rows.append([(2126 * r + 7152 * g + 722 * b + 5000) // 10000 if luma else r
+                     for r, g, b in pixels])
+    return rows
+
+
+def divided(a, b):
+    """a / b truncated toward zero, as the converter divides."""
+    return -(-a // b) if a < 0 else a // b
+
+
+def bayer(n):
+    if n == 1:
+        return [[0]]
+    h = n // 2
+    inner = bayer(h)
+    return [[4 * inner[y % h][x % h] + [0, 2, 3, 1][y // h * 2 + x // h] for x in range(n)]
+            for y in range(n)]
+
+
+def shade(values, opaque, opts, cut):
+    """The tones of one picture or frame from its values: -levels, -dither,
+    -invert; with `cut`, transparent pixels are off and pass no error."""
+    dim, full = opts["levels"]
+    height, width = len(values), len(values[0])
+
+    def curve(v):
+        if v < dim:
+            return v * 128 // dim
+        if v < full:
+            return 128 + (v - dim) * 64 // (full - dim)
+        return 255 if full == 255 else 192 + (v - full) * 63 // (255 - full)
+
+    method = opts["dither"]
+    if method == "none":
+        tones = [[0 if v < dim else 1 if v < full else 2 for v in row] for row in values]
+    elif method.startswith("bayer"):
+        n = int(method[5:])
+        matrix = bayer(n)
+        tones = [[0] * width for _ in range(height)]
+        for y in range(height):
+            for x in range(width):
+                v, bar = curve(values[y][x]), 2 * matrix[y % n][x % n] + 1
+                tones[y][x] = (2 * n * n * v > 128 * bar) if v < 128 else \
+                    1 + (2 * n * n * (v - 128) > 127 * bar)
+    else:
+        tones = [[0] * width for _ in range(height)]
+        error = [[0] * width for _ in range(height + 2)]
+        for y in range(height):
+            d = 1 if y % 2 == 0 else -1
+            for x in range(width) if d == 1 else reversed(range(width)):
+                if cut and not opaque[y][x]:
+                    continue
+                want = 16 * curve(values[y][x]) + error[y][x]
+                tone = (want >= 1024) + (want >= 3064)
+                e = want - [0, 2048, 4080][tone]
+                tones[y][x] = tone
+                if method == "fs":
+                    shares = [(0, d, divided(7 * e, 16)), (1, -d, divided(3 * e, 16)),
+                              (1, 0, divided(5 * e, 16))]
+                    shares.append((1, d, e - sum(share for _, _, share in shares)))
+                else:
+                    shares = [(dy, dx, divided(e, 8))
+                              for dy, dx in ((0, d), (0, 2 * d), (1, -d), (1, 0), (1, d), (2, 0))]
+                for dy, dx, share in shares:
+                    if 0 <= x + dx < width:
+                        error[y + dy][x + dx] += share
+    return [[2 - t if opts["invert"] else t for t in row] for row in tones]
+
+
+def shaded_tones(entry, opaque, opts):
+    """The picture's tones as the tone options make them, each frame on its own."""
+    values = values_of(entry, opts["luma"])
+    height, width = len(values), len(values[0])
+    fw, fh = opts["frames"] or (width, height)
+    tones = [[0] * width for _ in range(height)]
+    for top in range(0, height, fh):
+        for left in range(0, width, fw):
+            part = shade([row[left:left + fw] for row in values[top:top + fh]],
+                         [row[left:left + fw] for row in opaque[top:top + fh]], opts,
+                         opts["plusmask"])
+            for y, row in enumerate(part):
+                tones[top + y][left:left + fw] = row
+    return tones
 
 
 def pack(tones, opts, lit=None):
@@ -385,11 +492,33 @@ def symbol(opts, name, value):
     return f"\t.{directive} {name} ${value:02X}\n", f"Symbol '{name}' set to {value}\n"
 
 
+def header(opts):
+    """The header comment, with -c best the codec chosen, and an empty line."""
+    best = f"\t; codec: {opts['codec']}\n" if opts.get("best") else ""
+    return HEADER[:-1] + best + "\n"
+
+
+def best_codec(frames, opts):
+    """-c best: each codec's output of every frame, the smallest in total
+    kept (the first on a tie); the encodings and the line that says so."""
+    results = []
+    for codec in CODECS:
+        try:
+            encoded = [globals()[codec](data) for data, _ in frames]
+            results.append((codec, encoded, sum(len(e[0]) for e in encoded)))
+        except Failure:
+            results.append((codec, None, None))
+    chosen = min((r for r in results if r[1] is not None), key=lambda r: r[2])
+    opts.update(codec=chosen[0], best=True)
+    sizes = ", ".join(f"{c} {'-' if t is None else t}" for c, _, t in results)
+    return chosen[1], f"Best codec is {chosen[0]} ({sizes} bytes).\n"
+
+
 def write(opts, data, packets, start, extra, frame=None, size=None):
     """Returns (file text, stdout lines): the header and a picture's symbols
     and data, or with `frame` only frame `frame`'s. `size` is the picture's,
     for -dims."""
-    text, out = ("", "") if frame is not None else (HEADER, "")
+    text, out = ("", "") if frame is not None else (header(opts), "")
     suffixes = [opts["vsize"], opts["vpackets"], opts["vstart"], opts["vflag"]]
     prefix = opts["vprefix"] + ("" if frame is None else f"_{frame}")
     dims = [] if frame is not None or not opts.get("dims") else [("_WIDTH", size[0]),
@@ -443,6 +572,10 @@ def run(argv, fixtures):
     framed = opts["frames"] is not None
     try:
         tones, opaque = load(opts["image"], fixtures, opts["frames"])
+        plain = (opts["levels"], opts["dither"], opts["luma"], opts["invert"]) == \
+            ((128, 192), "none", False, False)
+        if not plain:
+            tones = shaded_tones(fixtures[opts["image"]], opaque, opts)
         out += f"Loaded {len(tones[0])}x{len(tones)} image.\n"
         if framed or opts["plusmask"]:
             frames, size = pack_frames(tones, opaque, opts)
@@ -451,7 +584,11 @@ def run(argv, fixtures):
         if framed:
             out += f"Frames: {len(frames)} of {opts['frames'][0]}x{opts['frames'][1]}.\n"
         out += f"RAW image is {sum(len(data) for data, _ in frames)} bytes.\n"
-        encoded = [globals()[opts["codec"]](data) for data, _ in frames]
+        if opts["codec"] == "best":
+            encoded, said = best_codec(frames, opts)
+            out += said
+        else:
+            encoded = [globals()[opts["codec"]](data) for data, _ in frames]
     except Failure as failure:
         return out, failure.err, 1, None
     path = opts["output"]
@@ -461,7 +598,7 @@ def run(argv, fixtures):
         (data, packets, extra), (_, start) = encoded[0], frames[0]
         text, lines = write(opts, data, packets, start, extra, size=size)
     else:
-        text, lines = HEADER, ""
+        text, lines = header(opts), ""
         head = [("_FRAMES", len(frames))]
         head += [("_WIDTH", size[0]), ("_HEIGHT", size[1])] if opts["dims"] else []
         for suffix, value in head:

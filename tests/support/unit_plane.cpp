@@ -70,8 +70,13 @@ std::string CheckPacked(std::span<const std::uint8_t> kept, std::size_t start,
     return {};
 }
 
-LoadedTones LoadTones(const std::string& fileName) {
+LoadedTones LoadTones(const std::string& fileName, const ImgOptions& tones) {
     ImgOptions options;
+    options.luma = tones.luma;
+    options.dimFrom = tones.dimFrom;
+    options.fullFrom = tones.fullFrom;
+    options.invert = tones.invert;
+    options.dither = tones.dither;
     ImgToneMap full(options);
     options.dim = true;
     ImgToneMap dim(options);

@@ -30,8 +30,9 @@ std::string CheckPacked(std::span<const std::uint8_t> kept, std::size_t start,
 
 // A picture file loaded twice, for the full and the dim plane, and turned back
 // into tone levels (row-major, top row first): 2 where lit in the full plane,
-// 1 where lit in the dim plane only, 0 elsewhere. `ok` only if both loads
-// succeeded; `out` and `err` are what the loads printed.
+// 1 where lit in the dim plane only, 0 elsewhere; the tones as the tone
+// options of `tones` (-luma, -levels, -invert, -dither) decide them. `ok` only
+// if both loads succeeded; `out` and `err` are what the loads printed.
 struct LoadedTones {
     bool ok = false;
     int width = 0;
@@ -40,6 +41,6 @@ struct LoadedTones {
     std::string out;
     std::string err;
 };
-LoadedTones LoadTones(const std::string& fileName);
+LoadedTones LoadTones(const std::string& fileName, const ImgOptions& tones = {});
 
 }  // namespace pelmo::unit

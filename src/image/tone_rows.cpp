@@ -1,0 +1,226 @@
+#include "image/tone_rows.hpp"
+
+#include <algorithm>
+#include <cstddef>
+
+#include "image/plane_packing.hpp"
+
+namespace pelmo {
+
+namespace {
+
+// The display levels of off, dim and full, in sixteenths.
+constexpr std::int32_t kLevel16[] = {0, 128 * 16, 255 * 16};
+// A value with its error, in sixteenths, takes the nearest level: dim from
+// 64, full from 191.5.
+constexpr std::int32_t kDim16 = 64 * 16;
+constexpr std::int32_t kFull16 = 3064;
+// Each frame's stretch of an error row has this many cells beyond each edge.
+constexpr std::size_t kEdge = 2;
+
+std::uint8_t Luma(unsigned red, unsigned green, unsigned blue) {
+    return static_cast<std::uint8_t>((2126 * red + 7152 * green + 722 * blue + 5000) / 10000);
+}
+
+// The levels' curve: A to 128, B to 192, linear between 0, A, B and 255.
+std::uint8_t Curve(unsigned v, unsigned a, unsigned b) {
+    if (v < a) return static_cast<std::uint8_t>(v * 128 / a);
+    if (v < b) return static_cast<std::uint8_t>(128 + (v - a) * 64 / (b - a));
+    return static_cast<std::uint8_t>(b == 255 ? 255 : 192 + (v - b) * 63 / (255 - b));
+}
+
+// The Bayer matrix of side N, row by row: each quarter of the matrix of side
+// 2n is four times the one of side n, plus 0, 2, 3 and 1.
+template <unsigned N>
+constexpr std::array<std::uint8_t, N * N> Bayer() {
+    std::array<std::uint8_t, N * N> matrix{};
+    if constexpr (N > 1) {
+        constexpr unsigned kHalf = N / 2;
+        constexpr auto kInner = Bayer<kHalf>();
+        constexpr std::uint8_t kQuarter[] = {0, 2, 3, 1};
+        for (unsigned y = 0; y < N; ++y) {
+            for (unsigned x = 0; x < N; ++x) {
+                matrix[y * N + x] =
+                    static_cast<std::uint8_t>(4 * kInner[y % kHalf * kHalf + x % kHalf] +
+                                              kQuarter[y / kHalf * 2 + x / kHalf]);
+            }
+        }
+    }
+    return matrix;
+}
+
+}  // namespace
+
+ToneRows::ToneRows(FIBITMAP* bitmap, const ImgOptions& options, AlphaRule alpha, std::uint32_t band)
+    : bitmap_(bitmap),
+      width_(FreeImage_GetWidth(bitmap)),
+      height_(FreeImage_GetHeight(bitmap)),
+      band_(std::max<std::uint32_t>(band, 1)),
+      frameWidth_(options.frameWidth),
+      dither_(options.dither),
+      luma_(options.luma),
+      invert_(options.invert),
+      litTone_(options.dim ? 1 : 2) {
+    if (frameWidth_ == 0 || width_ % frameWidth_ != 0) frameWidth_ = width_;
+    for (unsigned v = 0; v < 256; ++v) {
+        toneOf_[v] = v < options.dimFrom ? 0 : v < options.fullFrom ? 1 : 2;
+        curve_[v] = Curve(v, options.dimFrom, options.fullFrom);
+    }
+    values_.resize(8 * RowBytes(width_));
+    if (alpha == AlphaRule::Cut) {
+        opacity_.emplace(bitmap, 128, AlphaRule::Only);
+        opacityBits_.resize(RowBytes(width_));
+    }
+    if (dither_ == DitherMethod::FloydSteinberg || dither_ == DitherMethod::Atkinson) {
+        const std::size_t frames = frameWidth_ == 0 ? 0 : width_ / frameWidth_;
+        for (auto& row : errors_) row.resize(frames * (frameWidth_ + 2 * kEdge));
+    }
+    const unsigned bpp = FreeImage_GetBPP(bitmap);
+    if (bpp == 24 || bpp == 32) {
+        layout_ = bpp == 24 ? Layout::Rgb24 : Layout::Rgb32;
+        return;
+    }
+    layout_ = bpp == 8 ? Layout::Palette8 : bpp == 4 ? Layout::Palette4 : Layout::Palette1;
+    const RGBQUAD* palette = FreeImage_GetPalette(bitmap);
+    const unsigned colours = FreeImage_GetColorsUsed(bitmap);
+    for (unsigned i = 0; i < colours && i < 256; ++i) {
+        const RGBQUAD& c = palette[i];
+        paletteValue_[i] = luma_ ? Luma(c.rgbRed, c.rgbGreen, c.rgbBlue) : c.rgbRed;
+    }
+}
+
+void ToneRows::ReadValues(const BYTE* line) {
+    std::uint8_t* v = values_.data();
+    switch (layout_) {
+        case Layout::Rgb24:
+        case Layout::Rgb32: {
+            const unsigned step = layout_ == Layout::Rgb24 ? 3 : 4;
+            for (std::uint32_t x = 0; x < width_; ++x, line += step) {
+                v[x] = luma_ ? Luma(line[FI_RGBA_RED], line[FI_RGBA_GREEN], line[FI_RGBA_BLUE])
+                             : line[FI_RGBA_RED];
+            }
+            break;
+        }
+        case Layout::Palette8:
+            for (std::uint32_t x = 0; x < width_; ++x) v[x] = paletteValue_[line[x]];
+            break;
+        case Layout::Palette4:
+            for (std::uint32_t x = 0; x < width_; ++x)
+                v[x] = paletteValue_[(line[x / 2] >> (x % 2 == 0 ? 4 : 0)) & 15];
+            break;
+        case Layout::Palette1:
+            for (std::uint32_t x = 0; x < width_; ++x)
+                v[x] = paletteValue_[(line[x / 8] >> (7 - x % 8)) & 1];
+            break;
+    }
+}
+
+// One row of error diffusion, `row` counted from the top of its band: each
+// frame from its left on even rows, from its right on odd ones. The values
+// become tones.
+template <DitherMethod kMethod, bool kCut>
+void ToneRows::Diffuse(std::uint32_t row) {
+    const std::ptrdiff_t d = row % 2 == 0 ? 1 : -1;  // ahead
+    const std::size_t stride = frameWidth_ + 2 * kEdge;
+    const auto fw = static_cast<std::ptrdiff_t>(frameWidth_);
+    for (std::size_t f = 0; f * frameWidth_ < width_; ++f) {
+        std::int32_t* here = errors_[0].data() + f * stride + kEdge;
+        std::int32_t* below = errors_[1].data() + f * stride + kEdge;
+        std::int32_t* twoBelow = errors_[2].data() + f * stride + kEdge;
+        std::uint8_t* v = values_.data() + f * frameWidth_;
+        for (std::ptrdiff_t k = 0; k < fw; ++k) {
+            const std::ptrdiff_t i = d > 0 ? k : fw - 1 - k;
+            if constexpr (kCut) {
+                const std::size_t x = f * frameWidth_ + static_cast<std::size_t>(i);
+                if ((opacityBits_[x / 8] >> (7 - x % 8) & 1) != 0) {
+                    v[i] = 0;  // off, and no error
+                    continue;
+                }
+            }
+            const std::int32_t want = 16 * curve_[v[i]] + here[i];
+            const int tone = (want >= kDim16 ? 1 : 0) + (want >= kFull16 ? 1 : 0);
+            const std::int32_t error = want - kLevel16[tone];
+            v[i] = static_cast<std::uint8_t>(tone);
+            if constexpr (kMethod == DitherMethod::FloydSteinberg) {
+                const std::int32_t next = error * 7 / 16;
+                const std::int32_t behind = error * 3 / 16;
+                const std::int32_t under = error * 5 / 16;
+                here[i + d] += next;
+                below[i - d] += behind;
+                below[i] += under;
+                below[i + d] += error - next - behind - under;
+            } else {
+                const std::int32_t share = error / 8;
+                here[i + d] += share;
+                here[i + 2 * d] += share;
+                below[i - d] += share;
+                below[i] += share;
+                below[i + d] += share;
+                twoBelow[i] += share;
+            }
+        }
+    }
+    // The next row's errors come first now; the row two below starts clear.
+    std::rotate(errors_.begin(), errors_.begin() + 1, errors_.end());
+    std::fill(errors_[2].begin(), errors_[2].end(), 0);
+}
+
+// Ordered dithering of one row, `row` counted from the top of its band, the
+// matrix laid from each frame's left edge. The values become tones.
+void ToneRows::Order(std::uint32_t row) {
+    static constexpr auto kBayer4 = Bayer<4>();
+    static constexpr auto kBayer8 = Bayer<8>();
+    const bool four = dither_ == DitherMethod::Bayer4;
+    const std::uint32_t n = four ? 4 : 8;
+    const std::uint8_t* matrix = (four ? kBayer4.data() : kBayer8.data()) + row % n * n;
+    const std::int32_t cells = 2 * static_cast<std::int32_t>(n * n);
+    for (std::size_t f = 0; f * frameWidth_ < width_; ++f) {
+        std::uint8_t* v = values_.data() + f * frameWidth_;
+        for (std::uint32_t i = 0; i < frameWidth_; ++i) {
+            const std::int32_t value = curve_[v[i]];
+            const std::int32_t bar = 2 * matrix[i & (n - 1)] + 1;
+            v[i] = value < 128 ? (cells * value > 128 * bar ? 1 : 0)
+                               : (cells * (value - 128) > 127 * bar ? 2 : 1);
+        }
+    }
+}
+
+void ToneRows::Read(std::uint32_t y, std::uint8_t* bits) {
+    const std::uint32_t row = y % band_;
+    if (row == 0) {
+        for (auto& errors : errors_) std::fill(errors.begin(), errors.end(), 0);
+    }
+    ReadValues(FreeImage_GetScanLine(bitmap_, static_cast<int>(height_ - 1 - y)));
+    if (opacity_) opacity_->Read(y, opacityBits_.data());
+    const bool cut = opacity_.has_value();
+    switch (dither_) {
+        case DitherMethod::None:
+            for (std::uint32_t x = 0; x < width_; ++x) values_[x] = toneOf_[values_[x]];
+            break;
+        case DitherMethod::FloydSteinberg:
+            cut ? Diffuse<DitherMethod::FloydSteinberg, true>(row)
+                : Diffuse<DitherMethod::FloydSteinberg, false>(row);
+            break;
+        case DitherMethod::Atkinson:
+            cut ? Diffuse<DitherMethod::Atkinson, true>(row)
+                : Diffuse<DitherMethod::Atkinson, false>(row);
+            break;
+        case DitherMethod::Bayer4:
+        case DitherMethod::Bayer8:
+            Order(row);
+            break;
+    }
+    // A bit is set where the pixel is unlit: below the plane's tone (after
+    // -invert), or less than half opaque.
+    std::uint8_t unlit[3];
+    for (int t = 0; t < 3; ++t) unlit[t] = (invert_ ? 2 - t : t) < litTone_ ? 1 : 0;
+    for (std::size_t j = 0; j < RowBytes(width_); ++j) {
+        const std::uint8_t* t = values_.data() + 8 * j;
+        bits[j] = static_cast<std::uint8_t>(unlit[t[0]] << 7 | unlit[t[1]] << 6 | unlit[t[2]] << 5 |
+                                            unlit[t[3]] << 4 | unlit[t[4]] << 3 | unlit[t[5]] << 2 |
+                                            unlit[t[6]] << 1 | unlit[t[7]]);
+        if (cut) bits[j] |= opacityBits_[j];
+    }
+}
+
+}  // namespace pelmo
