@@ -19,10 +19,12 @@ int RunRender(int argc, const char* const* argv, const ClosedStreams& closed) {
     RenderProgress progress;
     if (!cmd.quiet) progress = [](const std::string& line) { std::fputs(line.c_str(), stdout); };
     std::string error;
-    if (!RenderPicture(cmd, closed, progress, error)) {
+    std::string warning;
+    if (!RenderPicture(cmd, closed, progress, error, warning)) {
         PrintError("Error, " + error + ".\n");
         return 1;
     }
+    if (!warning.empty()) PrintError("Warning, " + warning + ".\n");
     if (!cmd.quiet) std::fputs("Operation completed.\n", stdout);
     return 0;
 }

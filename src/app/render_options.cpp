@@ -30,6 +30,16 @@ constexpr std::string_view kUsage =
     "                   sprite over a checkerboard where the mask is off\n"
     "Picture file: .png, .bmp, .tga, .tif or .tiff\n";
 
+// What --help prints after the usage text: the previews.
+constexpr std::string_view kMoreHelp =
+    "More options:\n"
+    "  -zoom N          Show each pixel as N x N pixels, 1 to 16 (default 1)\n"
+    "  -over FILE       A source of the sprite's mask (pelmoimage -mask): the sprite\n"
+    "                   over a checkerboard where the mask is off\n";
+
+// The most -zoom gives: a pixel as 16 x 16.
+constexpr std::int32_t kMostZoom = 16;
+
 // Like the converter's, -q given before the fault keeps the banner back.
 bool Fail(const RenderCommandLine& cmd, std::string_view line) {
     return RefuseCommandLine(cmd.quiet, line, PrintRenderUsage);
@@ -43,6 +53,11 @@ bool FailQuoting(const RenderCommandLine& cmd, std::string_view reason, std::str
 
 void PrintRenderUsage(std::FILE* stream) {
     std::fwrite(kUsage.data(), 1, kUsage.size(), stream);
+}
+
+void PrintRenderHelp(std::FILE* stream) {
+    PrintRenderUsage(stream);
+    std::fwrite(kMoreHelp.data(), 1, kMoreHelp.size(), stream);
 }
 
 namespace {
@@ -61,7 +76,7 @@ bool TakeFlag(std::string_view arg, RenderCommandLine& cmd) {
 
 bool TakesValue(std::string_view arg) {
     for (const std::string_view option :
-         {"-w", "-h", "-c", "-dimplane", "-maxpixels", "-frames", "-frame"}) {
+         {"-w", "-h", "-c", "-dimplane", "-maxpixels", "-frames", "-frame", "-zoom", "-over"}) {
         if (EqualsIgnoreCase(arg, option)) return true;
     }
     return false;
@@ -94,6 +109,12 @@ bool TakeValue(std::string_view arg, std::string_view value, RenderCommandLine& 
         const auto frame = DecimalNumber(value, 0);
         if (!frame) return FailQuoting(cmd, "invalid frame", value);
         cmd.frame = *frame;
+    } else if (EqualsIgnoreCase(arg, "-zoom")) {
+        const auto zoom = DecimalNumber(value, 1);
+        if (!zoom || *zoom > kMostZoom) return FailQuoting(cmd, "invalid zoom", value);
+        cmd.zoom = *zoom;
+    } else if (EqualsIgnoreCase(arg, "-over")) {
+        cmd.overSourceFile = value;
     } else {
         cmd.dimSourceFile = value;
     }
@@ -118,7 +139,7 @@ bool ParseRenderCommandLine(int argc, const char* const* argv, RenderCommandLine
             if (target != nullptr) *target = arg;
             continue;
         }
-        if (AnswerInfoRequest(arg, PrintRenderUsage)) {
+        if (AnswerInfoRequest(arg, PrintRenderHelp)) {
             cmd.answered = true;
             return false;
         }
@@ -131,6 +152,9 @@ bool ParseRenderCommandLine(int argc, const char* const* argv, RenderCommandLine
     if (cmd.pictureFile.empty()) return Fail(cmd, "Error, missing picture filename.\n");
     if (cmd.plusmask && !cmd.dimSourceFile.empty()) {
         return Fail(cmd, "Error, -plusmask and -dimplane cannot be given together.\n");
+    }
+    if (cmd.plusmask && !cmd.overSourceFile.empty()) {
+        return Fail(cmd, "Error, -plusmask and -over cannot be given together.\n");
     }
     return true;
 }

@@ -14,8 +14,10 @@ struct RenderCommandLine : RenderSettings {
     bool answered = false;
 };
 
-// The renderer's usage text, on standard error unless told otherwise (--help).
+// The renderer's usage text, on standard error unless told otherwise.
 void PrintRenderUsage(std::FILE* stream = stderr);
+// The usage text and the options beyond it (--help).
+void PrintRenderHelp(std::FILE* stream);
 
 // Fills `cmd` from the program's arguments (argv[0] is never read), with the
 // converter's conventions: options matched ignoring case, anywhere among the

@@ -59,15 +59,35 @@ std::string_view Trim(std::string_view text) {
     return text;
 }
 
-// The code of a line: what comes before its comment (";" outside a quoted
-// name), without the blanks around it.
-std::string_view CodeOf(std::string_view line) {
+// Where a line's comment starts (";" outside a quoted name), or its end.
+std::size_t CommentStart(std::string_view line) {
     bool quoted = false;
     for (std::size_t i = 0; i < line.size(); ++i) {
         if (line[i] == '"') quoted = !quoted;
-        if (line[i] == ';' && !quoted) return Trim(line.substr(0, i));
+        if (line[i] == ';' && !quoted) return i;
     }
-    return Trim(line);
+    return line.size();
+}
+
+// The code of a line: what comes before its comment, without the blanks
+// around it.
+std::string_view CodeOf(std::string_view line) {
+    return Trim(line.substr(0, CommentStart(line)));
+}
+
+// The word after "codec:" that starts a line's comment, or nothing.
+std::optional<std::string_view> CommentCodecName(std::string_view line) {
+    const std::size_t start = CommentStart(line);
+    if (start == line.size()) return std::nullopt;
+    std::string_view text = Trim(line.substr(start + 1));
+    constexpr std::string_view kCodec = "codec:";
+    if (text.size() < kCodec.size() || !EqualsIgnoreCase(text.substr(0, kCodec.size()), kCodec)) {
+        return std::nullopt;
+    }
+    text = Trim(text.substr(kCodec.size()));
+    std::size_t end = 0;
+    while (end < text.size() && !IsBlank(text[end]) && text[end] != ';') ++end;
+    return text.substr(0, end);
 }
 
 // A line's code as the lookup stubs are compared: lower case, one space for
@@ -218,6 +238,7 @@ class Reader {
     std::size_t Here() const { return lines_.number() + (ended_ ? 1 : 0); }
     bool NextLine();
     bool NextCode();
+    bool CodecComment();
     bool Header();
     bool Symbols();
     bool Label();
@@ -239,6 +260,7 @@ class Reader {
     bool failed_ = false;         // NextCode stopped at a fault, in `error_`
     bool pending_ = false;        // `code_` is the first data line, read while telling the mode
     bool symbolPending_ = false;  // `code_` is the next frame's first symbol, read after its data
+    bool beforeCode_ = true;      // no line of code read yet: a codec comment may come
     std::uint64_t streams_ = 0;   // stream bytes of every frame so far
     // How far the text may go: far enough for the header and symbols, then
     // for the data the size symbol declares, written generously.
@@ -261,8 +283,28 @@ bool Reader::NextCode() {
                         "a second source begins here: give each source a file of its own");
         }
         code_ = CodeOf(line_);
-        if (!code_.empty()) return true;
+        if (!code_.empty()) {
+            beforeCode_ = false;
+            return true;
+        }
+        if (beforeCode_ && !CodecComment()) return false;
     }
+}
+
+// A comment "codec: NAME" before the first symbol names the source's codec
+// (the first such comment). False, at a fault (then `failed_`), for a name
+// that is no codec's.
+bool Reader::CodecComment() {
+    const std::optional<std::string_view> name = CommentCodecName(line_);
+    if (!name || top_.commentCodec) return true;
+    const CodecInfo* codec = FindCodec(*name);
+    if (codec == nullptr) {
+        failed_ = true;
+        return Fail(lines_.number(), "the codec comment names no codec: " + Quote(*name));
+    }
+    top_.commentCodec = codec->kind;
+    top_.commentLine = lines_.number();
+    return true;
 }
 
 // The next line, within the bounds. False at the end, or at a fault (then

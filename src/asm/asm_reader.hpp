@@ -60,9 +60,13 @@ struct AsmSource {
     std::optional<SourceValue> height;         // <vprefix>_HEIGHT, after it
     TableCodeMode mode = TableCodeMode::None;  // told by what follows the first label
     std::optional<ImgCodecKind> includeCodec;  // the codec the include line names
-    std::size_t labelLine = 0;                 // the line of the first label
-    std::size_t lastLine = 0;                  // the line count of the text
-    std::vector<std::uint8_t> stream;          // the .db bytes of every page, in order
+    // The codec a comment "; codec: NAME" names before the first symbol (as
+    // -c best writes it), and its line.
+    std::optional<ImgCodecKind> commentCodec;
+    std::size_t commentLine = 0;
+    std::size_t labelLine = 0;         // the line of the first label
+    std::size_t lastLine = 0;          // the line count of the text
+    std::vector<std::uint8_t> stream;  // the .db bytes of every page, in order
     // A source of frames (-frames): the frame count, and each frame as a
     // source of its own (its symbols, mode, label and data); `width` and
     // `height` are then the frame's, and the fields above but `lastLine` are

@@ -22,8 +22,12 @@ namespace {
 class Rendering {
   public:
     Rendering(RenderSettings settings, const ClosedStreams& closed, const RenderProgress& progress,
-              std::string& error)
-        : settings_(std::move(settings)), closed_(closed), progress_(progress), error_(error) {}
+              std::string& error, std::string& warning)
+        : settings_(std::move(settings)),
+          closed_(closed),
+          progress_(progress),
+          error_(error),
+          warning_(warning) {}
 
     bool Run();
 
@@ -40,16 +44,24 @@ class Rendering {
     bool PictureHeight();
     bool FrameSize();
     bool SheetSize();
+    bool PlanesAlike(const SourcePlane& first, const SourcePlane& other, const std::string& role);
     bool PlanesBelongTogether(const SourcePlane& full, const SourcePlane& dim);
-    void Paint(const GreyPicture& picture) const;
+    void WarnOfAGuess();
+    bool WithinLimit(std::uint64_t width, std::uint64_t height);
+    void Paint(PixelRows rows) const;
     bool WritePicture();
 
     RenderSettings settings_;
     ClosedStreams closed_;
     const RenderProgress& progress_;
     std::string& error_;
+    std::string& warning_;
     FREE_IMAGE_FORMAT format_ = FIF_UNKNOWN;
+    // The source's plane, then the -dimplane source's and the -over source's
+    // where given.
     std::vector<SourcePlane> planes_;
+    const SourcePlane* dim_ = nullptr;
+    const SourcePlane* over_ = nullptr;
     std::int32_t height_ = 0;
     // The frames shown, in reading order, `across` to a row of the picture
     // (one, the whole picture, for a source of one picture), each
@@ -68,7 +80,8 @@ class Rendering {
 std::string PictureFileRefusal(const RenderSettings& settings, const LinkTarget& target) {
     if (!target.exists) return {};  // nothing to lose
     const std::string start = "picture file " + Quoted(settings.pictureFile);
-    for (const std::string& source : {settings.sourceFile, settings.dimSourceFile}) {
+    for (const std::string& source :
+         {settings.sourceFile, settings.dimSourceFile, settings.overSourceFile}) {
         if (target.IsFile(source)) return start + " is the source " + Quoted(source);
     }
     // A device or a pipe written in place loses nothing; a file does.
@@ -130,10 +143,8 @@ bool Rendering::PictureHeight() {
                                     ? settings_.height / 8
                                     : std::max<std::int64_t>(1, (end + width - 1) / width);
     const std::int64_t pixels = width * blocks * 8;
-    if (static_cast<std::uint64_t>(pixels) > settings_.maxPixels) {
-        return Fail("the picture would be " + std::to_string(width) + "x" +
-                    std::to_string(blocks * 8) + " pixels, more than the limit of " +
-                    std::to_string(settings_.maxPixels) + " (see -maxpixels)");
+    if (!WithinLimit(static_cast<std::uint64_t>(width), static_cast<std::uint64_t>(blocks * 8))) {
+        return false;
     }
     height_ = static_cast<std::int32_t>(blocks * 8);
     for (const SourcePlane& plane : planes_) {
@@ -145,6 +156,7 @@ bool Rendering::PictureHeight() {
     }
     frameWidth_ = settings_.width;
     frameHeight_ = height_;
+    if (settings_.height == 0) WarnOfAGuess();
     return true;
 }
 
@@ -224,35 +236,39 @@ bool Rendering::SheetSize() {
                     std::to_string(frameWidth_) + "x" + std::to_string(frameHeight_));
     }
     const std::uint64_t height = rows * static_cast<std::uint64_t>(frameHeight_);
-    if (std::uint64_t{static_cast<std::uint32_t>(width)} * height > settings_.maxPixels) {
-        return Fail("the picture would be " + std::to_string(width) + "x" + std::to_string(height) +
-                    " pixels, more than the limit of " + std::to_string(settings_.maxPixels) +
-                    " (see -maxpixels)");
-    }
+    if (!WithinLimit(static_cast<std::uint32_t>(width), height)) return false;
     settings_.width = width;
     height_ = static_cast<std::int32_t>(height);
     return true;
 }
 
-// The full plane and the dim plane of one picture: the same size when the
-// height is not given, and every pixel the full plane lights lit in the dim
-// plane too (a clear bit is a lit pixel).
-bool Rendering::PlanesBelongTogether(const SourcePlane& full, const SourcePlane& dim) {
+// Two planes of one picture, `other` the source's `role`: as many frames,
+// and the same size when the height is not given.
+bool Rendering::PlanesAlike(const SourcePlane& first, const SourcePlane& other,
+                            const std::string& role) {
     const std::int64_t width = settings_.width;
     const auto blocks = [&](const SourcePlane& plane) {
         return (plane.frames[0].End() + width - 1) / width;
     };
-    if (full.frames.size() != dim.frames.size()) {
-        return Fail("the planes do not belong together: " + Quoted(full.file) + " holds " +
-                    std::to_string(full.frames.size()) + " frames, its -dimplane source " +
-                    Quoted(dim.file) + " " + std::to_string(dim.frames.size()));
+    if (first.frames.size() != other.frames.size()) {
+        return Fail("the planes do not belong together: " + Quoted(first.file) + " holds " +
+                    std::to_string(first.frames.size()) + " frames, its " + role + " " +
+                    Quoted(other.file) + " " + std::to_string(other.frames.size()));
     }
-    if (!full.Framed() && settings_.height == 0 && blocks(full) != blocks(dim)) {
-        return Fail("the planes do not belong together: " + Quoted(full.file) + " gives a " +
-                    std::to_string(width) + "x" + std::to_string(8 * blocks(full)) +
-                    " picture, its -dimplane source " + Quoted(dim.file) + " a " +
-                    std::to_string(width) + "x" + std::to_string(8 * blocks(dim)) + " one");
+    if (!first.Framed() && settings_.height == 0 && blocks(first) != blocks(other)) {
+        return Fail("the planes do not belong together: " + Quoted(first.file) + " gives a " +
+                    std::to_string(width) + "x" + std::to_string(8 * blocks(first)) +
+                    " picture, its " + role + " " + Quoted(other.file) + " a " +
+                    std::to_string(width) + "x" + std::to_string(8 * blocks(other)) + " one");
     }
+    return true;
+}
+
+// The full plane and the dim plane of one picture: alike, and every pixel
+// the full plane lights lit in the dim plane too (a clear bit is a lit
+// pixel).
+bool Rendering::PlanesBelongTogether(const SourcePlane& full, const SourcePlane& dim) {
+    if (!PlanesAlike(full, dim, "-dimplane source")) return false;
     // Only where the full plane has bytes can it light a pixel.
     for (std::size_t f = 0; f < full.frames.size(); ++f) {
         const DecodedFrame& lit = full.frames[f];
@@ -269,17 +285,48 @@ bool Rendering::PlanesBelongTogether(const SourcePlane& full, const SourcePlane&
     return true;
 }
 
-// The two greys of the checkerboard that shows where a -plusmask mask is off,
-// in squares of four pixels: darker than the dim tone, lighter than off.
+// A source whose height no -h and no symbol gives is as high as the fewest
+// blocks of eight rows that hold its data; -etrim may have cut blank bytes
+// from its end, and with them blocks of rows. The height is sure only when
+// some plane holds no such cut: its data ends in a blank byte (which -etrim
+// never leaves), or all of it is blank bytes counted by the start symbol,
+// and it fills whole blocks of the width. Otherwise the height is a guess,
+// and the warning says so.
+void Rendering::WarnOfAGuess() {
+    const std::int64_t width = settings_.width;
+    for (const SourcePlane& plane : planes_) {
+        const DecodedFrame& data = plane.frames[0];
+        const bool whole =
+            data.bytes.empty() ? data.source->start.value > 0 : data.bytes.back() == 0xFF;
+        if (whole && data.End() % width == 0) return;
+    }
+    warning_ = "the height of " + Quoted(planes_[0].file) +
+               " is a guess: " + std::to_string(height_) +
+               " rows hold its data, and -etrim may have cut more from its end; give -h (or "
+               "convert with -dims) to be sure";
+}
+
+// True when a picture of `width` x `height` pixels, shown with -zoom, is
+// within the pixel limit.
+bool Rendering::WithinLimit(std::uint64_t width, std::uint64_t height) {
+    const auto zoom = static_cast<std::uint64_t>(settings_.zoom);
+    if (width * zoom * height * zoom <= settings_.maxPixels) return true;
+    return Fail("the picture would be " + std::to_string(width * zoom) + "x" +
+                std::to_string(height * zoom) + " pixels, more than the limit of " +
+                std::to_string(settings_.maxPixels) + " (see -maxpixels)");
+}
+
+// The two greys of the checkerboard that shows where a mask is off (-plusmask,
+// -over), in squares of four pixels: darker than the dim tone, lighter than
+// off.
 constexpr std::uint8_t kChecks[] = {64, 96};
 constexpr std::int32_t kCheckSide = 4;
 
 // Paints each frame shown where the sheet puts it: the dim plane first,
-// which lights the full pixels too, the full plane over it; a -plusmask
-// frame's mask black over the checkerboard, its sprite white over that.
-void Rendering::Paint(const GreyPicture& picture) const {
-    const PixelRows rows = picture.Rows();
-    if (settings_.plusmask) {
+// which lights the full pixels too, the full plane over it; a mask (of
+// -plusmask or -over) black over the checkerboard, the sprite over that.
+void Rendering::Paint(PixelRows rows) const {
+    if (settings_.plusmask || over_ != nullptr) {
         for (std::int32_t y = 0; y < height_; ++y) {
             for (std::int32_t x = 0; x < settings_.width; ++x) {
                 rows.top[y * rows.stride + x] = kChecks[(x / kCheckSide + y / kCheckSide) % 2];
@@ -291,14 +338,8 @@ void Rendering::Paint(const GreyPicture& picture) const {
         const std::ptrdiff_t x0 = static_cast<std::ptrdiff_t>(n % across_) * frameWidth_;
         const std::ptrdiff_t y0 = static_cast<std::ptrdiff_t>(n / across_) * frameHeight_;
         const PixelRows at{rows.top + y0 * rows.stride + x0, rows.stride};
-        for (std::size_t i = planes_.size(); i-- > 0;) {
-            const DecodedFrame& frame = planes_[i].frames[shown_[n]];
-            if (!settings_.plusmask) {
-                const bool first = i + 1 == planes_.size();
-                PaintPlane(frame.Packed(), frameWidth_, frameHeight_, settings_.layout,
-                           i == 0 ? 255 : 128, first ? 0 : -1, at);
-                continue;
-            }
+        if (settings_.plusmask) {
+            const DecodedFrame& frame = planes_[0].frames[shown_[n]];
             for (std::size_t p = 0; p < 2; ++p) {
                 split[p].clear();
                 for (std::size_t k = p; k < frame.bytes.size(); k += 2) {
@@ -308,6 +349,16 @@ void Rendering::Paint(const GreyPicture& picture) const {
             const std::size_t start = frame.source->start.value / 2;
             PaintPlane({split[1], start}, frameWidth_, frameHeight_, settings_.layout, 0, -1, at);
             PaintPlane({split[0], start}, frameWidth_, frameHeight_, settings_.layout, 255, -1, at);
+            continue;
+        }
+        // Each plane over the ones before it: the first over black, or the
+        // mask over the checkerboard.
+        int unlit = over_ != nullptr ? -1 : 0;
+        for (const auto& [plane, lit] : {std::pair{over_, 0}, {dim_, 128}, {&planes_[0], 255}}) {
+            if (plane == nullptr) continue;
+            PaintPlane(plane->frames[shown_[n]].Packed(), frameWidth_, frameHeight_,
+                       settings_.layout, static_cast<std::uint8_t>(lit), unlit, at);
+            unlit = -1;
         }
     }
 }
@@ -316,8 +367,24 @@ void Rendering::Paint(const GreyPicture& picture) const {
 bool Rendering::WritePicture() {
     FreeImageSession session;
     GreyPicture picture;
-    if (!picture.Allocate(settings_.width, height_)) return Fail("not enough memory");
-    Paint(picture);
+    const std::int32_t zoom = settings_.zoom;
+    if (!picture.Allocate(settings_.width * zoom, height_ * zoom)) return Fail("not enough memory");
+    if (zoom == 1) {
+        Paint(picture.Rows());
+    } else {
+        // Painted as it is, then each pixel made a square of zoom x zoom.
+        const auto width = static_cast<std::size_t>(settings_.width);
+        std::vector<std::uint8_t> pixels(width * static_cast<std::size_t>(height_));
+        Paint({pixels.data(), static_cast<std::ptrdiff_t>(width)});
+        const PixelRows rows = picture.Rows();
+        for (std::int32_t y = 0; y < height_ * zoom; ++y) {
+            const std::uint8_t* from = pixels.data() + static_cast<std::size_t>(y / zoom) * width;
+            std::uint8_t* to = rows.top + y * rows.stride;
+            for (std::size_t x = 0; x < width * static_cast<std::size_t>(zoom); ++x) {
+                to[x] = from[x / static_cast<std::size_t>(zoom)];
+            }
+        }
+    }
     if (!picture.Encode(format_)) return Fail("failed to encode the picture");
 
     const std::string& name = settings_.pictureFile;
@@ -338,25 +405,35 @@ bool Rendering::WritePicture() {
         return fail("couldn't write " + Quoted(name));
     }
     if (progress_) {
-        progress_("Wrote " + std::to_string(settings_.width) + "x" + std::to_string(height_) +
-                  " picture to '" + name + "'.\n");
+        progress_("Wrote " + std::to_string(settings_.width * zoom) + "x" +
+                  std::to_string(height_ * zoom) + " picture to '" + name + "'.\n");
     }
     return true;
 }
 
 bool Rendering::Run() {
     if (!CheckPictureFile()) return false;
-    planes_.resize(settings_.dimSourceFile.empty() ? 1 : 2);
+    // The source, then the -dimplane and -over sources where given.
+    std::vector<std::string> roles{"first source"};
+    planes_.resize(1);
     planes_[0].file = settings_.sourceFile;
-    if (planes_.size() > 1) planes_[1].file = settings_.dimSourceFile;
+    for (const auto& [file, role] : {std::pair{&settings_.dimSourceFile, "-dimplane source"},
+                                     {&settings_.overSourceFile, "-over source"}}) {
+        if (file->empty()) continue;
+        planes_.emplace_back().file = *file;
+        roles.emplace_back(role);
+    }
     for (SourcePlane& plane : planes_) {
         if (!LoadSourcePlane(settings_, progress_, plane, error_)) return false;
     }
+    dim_ = settings_.dimSourceFile.empty() ? nullptr : &planes_[1];
+    over_ = settings_.overSourceFile.empty() ? nullptr : &planes_.back();
     const bool framed = planes_[0].Framed();
-    if (planes_.size() > 1 && planes_[1].Framed() != framed) {
-        return Fail("the planes do not belong together: " + Quoted(planes_[framed ? 0 : 1].file) +
-                    " holds frames, its " + (framed ? "-dimplane source " : "first source ") +
-                    Quoted(planes_[framed ? 1 : 0].file) + " does not");
+    for (std::size_t i = 1; i < planes_.size(); ++i) {
+        if (planes_[i].Framed() == framed) continue;
+        return Fail("the planes do not belong together: " + Quoted(planes_[framed ? 0 : i].file) +
+                    " holds frames, its " + roles[framed ? i : 0] + " " +
+                    Quoted(planes_[framed ? i : 0].file) + " does not");
     }
     if (!framed && (settings_.frameWidth != 0 || settings_.frame.value_or(0) != 0)) {
         return Fail(Quoted(planes_[0].file) + " holds no frames (-frames and -frame show frames)");
@@ -366,15 +443,16 @@ bool Rendering::Run() {
     } else if (!TakeSizeFromSources()) {
         return false;
     }
-    if (planes_.size() > 1 && !PlanesBelongTogether(planes_[0], planes_[1])) return false;
+    if (dim_ != nullptr && !PlanesBelongTogether(planes_[0], *dim_)) return false;
+    if (over_ != nullptr && !PlanesAlike(planes_[0], *over_, "-over source")) return false;
     return (framed || PictureHeight()) && WritePicture();
 }
 
 }  // namespace
 
 bool RenderPicture(RenderSettings settings, const ClosedStreams& closed,
-                   const RenderProgress& progress, std::string& error) {
-    return Rendering(std::move(settings), closed, progress, error).Run();
+                   const RenderProgress& progress, std::string& error, std::string& warning) {
+    return Rendering(std::move(settings), closed, progress, error, warning).Run();
 }
 
 }  // namespace pelmo

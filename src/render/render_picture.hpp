@@ -14,8 +14,9 @@ namespace pelmo {
 // standard descriptors closed at the start, never taken as the picture file.
 // False, with `error` set to the reason (the text after "Error, ", without
 // the full stop), when no picture could be written; an existing picture file
-// is then as it was.
+// is then as it was. `warning`, the same way, says what the user should know
+// of a picture written: that its height is a guess.
 bool RenderPicture(RenderSettings settings, const ClosedStreams& closed,
-                   const RenderProgress& progress, std::string& error);
+                   const RenderProgress& progress, std::string& error, std::string& warning);
 
 }  // namespace pelmo

@@ -29,6 +29,10 @@ struct RenderSettings {
     std::int32_t frameHeight = 0;
     std::optional<std::int32_t> frame;
     bool plusmask = false;  // -plusmask: sprite and mask bytes in pairs
+    // Previews: each pixel shown as zoom x zoom (-zoom), and the sprite drawn
+    // over the mask of this source (-over; empty for none).
+    std::int32_t zoom = 1;
+    std::string overSourceFile;
 };
 
 // Where the progress lines go ("Decoded ...", "Wrote ..."), each with its

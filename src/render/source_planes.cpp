@@ -33,20 +33,28 @@ bool ReadPlane(const RenderSettings& settings, SourcePlane& plane, std::string& 
     return true;
 }
 
-// The codec of a picture or frame: as -c gives it, or its include line; and
-// its flag symbol where, and only where, the codec has one.
+// The codec of a picture or frame: as -c gives it, or its include line, or
+// the source's codec comment (-c best); and its flag symbol where, and only
+// where, the codec has one.
 bool CodecOfPlane(const RenderSettings& settings, const SourcePlane& plane, const AsmSource& s,
                   ImgCodecKind& kind, std::string& error) {
     const std::size_t includeLine = s.labelLine + 1;
-    if (!settings.codec && !s.includeCodec) {
+    const std::optional<ImgCodecKind> comment = plane.source.commentCodec;
+    if (!settings.codec && !s.includeCodec && !comment) {
         return FailAt(plane, includeLine, "no include line names the codec: give it with -c",
                       error);
     }
-    kind = settings.codec ? *settings.codec : *s.includeCodec;
+    kind = settings.codec ? *settings.codec : s.includeCodec ? *s.includeCodec : *comment;
     const std::string keyword(CodecFor(kind).keyword);
     if (s.includeCodec && *s.includeCodec != kind) {
         return FailAt(plane, includeLine,
                       "the include line names " + std::string(CodecFor(*s.includeCodec).keyword) +
+                          ", not " + keyword,
+                      error);
+    }
+    if (comment && *comment != kind) {
+        return FailAt(plane, plane.source.commentLine,
+                      "the codec comment names " + std::string(CodecFor(*comment).keyword) +
                           ", not " + keyword,
                       error);
     }
