@@ -91,6 +91,7 @@ HeaderVerdict Ico(ByteReader& file, PictureFacts& facts) {
     facts.height = static_cast<std::uint32_t>(height);
     const std::uint64_t entries = bits <= 8 ? std::uint64_t{1} << bits : 0;
     const std::uint64_t palette = 4 * (used != 0 ? std::min(used, entries) : entries);
+    if (used != 0 && used < entries) facts.misread = Misread::IcoShortPalette;
     const std::uint64_t colours = Mul(CeilDiv(Mul(width, bits), 32) * 4, height);
     facts.leastSize = Add(Add(offset + infoSize, palette), colours);
     // Only the classic 40-byte info header is known here.
@@ -132,6 +133,9 @@ HeaderVerdict Pcx(ByteReader& file, PictureFacts& facts) {
     facts.height = ymax - ymin + 1;
     const PcxLayout layout = PcxLayoutOf(*h, facts.height);
     if (!layout.rle && (*h)[3] == 8 && (*h)[65] == 1) facts.misread = Misread::UncompressedPcx;
+    if ((*h)[3] == 1 && (*h)[65] == 4 && facts.width % 8 != 0) {
+        facts.misread = Misread::PlanarPcxWidth;
+    }
     const std::uint64_t palette = layout.endPalette ? 769 : 0;
     // A byte pair codes at most 63 bytes.
     const std::uint64_t least = layout.rle ? 2 * CeilDiv(layout.data, 63) : layout.data;
