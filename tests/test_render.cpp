@@ -478,10 +478,9 @@ TEST(RenderRoundTrip, AlphaMaskPadDimsBestAndQuiet) {
         EXPECT_EQ(unit::ReadWholeFile(dir.File("quiet.asm")),
                   unit::ReadWholeFile(dir.File("out.asm")));
 
-        // No -w and no -h: the source says them. The codec the include line names.
+        // No -w and no -h: the source says them. No -c: the codec comment names it.
         Args render = {"-f", dir.File("out.asm"), dir.File("shown.png")};
-        if (options[5] != "include" || rng() % 2 == 0)
-            render.insert(render.begin() + 1, {"-c", first});
+        if (rng() % 2 == 0) render.insert(render.begin() + 1, {"-c", first});
         if (options.back() == "-xorder") render.push_back("-xorder");
         ASSERT_EQ(RunProgram(RunRender, render, console), 0) << console.err;
         const int padded = (height + 7) / 8 * 8;
@@ -493,6 +492,25 @@ TEST(RenderRoundTrip, AlphaMaskPadDimsBestAndQuiet) {
                              : plane == "-alpha" ? red[i] >= 192 && opaque
                                                  : red[i] >= 192;
             expected[i] = lit ? 255 : 0;
+        }
+        EXPECT_TRUE(Shows(dir.File("shown.png"), width, padded, expected));
+
+        // The sprite over its mask (-over): white where lit, black where only
+        // the mask is, the checkerboard where the screen shows through.
+        if (plane != "-alpha") continue;
+        std::replace(convert.begin(), convert.end(), plane, std::string("-mask"));
+        convert.back() = dir.File("mask.asm");
+        ASSERT_EQ(RunProgram(RunConversion, convert, console), 0) << console.err;
+        // Each source's codec comment names its own codec.
+        if (render[1] == "-c") render.erase(render.begin() + 1, render.begin() + 3);
+        render.insert(render.begin() + 1, {"-over", dir.File("mask.asm")});
+        ASSERT_EQ(RunProgram(RunRender, render, console), 0) << console.err;
+        for (std::size_t i = 0; i < expected.size(); ++i) {
+            const auto x = static_cast<int>(i % static_cast<std::size_t>(width));
+            const auto y = static_cast<int>(i / static_cast<std::size_t>(width));
+            const bool opaque = i < opacity.size() && opacity[i] >= 128;
+            const std::uint8_t checks = (x / 4 + y / 4) % 2 == 0 ? 64 : 96;
+            expected[i] = expected[i] == 255 ? 255 : opaque ? 0 : checks;
         }
         EXPECT_TRUE(Shows(dir.File("shown.png"), width, padded, expected));
     }

@@ -18,7 +18,9 @@ against the tone map it was drawn from.
 
 import io
 import json
+import math
 import os
+import random
 import struct
 import sys
 import zlib
@@ -556,6 +558,44 @@ def sheet_image():
     return image
 
 
+def gradient_image():
+    """The README's gradient for the tone options: grey from 0 on the left to
+    255 on the right, 128 x 24."""
+    image = Image.new("L", (128, 24))
+    image.putdata([x * 255 // 127 for _ in range(24) for x in range(128)])
+    return image
+
+
+def photo_image():
+    """The README's photo-like picture for the tone options, 128 x 96 RGB: a
+    sky paling towards the horizon, the sun and its glow, green hills in soft
+    light, a red ball lit from the upper left, and some grain."""
+    grain = random.Random(26)
+    width, height = 128, 96
+    pixels = []
+    for y in range(height):
+        for x in range(width):
+            t = y / 60
+            rgb = [70 + 120 * t, 110 + 100 * t, 200 + 40 * t]
+            sun = math.hypot(x - 96, y - 18)
+            glow = 1 if sun < 10 else max(0.0, (22 - sun) / 12) * 0.7
+            rgb = [c + (w - c) * glow for c, w in zip(rgb, (255, 244, 210))]
+            horizon = 58 + 7 * math.sin(x / 15) + 4 * math.sin(x / 6.3)
+            if y > horizon:
+                light = 0.55 + 0.25 * math.sin(x / 9 + y / 7) - 0.35 * (y - horizon) / height
+                rgb = [90 * light, 170 * light, 60 * light]
+            dx, dy = (x - 40) / 18, (y - 64) / 18
+            if dx * dx + dy * dy < 1:
+                nz = math.sqrt(1 - dx * dx - dy * dy)
+                light = 0.12 + 0.88 * max(0.0, -0.5 * dx - 0.6 * dy + 0.62 * nz)
+                rgb = [245 * light, 70 * light, 50 * light]
+            noise = grain.gauss(0, 5)
+            pixels.append(tuple(max(0, min(255, round(c + noise))) for c in rgb))
+    image = Image.new("RGB", (width, height))
+    image.putdata(pixels)
+    return image
+
+
 def tones_of_image(image):
     rgb = image.convert("RGB")
     width, height = rgb.size
@@ -693,6 +733,9 @@ def main():
     print(f"{os.path.getsize(os.path.join(DOCS, 'sample.png')):6d}  docs/sample.png")
     sheet_image().save(os.path.join(DOCS, "ball_16x16.png"), format="PNG", optimize=True)
     print(f"{os.path.getsize(os.path.join(DOCS, 'ball_16x16.png')):6d}  docs/ball_16x16.png")
+    for name, image in (("gradient.png", gradient_image()), ("photo.png", photo_image())):
+        image.save(os.path.join(DOCS, name), format="PNG", optimize=True)
+        print(f"{os.path.getsize(os.path.join(DOCS, name)):6d}  docs/{name}")
     with open(os.path.join(DATA, "fixtures.json"), "w") as f:
         json.dump(manifest, f, indent=1, sort_keys=True)
         f.write("\n")
