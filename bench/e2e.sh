@@ -6,11 +6,14 @@
 # Usage: bench/e2e.sh [BUILD_DIR]     (default build-bench)
 #   RUNS=N       timed rounds (default 9); the tables show medians
 #   PEAK_RUNS=N  rounds under the memory sampler (default 3)
-#   PICTURES="rgb:8192 rgb:4096 palette:4096 sample sheet"   pictures to measure
+#   PICTURES="rgb:8192 rgb:4096 palette:4096 sample sheet dither"   pictures to measure
 #
 # "sheet" is the 256 x 256 artwork converted whole and as a sheet of 256
 # frames of 16 x 16 (-frames 16x16), with every codec, the two taking turns;
 # the table gives the ratio of the sheet's time to the whole picture's.
+# "dither" is the 4096 x 4096 artwork converted plainly (-dither none, the
+# same run as without the option) and with each dithering method, taking
+# turns; the table gives each method's ratio to the plain conversion.
 #
 # The floors: "decoder" loads the picture and reads each pixel's red value
 # from the bitmap as decoded (what every conversion must pay); "floor32"
@@ -29,7 +32,7 @@ set -euo pipefail
 build=${1:-build-bench}
 runs=${RUNS:-9}
 peak_runs=${PEAK_RUNS:-3}
-pictures=${PICTURES:-"rgb:8192 rgb:4096 palette:4096 sample sheet"}
+pictures=${PICTURES:-"rgb:8192 rgb:4096 palette:4096 sample sheet dither"}
 codecs=(raw rle srle frle bnp bit2xp)
 here=$(cd "$(dirname "$0")/.." && pwd)
 
@@ -103,9 +106,37 @@ sheet_case() {
     done
 }
 
+# Dithering: the 4096 x 4096 artwork plain and with each method, side by side.
+dither_case() {
+    local picture="$data/artwork_rgb_4096.png" method round plain
+    local methods=(none fs atkinson bayer4 bayer8)
+    [ -s "$picture" ] || "$build/bench/pelmo_make_picture" "$picture" 4096 4096
+    rm -f "$scratch"/dither.*
+    for ((round = 0; round < runs; round++)); do
+        for method in "${methods[@]}"; do
+            timed "$build/pelmoimage" -dither "$method" "$picture" "$scratch/dither.asm" \
+                >>"$scratch/dither.$method"
+        done
+    done
+    echo
+    echo "4096 x 4096 RGB PNG, plain (-dither none) and dithered, median of $runs rounds," \
+        "load average now: $(cut -d' ' -f1-3 /proc/loadavg)"
+    printf '| %-8s | %9s | %6s |\n' method "wall (s)" ratio
+    printf '|---|---:|---:|\n'
+    plain=$(median <"$scratch/dither.none")
+    for method in "${methods[@]}"; do
+        awk -v m="$method" -v t="$(median <"$scratch/dither.$method")" -v p="$plain" \
+            'BEGIN { printf "| %-8s | %9.4f | %6.3f |\n", m, t, t / p }'
+    done
+}
+
 for wanted in $pictures; do
     if [ "$wanted" = sheet ]; then
         sheet_case
+        continue
+    fi
+    if [ "$wanted" = dither ]; then
+        dither_case
         continue
     fi
     if [ "$wanted" = sample ]; then

@@ -1,6 +1,6 @@
 # bash completion for pelmoimage-render                        -*- shell-script -*-
 # Completes option names, the codec keywords after -c, nothing after -w, -h,
-# -maxpixels, -frames and -frame, and file names everywhere else. Names and keywords are
+# -maxpixels, -frames, -frame and -zoom, and file names everywhere else. Names and keywords are
 # matched without regard to letter case, as the program itself matches them.
 
 _pelmoimage_render() {
@@ -12,7 +12,7 @@ _pelmoimage_render() {
     while ((i < COMP_CWORD)); do
         word=${COMP_WORDS[i],,}
         case $word in
-        -w | -h | -c | -dimplane | -maxpixels | -frames | -frame)
+        -w | -h | -c | -dimplane | -maxpixels | -frames | -frame | -zoom | -over)
             if ((i + 1 == COMP_CWORD)); then
                 owner=$word
             fi
@@ -27,15 +27,15 @@ _pelmoimage_render() {
         mapfile -t COMPREPLY < <(compgen -W 'raw rle srle frle bnp bit2xp' -- "${cur,,}")
         return 0
         ;;
-    -w | -h | -maxpixels | -frames | -frame)
-        # A number of pixels, a size or a frame's number: nothing sensible to offer.
+    -w | -h | -maxpixels | -frames | -frame | -zoom)
+        # A number of pixels, a size, a frame's number or a zoom: nothing sensible to offer.
         return 0
         ;;
     esac
 
     if [[ $cur == -* ]]; then
         mapfile -t COMPREPLY < <(compgen -W '-w -h -c -xorder -unflip -dimplane -f -maxpixels
-            -q -frames -frame -plusmask --help --version' -- "${cur,,}")
+            -q -frames -frame -plusmask -zoom -over --help --version' -- "${cur,,}")
         return 0
     fi
 

@@ -1,6 +1,6 @@
 # bash completion for pelmoimage                               -*- shell-script -*-
 # Completes option names, the codec keywords after -c, the table-code keywords
-# after -tc, the keywords after -frames, and file names everywhere else. Names and keywords are matched
+# after -tc, the keywords after -frames and -dither, and file names everywhere else. Names and keywords are matched
 # without regard to letter case, as the program itself matches them.
 
 _pelmoimage() {
@@ -12,7 +12,7 @@ _pelmoimage() {
     while ((i < COMP_CWORD)); do
         word=${COMP_WORDS[i],,}
         case $word in
-        -c | -tc | -vprefix | -vsize | -vpackets | -vstart | -vflag | -lprefix | -ldata | -maxpixels | -frames)
+        -c | -tc | -vprefix | -vsize | -vpackets | -vstart | -vflag | -lprefix | -ldata | -maxpixels | -frames | -levels | -dither)
             if ((i + 1 == COMP_CWORD)); then
                 owner=$word
             fi
@@ -36,8 +36,12 @@ _pelmoimage() {
         mapfile -t COMPREPLY < <(compgen -W 'auto all' -- "${cur,,}")
         return 0
         ;;
+    -dither)
+        mapfile -t COMPREPLY < <(compgen -W 'none fs atkinson bayer4 bayer8' -- "${cur,,}")
+        return 0
+        ;;
     ?*)
-        # A free text value (a symbol or label part) or a pixel count: nothing
+        # A free text value (a symbol or label part), a pixel count or levels: nothing
         # sensible to offer.
         return 0
         ;;
@@ -46,7 +50,8 @@ _pelmoimage() {
     if [[ $cur == -* ]]; then
         mapfile -t COMPREPLY < <(compgen -W '-c -tc -dim -unflip -xorder -strim -etrim -setsymb
             -vprefix -vsize -vpackets -vstart -vflag -lprefix -ldata -maxpixels -alpha -mask
-            -pad -dims -q -frames -plusmask --help --version' -- "${cur,,}")
+            -pad -dims -q -frames -plusmask -luma -levels -invert -dither --help --version' \
+            -- "${cur,,}")
         return 0
     fi
 

@@ -7,7 +7,7 @@ script=$1 render=$2 scratch=$3
 codecs='best bit2xp bnp frle raw rle srle'
 render_codecs='bit2xp bnp frle raw rle srle'
 modes='data image include none'
-options='--help --version -alpha -c -dim -dims -etrim -frames -ldata -lprefix -mask -maxpixels -pad -plusmask -q -setsymb -strim -tc -unflip -vflag -vpackets -vprefix -vsize -vstart -xorder'
+options='--help --version -alpha -c -dim -dims -dither -etrim -frames -invert -ldata -levels -lprefix -luma -mask -maxpixels -pad -plusmask -q -setsymb -strim -tc -unflip -vflag -vpackets -vprefix -vsize -vstart -xorder'
 
 expect_completion "$script" "$codecs" pelmoimage -c ''
 expect_completion "$script" 'best bit2xp bnp' pelmoimage -c b
@@ -23,6 +23,8 @@ expect_completion "$script" "$modes" pelmoimage -vprefix -c -tc ''
 expect_completion "$script" '' pelmoimage -vprefix ''
 expect_completion "$script" 'all auto' pelmoimage -frames ''
 expect_completion "$script" 'all' pelmoimage -FRAMES al
+expect_completion "$script" 'bayer4 bayer8' pelmoimage -dither B
+expect_completion "$script" '' pelmoimage -levels ''
 
 # File names everywhere else.
 rm -rf "$scratch"
@@ -33,12 +35,14 @@ expect_completion "$script" "$scratch/picture.gif $scratch/picture.png" \
 expect_completion "$script" "$scratch/other.bmp" pelmoimage -c rle "$scratch/o"
 
 # The renderer's: its options, codecs after -c, nothing after -w, files elsewhere.
-expect_completion "$render" '--help --version -c -dimplane -f -frame -frames -h -maxpixels -plusmask -q -unflip -w -xorder' pelmoimage-render -
+expect_completion "$render" '--help --version -c -dimplane -f -frame -frames -h -maxpixels -over -plusmask -q -unflip -w -xorder -zoom' pelmoimage-render -
+expect_completion "$render" '' pelmoimage-render -zoom ''
 expect_completion "$render" '' pelmoimage-render -frame ''
 expect_completion "$script" '' pelmoimage -maxpixels ''
 expect_completion "$render" "$render_codecs" pelmoimage-render a.asm -C ''
 expect_completion "$render" '' pelmoimage-render -w ''
 expect_completion "$render" "$scratch/other.bmp" pelmoimage-render -dimplane "$scratch/o"
+expect_completion "$render" "$scratch/other.bmp" pelmoimage-render -over "$scratch/o"
 
 # Sourcing registers the function for the command.
 registered=$(bash -c 'source "$1"; complete -p pelmoimage' _ "$script")
