@@ -1,13 +1,13 @@
-// Dithering measured through both programs: pictures made here, converted
-// (both planes) and rendered in three tones, the displayed levels compared
-// with the source's values; the renderer's previews and its word on a
-// height it guesses.
+// Dithering measured through both programs: pictures converted (both planes)
+// and rendered in three tones, the displayed levels compared with the
+// source's values; the renderer's previews and its word on a height it
+// guesses.
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <cstdlib>
 #include <functional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -22,7 +22,7 @@ namespace pelmo::test {
 namespace {
 
 using Args = std::vector<std::string>;
-using Value = std::function<std::uint8_t(int x, int y)>;
+using Value = std::function<int(int x, int y)>;
 
 int Program(int (*program)(int, const char* const*, const ClosedStreams&), const Args& args,
             unit::ConsoleText& console) {
@@ -34,84 +34,75 @@ int Program(int (*program)(int, const char* const*, const ClosedStreams&), const
     return status;
 }
 
-// A grey picture of `value`, converted into both planes with `options` and
-// rendered in three tones (-dimplane) with `render`; its grey levels.
-unit::GreyPixels ThreeTones(const unit::TempDir& dir, int width, int height, const Value& value,
-                            const Args& options, const Args& render = {}) {
-    const std::string picture = dir.File("in.png");
-    EXPECT_TRUE(unit::SavePicture(picture, FIF_PNG, width, height, [&](int x, int y) {
-        const std::uint8_t v = value(x, y);
+// A grey picture of `value` in `dir`.
+std::string Grey(const unit::TempDir& dir, int width, int height, const Value& value) {
+    EXPECT_TRUE(unit::SavePicture(dir.File("in.png"), FIF_PNG, width, height, [&](int x, int y) {
+        const auto v = static_cast<std::uint8_t>(value(x, y));
         return unit::Colour{v, v, v};
     }));
+    return dir.File("in.png");
+}
+
+// `picture` converted into both planes with -dims and `options`, and shown
+// in three tones (-dimplane) with `render`.
+unit::GreyPixels ThreeTones(const unit::TempDir& dir, const std::string& picture,
+                            const Args& options, Args render = {}) {
     unit::ConsoleText console;
     for (const std::string plane : {"full", "dim"}) {
         Args convert = options;
         if (plane == "dim") convert.push_back("-dim");
-        convert.insert(convert.end(), {"-q", picture, dir.File(plane + ".asm")});
+        convert.insert(convert.end(), {"-q", "-dims", picture, dir.File(plane + ".asm")});
         EXPECT_EQ(Program(RunConversion, convert, console), 0) << console.err;
     }
-    Args args = {"-q", "-f",
-                 "-c", "raw",
-                 "-w", std::to_string(width),
-                 "-h", std::to_string((height + 7) / 8 * 8)};
-    args.insert(args.end(), render.begin(), render.end());
-    args.insert(args.end(),
-                {dir.File("full.asm"), "-dimplane", dir.File("dim.asm"), dir.File("shown.png")});
-    EXPECT_EQ(Program(RunRender, args, console), 0) << console.err;
+    render.insert(render.end(), {"-q", "-f", "-c", "raw", dir.File("full.asm"), "-dimplane",
+                                 dir.File("dim.asm"), dir.File("shown.png")});
+    EXPECT_EQ(Program(RunRender, render, console), 0) << console.err;
     return unit::LoadGreyPicture(dir.File("shown.png"));
 }
 
 // A photo-like picture: a sky paling downwards, a shaded ball, rolling
 // ground, and grain.
-std::uint8_t Photo(int x, int y) {
+int Photo(int x, int y) {
     double v = 60 + 130.0 * y / 80;
     const double dx = (x - 52) / 30.0, dy = (y - 44) / 30.0;
     if (dx * dx + dy * dy < 1) {
-        const double light = -0.5 * dx - 0.6 * dy + 0.62 * std::sqrt(1 - dx * dx - dy * dy);
-        v = 20 + 235 * std::max(0.0, light);
+        v = 20 +
+            235 * std::max(0.0, -0.5 * dx - 0.6 * dy + 0.62 * std::sqrt(1 - dx * dx - dy * dy));
     } else if (y > 80 + 6 * std::sin(x / 11.0)) {
         v = 110 + 60 * std::sin(x / 7.0) * std::cos(y / 5.0);
     }
-    const int grain = static_cast<int>((x * 7919 + y * 104729) % 17) - 8;
-    return static_cast<std::uint8_t>(std::clamp(static_cast<int>(v) + grain, 0, 255));
+    return std::clamp(static_cast<int>(v) + (x * 7919 + y * 104729) % 17 - 8, 0, 255);
 }
 
 // The mean of the displayed tones (0, 128, 255) over every 8 x 8 block stays
 // within 1/16 of the range (16) of the source's mean there with fs and both
 // Bayer matrices, within 1/8 (32) with Atkinson, which drops a quarter of
-// every error. Without dithering the measure is printed for comparison.
+// every error; on a gradient and a photo-like picture made here. Without
+// dithering the measure is printed for comparison.
 TEST(Dithering, KeepsTheMeanOfEveryBlock) {
     const unit::TempDir dir;
-    const struct {
-        const char* name;
-        int width;
-        int height;
-        Value value;
-    } pictures[] = {{"gradient", 256, 32, [](int x, int) { return std::uint8_t(x); }},
-                    {"photo", 160, 120, Photo}};
+    const std::tuple<const char*, int, int, Value> pictures[] = {
+        {"gradient", 256, 32, [](int x, int) { return x; }}, {"photo", 160, 120, Photo}};
     const std::pair<const char*, double> methods[] = {
         {"none", 0}, {"fs", 16}, {"atkinson", 32}, {"bayer4", 16}, {"bayer8", 16}};
-    for (const auto& picture : pictures) {
+    for (const auto& [name, width, height, value] : pictures) {
+        const std::string picture = Grey(dir, width, height, value);
         for (const auto& [method, bound] : methods) {
-            SCOPED_TRACE(std::string(picture.name) + " " + method);
-            const unit::GreyPixels shown =
-                ThreeTones(dir, picture.width, picture.height, picture.value, {"-dither", method});
-            ASSERT_EQ(shown.values.size(), std::size_t(picture.width * picture.height));
+            SCOPED_TRACE(std::string(name) + " " + method);
+            const unit::GreyPixels shown = ThreeTones(dir, picture, {"-dither", method});
+            ASSERT_EQ(shown.values.size(), std::size_t(width * height));
             double worst = 0;
-            for (int by = 0; by < picture.height; by += 8) {
-                for (int bx = 0; bx < picture.width; bx += 8) {
-                    double off = 0;
-                    for (int y = by; y < by + 8; ++y) {
-                        for (int x = bx; x < bx + 8; ++x) {
-                            off += shown.values[std::size_t(y * picture.width + x)] -
-                                   static_cast<double>(picture.value(x, y));
-                        }
-                    }
-                    worst = std::max(worst, std::abs(off) / 64);
+            for (int block = 0; block < width * height / 64; ++block) {
+                double off = 0;
+                for (int i = 0; i < 64; ++i) {
+                    const int x = block % (width / 8) * 8 + i % 8,
+                              y = block / (width / 8) * 8 + i / 8;
+                    off += shown.values[std::size_t(y * width + x)] - value(x, y);
                 }
+                worst = std::max(worst, std::abs(off) / 64);
             }
-            std::printf("%-8s %-8s worst 8x8 block mean off by %5.1f of 255\n", picture.name,
-                        method, worst);
+            std::printf("%-8s %-8s worst 8x8 block mean off by %5.1f of 255\n", name, method,
+                        worst);
             if (bound > 0) {
                 EXPECT_LE(worst, bound);
             }
@@ -125,30 +116,28 @@ TEST(Dithering, KeepsTheMeanOfEveryBlock) {
 TEST(Dithering, FramesOnTheirOwnInvertAndZoom) {
     const unit::TempDir dir;
     const int w = 20, h = 16;
-    const Value frame = [](int x, int y) { return std::uint8_t((x * 13 + y * 5) % 256); };
     for (const char* method : {"fs", "atkinson", "bayer4", "bayer8"}) {
         SCOPED_TRACE(method);
         const Args dither = {"-dither", method};
-        const unit::GreyPixels alone = ThreeTones(dir, w, h, frame, dither);
-        const unit::GreyPixels sheet =
-            ThreeTones(dir, 2 * w, 2 * h, [&](int x, int y) { return frame(x % w, y % h); },
-                       {"-dither", method, "-frames", "20x16"}, {"-frames", "20x16"});
-        Args inverted = dither;
-        inverted.push_back("-invert");
-        const unit::GreyPixels negative = ThreeTones(dir, w, h, frame, inverted);
-        const unit::GreyPixels zoomed = ThreeTones(dir, w, h, frame, dither, {"-zoom", "3"});
-        ASSERT_EQ(sheet.values.size(), std::size_t(4 * w * h));
+        const std::string sheet =
+            Grey(dir, 2 * w, 2 * h, [](int x, int y) { return (x % w * 13 + y % h * 5) % 256; });
+        const unit::GreyPixels frames =
+            ThreeTones(dir, sheet, {"-dither", method, "-frames", "20x16"}, {"-w", "40"});
+        const std::string frame =
+            Grey(dir, w, h, [](int x, int y) { return (x * 13 + y * 5) % 256; });
+        const unit::GreyPixels alone = ThreeTones(dir, frame, dither);
+        const unit::GreyPixels negative = ThreeTones(dir, frame, {"-dither", method, "-invert"});
+        const unit::GreyPixels zoomed = ThreeTones(dir, frame, dither, {"-zoom", "3"});
+        ASSERT_EQ(frames.values.size(), std::size_t(4 * w * h));
         ASSERT_EQ(zoomed.values.size(), std::size_t(9 * w * h));
-        for (int y = 0; y < 2 * h; ++y) {
-            for (int x = 0; x < 2 * w; ++x) {
-                const std::uint8_t v = alone.values[std::size_t(y % h * w + x % w)];
-                ASSERT_EQ(sheet.values[std::size_t(y * 2 * w + x)], v) << x << "," << y;
-                if (x >= w || y >= h) continue;
-                ASSERT_EQ(negative.values[std::size_t(y * w + x)], v == 128 ? 128 : 255 - v);
-                for (int k = 0; k < 9; ++k) {
-                    ASSERT_EQ(zoomed.values[std::size_t((3 * y + k / 3) * 3 * w + 3 * x + k % 3)],
-                              v);
-                }
+        for (int i = 0; i < 4 * w * h; ++i) {
+            const int x = i % (2 * w), y = i / (2 * w);
+            const std::uint8_t v = alone.values[std::size_t(y % h * w + x % w)];
+            ASSERT_EQ(frames.values[std::size_t(i)], v) << x << "," << y;
+            if (x >= w || y >= h) continue;
+            ASSERT_EQ(negative.values[std::size_t(y * w + x)], v == 128 ? 128 : 255 - v);
+            for (int k = 0; k < 9; ++k) {
+                ASSERT_EQ(zoomed.values[std::size_t((3 * y + k / 3) * 3 * w + 3 * x + k % 3)], v);
             }
         }
     }
@@ -156,16 +145,17 @@ TEST(Dithering, FramesOnTheirOwnInvertAndZoom) {
 
 // A height neither -h nor a symbol gives is a guess when -etrim may have cut
 // blank bytes from the data's end: the renderer says so in one line and
-// writes the picture; data that ends in a blank byte says its height.
-TEST(RenderDriver, GuessedHeightsAndZoomsRefused) {
+// writes the picture; data that ends in a blank byte says its height. A
+// codec comment that names another codec than -c, zooms out of 1 to 16 and
+// enlarged pictures over the pixel limit are refused.
+TEST(RenderDriver, GuessedHeightsAndRefusals) {
     const unit::TempDir dir;
     unit::ConsoleText console;
     // 8 x 24, one lit pixel at the top left: -etrim keeps three bytes.
-    ASSERT_TRUE(unit::SavePicture(dir.File("dot.png"), FIF_PNG, 8, 24, [](int x, int y) {
-        return x + y == 0 ? unit::Colour{255, 255, 255} : unit::Colour{};
-    }));
-    for (const std::string trim : {"etrim", "strim"}) {
-        const Args convert = {"-q", "-" + trim, dir.File("dot.png"), dir.File(trim + ".asm")};
+    const std::string dot = Grey(dir, 8, 24, [](int x, int y) { return x + y == 0 ? 255 : 0; });
+    for (const Args& convert :
+         {Args{"-etrim", dot, dir.File("etrim.asm")}, Args{"-strim", dot, dir.File("strim.asm")},
+          Args{"-c", "best", dot, dir.File("best.asm")}}) {
         ASSERT_EQ(Program(RunConversion, convert, console), 0);
     }
     const std::string trimmed = dir.File("etrim.asm");
@@ -178,12 +168,25 @@ TEST(RenderDriver, GuessedHeightsAndZoomsRefused) {
         {{dir.File("strim.asm")}, ""},
     };
     for (const auto& [source, warning] : cases) {
-        Args render = {"-q", "-f", "-w", "8", "-c", "raw"};
-        render.insert(render.end(), source.begin(), source.end());
-        render.push_back(dir.File("shown.png"));
+        Args render = {"-q", "-f", "-w", "8", "-c", "raw", dir.File("shown.png")};
+        render.insert(render.end() - 1, source.begin(), source.end());
         EXPECT_EQ(Program(RunRender, render, console), 0);
         EXPECT_EQ(console.err, warning);
     }
+    // Its bit2xp stream is the smallest.
+    const std::string best = dir.File("best.asm");
+    EXPECT_EQ(Program(RunRender, {"-w", "8", "-c", "rle", best, dir.File("c.png")}, console), 1);
+    EXPECT_EQ(console.err,
+              "Error, \"" + best + "\" line 2: the codec comment names bit2xp, not rle.\n");
+    // The pixel limit counts the enlarged picture.
+    EXPECT_EQ(Program(RunRender,
+                      {"-zoom", "16", "-maxpixels", "49151", "-h", "24", "-w", "8", "-c", "raw",
+                       trimmed, dir.File("z.png")},
+                      console),
+              1);
+    EXPECT_EQ(console.err,
+              "Error, the picture would be 128x384 pixels, more than the limit of "
+              "49151 (see -maxpixels).\n");
     for (const char* zoom : {"0", "17", "2x"}) {
         EXPECT_EQ(Program(RunRender, {"-zoom", zoom, trimmed, dir.File("z.png")}, console), 1);
         EXPECT_TRUE(console.err.starts_with("Error, invalid zoom \"" + std::string(zoom) +
@@ -195,28 +198,16 @@ TEST(RenderDriver, GuessedHeightsAndZoomsRefused) {
 // The README's dithering pictures are what the two programs make now.
 TEST(RenderDocs, DitheringPicturesAreUpToDate) {
     const unit::TempDir dir;
-    unit::ConsoleText console;
-    for (const char* picture : {"gradient", "photo"}) {
-        for (const char* method : {"plain", "fs", "atkinson", "bayer4", "bayer8"}) {
-            const std::string name = std::string(picture) + "_" + method + ".png";
-            SCOPED_TRACE(name);
-            Args render = {"-q", "-f", "-zoom", "2", "-c", "raw"};
-            for (const char* plane : {"", "-dim"}) {
-                Args convert = {"-q", "-dims", PELMO_DOCS_DIR "/" + std::string(picture) + ".png",
-                                dir.File(plane + std::string("p.asm"))};
-                if (*plane != 0) convert.push_back(plane);
-                if (std::string(method) != "plain")
-                    convert.insert(convert.end(), {"-dither", method});
-                if (std::string(picture) == "photo") convert.push_back("-luma");
-                ASSERT_EQ(Program(RunConversion, convert, console), 0) << console.err;
-            }
-            render.insert(render.end(),
-                          {dir.File("p.asm"), "-dimplane", dir.File("-dimp.asm"), dir.File(name)});
-            ASSERT_EQ(Program(RunRender, render, console), 0) << console.err;
-            const unit::GreyPixels fresh = unit::LoadGreyPicture(dir.File(name));
+    for (const std::string picture : {"gradient", "photo"}) {
+        for (const std::string method : {"none", "fs", "atkinson", "bayer4", "bayer8"}) {
+            const std::string name = picture + "_" + (method == "none" ? "plain" : method) + ".png";
+            Args options = {"-dither", method};
+            if (picture == "photo") options.push_back("-luma");
+            const unit::GreyPixels fresh =
+                ThreeTones(dir, PELMO_DOCS_DIR "/" + picture + ".png", options, {"-zoom", "2"});
             const unit::GreyPixels committed = unit::LoadGreyPicture(PELMO_DOCS_DIR "/" + name);
-            EXPECT_GT(fresh.width, 0);
-            EXPECT_TRUE(fresh.width == committed.width && fresh.values == committed.values)
+            EXPECT_TRUE(fresh.width > 0 && fresh.width == committed.width &&
+                        fresh.values == committed.values)
                 << "docs/" << name << " is out of date: make it as the README shows";
         }
     }

@@ -238,7 +238,7 @@ class Reader {
     std::size_t Here() const { return lines_.number() + (ended_ ? 1 : 0); }
     bool NextLine();
     bool NextCode();
-    bool CodecComment();
+    void CodecComment();
     bool Header();
     bool Symbols();
     bool Label();
@@ -287,24 +287,18 @@ bool Reader::NextCode() {
             beforeCode_ = false;
             return true;
         }
-        if (beforeCode_ && !CodecComment()) return false;
+        if (beforeCode_) CodecComment();
     }
 }
 
-// A comment "codec: NAME" before the first symbol names the source's codec
-// (the first such comment). False, at a fault (then `failed_`), for a name
-// that is no codec's.
-bool Reader::CodecComment() {
+// The first comment "codec: NAME" before the first symbol that names a codec
+// by its -c keyword names the source's codec; any other is only a comment.
+void Reader::CodecComment() {
     const std::optional<std::string_view> name = CommentCodecName(line_);
-    if (!name || top_.commentCodec) return true;
-    const CodecInfo* codec = FindCodec(*name);
-    if (codec == nullptr) {
-        failed_ = true;
-        return Fail(lines_.number(), "the codec comment names no codec: " + Quote(*name));
-    }
+    const CodecInfo* codec = name ? FindCodec(*name) : nullptr;
+    if (codec == nullptr || top_.commentCodec) return;
     top_.commentCodec = codec->kind;
     top_.commentLine = lines_.number();
-    return true;
 }
 
 // The next line, within the bounds. False at the end, or at a fault (then
