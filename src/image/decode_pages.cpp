@@ -119,7 +119,7 @@ void DecodePages(const DecodeRequest& request, int out, std::uint64_t budget) {
     }
     // Every page costs as a picture of its size.
     const std::uint64_t pixels = std::uint64_t{size.width} * size.height * pages;
-    LimitPagesCost(request, pixels, facts.decoderMemory, input.IsStream() ? 8 * pixels : 0, reply);
+    LimitCost(request, pixels, facts.decoderMemory, input.IsStream() ? 8 * pixels : 0, reply);
     reply.Size(result.width, result.height);
 
     const PictureInput::Pages opened =
@@ -139,7 +139,7 @@ void DecodePages(const DecodeRequest& request, int out, std::uint64_t budget) {
             return;
         }
         // A page without opacity is opaque.
-        const PlaneSources sources{AlphaRuleOf(request.options), !HasAlpha(locked->get())};
+        const PlaneSources sources{AlphaRuleOf(request.options), !KeepsAlpha(locked->get())};
         Bitmap converted;
         FIBITMAP* pixels = nullptr;
         if (sources.ReadsPixels(request.options)) {

@@ -27,6 +27,9 @@ constexpr std::uint64_t kDecodeSeconds = 6;
 constexpr std::uint64_t kPixelsPerSecond = 12'000'000;
 // Room for the program itself beside the bitmaps and the decoder's memory.
 constexpr std::uint64_t kProgramMemory = std::uint64_t{256} << 20;
+// Pictures of no more pixels than this are small: their bitmaps fit in the
+// program's room, and decoding them costs less than the checks before it.
+constexpr std::uint64_t kSmallPicture = std::uint64_t{1} << 20;
 
 // How far into a stream its header may lie: past what comes before the
 // pixels of the largest picture allowed, at eight bytes a pixel.
@@ -79,22 +82,6 @@ DecodeResult SizeRefusal(std::uint32_t width, std::uint32_t height, const Decode
     return result;
 }
 
-// The child's limits, lowered to what `pixels` pixels may cost: processor
-// time (which the parent hears of, to hold the child to it in wall time as
-// well) and memory for their bitmaps, the decoder's own and, for a stream,
-// what is buffered of it.
-void LimitCost(const DecodeRequest& request, std::uint64_t pixels, std::uint64_t decoderMemory,
-               std::uint64_t buffered, const ChildReply& reply) {
-    if (!request.confine) return;
-    const std::uint64_t seconds = kDecodeSeconds + pixels / kPixelsPerSecond;
-    LimitDecoderTime(seconds);
-    reply.Budget(static_cast<std::uint32_t>(seconds));
-    // The bitmap as decoded (up to 8 bytes a pixel, for 16-bit RGBA) and its
-    // 32-bit copy; a stream's buffer while it grows holds its old bytes and
-    // the new room at once.
-    LimitDecoderMemory(12 * pixels + decoderMemory + 3 * buffered + kProgramMemory);
-}
-
 // What the header declares, and whether the file can hold it: the header's
 // own refusals (a variant the library misreads, the pixel limit), the cost
 // limits, then a file (or the part of a stream that may be read) long enough
@@ -139,6 +126,9 @@ bool CheckHeader(const DecodeRequest& request, PictureInput& input, PictureFacts
 // decoded, and the bitmaps it needs must fit in `budget`.
 bool CheckLibraryHeader(const DecodeRequest& request, PictureInput& input,
                         const PictureFacts& facts, std::uint64_t budget, DecodeResult& refusal) {
+    // A small picture is decoded in less time than its header is read a second
+    // time: what its size decides is decided once it is decoded.
+    if (facts.sure && std::uint64_t{facts.width} * facts.height <= kSmallPicture) return true;
     if (!FreeImage_FIFSupportsNoPixels(request.format)) {
         refusal = SizeRefusal(facts.width, facts.height, request);
         return refusal.status == DecodeStatus::Ok;
@@ -153,21 +143,6 @@ bool CheckLibraryHeader(const DecodeRequest& request, PictureInput& input,
         return false;
     }
     return true;
-}
-
-// True when the decoded bitmap keeps an alpha channel: RGBA of 8 or 16 bits
-// a component, or floating point. (A palette's table of transparent entries
-// is no alpha channel: the library makes one up for grey TIFFs.)
-bool KeepsAlpha(FIBITMAP* bitmap) {
-    switch (FreeImage_GetImageType(bitmap)) {
-        case FIT_RGBA16:
-        case FIT_RGBAF:
-            return true;
-        case FIT_BITMAP:
-            return BitmapRows::ReadsDirectly(bitmap, AlphaRule::Cut);
-        default:
-            return false;
-    }
 }
 
 // The decoded picture's plane, after its checks: its height (padded with
@@ -204,19 +179,34 @@ void SendPicture(const DecodeRequest& request, Bitmap loaded, AlphaRule alpha, b
 
 }  // namespace
 
+void LimitCost(const DecodeRequest& request, std::uint64_t pixels, std::uint64_t decoderMemory,
+               std::uint64_t buffered, const ChildReply& reply) {
+    if (!request.confine) return;
+    const std::uint64_t seconds = kDecodeSeconds + pixels / kPixelsPerSecond;
+    LimitDecoderTime(seconds);
+    reply.Budget(static_cast<std::uint32_t>(seconds));
+    // The bitmap as decoded (up to 8 bytes a pixel, for 16-bit RGBA) and its
+    // 32-bit copy; a stream's buffer while it grows holds its old bytes and
+    // the new room at once.
+    LimitDecoderMemory(12 * pixels + decoderMemory + 3 * buffered + kProgramMemory);
+}
+
+bool KeepsAlpha(FIBITMAP* bitmap) {
+    switch (FreeImage_GetImageType(bitmap)) {
+        case FIT_RGBA16:
+        case FIT_RGBAF:
+            return true;
+        case FIT_BITMAP:
+            return BitmapRows::ReadsDirectly(bitmap, AlphaRule::Cut);
+        default:
+            return false;
+    }
+}
+
 bool CheckBeforeDecoding(const DecodeRequest& request, PictureInput& input, PictureFacts& facts,
                          std::uint64_t budget, const ChildReply& reply, DecodeResult& refusal) {
     return CheckHeader(request, input, facts, reply, refusal) &&
            CheckLibraryHeader(request, input, facts, budget, refusal);
-}
-
-void LimitPagesCost(const DecodeRequest& request, std::uint64_t pixels, std::uint64_t decoderMemory,
-                    std::uint64_t buffered, const ChildReply& reply) {
-    LimitCost(request, pixels, decoderMemory, buffered, reply);
-}
-
-bool HasAlpha(FIBITMAP* bitmap) {
-    return KeepsAlpha(bitmap);
 }
 
 void DecodePicture(const DecodeRequest& request, int out, std::uint64_t budget) {
@@ -225,8 +215,8 @@ void DecodePicture(const DecodeRequest& request, int out, std::uint64_t budget) 
     PictureInput input;
     PictureFacts facts;
     DecodeResult refusal;  // a failed open unless a check says more
-    if (!input.Open(request.fileName) || !CheckHeader(request, input, facts, reply, refusal) ||
-        !CheckLibraryHeader(request, input, facts, budget, refusal)) {
+    if (!input.Open(request.fileName) ||
+        !CheckBeforeDecoding(request, input, facts, budget, reply, refusal)) {
         reply.Result(refusal);
         return;
     }

@@ -21,10 +21,12 @@ bool CheckBeforeDecoding(const DecodeRequest& request, PictureInput& input, Pict
 // With `request.confine`, limits the child to what decoding `pixels` pixels
 // may cost in processor time (and tells the parent) and memory, besides the
 // decoder's own and what a stream buffers.
-void LimitPagesCost(const DecodeRequest& request, std::uint64_t pixels, std::uint64_t decoderMemory,
-                    std::uint64_t buffered, const ChildReply& reply);
+void LimitCost(const DecodeRequest& request, std::uint64_t pixels, std::uint64_t decoderMemory,
+               std::uint64_t buffered, const ChildReply& reply);
 
-// True when the decoded bitmap keeps an alpha channel.
-bool HasAlpha(FIBITMAP* bitmap);
+// True when the decoded bitmap keeps an alpha channel: RGBA of 8 or 16 bits
+// a component, or floating point. (A palette's table of transparent entries
+// is no alpha channel: the library makes one up for grey TIFFs.)
+bool KeepsAlpha(FIBITMAP* bitmap);
 
 }  // namespace pelmo

@@ -15,31 +15,14 @@
 #include "fuzz_console.hpp"
 #include "image/picture_formats.hpp"
 #include "image/picture_header.hpp"
-
-namespace {
-
-class BytesReader final : public pelmo::ByteReader {
-  public:
-    explicit BytesReader(std::span<const std::uint8_t> bytes) : bytes_(bytes) {}
-    std::size_t ReadAt(std::uint64_t offset, void* data, std::size_t size) override {
-        if (offset >= bytes_.size()) return 0;
-        const std::size_t got = std::min<std::uint64_t>(size, bytes_.size() - offset);
-        std::memcpy(data, bytes_.data() + offset, got);
-        return got;
-    }
-
-  private:
-    std::span<const std::uint8_t> bytes_;
-};
-
-}  // namespace
+#include "support/string_reader.hpp"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace pelmo;
     if (size < 1) return 0;
     const PictureExtension& extension =
         kPictureExtensions[(data[0] & 15) % std::size(kPictureExtensions)];
-    BytesReader file({data + 1, size - 1});
+    unit::BytesReader file({data + 1, size - 1});
     PictureFacts facts;
     if (ReadPictureHeader(extension.format, file, facts) != HeaderVerdict::Picture) return 0;
     const bool holds = HoldsItsPixels(extension.format, file, facts, size - 1);

@@ -24,6 +24,7 @@
 #include "image/picture_formats.hpp"
 #include "image/picture_header.hpp"
 #include "outcome_checks.hpp"
+#include "support/string_reader.hpp"
 #include "support/unit_temp_dir.hpp"
 #include "valid_pictures.hpp"
 
@@ -141,20 +142,6 @@ std::vector<TinyFormat> TinyFormats() {
     };
 }
 
-class BytesReader final : public ByteReader {
-  public:
-    explicit BytesReader(const std::string& bytes) : bytes_(bytes) {}
-    std::size_t ReadAt(std::uint64_t offset, void* data, std::size_t size) override {
-        if (offset >= bytes_.size()) return 0;
-        const std::size_t got = std::min<std::uint64_t>(size, bytes_.size() - offset);
-        std::memcpy(data, bytes_.data() + offset, got);
-        return got;
-    }
-
-  private:
-    const std::string& bytes_;
-};
-
 // Every prefix of a tiny header at the pixel limit, and the whole of it with
 // a few zero bytes after it, is refused by its header's reader, or held to a
 // budget that its bytes can stand for: a reader that cannot read a field
@@ -169,7 +156,7 @@ TEST(PixelLimit, NearEndHeadersAreRefusedOrHeldToTheirBytes) {
         }
         const FREE_IMAGE_FORMAT format = FindPictureExtension(f.name)->format;
         for (const std::string& file : files) {
-            BytesReader reader(file);
+            unit::BytesReader reader(file);
             PictureFacts facts;
             if (ReadPictureHeader(format, reader, facts) != HeaderVerdict::Picture) continue;
             if (!HoldsItsPixels(format, reader, facts, file.size())) continue;

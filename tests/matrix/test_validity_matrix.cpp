@@ -25,6 +25,7 @@
 #include "image/picture_header.hpp"
 #include "image/unpack.hpp"
 #include "outcome_checks.hpp"
+#include "support/string_reader.hpp"
 #include "support/unit_temp_dir.hpp"
 #include "written_pictures.hpp"
 
@@ -46,20 +47,6 @@ constexpr KnownMisread kKnownMisreads[] = {
     {"pnm_planes16.pcx", "a 16-colour PCX whose width is no multiple of 8"},
 };
 
-class StringReader final : public ByteReader {
-  public:
-    explicit StringReader(const std::string& bytes) : bytes_(bytes) {}
-    std::size_t ReadAt(std::uint64_t offset, void* data, std::size_t size) override {
-        if (offset >= bytes_.size()) return 0;
-        const std::size_t n = std::min<std::uint64_t>(size, bytes_.size() - offset);
-        std::memcpy(data, bytes_.data() + offset, n);
-        return n;
-    }
-
-  private:
-    const std::string& bytes_;
-};
-
 // The header reader gives the size that the library's own reading of the
 // header gives, and reads as a picture every file whose header the library reads.
 void ExpectHeaderSize(FREE_IMAGE_FORMAT format, const std::string& path) {
@@ -67,7 +54,7 @@ void ExpectHeaderSize(FREE_IMAGE_FORMAT format, const std::string& path) {
     const Bitmap header(FreeImage_Load(format, path.c_str(), flags));
     if (!header) return;
     const std::string bytes = unit::ReadWholeFile(path);
-    StringReader reader(bytes);
+    unit::BytesReader reader(bytes);
     PictureFacts facts;
     if (ReadPictureHeader(format, reader, facts) != HeaderVerdict::Picture) {
         ADD_FAILURE() << "the header reader refuses a header that the library reads";
