@@ -241,29 +241,15 @@ def load(name, fixtures, frames=None):
             [[int(c) for c in row] for row in opaque])
 
 
-def values_of(entry, luma):
-    """Each pixel's value: its red component, or its luminance with -luma."""
-    rows = []
-    for text in entry["rgb"]:
-        pixels = [[int(text[i + k:i + k + 2], 16) for k in (0, 2, 4)]
-                  for i in range(0, len(text), 6)]
-        rows.append([(2126 * r + 7152 * g + 722 * b + 5000) // 10000 if luma else r
-                     for r, g, b in pixels])
-    return rows
-
-
 def divided(a, b):
     """a / b truncated toward zero, as the converter divides."""
     return -(-a // b) if a < 0 else a // b
 
 
 def bayer(n):
-    if n == 1:
-        return [[0]]
     h = n // 2
-    inner = bayer(h)
-    return [[4 * inner[y % h][x % h] + [0, 2, 3, 1][y // h * 2 + x // h] for x in range(n)]
-            for y in range(n)]
+    return [[0]] if n == 1 else [[4 * bayer(h)[y % h][x % h] + [0, 2, 3, 1][y // h * 2 + x // h]
+                                  for x in range(n)] for y in range(n)]
 
 
 def shade(values, opaque, opts, cut):
@@ -317,8 +303,12 @@ def shade(values, opaque, opts, cut):
 
 
 def shaded_tones(entry, opaque, opts):
-    """The picture's tones as the tone options make them, each frame on its own."""
-    values = values_of(entry, opts["luma"])
+    """The picture's tones as the tone options make them, each frame on its
+    own; a pixel's value is its red component, or its luminance with -luma."""
+    pixels = [[[int(text[i + k:i + k + 2], 16) for k in (0, 2, 4)] for i in range(0, len(text), 6)]
+              for text in entry["rgb"]]
+    values = [[(2126 * r + 7152 * g + 722 * b + 5000) // 10000 if opts["luma"] else r
+               for r, g, b in row] for row in pixels]
     height, width = len(values), len(values[0])
     fw, fh = opts["frames"] or (width, height)
     tones = [[0] * width for _ in range(height)]
