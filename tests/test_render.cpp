@@ -34,17 +34,6 @@ namespace {
 
 using Args = std::vector<std::string>;
 
-// Runs RunConversion or RunRender with `args` after the program's name.
-int RunProgram(int (*program)(int, const char* const*, const ClosedStreams&), const Args& args,
-               unit::ConsoleText& console) {
-    std::vector<const char*> argv{"program"};
-    for (const std::string& a : args) argv.push_back(a.c_str());
-    int status = -1;
-    console = unit::CaptureConsole(
-        [&] { status = program(static_cast<int>(argv.size()), argv.data(), {}); });
-    return status;
-}
-
 // The picture at `path` has exactly the grey levels `expected`, row by row.
 ::testing::AssertionResult Shows(const std::string& path, int width, int height,
                                  const std::vector<std::uint8_t>& expected) {
@@ -209,7 +198,7 @@ TEST(RenderGolden, EverySourceShowsThePlaneOfItsPicture) {
         if (cmd.options.xorder) render.push_back("-xorder");
         if (cmd.options.unflip) render.push_back("-unflip");
         unit::ConsoleText console;
-        ASSERT_EQ(RunProgram(RunRender, render, console), 0) << console.err;
+        ASSERT_EQ(unit::RunEntry(RunRender, render, console), 0) << console.err;
         EXPECT_TRUE(Shows(dir.File("golden.png"), tones.width, height, expected));
 
         // Edited by hand: each source in one way, and in all of them at once.
@@ -223,7 +212,7 @@ TEST(RenderGolden, EverySourceShowsThePlaneOfItsPicture) {
             ASSERT_TRUE(unit::WriteWholeFile(dir.File("edited.asm"), edited));
             Args again = render;
             again[5] = dir.File("edited.asm");
-            ASSERT_EQ(RunProgram(RunRender, again, console), 0) << console.err;
+            ASSERT_EQ(unit::RunEntry(RunRender, again, console), 0) << console.err;
             EXPECT_TRUE(Shows(dir.File("golden.png"), tones.width, height, expected));
         }
         ++rendered;
@@ -238,13 +227,13 @@ TEST(RenderPlanes, SwappedOrForeignPlanesAreRefused) {
     const auto convert = [&](const std::string& picture, const std::string& source, bool dim) {
         Args args = {"-c", "rle", "-tc", "include", picture, dir.File(source)};
         if (dim) args.push_back("-dim");
-        ASSERT_EQ(RunProgram(RunConversion, args, console), 0) << console.err;
+        ASSERT_EQ(unit::RunEntry(RunConversion, args, console), 0) << console.err;
     };
     convert(PELMO_DOCS_DIR "/sample.png", "full.asm", false);
     convert(PELMO_DOCS_DIR "/sample.png", "dim.asm", true);
     convert(PELMO_TEST_DATA_DIR "/pattern.png", "other.asm", true);
     const auto render = [&](const std::string& full, const std::string& dim) {
-        return RunProgram(
+        return unit::RunEntry(
             RunRender,
             {"-f", "-w", "96", dir.File(full), "-dimplane", dir.File(dim), dir.File("tones.png")},
             console);
@@ -264,17 +253,17 @@ TEST(RenderPlanes, SwappedOrForeignPlanesAreRefused) {
 TEST(RenderDriver, HelpAndVersionEndWithStatusZero) {
     for (const std::string request : {"--help", "--version"}) {
         unit::ConsoleText console;
-        EXPECT_EQ(RunProgram(RunRender, {request}, console), 0) << request;
+        EXPECT_EQ(unit::RunEntry(RunRender, {request}, console), 0) << request;
         EXPECT_NE(console.out, "");
         EXPECT_EQ(console.err, "");
     }
     // No argument at all: the usage text alone, no error line, and a failure.
     unit::ConsoleText console;
-    EXPECT_EQ(RunProgram(RunRender, {}, console), 1);
+    EXPECT_EQ(unit::RunEntry(RunRender, {}, console), 1);
     EXPECT_TRUE(console.err.starts_with("Usage: pelmoimage-render")) << console.err;
     // -q before a fault keeps the banner back, as it does for the converter.
     unit::ConsoleText quiet;
-    EXPECT_EQ(RunProgram(RunRender, {"-q", "-w", "x", "a.asm", "b.png"}, quiet), 1);
+    EXPECT_EQ(unit::RunEntry(RunRender, {"-q", "-w", "x", "a.asm", "b.png"}, quiet), 1);
     EXPECT_EQ(quiet.out, "");
     EXPECT_TRUE(quiet.err.starts_with("Error, invalid width \"x\"\nUsage: ")) << quiet.err;
 }
@@ -286,7 +275,7 @@ TEST(RenderDocs, PlanePicturesAreUpToDate) {
     for (const std::string plane : {"full", "dim"}) {
         Args convert = {"-c", "raw", PELMO_DOCS_DIR "/sample.png", dir.File(plane + ".asm")};
         if (plane == "dim") convert.push_back("-dim");
-        ASSERT_EQ(RunProgram(RunConversion, convert, console), 0) << console.err;
+        ASSERT_EQ(unit::RunEntry(RunConversion, convert, console), 0) << console.err;
     }
     const std::pair<std::string, Args> pictures[] = {
         {"plane_full.png", {dir.File("full.asm")}},
@@ -296,12 +285,10 @@ TEST(RenderDocs, PlanePicturesAreUpToDate) {
         Args render = {"-f", "-w", "96", "-c", "raw"};
         render.insert(render.end(), sources.begin(), sources.end());
         render.push_back(dir.File(name));
-        ASSERT_EQ(RunProgram(RunRender, render, console), 0) << console.err;
+        ASSERT_EQ(unit::RunEntry(RunRender, render, console), 0) << console.err;
         const unit::GreyPixels fresh = unit::LoadGreyPicture(dir.File(name));
-        const unit::GreyPixels committed = unit::LoadGreyPicture(PELMO_DOCS_DIR "/" + name);
         EXPECT_EQ(fresh.width, 96);
-        EXPECT_TRUE(fresh.height == committed.height && fresh.values == committed.values)
-            << "docs/" << name << " is out of date: make it as the README shows";
+        EXPECT_TRUE(unit::SameAsCommitted(fresh, PELMO_DOCS_DIR, name));
     }
 }
 
@@ -391,13 +378,13 @@ TEST(RenderRoundTrip, RandomPicturesAndOptions) {
             if (dim || dimPlane) convert.push_back("-dim");
             const std::string source = dir.File(dimPlane ? "dim.asm" : "full.asm");
             convert.insert(convert.end(), {dir.File("in.png"), source});
-            ASSERT_EQ(RunProgram(RunConversion, convert, console), 0) << console.err;
+            ASSERT_EQ(unit::RunEntry(RunConversion, convert, console), 0) << console.err;
             render.insert(render.end(), {dimPlane ? "-dimplane" : source});
             if (dimPlane) render.push_back(source);
         }
         const std::string picture = dir.File(std::string("out") + kFormats[rng() % 4]);
         render.push_back(picture);
-        ASSERT_EQ(RunProgram(RunRender, render, console), 0) << console.err;
+        ASSERT_EQ(unit::RunEntry(RunRender, render, console), 0) << console.err;
         // A height not told is a guess unless the data shows it whole: the warning at most.
         const bool told = std::find(render.begin(), render.end(), "-h") != render.end();
         EXPECT_TRUE(console.err.empty() ||
@@ -429,7 +416,7 @@ TEST(RenderRoundTrip, AlphaMaskPadDimsBestAndQuiet) {
     // IMG_SIZE of a conversion with `args`.
     const auto sizeOf = [&](Args args) {
         args.insert(args.end(), {"-q", dir.File("in.png"), dir.File("size.asm")});
-        EXPECT_EQ(RunProgram(RunConversion, args, console), 0) << console.err;
+        EXPECT_EQ(unit::RunEntry(RunConversion, args, console), 0) << console.err;
         const std::string text = unit::ReadWholeFile(dir.File("size.asm"));
         const std::size_t at = text.find("IMG_SIZE $") + 10;
         return std::stoi(text.substr(at, text.find('\n', at) - at), nullptr, 16);
@@ -457,7 +444,7 @@ TEST(RenderRoundTrip, AlphaMaskPadDimsBestAndQuiet) {
 
         Args convert = options;
         convert.insert(convert.end(), {dir.File("in.png"), dir.File("out.asm")});
-        ASSERT_EQ(RunProgram(RunConversion, convert, console), 0) << console.err;
+        ASSERT_EQ(unit::RunEntry(RunConversion, convert, console), 0) << console.err;
         const std::string chosen = console.out.substr(console.out.find("Best codec is ") + 14);
         int smallest = INT32_MAX;
         std::string first;
@@ -473,7 +460,7 @@ TEST(RenderRoundTrip, AlphaMaskPadDimsBestAndQuiet) {
         // The same again with -q: nothing printed, the same file.
         convert.insert(convert.begin(), "-q");
         convert.back() = dir.File("quiet.asm");
-        ASSERT_EQ(RunProgram(RunConversion, convert, console), 0) << console.err;
+        ASSERT_EQ(unit::RunEntry(RunConversion, convert, console), 0) << console.err;
         EXPECT_EQ(console.out, "");
         EXPECT_EQ(unit::ReadWholeFile(dir.File("quiet.asm")),
                   unit::ReadWholeFile(dir.File("out.asm")));
@@ -482,7 +469,7 @@ TEST(RenderRoundTrip, AlphaMaskPadDimsBestAndQuiet) {
         Args render = {"-f", dir.File("out.asm"), dir.File("shown.png")};
         if (rng() % 2 == 0) render.insert(render.begin() + 1, {"-c", first});
         if (options.back() == "-xorder") render.push_back("-xorder");
-        ASSERT_EQ(RunProgram(RunRender, render, console), 0) << console.err;
+        ASSERT_EQ(unit::RunEntry(RunRender, render, console), 0) << console.err;
         const int padded = (height + 7) / 8 * 8;
         std::vector<std::uint8_t> expected(static_cast<std::size_t>(width * padded), 0);
         for (std::size_t i = 0; i < red.size(); ++i) {
@@ -500,11 +487,11 @@ TEST(RenderRoundTrip, AlphaMaskPadDimsBestAndQuiet) {
         if (plane != "-alpha") continue;
         std::replace(convert.begin(), convert.end(), plane, std::string("-mask"));
         convert.back() = dir.File("mask.asm");
-        ASSERT_EQ(RunProgram(RunConversion, convert, console), 0) << console.err;
+        ASSERT_EQ(unit::RunEntry(RunConversion, convert, console), 0) << console.err;
         // Each source's codec comment names its own codec.
         if (render[1] == "-c") render.erase(render.begin() + 1, render.begin() + 3);
         render.insert(render.begin() + 1, {"-over", dir.File("mask.asm")});
-        ASSERT_EQ(RunProgram(RunRender, render, console), 0) << console.err;
+        ASSERT_EQ(unit::RunEntry(RunRender, render, console), 0) << console.err;
         for (std::size_t i = 0; i < expected.size(); ++i) {
             const auto x = static_cast<int>(i % static_cast<std::size_t>(width));
             const auto y = static_cast<int>(i / static_cast<std::size_t>(width));
@@ -534,7 +521,7 @@ TEST(RenderRoundTrip, PadIsThePicturePaddedBeforehand) {
                          "rle",
                          dir.File(std::string(picture) + ".png"),
                          dir.File(std::string(picture) + ".asm")};
-            ASSERT_EQ(RunProgram(RunConversion, args, console), 0) << console.err;
+            ASSERT_EQ(unit::RunEntry(RunConversion, args, console), 0) << console.err;
         }
         EXPECT_EQ(unit::ReadWholeFile(dir.File("13.asm")), unit::ReadWholeFile(dir.File("16.asm")))
             << plane;
@@ -596,7 +583,7 @@ TEST(RenderRoundTrip, FramesOfRandomSheets) {
         }
         convert.insert(convert.end(), layout.begin(), layout.end());
         convert.insert(convert.end(), {picture, dir.File("out.asm")});
-        ASSERT_EQ(RunProgram(RunConversion, convert, console), 0) << console.err;
+        ASSERT_EQ(unit::RunEntry(RunConversion, convert, console), 0) << console.err;
         std::string used = codec;
         if (codec == "best") {
             // The codec chosen, then each codec's total: the chosen one's is the first smallest.
@@ -636,7 +623,7 @@ TEST(RenderRoundTrip, FramesOfRandomSheets) {
         if (frame >= 0) render.insert(render.end(), {"-frame", std::to_string(frame)});
         if (plusmask) render.push_back("-plusmask");
         render.insert(render.end(), layout.begin(), layout.end());
-        ASSERT_EQ(RunProgram(RunRender, render, console), 0) << console.err;
+        ASSERT_EQ(unit::RunEntry(RunRender, render, console), 0) << console.err;
 
         const int shownWidth = frame >= 0 ? fw : width;
         const int shownHeight = frame >= 0 ? padded : height / fh * padded;
@@ -675,11 +662,11 @@ TEST(RenderRoundTrip, FramesAllAreTheFramesTheLibraryPlays) {
         const std::string path = PELMO_TEST_DATA_DIR "/" + std::string(file);
         Args convert = {"-frames", "all", "-c", "rle", path, dir.File("all.asm")};
         if (*plane != 0) convert.push_back(plane);
-        ASSERT_EQ(RunProgram(RunConversion, convert, console), 0) << console.err;
-        ASSERT_EQ(RunProgram(RunRender,
-                             {"-f", "-c", "rle", "-frames", "16x16", dir.File("all.asm"),
-                              dir.File("all.png")},
-                             console),
+        ASSERT_EQ(unit::RunEntry(RunConversion, convert, console), 0) << console.err;
+        ASSERT_EQ(unit::RunEntry(RunRender,
+                                 {"-f", "-c", "rle", "-frames", "16x16", dir.File("all.asm"),
+                                  dir.File("all.png")},
+                                 console),
                   0)
             << console.err;
 
@@ -712,16 +699,16 @@ TEST(RenderRoundTrip, FramesAllAreTheFramesTheLibraryPlays) {
     // The pixel limit holds for all the frames together: four of 16 x 16.
     const std::string anim = PELMO_TEST_DATA_DIR "/anim.gif";
     EXPECT_EQ(
-        RunProgram(RunConversion, {"-frames", "all", "-maxpixels", "1023", anim, dir.File("x.asm")},
-                   console),
+        unit::RunEntry(RunConversion,
+                       {"-frames", "all", "-maxpixels", "1023", anim, dir.File("x.asm")}, console),
         1);
     EXPECT_EQ(console.err,
               "Error, image \"" + anim +
                   "\" is 16x64 pixels, more than the limit of 1023 (see -maxpixels).\n");
     EXPECT_EQ(
-        RunProgram(RunConversion,
-                   {"-frames", "all", PELMO_TEST_DATA_DIR "/pages_mixed.tif", dir.File("x.asm")},
-                   console),
+        unit::RunEntry(
+            RunConversion,
+            {"-frames", "all", PELMO_TEST_DATA_DIR "/pages_mixed.tif", dir.File("x.asm")}, console),
         1);
     EXPECT_EQ(console.err, "Error, the pages of \"" PELMO_TEST_DATA_DIR
                            "/pages_mixed.tif\" are not all 16x16 pixels as the first.\n");
@@ -733,8 +720,9 @@ TEST(RenderFrames, Refusals) {
     unit::ConsoleText console;
     const std::string sheet = PELMO_TEST_DATA_DIR "/sheet_16x8.png";
     ASSERT_EQ(
-        RunProgram(RunConversion, {"-frames", "16x8", sheet, dir.File("frames.asm")}, console), 0);
-    ASSERT_EQ(RunProgram(RunConversion, {sheet, dir.File("one.asm")}, console), 0);
+        unit::RunEntry(RunConversion, {"-frames", "16x8", sheet, dir.File("frames.asm")}, console),
+        0);
+    ASSERT_EQ(unit::RunEntry(RunConversion, {sheet, dir.File("one.asm")}, console), 0);
     const std::string frames = dir.File("frames.asm");
     const std::pair<Args, std::string> cases[] = {
         {{"-frames", "16x8", "-frame", "6", frames},
@@ -752,7 +740,7 @@ TEST(RenderFrames, Refusals) {
         Args render = {"-f", "-c", "raw"};
         render.insert(render.end(), args.begin(), args.end());
         render.push_back(dir.File("shown.png"));
-        EXPECT_EQ(RunProgram(RunRender, render, console), 1) << error;
+        EXPECT_EQ(unit::RunEntry(RunRender, render, console), 1) << error;
         EXPECT_EQ(console.err, error);
         EXPECT_FALSE(unit::FileExists(dir.File("shown.png")));
     }
@@ -766,7 +754,7 @@ TEST(RenderDocs, SheetPicturesAreUpToDate) {
     for (const std::string plusmask : {"", "-plusmask"}) {
         Args convert = {"-frames", "auto", "-dims", "-c", "bnp", sheet, dir.File("ball.asm")};
         if (!plusmask.empty()) convert.push_back(plusmask);
-        ASSERT_EQ(RunProgram(RunConversion, convert, console), 0) << console.err;
+        ASSERT_EQ(unit::RunEntry(RunConversion, convert, console), 0) << console.err;
         const std::pair<std::string, Args> pictures[] = {
             {plusmask.empty() ? "ball_frames.png" : "ball_plusmask.png", {"-w", "64"}},
             {plusmask.empty() ? "ball_frame4.png" : "", {"-frame", "4"}}};
@@ -775,12 +763,9 @@ TEST(RenderDocs, SheetPicturesAreUpToDate) {
             Args render = {"-f", "-c", "bnp", dir.File("ball.asm"), dir.File(name)};
             render.insert(render.end(), options.begin(), options.end());
             if (!plusmask.empty()) render.push_back(plusmask);
-            ASSERT_EQ(RunProgram(RunRender, render, console), 0) << console.err;
-            const unit::GreyPixels fresh = unit::LoadGreyPicture(dir.File(name));
-            const unit::GreyPixels committed = unit::LoadGreyPicture(PELMO_DOCS_DIR "/" + name);
-            EXPECT_GT(fresh.width, 0);
-            EXPECT_TRUE(fresh.width == committed.width && fresh.values == committed.values)
-                << "docs/" << name << " is out of date: make it as the README shows";
+            ASSERT_EQ(unit::RunEntry(RunRender, render, console), 0) << console.err;
+            EXPECT_TRUE(
+                unit::SameAsCommitted(unit::LoadGreyPicture(dir.File(name)), PELMO_DOCS_DIR, name));
         }
     }
 }

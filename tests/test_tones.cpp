@@ -24,16 +24,6 @@ namespace {
 using Args = std::vector<std::string>;
 using Value = std::function<int(int x, int y)>;
 
-int Program(int (*program)(int, const char* const*, const ClosedStreams&), const Args& args,
-            unit::ConsoleText& console) {
-    std::vector<const char*> argv{"program"};
-    for (const std::string& a : args) argv.push_back(a.c_str());
-    int status = -1;
-    console = unit::CaptureConsole(
-        [&] { status = program(static_cast<int>(argv.size()), argv.data(), {}); });
-    return status;
-}
-
 // A grey picture of `value` in `dir`.
 std::string Grey(const unit::TempDir& dir, int width, int height, const Value& value) {
     EXPECT_TRUE(unit::SavePicture(dir.File("in.png"), FIF_PNG, width, height, [&](int x, int y) {
@@ -52,11 +42,11 @@ unit::GreyPixels ThreeTones(const unit::TempDir& dir, const std::string& picture
         Args convert = options;
         if (plane == "dim") convert.push_back("-dim");
         convert.insert(convert.end(), {"-q", "-dims", picture, dir.File(plane + ".asm")});
-        EXPECT_EQ(Program(RunConversion, convert, console), 0) << console.err;
+        EXPECT_EQ(unit::RunEntry(RunConversion, convert, console), 0) << console.err;
     }
     render.insert(render.end(), {"-q", "-f", "-c", "raw", dir.File("full.asm"), "-dimplane",
                                  dir.File("dim.asm"), dir.File("shown.png")});
-    EXPECT_EQ(Program(RunRender, render, console), 0) << console.err;
+    EXPECT_EQ(unit::RunEntry(RunRender, render, console), 0) << console.err;
     return unit::LoadGreyPicture(dir.File("shown.png"));
 }
 
@@ -156,7 +146,7 @@ TEST(RenderDriver, GuessedHeightsAndRefusals) {
     for (const Args& convert :
          {Args{"-etrim", dot, dir.File("etrim.asm")}, Args{"-strim", dot, dir.File("strim.asm")},
           Args{"-c", "best", dot, dir.File("best.asm")}}) {
-        ASSERT_EQ(Program(RunConversion, convert, console), 0);
+        ASSERT_EQ(unit::RunEntry(RunConversion, convert, console), 0);
     }
     const std::string trimmed = dir.File("etrim.asm");
     const std::pair<Args, std::string> cases[] = {
@@ -170,25 +160,27 @@ TEST(RenderDriver, GuessedHeightsAndRefusals) {
     for (const auto& [source, warning] : cases) {
         Args render = {"-q", "-f", "-w", "8", "-c", "raw", dir.File("shown.png")};
         render.insert(render.end() - 1, source.begin(), source.end());
-        EXPECT_EQ(Program(RunRender, render, console), 0);
+        EXPECT_EQ(unit::RunEntry(RunRender, render, console), 0);
         EXPECT_EQ(console.err, warning);
     }
     // Its bit2xp stream is the smallest.
     const std::string best = dir.File("best.asm");
-    EXPECT_EQ(Program(RunRender, {"-w", "8", "-c", "rle", best, dir.File("c.png")}, console), 1);
+    EXPECT_EQ(unit::RunEntry(RunRender, {"-w", "8", "-c", "rle", best, dir.File("c.png")}, console),
+              1);
     EXPECT_EQ(console.err,
               "Error, \"" + best + "\" line 2: the codec comment names bit2xp, not rle.\n");
     // The pixel limit counts the enlarged picture.
-    EXPECT_EQ(Program(RunRender,
-                      {"-zoom", "16", "-maxpixels", "49151", "-h", "24", "-w", "8", "-c", "raw",
-                       trimmed, dir.File("z.png")},
-                      console),
+    EXPECT_EQ(unit::RunEntry(RunRender,
+                             {"-zoom", "16", "-maxpixels", "49151", "-h", "24", "-w", "8", "-c",
+                              "raw", trimmed, dir.File("z.png")},
+                             console),
               1);
     EXPECT_EQ(console.err,
               "Error, the picture would be 128x384 pixels, more than the limit of "
               "49151 (see -maxpixels).\n");
     for (const char* zoom : {"0", "17", "2x"}) {
-        EXPECT_EQ(Program(RunRender, {"-zoom", zoom, trimmed, dir.File("z.png")}, console), 1);
+        EXPECT_EQ(unit::RunEntry(RunRender, {"-zoom", zoom, trimmed, dir.File("z.png")}, console),
+                  1);
         EXPECT_TRUE(console.err.starts_with("Error, invalid zoom \"" + std::string(zoom) +
                                             "\"\nUsage: pelmoimage-render"))
             << console.err;
@@ -205,10 +197,7 @@ TEST(RenderDocs, DitheringPicturesAreUpToDate) {
             if (picture == "photo") options.push_back("-luma");
             const unit::GreyPixels fresh =
                 ThreeTones(dir, PELMO_DOCS_DIR "/" + picture + ".png", options, {"-zoom", "2"});
-            const unit::GreyPixels committed = unit::LoadGreyPicture(PELMO_DOCS_DIR "/" + name);
-            EXPECT_TRUE(fresh.width > 0 && fresh.width == committed.width &&
-                        fresh.values == committed.values)
-                << "docs/" << name << " is out of date: make it as the README shows";
+            EXPECT_TRUE(unit::SameAsCommitted(fresh, PELMO_DOCS_DIR, name));
         }
     }
 }

@@ -22,4 +22,13 @@ ConsoleText EndConsoleCapture() {
     return text;
 }
 
+int RunEntry(EntryPoint program, const std::vector<std::string>& args, ConsoleText& console) {
+    std::vector<const char*> argv{"program"};
+    for (const std::string& a : args) argv.push_back(a.c_str());
+    int status = -1;
+    console =
+        CaptureConsole([&] { status = program(static_cast<int>(argv.size()), argv.data(), {}); });
+    return status;
+}
+
 }  // namespace pelmo::unit

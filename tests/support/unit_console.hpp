@@ -2,6 +2,9 @@
 #pragma once
 
 #include <string>
+#include <vector>
+
+#include "base/process_setup.hpp"
 
 namespace pelmo::unit {
 
@@ -22,5 +25,10 @@ ConsoleText CaptureConsole(Action&& action) {
     action();
     return EndConsoleCapture();
 }
+
+// Runs a program's entry point (RunConversion, RunRender) with `args` after
+// its name, `console` getting what it prints; its exit status.
+using EntryPoint = int (*)(int, const char* const*, const ClosedStreams&);
+int RunEntry(EntryPoint program, const std::vector<std::string>& args, ConsoleText& console);
 
 }  // namespace pelmo::unit

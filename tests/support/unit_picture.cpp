@@ -95,4 +95,15 @@ GreyPixels LoadGreyPicture(const std::string& path) {
     return picture;
 }
 
+::testing::AssertionResult SameAsCommitted(const GreyPixels& fresh, const std::string& docs,
+                                           const std::string& name) {
+    const GreyPixels committed = LoadGreyPicture(docs + "/" + name);
+    if (fresh.width > 0 && fresh.width == committed.width && fresh.height == committed.height &&
+        fresh.values == committed.values) {
+        return ::testing::AssertionSuccess();
+    }
+    return ::testing::AssertionFailure()
+           << "docs/" << name << " is out of date: make it as the README shows";
+}
+
 }  // namespace pelmo::unit

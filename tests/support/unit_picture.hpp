@@ -2,6 +2,7 @@
 #pragma once
 
 #include <FreeImage.h>
+#include <gtest/gtest.h>
 
 #include <cstdint>
 #include <functional>
@@ -40,5 +41,10 @@ struct GreyPixels {
     std::vector<std::uint8_t> values;  // row-major
 };
 GreyPixels LoadGreyPicture(const std::string& path);
+
+// `fresh`, a picture as the programs make it now, is the picture `name`
+// committed in the folder `docs`, pixel for pixel.
+::testing::AssertionResult SameAsCommitted(const GreyPixels& fresh, const std::string& docs,
+                                           const std::string& name);
 
 }  // namespace pelmo::unit
