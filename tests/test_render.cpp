@@ -23,7 +23,9 @@
 #include "codec/codec_table.hpp"
 #include "image/bitmap.hpp"
 #include "image/freeimage_session.hpp"
+#include "image/picture_header.hpp"
 #include "image/picture_input.hpp"
+#include "support/string_reader.hpp"
 #include "support/unit_console.hpp"
 #include "support/unit_picture.hpp"
 #include "support/unit_plane.hpp"
@@ -540,10 +542,9 @@ TEST(RenderRoundTrip, FramesOfRandomSheets) {
         SCOPED_TRACE("seed " + std::to_string(seed));
         std::mt19937 rng(seed);
         const bool pad = rng() % 3 == 0;
-        const int fw = 1 + static_cast<int>(rng() % 20);
-        const int fh =
-            pad ? 1 + static_cast<int>(rng() % 20) : 8 * (1 + static_cast<int>(rng() % 3));
-        const int across = 1 + static_cast<int>(rng() % 5);
+        int fw = 1 + static_cast<int>(rng() % 20);
+        int fh = pad ? 1 + static_cast<int>(rng() % 20) : 8 * (1 + static_cast<int>(rng() % 3));
+        int across = 1 + static_cast<int>(rng() % 5);
         const int width = fw * across;
         const int height = fh * (1 + static_cast<int>(rng() % 4));
         const std::vector<std::uint8_t> red = RandomReds(rng, width, height);
@@ -559,6 +560,8 @@ TEST(RenderRoundTrip, FramesOfRandomSheets) {
             unit::PixelDepth::Rgba32));
 
         const bool plusmask = rng() % 3 == 0;
+        // -plusmask alone: the whole picture one frame, as a single picture is.
+        const bool whole = plusmask && rng() % 2 == 0;
         const bool dims = rng() % 2 == 0;
         const std::string codec =
             rng() % 7 == 0 ? "best" : std::string(CodecTable()[rng() % kCodecCount].keyword);
@@ -583,6 +586,7 @@ TEST(RenderRoundTrip, FramesOfRandomSheets) {
         }
         convert.insert(convert.end(), layout.begin(), layout.end());
         convert.insert(convert.end(), {picture, dir.File("out.asm")});
+        if (whole) convert.erase(convert.begin(), convert.begin() + 2);
         ASSERT_EQ(unit::RunEntry(RunConversion, convert, console), 0) << console.err;
         std::string used = codec;
         if (codec == "best") {
@@ -610,12 +614,19 @@ TEST(RenderRoundTrip, FramesOfRandomSheets) {
             EXPECT_EQ(sum, smallest);
         }
 
+        if (whole) {
+            fw = width;
+            fh = height;
+            across = 1;
+        }
         const int padded = pad ? (fh + 7) / 8 * 8 : fh;
         const int count = across * (height / fh);
-        const int frame = rng() % 4 == 0 ? static_cast<int>(rng() % count) : -1;
+        const int frame = !whole && rng() % 4 == 0 ? static_cast<int>(rng() % count) : -1;
         Args render = {"-f", "-w", std::to_string(width), dir.File("out.asm"),
                        dir.File("shown.png")};
-        if (!dims || rng() % 2 == 0) {
+        if (whole && (pad || rng() % 2 == 0)) {
+            render.insert(render.end(), {"-h", std::to_string(padded)});
+        } else if (!whole && (!dims || rng() % 2 == 0)) {
             render.insert(render.end(),
                           {"-frames", std::to_string(fw) + "x" + std::to_string(padded)});
         }
@@ -712,6 +723,21 @@ TEST(RenderRoundTrip, FramesAllAreTheFramesTheLibraryPlays) {
         1);
     EXPECT_EQ(console.err, "Error, the pages of \"" PELMO_TEST_DATA_DIR
                            "/pages_mixed.tif\" are not all 16x16 pixels as the first.\n");
+    // Its last frame's codes cut to two bytes, sub-blocks and trailer whole:
+    // refused, as the first frame would be.
+    const std::string gif = unit::ReadWholeFile(anim);
+    unit::BytesReader reader(gif);
+    PagesFacts frames;
+    ASSERT_EQ(ReadPageHeaders(FIF_GIF, reader, frames), HeaderVerdict::Picture);
+    const std::size_t at = frames.pages.back().at;
+    const auto flags = static_cast<std::uint8_t>(gif[at + 9]);
+    const std::size_t data = at + 10 + ((flags & 0x80) != 0 ? 3u << ((flags & 7) + 1) : 0) + 1;
+    const std::string cut = gif.substr(0, data) + '\x02' + gif.substr(data + 1, 2) + '\0' + ';';
+    ASSERT_TRUE(unit::WriteWholeFile(dir.File("cut.gif"), cut));
+    EXPECT_EQ(unit::RunEntry(RunConversion,
+                             {"-frames", "all", dir.File("cut.gif"), dir.File("x.asm")}, console),
+              1);
+    EXPECT_EQ(console.err, "Error, failed to open image \"" + dir.File("cut.gif") + "\".\n");
 }
 
 // What the renderer refuses of a source of frames, in one line each.

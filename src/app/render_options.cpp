@@ -23,16 +23,16 @@ constexpr std::string_view kUsage =
     "  -f               Replace the picture file if it exists (never a source)\n"
     "  -maxpixels N     Refuse pictures of more than N pixels (default 268435456)\n"
     "  -q               Print nothing on standard output\n"
+    "Picture file: .png, .bmp, .tga, .tif or .tiff\n";
+
+// What --help prints after the usage text: frames and previews.
+constexpr std::string_view kMoreHelp =
+    "More options:\n"
     "  -frames WxH      A source of frames: each W x H pixels (default: the -dims\n"
     "                   symbols); -w is then the width of the sheet (default: W)\n"
     "  -frame N         Only frame N of a source of frames, from 0\n"
     "  -plusmask        The source pairs sprite and mask bytes (-plusmask): the\n"
     "                   sprite over a checkerboard where the mask is off\n"
-    "Picture file: .png, .bmp, .tga, .tif or .tiff\n";
-
-// What --help prints after the usage text: the previews.
-constexpr std::string_view kMoreHelp =
-    "More options:\n"
     "  -zoom N          Show each pixel as N x N pixels, 1 to 16 (default 1)\n"
     "  -over FILE       A source of the sprite's mask (pelmoimage -mask): the sprite\n"
     "                   over a checkerboard where the mask is off\n";

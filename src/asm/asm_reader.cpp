@@ -358,8 +358,14 @@ bool Reader::Symbols() {
             return Fail(Here(),
                         "the data label is missing: expected \"NAME:\", found " + Quote(code_));
         }
-        if (seen.size() == (first ? 7 : 4)) {
-            return Fail(Here(), std::string(first ? "an eighth" : "a fifth") +
+        // Six at most for a picture, seven when the first is the frame count,
+        // four for each later frame.
+        const bool frames = first && !seen.empty() && seen[0].name.ends_with(kFramesSuffix);
+        const std::size_t most = !first ? 4 : frames ? 7 : 6;
+        if (seen.size() == most) {
+            return Fail(Here(), std::string(most == 4 ? "a fifth"
+                                            : frames  ? "an eighth"
+                                                      : "a seventh") +
                                     " symbol: expected the data label");
         }
         seen.push_back({{symbol->value, lines_.number()}, std::string(symbol->name)});

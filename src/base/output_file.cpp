@@ -23,9 +23,10 @@ constexpr std::array<int, 5> kFatalSignals = {SIGHUP, SIGINT, SIGQUIT, SIGPIPE, 
 
 // The named temporary files that a fatal signal must remove, one slot for
 // each output file that has one: its folder's descriptor and its name there.
-// A signal handler reaches nothing but static storage, so this is the one
-// piece of mutable static state in the program; it is changed only with
-// those signals blocked.
+// A signal handler reaches nothing but static storage, so this is mutable
+// static state (as is the listener of the image library's reports, which the
+// library also calls without context); it is changed only with those signals
+// blocked.
 struct Removal {
     int folder;
     std::array<char, 32> name;

@@ -27,15 +27,12 @@ constexpr std::uint64_t kDecodeSeconds = 6;
 constexpr std::uint64_t kPixelsPerSecond = 12'000'000;
 // Room for the program itself beside the bitmaps and the decoder's memory.
 constexpr std::uint64_t kProgramMemory = std::uint64_t{256} << 20;
+// How much of a stream a header that cannot tell what its bytes hold may
+// have read: its bytes are what its decoder is held to.
+constexpr std::uint64_t kUnsureStreamBytes = std::uint64_t{32} << 20;
 // Pictures of no more pixels than this are small: their bitmaps fit in the
 // program's room, and decoding them costs less than the checks before it.
 constexpr std::uint64_t kSmallPicture = std::uint64_t{1} << 20;
-
-// How far into a stream its header may lie: past what comes before the
-// pixels of the largest picture allowed, at eight bytes a pixel.
-std::uint64_t HeaderReach(std::uint64_t maxPixels) {
-    return (std::uint64_t{16} << 20) + 8 * maxPixels;
-}
 
 // What is left of the budget for new allocations: under an address-space
 // limit, what the process has mapped so far (its libraries) counts too.
@@ -64,24 +61,6 @@ DecodeStatus CountRefusal(std::uint64_t count, const DecodeRequest& request) {
     return count > request.options.maxPixels ? DecodeStatus::OverLimit : DecodeStatus::Ok;
 }
 
-// The refusals that the picture's size alone decides: a sheet that is no
-// whole number of frames (-frames), a height that is no multiple of 8
-// (without -pad), and more pixels than allowed (with the rows -pad adds). Ok
-// otherwise.
-DecodeResult SizeRefusal(std::uint32_t width, std::uint32_t height, const DecodeRequest& request) {
-    const SheetCut cut = CutOf(request.options, width, height);
-    const std::uint64_t planeHeight = cut.Height();
-    DecodeResult result{DecodeStatus::Ok, width, static_cast<std::uint32_t>(planeHeight), height};
-    if (!cut.whole) {
-        result.status = DecodeStatus::NotFrames;
-    } else if (planeHeight % 8 != 0) {
-        result.status = DecodeStatus::BadHeight;
-    } else {
-        result.status = CountRefusal(width * planeHeight, request);
-    }
-    return result;
-}
-
 // What the header declares, and whether the file can hold it: the header's
 // own refusals (a variant the library misreads, the pixel limit), the cost
 // limits, then a file (or the part of a stream that may be read) long enough
@@ -100,9 +79,13 @@ bool CheckHeader(const DecodeRequest& request, PictureInput& input, PictureFacts
         return false;
     }
     // A stream is read no further than the header says the picture could
-    // need, and what is read counts against the memory limit, set first.
-    input.LimitReading(facts.mostSize);
-    const std::uint64_t buffered = input.IsStream() ? std::min(facts.mostSize, declared * 8) : 0;
+    // need (a little, when the header cannot tell what its bytes hold: what
+    // an endless stream's bytes stand for is no measure), and what is read
+    // counts against the memory limit, set first.
+    const std::uint64_t reach =
+        facts.sure ? facts.mostSize : std::min(facts.mostSize, kUnsureStreamBytes);
+    input.LimitReading(reach);
+    const std::uint64_t buffered = input.IsStream() ? std::min(reach, declared * 8) : 0;
     LimitCost(request, declared, facts.decoderMemory, buffered, reply);
     // Of a stream, no more than the least size is read before the decoder
     // asks, unless the checks need its end (a PCX's palette, a TGA's last
@@ -179,10 +162,28 @@ void SendPicture(const DecodeRequest& request, Bitmap loaded, AlphaRule alpha, b
 
 }  // namespace
 
+std::uint64_t HeaderReach(std::uint64_t maxPixels) {
+    return (std::uint64_t{16} << 20) + 8 * maxPixels;
+}
+
+DecodeResult SizeRefusal(std::uint32_t width, std::uint32_t height, const DecodeRequest& request) {
+    const SheetCut cut = CutOf(request.options, width, height);
+    const std::uint64_t planeHeight = cut.Height();
+    DecodeResult result{DecodeStatus::Ok, width, static_cast<std::uint32_t>(planeHeight), height};
+    if (!cut.whole) {
+        result.status = DecodeStatus::NotFrames;
+    } else if (planeHeight % 8 != 0) {
+        result.status = DecodeStatus::BadHeight;
+    } else {
+        result.status = CountRefusal(width * planeHeight, request);
+    }
+    return result;
+}
+
 void LimitCost(const DecodeRequest& request, std::uint64_t pixels, std::uint64_t decoderMemory,
-               std::uint64_t buffered, const ChildReply& reply) {
+               std::uint64_t buffered, const ChildReply& reply, std::uint64_t extraSeconds) {
     if (!request.confine) return;
-    const std::uint64_t seconds = kDecodeSeconds + pixels / kPixelsPerSecond;
+    const std::uint64_t seconds = kDecodeSeconds + pixels / kPixelsPerSecond + extraSeconds;
     LimitDecoderTime(seconds);
     reply.Budget(static_cast<std::uint32_t>(seconds));
     // The bitmap as decoded (up to 8 bytes a pixel, for 16-bit RGBA) and its

@@ -74,7 +74,9 @@ inline std::uint64_t MostForCompressed(std::uint64_t before, std::uint64_t raw) 
 // TGA, PSD) and of those made of chunks, markers or blocks (PNG, GIF, JPEG,
 // TIFF); a PNG may stand at `at`, inside an ICO.
 HeaderVerdict Bmp(ByteReader& file, PictureFacts& facts);
-HeaderVerdict Ico(ByteReader& file, PictureFacts& facts);
+// The ICO's image `index` (0 for the first); IcoImages says how many it has.
+HeaderVerdict Ico(ByteReader& file, PictureFacts& facts, std::uint32_t index = 0);
+std::uint32_t IcoImages(ByteReader& file);
 HeaderVerdict Pcx(ByteReader& file, PictureFacts& facts);
 HeaderVerdict Tga(ByteReader& file, PictureFacts& facts);
 HeaderVerdict Psd(ByteReader& file, PictureFacts& facts);
@@ -82,6 +84,9 @@ HeaderVerdict Png(ByteReader& file, std::uint64_t at, PictureFacts& facts);
 HeaderVerdict Gif(ByteReader& file, PictureFacts& facts);
 HeaderVerdict Jpeg(ByteReader& file, PictureFacts& facts);
 HeaderVerdict Tiff(ByteReader& file, PictureFacts& facts);
+// Every frame of a GIF, and its screen; every page of a TIFF.
+HeaderVerdict GifFrames(ByteReader& file, PagesFacts& pages);
+HeaderVerdict TiffPages(ByteReader& file, PagesFacts& pages);
 bool PcxHoldsItsPixels(ByteReader& file, const PictureFacts& facts, std::uint64_t fileSize);
 bool TgaHoldsItsPixels(ByteReader& file, const PictureFacts& facts, std::uint64_t fileSize);
 bool GifHoldsItsPixels(ByteReader& file, const PictureFacts& facts);

@@ -125,6 +125,10 @@ void LimitChildMemory(std::uint64_t budget) {
     ::sigemptyset(&xcpu);
     ::sigaddset(&xcpu, SIGXCPU);
     ::sigprocmask(SIG_UNBLOCK, &xcpu, nullptr);
+    // A decoder ended by a limit (or a crash) leaves no core file behind in
+    // the user's folder.
+    const rlimit noCore{0, 0};
+    ::setrlimit(RLIMIT_CORE, &noCore);
     // Standard output and error carry only the program's own lines.
     const int devNull = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
     if (devNull >= 0) {

@@ -62,14 +62,21 @@ HeaderVerdict Bmp(ByteReader& file, PictureFacts& facts) {
 // header (twice as high: the colours, then a 1-bit mask, which the library
 // never reads and writers often leave out) or as a PNG.
 
-HeaderVerdict Ico(ByteReader& file, PictureFacts& facts) {
-    const auto h = Fetch<22>(file, 0);  // the directory's header and first entry
-    if (!h || Le16(h->data()) != 0 || (Le16(h->data() + 2) != 1 && Le16(h->data() + 2) != 2) ||
-        Le16(h->data() + 4) == 0) {
-        return HeaderVerdict::NotAPicture;
+std::uint32_t IcoImages(ByteReader& file) {
+    const auto h = Fetch<6>(file, 0);  // the directory's header
+    if (!h || Le16(h->data()) != 0 || (Le16(h->data() + 2) != 1 && Le16(h->data() + 2) != 2)) {
+        return 0;
     }
-    const std::uint64_t resource = Le32(h->data() + 14);
-    const std::uint64_t offset = Le32(h->data() + 18);
+    return Le16(h->data() + 4);
+}
+
+HeaderVerdict Ico(ByteReader& file, PictureFacts& facts, std::uint32_t index) {
+    if (index >= IcoImages(file)) return HeaderVerdict::NotAPicture;
+    const auto entry = Fetch<16>(file, 6 + 16 * std::uint64_t{index});
+    if (!entry) return HeaderVerdict::NotAPicture;
+    const std::uint64_t resource = Le32(entry->data() + 8);
+    const std::uint64_t offset = Le32(entry->data() + 12);
+    facts.at = offset;
     const auto signature = Fetch<8>(file, offset);
     if (!signature) return HeaderVerdict::NotAPicture;
     if (std::memcmp(signature->data(), kPngSignature, 8) == 0) {
@@ -267,6 +274,8 @@ bool TgaHoldsItsPixels(ByteReader& file, const PictureFacts& facts, std::uint64_
 // ---- PSD: a 26-byte header, three sections of declared lengths, then the
 // merged image: a compression code and the channels, plain or PackBits.
 
+namespace {
+
 // The channels that carry colour in each colour mode; any more are alpha.
 std::uint64_t PsdColourChannels(std::uint32_t mode) {
     switch (mode) {
@@ -279,6 +288,8 @@ std::uint64_t PsdColourChannels(std::uint32_t mode) {
             return 1;
     }
 }
+
+}  // namespace
 
 HeaderVerdict Psd(ByteReader& file, PictureFacts& facts) {
     const auto h = Fetch<26>(file, 0);
@@ -354,6 +365,32 @@ HeaderVerdict ReadPictureHeader(FREE_IMAGE_FORMAT format, ByteReader& file, Pict
             return header::Psd(file, facts);
         default:
             return HeaderVerdict::NotAPicture;
+    }
+}
+
+HeaderVerdict ReadPageHeaders(FREE_IMAGE_FORMAT format, ByteReader& file, PagesFacts& pages) {
+    pages = PagesFacts();
+    switch (format) {
+        case FIF_GIF:
+            return header::GifFrames(file, pages);
+        case FIF_TIFF:
+            return header::TiffPages(file, pages);
+        case FIF_ICO: {
+            const std::uint32_t count =
+                std::min<std::uint32_t>(header::IcoImages(file), kMostPages);
+            for (std::uint32_t index = 0; index < count; ++index) {
+                PictureFacts facts;
+                if (header::Ico(file, facts, index) != HeaderVerdict::Picture) break;
+                pages.pages.push_back(facts);
+            }
+            return pages.pages.empty() ? HeaderVerdict::NotAPicture : HeaderVerdict::Picture;
+        }
+        default: {
+            PictureFacts facts;
+            const HeaderVerdict verdict = ReadPictureHeader(format, file, facts);
+            pages.pages.push_back(facts);
+            return verdict;
+        }
     }
 }
 

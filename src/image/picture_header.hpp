@@ -18,6 +18,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <limits>
+#include <vector>
 
 namespace pelmo {
 
@@ -73,7 +74,23 @@ struct PictureFacts {
     std::uint64_t pixelsPerByte = 8;
     Opacity opacity = Opacity::AsDecoded;
     Misread misread = Misread::None;
+    // Where the picture's own header lies (a GIF's image descriptor, an
+    // ICO's image, a TIFF's directory).
+    std::uint64_t at = 0;
 };
+
+// The pictures of a file that holds several, as -frames all reads them: the
+// frames of a GIF, the pages of a TIFF, the images of an ICO, each with the
+// facts of its own header (the one picture of any other file).
+struct PagesFacts {
+    std::vector<PictureFacts> pages;
+    // The screen a GIF's frames are shown on; 0 x 0 for other files.
+    std::uint32_t screenWidth = 0;
+    std::uint32_t screenHeight = 0;
+};
+
+// The most pictures of a file that -frames all reads.
+inline constexpr std::size_t kMostPages = 65536;
 
 enum class HeaderVerdict {
     Picture,     // `facts` filled
@@ -82,6 +99,11 @@ enum class HeaderVerdict {
 
 // Reads the header of a picture of `format` from `file`.
 HeaderVerdict ReadPictureHeader(FREE_IMAGE_FORMAT format, ByteReader& file, PictureFacts& facts);
+
+// Reads the header of every picture of a file of `format`, up to
+// kMostPages of them: NotAPicture when the first cannot start one, and the
+// pictures up to the first that cannot otherwise.
+HeaderVerdict ReadPageHeaders(FREE_IMAGE_FORMAT format, ByteReader& file, PagesFacts& pages);
 
 // True when the `fileSize` bytes of `file` can hold the picture that `facts`
 // describe: at least `leastSize` of them (when the facts are sure), and, for

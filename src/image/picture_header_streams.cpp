@@ -4,6 +4,7 @@
 #include <array>
 #include <cstring>
 #include <optional>
+#include <set>
 #include <vector>
 
 #include "image/header_bytes.hpp"
@@ -12,6 +13,8 @@ namespace pelmo::header {
 
 // ---- PNG: a signature, the IHDR chunk and the header of the chunk after it.
 
+namespace {
+
 bool IsChunkType(const std::uint8_t* type) {
     for (int i = 0; i < 4; ++i) {
         const std::uint8_t letter = type[i] | 0x20u;
@@ -19,6 +22,8 @@ bool IsChunkType(const std::uint8_t* type) {
     }
     return true;
 }
+
+}  // namespace
 
 HeaderVerdict Png(ByteReader& file, std::uint64_t at, PictureFacts& facts) {
     const auto h = Fetch<26>(file, at);
@@ -46,8 +51,9 @@ HeaderVerdict Png(ByteReader& file, std::uint64_t at, PictureFacts& facts) {
     return HeaderVerdict::Picture;
 }
 
-// ---- GIF: a screen descriptor and colour table, extension blocks, then the
-// first image's descriptor, its colour table and its LZW data in sub-blocks.
+// ---- GIF: a screen descriptor and colour table, then extension blocks and
+// images, each a descriptor, its colour table and its LZW data in sub-blocks,
+// up to the trailer.
 
 namespace {
 
@@ -55,29 +61,68 @@ std::uint64_t GifTable(std::uint8_t flags) {
     return (flags & 0x80u) != 0 ? 3 * (std::uint64_t{2} << (flags & 7u)) : 0;
 }
 
-// The offset of the first image's descriptor, or nothing when the file has
-// no image there that the library could read.
-std::optional<std::uint64_t> FindGifImage(ByteReader& file) {
+// Skips the sub-blocks from `at` on (each with its length in front, up to an
+// empty one); where they end, or nothing when the file ends first.
+std::optional<std::uint64_t> SkipSubBlocks(ByteReader& file, std::uint64_t at) {
+    for (;;) {
+        const auto size = Fetch<1>(file, at);
+        if (!size) return std::nullopt;
+        at += 1 + std::uint64_t{(*size)[0]};
+        if ((*size)[0] == 0) return at;
+    }
+}
+
+// Calls `image(at)` with the offset of each image descriptor of the GIF, in
+// order, while it returns true; the screen's size into `screen` (when
+// given). False when the file is no GIF or holds no image that the library
+// could read.
+template <typename Image>
+bool WalkGif(ByteReader& file, Image image, std::array<std::uint32_t, 2>* screen = nullptr) {
     const auto h = Fetch<13>(file, 0);
     if (!h ||
         (std::memcmp(h->data(), "GIF87a", 6) != 0 && std::memcmp(h->data(), "GIF89a", 6) != 0)) {
-        return std::nullopt;
+        return false;
     }
+    if (screen != nullptr) *screen = {Le16(h->data() + 6), Le16(h->data() + 8)};
     std::uint64_t at = 13 + GifTable((*h)[10]);
-    while (at < kPreambleLimit) {
+    bool found = false;
+    while (at < kPreambleLimit || found) {
         const auto introducer = Fetch<1>(file, at);
-        if (!introducer) return std::nullopt;
-        if ((*introducer)[0] == 0x2C) return at;
-        if ((*introducer)[0] != 0x21) return std::nullopt;  // a trailer, or garbage
-        at += 2;    // the introducer and the extension's label
-        for (;;) {  // sub-blocks, each with its length in front, until an empty one
-            const auto size = Fetch<1>(file, at);
-            if (!size) return std::nullopt;
-            at += 1 + std::uint64_t{(*size)[0]};
-            if ((*size)[0] == 0) break;
+        if (!introducer) return found;
+        if ((*introducer)[0] == 0x2C) {
+            const auto descriptor = Fetch<10>(file, at);
+            if (!descriptor) return found;
+            found = true;
+            if (!image(at)) return true;
+            // Past the colour table and the LZW code size, the data.
+            const auto end = SkipSubBlocks(file, at + 10 + GifTable((*descriptor)[9]) + 1);
+            if (!end) return true;
+            at = *end;
+        } else if ((*introducer)[0] == 0x21) {
+            const auto end = SkipSubBlocks(file, at + 2);  // past the introducer and label
+            if (!end) return found;
+            at = *end;
+        } else {
+            return found;  // the trailer, or garbage
         }
     }
-    return std::nullopt;
+    return false;
+}
+
+// The facts of the image whose descriptor is at `at`.
+PictureFacts GifImage(ByteReader& file, std::uint64_t at) {
+    PictureFacts facts;
+    const auto image = Fetch<10>(file, at);
+    facts.at = at;
+    facts.width = Le16(image->data() + 5);
+    facts.height = Le16(image->data() + 7);
+    const std::uint64_t pixels = std::uint64_t{facts.width} * facts.height;
+    const std::uint64_t data = at + 10 + GifTable((*image)[9]);
+    // An LZW code of b bits stands for at most 2^b pixels, and b is 12 at
+    // most: 341 pixels a bit at best.
+    facts.leastSize = data + 1 + pixels / (8 * 341);
+    facts.mostSize = MostForCompressed(data, pixels);
+    return facts;
 }
 
 // Reads the LZW codes of a GIF image, LSB first, from its sub-blocks.
@@ -135,19 +180,25 @@ class GifCodes {
 }  // namespace
 
 HeaderVerdict Gif(ByteReader& file, PictureFacts& facts) {
-    const std::optional<std::uint64_t> at = FindGifImage(file);
-    if (!at) return HeaderVerdict::NotAPicture;
-    const auto image = Fetch<10>(file, *at);
-    if (!image) return HeaderVerdict::NotAPicture;
-    facts.width = Le16(image->data() + 5);
-    facts.height = Le16(image->data() + 7);
-    const std::uint64_t pixels = std::uint64_t{facts.width} * facts.height;
-    const std::uint64_t data = *at + 10 + GifTable((*image)[9]);
-    // An LZW code of b bits stands for at most 2^b pixels, and b is 12 at
-    // most: 341 pixels a bit at best.
-    facts.leastSize = data + 1 + pixels / (8 * 341);
-    facts.mostSize = MostForCompressed(data, pixels);
-    return HeaderVerdict::Picture;
+    const bool found = WalkGif(file, [&](std::uint64_t at) {
+        facts = GifImage(file, at);
+        return false;  // the first image alone
+    });
+    return found ? HeaderVerdict::Picture : HeaderVerdict::NotAPicture;
+}
+
+HeaderVerdict GifFrames(ByteReader& file, PagesFacts& pages) {
+    std::array<std::uint32_t, 2> screen{};
+    const bool found = WalkGif(
+        file,
+        [&](std::uint64_t at) {
+            pages.pages.push_back(GifImage(file, at));
+            return pages.pages.size() < kMostPages;
+        },
+        &screen);
+    pages.screenWidth = screen[0];
+    pages.screenHeight = screen[1];
+    return found ? HeaderVerdict::Picture : HeaderVerdict::NotAPicture;
 }
 
 // The library's decoder stops where the codes stop and leaves the pixels
@@ -155,10 +206,9 @@ HeaderVerdict Gif(ByteReader& file, PictureFacts& facts) {
 // by the length of the string it stands for, up to the end code or the last
 // sub-block.
 bool GifHoldsItsPixels(ByteReader& file, const PictureFacts& facts) {
-    const std::optional<std::uint64_t> at = FindGifImage(file);
-    const auto image = at ? Fetch<10>(file, *at) : std::nullopt;
+    const auto image = Fetch<10>(file, facts.at);
     if (!image) return false;
-    const std::uint64_t data = *at + 10 + GifTable((*image)[9]);
+    const std::uint64_t data = facts.at + 10 + GifTable((*image)[9]);
     const auto minimum = Fetch<1>(file, data);
     if (!minimum) return false;
     const unsigned least = (*minimum)[0];
@@ -515,42 +565,82 @@ std::optional<std::uint64_t> ReadTiffDirectory(ByteReader& file, const TiffFile&
 
 }  // namespace
 
-HeaderVerdict Tiff(ByteReader& file, PictureFacts& facts) {
+namespace {
+
+// The byte order and kind of a TIFF, and its first directory's offset: 4
+// bytes, or a BigTIFF's offset size, a reserved word and 8 bytes.
+std::optional<std::pair<TiffFile, std::uint64_t>> OpenTiff(ByteReader& file) {
     const auto h = Fetch<4>(file, 0);
-    if (!h) return HeaderVerdict::NotAPicture;
+    if (!h) return std::nullopt;
     const bool little = (*h)[0] == 'I' && (*h)[1] == 'I';
-    if (!little && !((*h)[0] == 'M' && (*h)[1] == 'M')) return HeaderVerdict::NotAPicture;
-    const TiffFile probe(file, little, false);
-    const std::uint64_t version = probe.Number(h->data() + 2, 2);
-    if (version != 42 && version != 43) return HeaderVerdict::NotAPicture;
+    if (!little && !((*h)[0] == 'M' && (*h)[1] == 'M')) return std::nullopt;
+    const std::uint64_t version = TiffFile(file, little, false).Number(h->data() + 2, 2);
+    if (version != 42 && version != 43) return std::nullopt;
     const bool big = version == 43;
     const TiffFile tiff(file, little, big);
-    // The first directory's offset: 4 bytes, or a BigTIFF's offset size, a
-    // reserved word and 8 bytes.
     std::optional<std::uint64_t> directory;
     if (big) {
         if (const auto wide = Fetch<12>(file, 4)) directory = tiff.Number(wide->data() + 4, 8);
     } else if (const auto offset = Fetch<4>(file, 4)) {
         directory = tiff.Number(offset->data(), 4);
     }
-    if (!directory) return HeaderVerdict::NotAPicture;
+    if (!directory) return std::nullopt;
+    return std::pair{tiff, *directory};
+}
+
+// The picture of the directory at `directory`, and where the next directory
+// lies (0 for none; nothing when its offset runs past the end of the file).
+HeaderVerdict TiffPage(ByteReader& file, const TiffFile& tiff, std::uint64_t directory,
+                       PictureFacts& facts, std::optional<std::uint64_t>& next) {
+    const bool big = tiff.OffsetBytes() == 8;
     TiffLayout layout;
+    facts.at = directory;
     // The library makes up a table of transparent grey levels for a grey
     // TIFF: a TIFF has an alpha channel where its extra samples say so, and
     // no other opacity.
     facts.opacity = Opacity::None;
     const std::optional<std::uint64_t> entries =
-        ReadTiffDirectory(file, tiff, big, *directory, facts, layout);
+        ReadTiffDirectory(file, tiff, big, directory, facts, layout);
     if (!entries || facts.width == 0 || facts.height == 0) return HeaderVerdict::NotAPicture;
     const std::uint64_t raw =
         Mul(RowBytes(facts.width, Mul(layout.samples, layout.bits)), facts.height);
-    facts.leastSize = Add(*directory, big ? 8 : 2);
-    facts.mostSize = MostForCompressed(Add(*directory, Mul(*entries, big ? 20 : 12)), raw);
+    const std::uint64_t end = Add(Add(directory, big ? 8 : 2), Mul(*entries, big ? 20 : 12));
+    facts.leastSize = Add(directory, big ? 8 : 2);
+    facts.mostSize = MostForCompressed(end, raw);
     // A strip as the file holds it and as it decodes: the whole picture when
     // it is one strip.
     facts.decoderMemory = Mul(raw, 2);
     facts.pixelsPerByte = 8 * 1032;
+    next.reset();
+    if (big) {
+        if (const auto offset = Fetch<8>(file, end)) next = tiff.Number(offset->data(), 8);
+    } else if (const auto offset = Fetch<4>(file, end)) {
+        next = tiff.Number(offset->data(), 4);
+    }
     return TiffStrips(tiff, layout, facts);
+}
+
+}  // namespace
+
+HeaderVerdict Tiff(ByteReader& file, PictureFacts& facts) {
+    const auto opened = OpenTiff(file);
+    if (!opened) return HeaderVerdict::NotAPicture;
+    std::optional<std::uint64_t> next;
+    return TiffPage(file, opened->first, opened->second, facts, next);
+}
+
+HeaderVerdict TiffPages(ByteReader& file, PagesFacts& pages) {
+    const auto opened = OpenTiff(file);
+    if (!opened) return HeaderVerdict::NotAPicture;
+    std::set<std::uint64_t> seen;
+    std::optional<std::uint64_t> next = opened->second;
+    // Pages up to the last directory, or to one that comes round again.
+    while (next && *next != 0 && pages.pages.size() < kMostPages && seen.insert(*next).second) {
+        PictureFacts facts;
+        if (TiffPage(file, opened->first, *next, facts, next) != HeaderVerdict::Picture) break;
+        pages.pages.push_back(facts);
+    }
+    return pages.pages.empty() ? HeaderVerdict::NotAPicture : HeaderVerdict::Picture;
 }
 
 }  // namespace pelmo::header

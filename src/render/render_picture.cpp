@@ -137,8 +137,11 @@ bool Rendering::TakeSizeFromSources() {
 // hold every plane's bytes; within the pixel limit, and holding the bytes.
 bool Rendering::PictureHeight() {
     const std::int64_t width = settings_.width;
+    // -plusmask data holds two bytes for each of the picture's.
+    const std::int64_t pair = settings_.plusmask ? 2 : 1;
+    const auto bytesOf = [&](const SourcePlane& plane) { return plane.frames[0].End() / pair; };
     std::int64_t end = 0;
-    for (const SourcePlane& plane : planes_) end = std::max(end, plane.frames[0].End());
+    for (const SourcePlane& plane : planes_) end = std::max(end, bytesOf(plane));
     const std::int64_t blocks = settings_.height != 0
                                     ? settings_.height / 8
                                     : std::max<std::int64_t>(1, (end + width - 1) / width);
@@ -148,7 +151,7 @@ bool Rendering::PictureHeight() {
     }
     height_ = static_cast<std::int32_t>(blocks * 8);
     for (const SourcePlane& plane : planes_) {
-        if (plane.frames[0].End() > pixels / 8) {
+        if (bytesOf(plane) > pixels / 8) {
             return FailAt(plane, plane.source.size.line,
                           std::to_string(plane.frames[0].End()) + " bytes do not fit a " +
                               std::to_string(width) + "x" + std::to_string(height_) + " picture");
@@ -298,7 +301,7 @@ void Rendering::WarnOfAGuess() {
         const DecodedFrame& data = plane.frames[0];
         const bool whole =
             data.bytes.empty() ? data.source->start.value > 0 : data.bytes.back() == 0xFF;
-        if (whole && data.End() % width == 0) return;
+        if (whole && data.End() % (width * (settings_.plusmask ? 2 : 1)) == 0) return;
     }
     warning_ = "the height of " + Quoted(planes_[0].file) +
                " is a guess: " + std::to_string(height_) +
@@ -310,7 +313,11 @@ void Rendering::WarnOfAGuess() {
 // within the pixel limit.
 bool Rendering::WithinLimit(std::uint64_t width, std::uint64_t height) {
     const auto zoom = static_cast<std::uint64_t>(settings_.zoom);
-    if (width * zoom * height * zoom <= settings_.maxPixels) return true;
+    // Both sides at most 2^31 and the zoom at most 16: no product wraps.
+    if (width * height <= settings_.maxPixels / (zoom * zoom) && width * zoom <= INT32_MAX &&
+        height * zoom <= INT32_MAX) {
+        return true;
+    }
     return Fail("the picture would be " + std::to_string(width * zoom) + "x" +
                 std::to_string(height * zoom) + " pixels, more than the limit of " +
                 std::to_string(settings_.maxPixels) + " (see -maxpixels)");

@@ -197,6 +197,27 @@ TEST(PixelLimit, TinyHeadersAreRefusedBeforeAnythingIsAllocated) {
     }
 }
 
+// -frames all shows a GIF's frames on its screen, whose size the header
+// declares: refused from it, however small the frames, before the library
+// plays a frame.
+TEST(PixelLimit, FramesAllRefusesAScreenFromTheHeader) {
+    const unit::TempDir dir;
+    const std::string output = dir.File("out.asm");
+    for (const auto& [side, line] :
+         {std::pair{65535, std::string("Error, not enough memory.\n")},
+          {16392, std::string("is 16392x16392 pixels, more than the limit of 268435456 (see "
+                              "-maxpixels).\n")}}) {
+        std::string gif = GifWithSize(8, 8);
+        gif[6] = gif[8] = static_cast<char>(side & 0xFF);  // the screen's width and height
+        gif[7] = gif[9] = static_cast<char>(side >> 8);
+        const std::string input = dir.File("screen.gif");
+        ASSERT_TRUE(unit::WriteWholeFile(input, gif));
+        const Outcome run = ConvertUnder(input, output, {"-frames", "all"});
+        EXPECT_TRUE(CleanFailure(run, output));
+        EXPECT_TRUE(run.err.ends_with(line)) << run.err;
+    }
+}
+
 // What a picture's size alone decides is refused from its header, before
 // any pixel is decoded: a height that is no multiple of 8, and a -pad that
 // takes the picture over the limit. Their data is long enough for the
