@@ -70,6 +70,13 @@ TEST_P(MalformedPicture, ANamedPipeConvertsLikeAFile) {
     const Outcome run = RunConverter({fifo, output}, limits);
     EXPECT_TRUE(CleanOutcome(run, output));
     EXPECT_EQ(unit::ReadWholeFile(output), fromFile);
+    // Cut short, it is refused as the file is: nothing read past its end.
+    const std::string cut = dir_.File("cut" + GetParam());
+    const std::string& valid = ValidPicture(GetParam());
+    const FifoWriter half(cut, valid.substr(0, valid.size() / 2));
+    ASSERT_TRUE(half.started());
+    EXPECT_TRUE(LoaderFailure(RunConverter({cut, dir_.File("cut.asm")}, limits), cut,
+                              dir_.File("cut.asm")));
 }
 
 TEST_P(MalformedPicture, EmptyFileFailsToOpen) {
