@@ -185,6 +185,8 @@ TEST_F(FailingOutput, PathsThatCannotBeOpened) {
     ASSERT_EQ(::mkdir(folder.c_str(), 0755), 0);
     const std::string notAFolder = out.File("plain");
     ASSERT_TRUE(unit::WriteWholeFile(notAFolder, "plain file\n"));
+    const std::string loop = out.File("loop.asm");  // a link to itself
+    ASSERT_EQ(::symlink(loop.c_str(), loop.c_str()), 0);
 
     const std::vector<std::string> paths = {
         folder,                                    // an existing folder
@@ -192,6 +194,7 @@ TEST_F(FailingOutput, PathsThatCannotBeOpened) {
         out.File("missing/out.asm"),               // inside a folder that does not exist
         notAFolder + "/out.asm",                   // inside a regular file
         out.File(std::string(300, 'n') + ".asm"),  // a name longer than the file system allows
+        loop,                                      // links that never end
         "",                                        // cannot happen: refused by the parser
     };
     for (const std::string& path : paths) {
@@ -199,6 +202,13 @@ TEST_F(FailingOutput, PathsThatCannotBeOpened) {
         const Outcome run = RunConverter({"-c", "srle", SmallPicture(), path});
         EXPECT_TRUE(RefusedToOpen(run, path)) << path;
     }
+    // The renderer likewise, the picture's name a link to itself.
+    const std::string source = out.File("source.asm");
+    ASSERT_EQ(RunConverter({SmallPicture(), source}).status, 0);
+    const std::string shown = out.File("loop.png");
+    ASSERT_EQ(::symlink(shown.c_str(), shown.c_str()), 0);
+    EXPECT_TRUE(FailsWith(RunRenderer({"-w", "16", "-c", "raw", source, shown}), OpenError(shown),
+                          "/nonexistent"));
     struct stat info {};
     EXPECT_TRUE(::stat(folder.c_str(), &info) == 0 && S_ISDIR(info.st_mode));
     EXPECT_FALSE(unit::FileExists(out.File("missing"))) << "no folder may be created";
