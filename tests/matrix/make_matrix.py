@@ -79,6 +79,8 @@ class Matrix:
                 if key not in cells:
                     cells[key] = rng.randrange(len(pal))
                 data.append(cells[key])
+        if alpha:  # the transparent colour is used, so that writers keep it
+            data[0] = 0
         if mode == "1":
             return Image.frombytes("1", (w, h), bytes(255 * (pal[i][0] >= 128) for i in data))
         if mode in ("L", "LA", "I;16"):
