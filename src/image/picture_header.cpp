@@ -207,6 +207,14 @@ struct TgaLayout {
     bool rle = false;
 };
 
+// True-colour pixels of 24 or 32 bits after a colour map, which the library
+// reads as if no map were there.
+bool TgaReadsOverItsMap(const std::array<std::uint8_t, 18>& h) {
+    const bool trueColour = h[2] == 2 || h[2] == 10;
+    return h[1] != 0 && trueColour && (h[16] == 24 || h[16] == 32) && Le16(h.data() + 5) != 0 &&
+           h[7] != 0;
+}
+
 std::optional<TgaLayout> TgaLayoutOf(const std::array<std::uint8_t, 18>& h) {
     const std::uint32_t mapType = h[1];
     const std::uint32_t type = h[2];
@@ -214,10 +222,14 @@ std::optional<TgaLayout> TgaLayoutOf(const std::array<std::uint8_t, 18>& h) {
     const bool knownType =
         type == 1 || type == 2 || type == 3 || type == 9 || type == 10 || type == 11;
     const bool knownDepth = depth == 8 || depth == 15 || depth == 16 || depth == 24 || depth == 32;
-    if (mapType > 1 || !knownType || !knownDepth) return std::nullopt;
+    if (!knownType || !knownDepth) return std::nullopt;
     TgaLayout layout;
-    const std::uint64_t map =
-        mapType == 1 ? std::uint64_t{Le16(h.data() + 5)} * ((h[7] + 7) / 8) : 0;
+    // Any map type but 0 says a colour map is there (the types above 1 are
+    // reserved or the vendor's own); the library skips it except before
+    // pixels of 24 and 32 bits, which it reads from where the map begins.
+    const std::uint64_t map = mapType != 0 && !TgaReadsOverItsMap(h)
+                                  ? std::uint64_t{Le16(h.data() + 5)} * ((h[7] + 7) / 8)
+                                  : 0;
     layout.data = 18 + std::uint64_t{h[0]} + map;
     layout.pixelBytes = (depth + 7) / 8;
     layout.rle = type >= 9;
@@ -232,9 +244,10 @@ HeaderVerdict Tga(ByteReader& file, PictureFacts& facts) {
     facts.width = Le16(h->data() + 12);
     facts.height = Le16(h->data() + 14);
     const std::uint32_t type = (*h)[2];
-    if ((*h)[1] == 1 && (type == 1 || type == 9) && (*h)[7] == 15) {
+    if ((*h)[1] != 0 && (type == 1 || type == 9) && (*h)[7] == 15) {
         facts.misread = Misread::Tga15BitMap;
     }
+    if (TgaReadsOverItsMap(*h)) facts.misread = Misread::TgaTrueColourMap;
     const std::uint64_t pixels = std::uint64_t{facts.width} * facts.height;
     const std::uint64_t plain = pixels * layout->pixelBytes;
     // A run packet codes at most 128 pixels.

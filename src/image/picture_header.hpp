@@ -42,11 +42,12 @@ enum class Opacity {
 // gives the wrong pixels for: refused, with the variant named.
 enum class Misread {
     None,
-    IndexedPsd,       // its colour table is ignored: the indices read as grey
-    UncompressedPcx,  // 8 bits, one plane, no run-length coding
-    Tga15BitMap,      // a colour map of 15-bit entries
-    IcoShortPalette,  // a BMP entry with fewer colours than its depth: read as if it had all
-    PlanarPcxWidth,   // 16 colours in four planes, a width no multiple of 8: the last pixels
+    IndexedPsd,        // its colour table is ignored: the indices read as grey
+    UncompressedPcx,   // 8 bits, one plane, no run-length coding
+    Tga15BitMap,       // a colour map of 15-bit entries
+    TgaTrueColourMap,  // 24- or 32-bit pixels after a colour map: read from the map on
+    IcoShortPalette,   // a BMP entry with fewer colours than its depth: read as if it had all
+    PlanarPcxWidth,    // 16 colours in four planes, a width no multiple of 8: the last pixels
 };
 
 struct PictureFacts {

@@ -26,6 +26,8 @@ std::string_view VariantName(Misread misread) {
             return "an uncompressed PCX";
         case Misread::Tga15BitMap:
             return "a TGA with a 15-bit colour map";
+        case Misread::TgaTrueColourMap:
+            return "a true-colour TGA with a colour map";
         case Misread::IcoShortPalette:
             return "an ICO whose colour table is shorter than its depth allows";
         case Misread::PlanarPcxWidth:

@@ -212,6 +212,34 @@ def raw_pcx(im):
     return head + pixels + b"\x0c" + bytes(im.getpalette()[:768]).ljust(768, b"\0")
 
 
+def tga_map_type(kind, **params):
+    """Pillow's palette TGA under another colour map type: 2 to 127 are
+    reserved and 128 up the vendor's own, and each still says a map is there."""
+    def write(im):
+        data = bytearray(saved(im, "TGA", **params))
+        data[1] = kind
+        return bytes(data)
+    return write
+
+
+def tga_with_map(bits):
+    """A true-colour TGA (24 or 16 bits, bottom-up) carrying a colour map of
+    four 24-bit entries before its pixels, as the format allows."""
+    def write(im):
+        w, h = im.size
+        rows = [im.tobytes()[y * w * 3:(y + 1) * w * 3] for y in reversed(range(h))]
+        if bits == 24:  # blue, green, red
+            pixels = b"".join(bytes(row[i:i + 3][::-1]) for row in rows
+                              for i in range(0, len(row), 3))
+        else:
+            pixels = b"".join(struct.pack("<H", (row[i] >> 3) << 10 | (row[i + 1] >> 3) << 5 |
+                                          row[i + 2] >> 3)
+                              for row in rows for i in range(0, len(row), 3))
+        head = struct.pack("<3BHHB4H2B", 0, 1, 2, 0, 4, 24, 0, 0, w, h, bits, 0)
+        return head + bytes(range(12)) + pixels
+    return write
+
+
 def ycbcr_tiff(sub_x, sub_y):
     """Uncompressed YCbCr TIFF subsampled sub_x x sub_y: each block's luma, then
     the chroma of its first pixel."""
@@ -414,6 +442,12 @@ def valid(m):
     for mode, v in [("RGB", "rgb"), ("RGBA", "rgba"), ("L", "grey"), ("P", "palette")]:
         m.pil(f"pil_{v}.tga", mode, v)
         m.pil(f"pil_rle_{v}.tga", mode, "rle " + v, compression="tga_rle")
+    m.hand("hand_maptype2.tga", "P", "colour map type 2", tga_map_type(2))
+    m.hand("hand_maptype128_rle.tga", "P", "colour map type 128, rle",
+           tga_map_type(128, compression="tga_rle"))
+    m.hand("hand_rgb_map.tga", "RGB", "24-bit after a colour map", tga_with_map(24))
+    m.hand("hand_rgb16_map.tga", "RGB", "16-bit after a colour map", tga_with_map(16),
+           lossless=False)
     m.pil("pil_topleft.tga", "RGB", "top-left origin", orientation=1)
     m.pil("pil_oddh.tga", "RGB", "odd height", size=(20, 12))
     # ImageMagick 6 stores the top row first under a bottom-left origin: every

@@ -43,6 +43,7 @@ constexpr KnownMisread kKnownMisreads[] = {
     {"hand_raw8.pcx", "an uncompressed PCX"},
     {"pnm_15-bit_colour_map.tga", "a TGA with a 15-bit colour map"},
     {"pnm_15-bit_colour_map_raw.tga", "a TGA with a 15-bit colour map"},
+    {"hand_rgb_map.tga", "a true-colour TGA with a colour map"},
     {"pil_bmp_p32.ico", "an ICO whose colour table is shorter than its depth allows"},
     {"pnm_planes16.pcx", "a 16-colour PCX whose width is no multiple of 8"},
 };
