@@ -4,6 +4,7 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdio>
 #include <vector>
 
@@ -67,6 +68,18 @@ void NeverEnds(const DecodeRequest&, int, std::uint64_t) {
     LimitDecoderTime(1);
     for (;;) {
         __asm__ volatile("" ::: "memory");  // a loop the compiler must keep
+    }
+}
+
+// One that ignores the signal of its soft limit, as a library may: the hard
+// limit a second above it ends the process all the same, long before the
+// parent's deadline for its budget.
+void NeverEndsIgnoringTheSignal(const DecodeRequest&, int out, std::uint64_t) {
+    (void)ChildReply(out).Budget(20);
+    LimitDecoderTime(1);
+    ::signal(SIGXCPU, SIG_IGN);
+    for (;;) {
+        __asm__ volatile("" ::: "memory");
     }
 }
 
@@ -152,15 +165,18 @@ TEST(IsolatedDecode, AChildThatFailsInAnyWayReadsAsAFailedOpen) {
         {"aborts after the blocks, before saying they are all there", CrashesAfterSending},
         {"allocates past its budget", AllocatesPastItsBudget},
         {"never ends, and is stopped by its time limit", NeverEnds},
+        {"never ends and ignores the limit's signal", NeverEndsIgnoringTheSignal},
         {"claims more pixels than a map may hold", ClaimsTooManyPixels},
         {"claims to have sent blocks of a bad height", SendsOkForABadHeight},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         std::vector<std::uint8_t> plane;
+        const auto begin = std::chrono::steady_clock::now();
         const DecodeResult result = RunDecoderIsolated(c.decoder, Request(), plane);
         EXPECT_EQ(result.status, DecodeStatus::OpenFailed);
         EXPECT_TRUE(plane.empty());
+        EXPECT_LT(std::chrono::steady_clock::now() - begin, std::chrono::seconds(15));
     }
 }
 
