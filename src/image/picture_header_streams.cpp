@@ -337,7 +337,7 @@ class TiffFile {
 
     struct Entry {
         std::uint32_t tag = 0;
-        unsigned size = 0;  // bytes of one value: 2, 4 or 8; 0 for other types
+        unsigned size = 0;  // bytes of one value of an integer type; 0 for other types
         std::uint64_t count = 0;
         std::uint64_t at = 0;  // where the values are
     };
@@ -348,11 +348,7 @@ class TiffFile {
         const std::size_t bytes = big_ ? 20 : 12;
         if (file_.ReadAt(offset, e.data(), bytes) != bytes) return std::nullopt;
         const std::uint32_t type = static_cast<std::uint32_t>(Number(e.data() + 2, 2));
-        Entry entry{static_cast<std::uint32_t>(Number(e.data(), 2)),
-                    type == 3    ? 2u
-                    : type == 4  ? 4u
-                    : type == 16 ? 8u
-                                 : 0u,
+        Entry entry{static_cast<std::uint32_t>(Number(e.data(), 2)), IntegerBytes(type),
                     Number(e.data() + 4, OffsetBytes()), offset + 4 + OffsetBytes()};
         // Values that do not fit the entry lie where it points.
         if (Mul(entry.count, entry.size) > OffsetBytes()) {
@@ -389,6 +385,28 @@ class TiffFile {
     }
 
   private:
+    // The TIFF decoder reads a size, a count or an offset from any integer
+    // type: bytes, shorts, longs and 8-byte longs, signed or not (a negative
+    // value reads as a large one here; the decoder refuses it).
+    static unsigned IntegerBytes(std::uint32_t type) {
+        switch (type) {
+            case 1:  // BYTE
+            case 6:  // SBYTE
+                return 1;
+            case 3:  // SHORT
+            case 8:  // SSHORT
+                return 2;
+            case 4:  // LONG
+            case 9:  // SLONG
+                return 4;
+            case 16:  // LONG8
+            case 17:  // SLONG8
+                return 8;
+            default:
+                return 0;
+        }
+    }
+
     ByteReader& file_;
     bool little_;
     bool big_;

@@ -240,6 +240,23 @@ def tga_with_map(bits):
     return write
 
 
+def tiff_narrow_types(im):
+    """Pillow's TIFF with its width and height stored as BYTEs and its rows per
+    strip as a signed LONG: integer types the TIFF decoder reads as any other."""
+    data = bytearray(saved(im, "TIFF"))
+    ifd, = struct.unpack_from("<I", data, 4)
+    count, = struct.unpack_from("<H", data, ifd)
+    for e in range(count):
+        at = ifd + 2 + 12 * e
+        tag, kind = struct.unpack_from("<HH", data, at)
+        if tag in (256, 257):
+            value = struct.unpack_from("<H" if kind == 3 else "<I", data, at + 8)[0]
+            struct.pack_into("<HHII", data, at, tag, 1, 1, value)
+        elif tag == 278 and kind == 4:
+            struct.pack_into("<H", data, at + 2, 9)
+    return bytes(data)
+
+
 def ycbcr_tiff(sub_x, sub_y):
     """Uncompressed YCbCr TIFF subsampled sub_x x sub_y: each block's luma, then
     the chroma of its first pixel."""
@@ -415,6 +432,8 @@ def valid(m):
                           ("-g4", "group4", "1"), ("-miniswhite", "bilevel min-is-white", "1"),
                           ("-msb2lsb", "fill order lsb", "1")]:
         m.pnm(f"pnm_{v.replace(' ', '_')}.tiff", mode, f"pamtotiff {args} {{src}}", v)
+    m.hand("hand_narrow_types.tif", "RGB", "sizes as bytes, rows per strip signed",
+           tiff_narrow_types)
     m.hand("hand_ycbcr420.tif", "RGB", "YCbCr 4:2:0 uncompressed", ycbcr_tiff(2, 2),
            lossless=False)
     m.hand("hand_ycbcr422.tiff", "RGB", "YCbCr 4:2:2 uncompressed", ycbcr_tiff(2, 1),
