@@ -419,7 +419,8 @@ def valid(m):
                     ("-p separate", "planar separate"), ("-B", "big-endian"),
                     ("-8", "BigTIFF")]:
         m.tiffcp(f"tiffcp_{v.replace(' ', '_')}.tif", "RGB", args, v)
-    m.tiffcp("tiffcp_jpeg.tiff", "RGB", "-c jpeg", "jpeg", lossless=False)
+    m.tiffcp("tiffcp_jpeg.tiff", "RGB", "-c jpeg -r 16", "jpeg, strips of 16 rows",
+             lossless=False)  # JPEG strips are whole blocks of 16 rows
     m.tiffcp("tiffcp_g3.tiff", "1", "-c g3", "group3")
     m.tiffcp("tiffcp_g3_2d.tiff", "1", "-c g3:2d", "group3 2-D")
     m.tiffcp("tiffcp_g4.tiff", "1", "-c g4", "group4")
