@@ -81,11 +81,8 @@ DecodeResult PagesResult(const DecodeRequest& request, const Pages& pages) {
     DecodeResult result{DecodeStatus::Ok, pages.width, static_cast<std::uint32_t>(height),
                         pages.height};
     result.pages = count;
-    if (pixels > kMostPixels) {
-        result.status = DecodeStatus::TooLarge;
-    } else if (pixels > request.options.maxPixels) {
-        result.status = DecodeStatus::OverLimit;
-    } else if (cut.Height() % 8 != 0) {
+    result.status = CountRefusal(pixels, request);
+    if (result.status == DecodeStatus::Ok && cut.Height() % 8 != 0) {
         result.status = DecodeStatus::BadHeight;
     }
     return result;

@@ -54,13 +54,6 @@ std::uint64_t BitmapsNeeded(FIBITMAP* header, AlphaRule alpha) {
     return decoded + converted + w * h / 8;
 }
 
-// A picture of `count` pixels: more than sizes can count, over the limit,
-// or Ok.
-DecodeStatus CountRefusal(std::uint64_t count, const DecodeRequest& request) {
-    if (count > kMostPixels) return DecodeStatus::TooLarge;
-    return count > request.options.maxPixels ? DecodeStatus::OverLimit : DecodeStatus::Ok;
-}
-
 // What the header declares, and whether the file can hold it: the header's
 // own refusals (a variant the library misreads, the pixel limit), the cost
 // limits, then a file (or the part of a stream that may be read) long enough
@@ -204,10 +197,9 @@ bool KeepsAlpha(FIBITMAP* bitmap) {
     }
 }
 
-bool CheckBeforeDecoding(const DecodeRequest& request, PictureInput& input, PictureFacts& facts,
-                         std::uint64_t budget, const ChildReply& reply, DecodeResult& refusal) {
-    return CheckHeader(request, input, facts, reply, refusal) &&
-           CheckLibraryHeader(request, input, facts, budget, refusal);
+DecodeStatus CountRefusal(std::uint64_t count, const DecodeRequest& request) {
+    if (count > kMostPixels) return DecodeStatus::TooLarge;
+    return count > request.options.maxPixels ? DecodeStatus::OverLimit : DecodeStatus::Ok;
 }
 
 void DecodePicture(const DecodeRequest& request, int out, std::uint64_t budget) {
@@ -216,8 +208,11 @@ void DecodePicture(const DecodeRequest& request, int out, std::uint64_t budget) 
     PictureInput input;
     PictureFacts facts;
     DecodeResult refusal;  // a failed open unless a check says more
-    if (!input.Open(request.fileName) ||
-        !CheckBeforeDecoding(request, input, facts, budget, reply, refusal)) {
+    // The header's facts and refusals, a file long enough for its pixels, and
+    // the library's own reading of the header within `budget`, before the
+    // library decodes anything.
+    if (!input.Open(request.fileName) || !CheckHeader(request, input, facts, reply, refusal) ||
+        !CheckLibraryHeader(request, input, facts, budget, refusal)) {
         reply.Result(refusal);
         return;
     }

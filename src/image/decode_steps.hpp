@@ -10,13 +10,9 @@
 
 namespace pelmo {
 
-// What DecodePicture checks before the library decodes anything: the
-// header's facts and refusals, a file long enough for its pixels, and the
-// library's own reading of the header within `budget`; with
-// `request.confine`, the child is then limited to what the header justifies.
-// False, with `refusal` set, for a picture to refuse.
-bool CheckBeforeDecoding(const DecodeRequest& request, PictureInput& input, PictureFacts& facts,
-                         std::uint64_t budget, const ChildReply& reply, DecodeResult& refusal);
+// A picture of `count` pixels: more than sizes can count (TooLarge), over
+// the pixel limit (OverLimit), or Ok.
+DecodeStatus CountRefusal(std::uint64_t count, const DecodeRequest& request);
 
 // With `request.confine`, limits the child to what decoding `pixels` pixels
 // may cost in processor time (and tells the parent) and memory, besides the

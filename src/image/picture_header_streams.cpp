@@ -72,7 +72,7 @@ std::optional<std::uint64_t> SkipSubBlocks(ByteReader& file, std::uint64_t at) {
     }
 }
 
-// Calls `image(at)` with the offset of each image descriptor of the GIF, in
+// Calls `image(at, descriptor)` with each image descriptor of the GIF and its offset, in
 // order, while it returns true; the screen's size into `screen` (when
 // given). False when the file is no GIF or holds no image that the library
 // could read.
@@ -93,7 +93,7 @@ bool WalkGif(ByteReader& file, Image image, std::array<std::uint32_t, 2>* screen
             const auto descriptor = Fetch<10>(file, at);
             if (!descriptor) return found;
             found = true;
-            if (!image(at)) return true;
+            if (!image(at, *descriptor)) return true;
             // Past the colour table and the LZW code size, the data.
             const auto end = SkipSubBlocks(file, at + 10 + GifTable((*descriptor)[9]) + 1);
             if (!end) return true;
@@ -109,15 +109,14 @@ bool WalkGif(ByteReader& file, Image image, std::array<std::uint32_t, 2>* screen
     return false;
 }
 
-// The facts of the image whose descriptor is at `at`.
-PictureFacts GifImage(ByteReader& file, std::uint64_t at) {
+// The facts of the image whose descriptor, at `at`, is `image`.
+PictureFacts GifImage(std::uint64_t at, const std::array<std::uint8_t, 10>& image) {
     PictureFacts facts;
-    const auto image = Fetch<10>(file, at);
     facts.at = at;
-    facts.width = Le16(image->data() + 5);
-    facts.height = Le16(image->data() + 7);
+    facts.width = Le16(image.data() + 5);
+    facts.height = Le16(image.data() + 7);
     const std::uint64_t pixels = std::uint64_t{facts.width} * facts.height;
-    const std::uint64_t data = at + 10 + GifTable((*image)[9]);
+    const std::uint64_t data = at + 10 + GifTable(image[9]);
     // An LZW code of b bits stands for at most 2^b pixels, and b is 12 at
     // most: 341 pixels a bit at best.
     facts.leastSize = data + 1 + pixels / (8 * 341);
@@ -180,8 +179,8 @@ class GifCodes {
 }  // namespace
 
 HeaderVerdict Gif(ByteReader& file, PictureFacts& facts) {
-    const bool found = WalkGif(file, [&](std::uint64_t at) {
-        facts = GifImage(file, at);
+    const bool found = WalkGif(file, [&](std::uint64_t at, const auto& image) {
+        facts = GifImage(at, image);
         return false;  // the first image alone
     });
     return found ? HeaderVerdict::Picture : HeaderVerdict::NotAPicture;
@@ -191,8 +190,8 @@ HeaderVerdict GifFrames(ByteReader& file, PagesFacts& pages) {
     std::array<std::uint32_t, 2> screen{};
     const bool found = WalkGif(
         file,
-        [&](std::uint64_t at) {
-            pages.pages.push_back(GifImage(file, at));
+        [&](std::uint64_t at, const auto& image) {
+            pages.pages.push_back(GifImage(at, image));
             return pages.pages.size() < kMostPages;
         },
         &screen);
@@ -606,10 +605,10 @@ std::optional<std::pair<TiffFile, std::uint64_t>> OpenTiff(ByteReader& file) {
     return std::pair{tiff, *directory};
 }
 
-// The picture of the directory at `directory`, and where the next directory
-// lies (0 for none; nothing when its offset runs past the end of the file).
+// The picture of the directory at `directory`, and where that directory
+// ends (`end`: the offset of the next one's offset).
 HeaderVerdict TiffPage(ByteReader& file, const TiffFile& tiff, std::uint64_t directory,
-                       PictureFacts& facts, std::optional<std::uint64_t>& next) {
+                       PictureFacts& facts, std::uint64_t& end) {
     const bool big = tiff.OffsetBytes() == 8;
     TiffLayout layout;
     facts.at = directory;
@@ -622,19 +621,13 @@ HeaderVerdict TiffPage(ByteReader& file, const TiffFile& tiff, std::uint64_t dir
     if (!entries || facts.width == 0 || facts.height == 0) return HeaderVerdict::NotAPicture;
     const std::uint64_t raw =
         Mul(RowBytes(facts.width, Mul(layout.samples, layout.bits)), facts.height);
-    const std::uint64_t end = Add(Add(directory, big ? 8 : 2), Mul(*entries, big ? 20 : 12));
+    end = Add(Add(directory, big ? 8 : 2), Mul(*entries, big ? 20 : 12));
     facts.leastSize = Add(directory, big ? 8 : 2);
     facts.mostSize = MostForCompressed(end, raw);
     // A strip as the file holds it and as it decodes: the whole picture when
     // it is one strip.
     facts.decoderMemory = Mul(raw, 2);
     facts.pixelsPerByte = 8 * 1032;
-    next.reset();
-    if (big) {
-        if (const auto offset = Fetch<8>(file, end)) next = tiff.Number(offset->data(), 8);
-    } else if (const auto offset = Fetch<4>(file, end)) {
-        next = tiff.Number(offset->data(), 4);
-    }
     return TiffStrips(tiff, layout, facts);
 }
 
@@ -643,8 +636,8 @@ HeaderVerdict TiffPage(ByteReader& file, const TiffFile& tiff, std::uint64_t dir
 HeaderVerdict Tiff(ByteReader& file, PictureFacts& facts) {
     const auto opened = OpenTiff(file);
     if (!opened) return HeaderVerdict::NotAPicture;
-    std::optional<std::uint64_t> next;
-    return TiffPage(file, opened->first, opened->second, facts, next);
+    std::uint64_t end = 0;
+    return TiffPage(file, opened->first, opened->second, facts, end);
 }
 
 HeaderVerdict TiffPages(ByteReader& file, PagesFacts& pages) {
@@ -653,10 +646,18 @@ HeaderVerdict TiffPages(ByteReader& file, PagesFacts& pages) {
     std::set<std::uint64_t> seen;
     std::optional<std::uint64_t> next = opened->second;
     // Pages up to the last directory, or to one that comes round again.
+    const TiffFile& tiff = opened->first;
     while (next && *next != 0 && pages.pages.size() < kMostPages && seen.insert(*next).second) {
         PictureFacts facts;
-        if (TiffPage(file, opened->first, *next, facts, next) != HeaderVerdict::Picture) break;
+        std::uint64_t end = 0;
+        if (TiffPage(file, tiff, *next, facts, end) != HeaderVerdict::Picture) break;
         pages.pages.push_back(facts);
+        // The next directory's offset (0 for none); none when the file ends first.
+        std::array<std::uint8_t, 8> offset{};
+        const unsigned bytes = tiff.OffsetBytes();
+        next.reset();
+        if (file.ReadAt(end, offset.data(), bytes) == bytes)
+            next = tiff.Number(offset.data(), bytes);
     }
     return pages.pages.empty() ? HeaderVerdict::NotAPicture : HeaderVerdict::Picture;
 }
