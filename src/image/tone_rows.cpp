@@ -58,10 +58,10 @@ ToneRows::ToneRows(FIBITMAP* bitmap, const ImgOptions& options, AlphaRule alpha,
       band_(std::max<std::uint32_t>(band, 1)),
       frameWidth_(options.frameWidth),
       dither_(options.dither),
-      luma_(options.luma),
-      invert_(options.invert),
-      litTone_(options.dim ? 1 : 2) {
+      luma_(options.luma) {
     if (frameWidth_ == 0 || width_ % frameWidth_ != 0) frameWidth_ = width_;
+    const int litTone = options.dim ? 1 : 2;
+    for (int t = 0; t < 3; ++t) unlit_[t] = (options.invert ? 2 - t : t) < litTone ? 1 : 0;
     for (unsigned v = 0; v < 256; ++v) {
         toneOf_[v] = v < options.dimFrom ? 0 : v < options.fullFrom ? 1 : 2;
         curve_[v] = Curve(v, options.dimFrom, options.fullFrom);
@@ -212,8 +212,7 @@ void ToneRows::Read(std::uint32_t y, std::uint8_t* bits) {
     }
     // A bit is set where the pixel is unlit: below the plane's tone (after
     // -invert), or less than half opaque.
-    std::uint8_t unlit[3];
-    for (int t = 0; t < 3; ++t) unlit[t] = (invert_ ? 2 - t : t) < litTone_ ? 1 : 0;
+    const std::uint8_t* unlit = unlit_.data();
     for (std::size_t j = 0; j < RowBytes(width_); ++j) {
         const std::uint8_t* t = values_.data() + 8 * j;
         bits[j] = static_cast<std::uint8_t>(unlit[t[0]] << 7 | unlit[t[1]] << 6 | unlit[t[2]] << 5 |

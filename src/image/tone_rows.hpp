@@ -74,10 +74,11 @@ class ToneRows {
     std::uint32_t frameWidth_;
     DitherMethod dither_;
     bool luma_;
-    bool invert_;
-    std::uint8_t litTone_;  // 2 for the full plane, 1 for the dim plane
-    // The tone of each value without dithering (inverted with -invert), and
-    // the value after the levels' curve with it.
+    // 1 for each tone that leaves a pixel of the plane unlit: below the
+    // plane's (full, or dim with -dim), after -invert.
+    std::array<std::uint8_t, 3> unlit_{};
+    // The tone of each value without dithering, and the value after the
+    // levels' curve with it.
     std::array<std::uint8_t, 256> toneOf_{};
     std::array<std::uint8_t, 256> curve_{};
     std::array<std::uint8_t, 256> paletteValue_{};  // for palette bitmaps
