@@ -6,7 +6,7 @@
 #include <random>
 
 #include "artwork.hpp"
-#include "image/plane_packing.hpp"
+#include "plane/plane_packing.hpp"
 
 namespace pelmo::bench {
 

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "image/raw_data.hpp"
+#include "app/raw_data.hpp"
 
 namespace pelmo::bench {
 

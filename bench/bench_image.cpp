@@ -12,11 +12,11 @@
 #include "artwork.hpp"
 #include "bench_data.hpp"
 #include "bench_stages.hpp"
-#include "image/bitmap.hpp"
-#include "image/bitmap_rows.hpp"
-#include "image/isolated_decode.hpp"
-#include "image/plane_packing.hpp"
-#include "image/tone_map.hpp"
+#include "picture/bitmap.hpp"
+#include "tones/bitmap_rows.hpp"
+#include "picture/isolated_decode.hpp"
+#include "plane/plane_packing.hpp"
+#include "app/tone_map.hpp"
 
 namespace pelmo::bench {
 

@@ -8,7 +8,7 @@
 #include <cstdio>
 #include <memory>
 
-#include "image/bitmap.hpp"
+#include "picture/bitmap.hpp"
 
 using pelmo::Bitmap;
 

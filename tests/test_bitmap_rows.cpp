@@ -3,7 +3,7 @@
 // the processor's vector instructions and without) and after the 32-bit
 // conversion (without), at every threshold from 1 to 255: equal bits at every
 // threshold mean equal red values, pixel for pixel.
-#include "image/bitmap_rows.hpp"
+#include "tones/bitmap_rows.hpp"
 
 #include <gtest/gtest.h>
 
@@ -13,11 +13,11 @@
 #include <string>
 #include <vector>
 
-#include "image/bitmap.hpp"
-#include "image/freeimage_session.hpp"
-#include "image/picture_formats.hpp"
-#include "image/picture_input.hpp"
-#include "image/plane_packing.hpp"
+#include "picture/bitmap.hpp"
+#include "picture/freeimage_session.hpp"
+#include "picture/picture_formats.hpp"
+#include "picture/picture_input.hpp"
+#include "plane/plane_packing.hpp"
 
 namespace pelmo {
 namespace {

@@ -11,7 +11,7 @@
 #include "codec/codec_table.hpp"
 #include "codec/compress.hpp"
 #include "codec/compress_bnp.hpp"
-#include "image/raw_data.hpp"
+#include "app/raw_data.hpp"
 #include "support/codec_check.hpp"
 #include "support/unit_temp_dir.hpp"
 

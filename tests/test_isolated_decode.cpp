@@ -8,7 +8,7 @@
 #include <cstdio>
 #include <vector>
 
-#include "image/isolated_decode.hpp"
+#include "picture/isolated_decode.hpp"
 #include "support/unit_console.hpp"
 
 namespace pelmo {

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "image/raw_data.hpp"
-#include "image/tone_map.hpp"
+#include "app/raw_data.hpp"
+#include "app/tone_map.hpp"
 #include "support/unit_console.hpp"
 #include "support/unit_plane.hpp"
 

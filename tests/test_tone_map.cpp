@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "image/tone_map.hpp"
+#include "app/tone_map.hpp"
 #include "support/unit_console.hpp"
 #include "support/unit_picture.hpp"
 #include "support/unit_plane.hpp"

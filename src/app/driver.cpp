@@ -10,8 +10,8 @@
 #include "base/output_file.hpp"
 #include "codec/codec_table.hpp"
 #include "codec/compress.hpp"
-#include "image/raw_data.hpp"
-#include "image/tone_map.hpp"
+#include "app/raw_data.hpp"
+#include "app/tone_map.hpp"
 
 namespace pelmo {
 

@@ -8,7 +8,7 @@
 #include "asm/asm_writer.hpp"
 #include "codec/codec_table.hpp"
 #include "codec/compress.hpp"
-#include "image/raw_data.hpp"
+#include "app/raw_data.hpp"
 
 namespace pelmo {
 

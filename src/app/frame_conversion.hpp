@@ -5,7 +5,7 @@
 
 #include "app/options.hpp"
 #include "base/output_file.hpp"
-#include "image/tone_map.hpp"
+#include "app/tone_map.hpp"
 
 namespace pelmo {
 

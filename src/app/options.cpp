@@ -10,7 +10,7 @@
 #include "base/output_file.hpp"
 #include "base/version.hpp"
 #include "codec/codec_table.hpp"
-#include "image/picture_formats.hpp"
+#include "picture/picture_formats.hpp"
 
 namespace pelmo {
 

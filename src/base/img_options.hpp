@@ -69,7 +69,7 @@ struct ImgOptions {
     std::uint32_t frameHeight = 0;
     bool allFrames = false;
     bool plusmask = false;  // -plusmask: each sprite byte followed by its mask byte
-    // How a pixel's tone is decided (see image/tone_rows.hpp): by its red
+    // How a pixel's tone is decided (see tones/tone_rows.hpp): by its red
     // component, or its luminance with -luma; off below `dimFrom`, full from
     // `fullFrom` (-levels); off and full swapped with -invert; dithered with
     // -dither.

@@ -11,8 +11,8 @@
 
 #include "base/errors.hpp"
 #include "base/output_file.hpp"
-#include "image/freeimage_session.hpp"
-#include "image/grey_picture.hpp"
+#include "picture/freeimage_session.hpp"
+#include "render/grey_picture.hpp"
 #include "render/source_planes.hpp"
 
 namespace pelmo {

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "asm/asm_reader.hpp"
-#include "image/plane_layout.hpp"
+#include "plane/plane_layout.hpp"
 #include "render/render_settings.hpp"
 
 namespace pelmo {

@@ -12,7 +12,7 @@
 #include "codec/compress.hpp"
 #include "fuzz_codec.hpp"
 #include "fuzz_console.hpp"
-#include "image/raw_data.hpp"
+#include "app/raw_data.hpp"
 #include "support/codec_check.hpp"
 #include "support/decoders.hpp"
 

@@ -16,8 +16,8 @@
 
 #include "app/options.hpp"
 #include "fuzz_console.hpp"
-#include "image/raw_data.hpp"
-#include "image/tone_map.hpp"
+#include "app/raw_data.hpp"
+#include "app/tone_map.hpp"
 #include "support/unit_plane.hpp"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

@@ -35,13 +35,13 @@
 #endif
 
 #include "fuzz_console.hpp"
-#include "image/bitmap.hpp"
-#include "image/freeimage_session.hpp"
-#include "image/isolated_decode.hpp"
-#include "image/picture_formats.hpp"
-#include "image/picture_input.hpp"
-#include "image/plane_packing.hpp"
-#include "image/tone_map.hpp"
+#include "picture/bitmap.hpp"
+#include "picture/freeimage_session.hpp"
+#include "picture/isolated_decode.hpp"
+#include "picture/picture_formats.hpp"
+#include "picture/picture_input.hpp"
+#include "plane/plane_packing.hpp"
+#include "app/tone_map.hpp"
 #include "support/unit_plane.hpp"
 
 namespace {

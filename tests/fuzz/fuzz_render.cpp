@@ -17,7 +17,7 @@
 #include "asm/asm_reader.hpp"
 #include "codec/codec_table.hpp"
 #include "fuzz_console.hpp"
-#include "image/unpack.hpp"
+#include "plane/unpack.hpp"
 
 namespace {
 

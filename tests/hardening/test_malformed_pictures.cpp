@@ -12,7 +12,7 @@
 
 #include "child_run.hpp"
 #include "crafted_pictures.hpp"
-#include "image/picture_formats.hpp"
+#include "picture/picture_formats.hpp"
 #include "outcome_checks.hpp"
 #include "support/unit_temp_dir.hpp"
 #include "valid_pictures.hpp"

@@ -9,7 +9,7 @@
 #include "codec/codec_table.hpp"
 #include "codec/compress.hpp"
 #include "codec/compress_bnp.hpp"
-#include "image/raw_data.hpp"
+#include "app/raw_data.hpp"
 
 namespace pelmo::test {
 

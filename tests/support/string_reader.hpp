@@ -7,7 +7,7 @@
 #include <span>
 #include <string>
 
-#include "image/picture_header.hpp"
+#include "picture/formats/picture_header.hpp"
 
 namespace pelmo::unit {
 

@@ -4,7 +4,7 @@
 #include <memory>
 #include <tuple>
 
-#include "image/freeimage_session.hpp"
+#include "picture/freeimage_session.hpp"
 
 namespace pelmo::unit {
 

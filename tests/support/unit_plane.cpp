@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <cstddef>
 
-#include "image/isolated_decode.hpp"
-#include "image/plane_packing.hpp"
-#include "image/unpack.hpp"
+#include "picture/isolated_decode.hpp"
+#include "plane/plane_packing.hpp"
+#include "plane/unpack.hpp"
 #include "support/unit_console.hpp"
 
 namespace pelmo::unit {

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "app/options.hpp"
-#include "image/tone_map.hpp"
+#include "app/tone_map.hpp"
 
 namespace pelmo::unit {
 

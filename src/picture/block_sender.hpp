@@ -7,10 +7,10 @@
 #include <cstdint>
 
 #include "base/img_options.hpp"
-#include "image/bitmap.hpp"
-#include "image/bitmap_rows.hpp"
-#include "image/frames.hpp"
-#include "image/isolated_decode.hpp"
+#include "picture/bitmap.hpp"
+#include "tones/bitmap_rows.hpp"
+#include "plane/frames.hpp"
+#include "picture/isolated_decode.hpp"
 
 namespace pelmo {
 

@@ -1,13 +1,13 @@
 // Reading the headers of the formats whose headers are fixed records: BMP,
 // ICO, PCX, TGA and PSD; and ReadPictureHeader and HoldsItsPixels for all.
-#include "image/picture_header.hpp"
+#include "picture/formats/picture_header.hpp"
 
 #include <algorithm>
 #include <array>
 #include <cstring>
 #include <optional>
 
-#include "image/header_bytes.hpp"
+#include "picture/formats/header_bytes.hpp"
 
 namespace pelmo {
 

@@ -7,7 +7,7 @@
 
 #include "base/img_options.hpp"
 #include "base/raw_bytes.hpp"
-#include "image/tone_map.hpp"
+#include "app/tone_map.hpp"
 
 namespace pelmo {
 

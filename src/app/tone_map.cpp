@@ -1,13 +1,13 @@
-#include "image/tone_map.hpp"
+#include "app/tone_map.hpp"
 
 #include <cstdio>
 #include <string_view>
 #include <utility>
 
 #include "base/errors.hpp"
-#include "image/frames.hpp"
-#include "image/isolated_decode.hpp"
-#include "image/picture_formats.hpp"
+#include "plane/frames.hpp"
+#include "picture/isolated_decode.hpp"
+#include "picture/picture_formats.hpp"
 
 namespace pelmo {
 

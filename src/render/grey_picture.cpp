@@ -1,4 +1,4 @@
-#include "image/grey_picture.hpp"
+#include "render/grey_picture.hpp"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "image/raw_data.hpp"
+#include "app/raw_data.hpp"
 
 #include <algorithm>
 #include <utility>

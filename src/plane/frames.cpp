@@ -1,4 +1,4 @@
-#include "image/frames.hpp"
+#include "plane/frames.hpp"
 
 namespace pelmo {
 

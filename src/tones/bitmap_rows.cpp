@@ -1,4 +1,4 @@
-#include "image/bitmap_rows.hpp"
+#include "tones/bitmap_rows.hpp"
 
 #include <array>
 #include <bit>
@@ -13,7 +13,7 @@
 #define PELMO_ROWS_SSSE3 1
 #endif
 
-#include "image/plane_packing.hpp"
+#include "plane/plane_packing.hpp"
 
 namespace pelmo {
 

@@ -1,9 +1,9 @@
-#include "image/tone_rows.hpp"
+#include "tones/tone_rows.hpp"
 
 #include <algorithm>
 #include <cstddef>
 
-#include "image/plane_packing.hpp"
+#include "plane/plane_packing.hpp"
 
 namespace pelmo {
 

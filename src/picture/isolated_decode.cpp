@@ -1,4 +1,4 @@
-#include "image/isolated_decode.hpp"
+#include "picture/isolated_decode.hpp"
 
 #include <fcntl.h>
 #include <poll.h>
@@ -18,8 +18,8 @@
 
 #include "base/huge_pages.hpp"
 #include "base/io.hpp"
-#include "image/frames.hpp"
-#include "image/plane_packing.hpp"
+#include "plane/frames.hpp"
+#include "plane/plane_packing.hpp"
 
 namespace pelmo {
 

@@ -12,7 +12,7 @@
 #include <cstdint>
 
 #include "base/img_options.hpp"
-#include "image/plane_layout.hpp"
+#include "plane/plane_layout.hpp"
 
 namespace pelmo {
 

@@ -1,11 +1,11 @@
-#include "image/block_sender.hpp"
+#include "picture/block_sender.hpp"
 
 #include <algorithm>
 #include <optional>
 #include <vector>
 
-#include "image/plane_packing.hpp"
-#include "image/tone_rows.hpp"
+#include "plane/plane_packing.hpp"
+#include "tones/tone_rows.hpp"
 
 namespace pelmo {
 

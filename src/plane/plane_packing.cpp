@@ -1,4 +1,4 @@
-#include "image/plane_packing.hpp"
+#include "plane/plane_packing.hpp"
 
 #include <algorithm>
 #include <bit>

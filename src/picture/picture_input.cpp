@@ -1,4 +1,4 @@
-#include "image/picture_input.hpp"
+#include "picture/picture_input.hpp"
 
 #include <fcntl.h>
 #include <unistd.h>

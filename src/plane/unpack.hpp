@@ -1,4 +1,4 @@
-// Unpacking a tone plane: the reverse of packing it (image/plane_packing.hpp).
+// Unpacking a tone plane: the reverse of packing it (plane/plane_packing.hpp).
 #pragma once
 
 #include <cstddef>
@@ -6,7 +6,7 @@
 #include <span>
 
 #include "base/img_options.hpp"
-#include "image/plane_layout.hpp"
+#include "plane/plane_layout.hpp"
 
 namespace pelmo {
 

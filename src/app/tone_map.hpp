@@ -7,14 +7,14 @@
 
 #include "base/child_process.hpp"
 #include "base/img_options.hpp"
-#include "image/plane_layout.hpp"
+#include "plane/plane_layout.hpp"
 
 namespace pelmo {
 
 // Loading classifies every pixel by its red component and keeps only what the
 // conversion needs of it: the chosen plane (the full plane, or the dim plane
 // with -dim), packed eight vertical pixels to a byte in the order that
-// -unflip and -xorder choose (see image/plane_packing.hpp). Decoding and
+// -unflip and -xorder choose (see plane/plane_packing.hpp). Decoding and
 // packing run in a child process; this process never holds a map of the
 // whole picture.
 class ImgToneMap {

@@ -40,7 +40,7 @@
 #include <vector>
 
 #include "base/img_options.hpp"
-#include "image/bitmap_rows.hpp"
+#include "tones/bitmap_rows.hpp"
 
 namespace pelmo {
 

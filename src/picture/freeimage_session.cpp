@@ -1,4 +1,4 @@
-#include "image/freeimage_session.hpp"
+#include "picture/freeimage_session.hpp"
 
 #include <dlfcn.h>
 #include <tiffio.h>

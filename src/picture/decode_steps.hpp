@@ -1,12 +1,12 @@
 // The decoding child's steps that more than one decoder takes
-// (image/decode_picture.cpp, image/decode_pages.cpp).
+// (picture/decode_picture.cpp, picture/decode_pages.cpp).
 #pragma once
 
 #include <cstdint>
 
-#include "image/isolated_decode.hpp"
-#include "image/picture_header.hpp"
-#include "image/picture_input.hpp"
+#include "picture/isolated_decode.hpp"
+#include "picture/formats/picture_header.hpp"
+#include "picture/picture_input.hpp"
 
 namespace pelmo {
 

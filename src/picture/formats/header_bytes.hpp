@@ -9,7 +9,7 @@
 #include <limits>
 #include <optional>
 
-#include "image/picture_header.hpp"
+#include "picture/formats/picture_header.hpp"
 
 namespace pelmo::header {
 

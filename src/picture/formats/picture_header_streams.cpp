@@ -7,7 +7,7 @@
 #include <set>
 #include <vector>
 
-#include "image/header_bytes.hpp"
+#include "picture/formats/header_bytes.hpp"
 
 namespace pelmo::header {
 

@@ -1,4 +1,4 @@
-#include "image/unpack.hpp"
+#include "plane/unpack.hpp"
 
 #include <algorithm>
 #include <vector>

@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "base/io.hpp"
-#include "image/bitmap.hpp"
-#include "image/picture_header.hpp"
+#include "picture/bitmap.hpp"
+#include "picture/formats/picture_header.hpp"
 
 namespace pelmo {
 

@@ -7,9 +7,9 @@
 #include <span>
 #include <string_view>
 
-#include "image/bitmap.hpp"
-#include "image/picture_formats.hpp"
-#include "image/unpack.hpp"
+#include "picture/bitmap.hpp"
+#include "picture/picture_formats.hpp"
+#include "plane/unpack.hpp"
 
 namespace pelmo {
 

@@ -7,11 +7,11 @@
 #include <vector>
 
 #include "base/limits.hpp"
-#include "image/bitmap.hpp"
-#include "image/block_sender.hpp"
-#include "image/decode_steps.hpp"
-#include "image/freeimage_session.hpp"
-#include "image/isolated_decode.hpp"
+#include "picture/bitmap.hpp"
+#include "picture/block_sender.hpp"
+#include "picture/decode_steps.hpp"
+#include "picture/freeimage_session.hpp"
+#include "picture/isolated_decode.hpp"
 
 namespace pelmo {
 

@@ -5,15 +5,15 @@
 #include <algorithm>
 
 #include "base/limits.hpp"
-#include "image/bitmap.hpp"
-#include "image/bitmap_rows.hpp"
-#include "image/block_sender.hpp"
-#include "image/decode_steps.hpp"
-#include "image/freeimage_session.hpp"
-#include "image/isolated_decode.hpp"
-#include "image/picture_header.hpp"
-#include "image/picture_input.hpp"
-#include "image/plane_packing.hpp"
+#include "picture/bitmap.hpp"
+#include "tones/bitmap_rows.hpp"
+#include "picture/block_sender.hpp"
+#include "picture/decode_steps.hpp"
+#include "picture/freeimage_session.hpp"
+#include "picture/isolated_decode.hpp"
+#include "picture/formats/picture_header.hpp"
+#include "picture/picture_input.hpp"
+#include "plane/plane_packing.hpp"
 
 namespace pelmo {
 
