@@ -1,6 +1,7 @@
 #include "app/raw_data.hpp"
 
 #include <algorithm>
+#include <span>
 #include <utility>
 
 #include "base/errors.hpp"
@@ -23,8 +24,7 @@ bool ImgRawData::Pack(ImgToneMap& toneMap) {
     }
     buffer = std::move(toneMap.plane);
     toneMap.plane = std::vector<std::uint8_t>();
-    if (options.strim) TrimStart();
-    if (options.etrim) TrimEnd();
+    Trim(Interleave());
     return true;
 }
 
@@ -34,29 +34,20 @@ void ImgRawData::PackFrame(const ImgToneMap& toneMap, std::size_t frame) {
     buffer.assign(first, first + static_cast<std::ptrdiff_t>(size));
     length = static_cast<std::int32_t>(size);
     start = 0;
-    if (options.strim) TrimStart(toneMap.grid.planes);
-    if (options.etrim) TrimEnd(toneMap.grid.planes);
+    Trim(toneMap.grid.interleave);
 }
 
-void ImgRawData::TrimStart(std::size_t unit) {
-    const auto first = buffer.begin();
-    const auto end = first + length;
-    const auto blank = std::find_if(first, end, [](std::uint8_t b) { return b != 0xFF; }) - first;
-    const auto removed = static_cast<std::int32_t>(blank / static_cast<std::ptrdiff_t>(unit) *
-                                                   static_cast<std::ptrdiff_t>(unit));
-    if (removed == 0) return;
-    std::copy(first + removed, end, first);
-    start = removed;
-    length -= removed;
-}
-
-void ImgRawData::TrimEnd(std::size_t unit) {
-    const auto step = static_cast<std::int32_t>(unit);
-    const auto blank = [&](std::int32_t at) {
-        return std::all_of(buffer.begin() + at, buffer.begin() + at + step,
-                           [](std::uint8_t b) { return b == 0xFF; });
+void ImgRawData::Trim(const Interleave& interleave) {
+    const auto valid = [&] {
+        return std::span<const std::uint8_t>(buffer.data(), static_cast<std::size_t>(length));
     };
-    while (length >= step && blank(length - step)) length -= step;
+    if (options.strim) {
+        const auto removed = static_cast<std::int32_t>(interleave.BlankAtStart(valid()));
+        std::copy(buffer.begin() + removed, buffer.begin() + length, buffer.begin());
+        start = removed;
+        length -= removed;
+    }
+    if (options.etrim) length -= static_cast<std::int32_t>(interleave.BlankAtEnd(valid()));
 }
 
 }  // namespace pelmo

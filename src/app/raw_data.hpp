@@ -8,6 +8,7 @@
 #include "base/img_options.hpp"
 #include "base/raw_bytes.hpp"
 #include "app/tone_map.hpp"
+#include "plane/interleave.hpp"
 
 namespace pelmo {
 
@@ -30,9 +31,8 @@ class ImgRawData : public RawBytes {
     void PackFrame(const ImgToneMap& toneMap, std::size_t frame);
 
   private:
-    // Trimming takes whole units of `unit` bytes.
-    void TrimStart(std::size_t unit = 1);
-    void TrimEnd(std::size_t unit = 1);
+    // Trims as `options` ask, whole groups of the interleaved planes at a time.
+    void Trim(const Interleave& interleave);
 };
 
 }  // namespace pelmo

@@ -39,7 +39,7 @@ bool SendBlocks(FIBITMAP* pixels, std::uint32_t width, const ImgOptions& options
         opacity.emplace(pixels, LitFromRed(false), AlphaRule::Only);
     }
     const BitmapRows* const readers[] = {tones ? &*tones : nullptr, opacity ? &*opacity : nullptr};
-    const std::size_t planes = options.plusmask ? 2 : 1;
+    const std::size_t planes = Interleave::Of(options).planes;
 
     const std::size_t stride = RowBytes(width);
     std::vector<std::uint8_t> bits(8 * stride);

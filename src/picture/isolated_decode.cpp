@@ -170,7 +170,7 @@ std::optional<DecodeResult> ReceiveResult(ChildPipe& in, const ImgOptions& optio
         if (std::uint64_t{size.width} * size.height > options.maxPixels) continue;
         try {
             prepared = PlaneStorage(std::size_t{size.width} * (size.height / 8) *
-                                    (options.plusmask ? 2 : 1));
+                                    Interleave::Of(options).planes);
         } catch (const std::bad_alloc&) {
             prepared = std::vector<std::uint8_t>();  // tried again when the blocks come
         }
@@ -243,7 +243,7 @@ DecodeResult DecodeIsolated(const DecodeRequest& request, std::vector<std::uint8
 
 std::optional<DecodeResult> ReceivePlane(int fd, const ImgOptions& options,
                                          std::vector<std::uint8_t>& plane) {
-    const std::size_t planes = options.plusmask ? 2 : 1;
+    const std::size_t planes = Interleave::Of(options).planes;
     ChildPipe in(fd);
     std::vector<std::uint8_t> prepared;
     std::optional<DecodeResult> result = ReceiveResult(in, options, prepared);

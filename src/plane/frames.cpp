@@ -25,7 +25,7 @@ SheetCut CutOf(const ImgOptions& options, std::uint32_t width, std::uint32_t pic
 
 FrameGrid GridOf(const ImgOptions& options, std::uint32_t width, std::uint32_t height,
                  std::uint32_t pages) {
-    FrameGrid grid{width, height / 8, 1, 1, options.plusmask ? 2u : 1u};
+    FrameGrid grid{width, height / 8, 1, 1, Interleave::Of(options)};
     if (options.frameWidth != 0 && options.frameWidth <= width) {
         grid.width = options.frameWidth;
         grid.blocks = Padded(options, options.frameHeight) / 8;

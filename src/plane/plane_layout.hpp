@@ -15,6 +15,7 @@
 #include <span>
 
 #include "base/img_options.hpp"
+#include "plane/interleave.hpp"
 
 namespace pelmo {
 
@@ -70,12 +71,12 @@ struct FrameGrid {
     std::size_t blocks = 0;
     std::size_t across = 1;
     std::size_t down = 1;
-    // Planes per frame: 2 with -plusmask, whose sprite and mask bytes take
-    // turns (the sprite's byte i at 2i, the mask's at 2i + 1).
-    std::size_t planes = 1;
+    // The planes of each frame, whose bytes take turns (the sprite's and the
+    // mask's with -plusmask).
+    Interleave interleave = {};
 
     std::size_t Count() const { return across * down; }
-    std::size_t FrameBytes() const { return width * blocks * planes; }
+    std::size_t FrameBytes() const { return interleave.Bytes(width * blocks); }
     std::size_t SheetWidth() const { return width * across; }
     std::size_t SheetBlocks() const { return blocks * down; }
 };

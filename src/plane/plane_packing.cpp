@@ -44,7 +44,7 @@ void PackBlock(const std::uint8_t* rows, std::size_t stride, std::size_t width,
 void BlockPlacer::Place(std::size_t first, std::size_t count, const std::uint8_t* bytes) const {
     const std::size_t width = grid_.SheetWidth();
     if (width == 0) return;  // nothing to place, and no plane to place it in
-    const std::size_t planes = grid_.planes;
+    const std::size_t planes = grid_.interleave.planes;
     const std::size_t step = frame_.ColumnStep() * planes;
     // Taken a tile of columns at a time, the blocks are read in stretches and
     // each column's bytes written one after the other, so that reads and
@@ -57,8 +57,9 @@ void BlockPlacer::Place(std::size_t first, std::size_t count, const std::uint8_t
             for (std::size_t g = 0; g < count; ++g) {
                 const std::size_t block = first + g;
                 const std::size_t frame = block / grid_.blocks * grid_.across + c;
-                std::uint8_t* to = plane_ + frame * grid_.FrameBytes() +
-                                   frame_.Index(x0, block % grid_.blocks) * planes;
+                std::uint8_t* to =
+                    plane_ + frame * grid_.FrameBytes() +
+                    grid_.interleave.Index(frame_.Index(x0, block % grid_.blocks), 0);
                 for (std::size_t p = 0; p < planes; ++p) {
                     const std::uint8_t* from =
                         bytes + (g * planes + p) * width + c * grid_.width + x0;
