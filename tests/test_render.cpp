@@ -23,7 +23,7 @@
 #include "codec/codec_table.hpp"
 #include "picture/bitmap.hpp"
 #include "picture/freeimage_session.hpp"
-#include "picture/formats/picture_header.hpp"
+#include "picture/formats/facts.hpp"
 #include "picture/picture_input.hpp"
 #include "support/string_reader.hpp"
 #include "support/unit_console.hpp"

@@ -11,7 +11,7 @@
 #include "picture/decode_steps.hpp"
 #include "picture/freeimage_session.hpp"
 #include "picture/isolated_decode.hpp"
-#include "picture/formats/picture_header.hpp"
+#include "picture/formats/facts.hpp"
 #include "picture/picture_input.hpp"
 #include "plane/plane_packing.hpp"
 

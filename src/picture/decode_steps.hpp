@@ -5,7 +5,7 @@
 #include <cstdint>
 
 #include "picture/isolated_decode.hpp"
-#include "picture/formats/picture_header.hpp"
+#include "picture/formats/facts.hpp"
 #include "picture/picture_input.hpp"
 
 namespace pelmo {

@@ -16,7 +16,7 @@
 #include "base/child_process.hpp"
 #include "base/img_options.hpp"
 #include "base/limits.hpp"
-#include "picture/formats/picture_header.hpp"
+#include "picture/formats/facts.hpp"
 
 namespace pelmo {
 

@@ -11,7 +11,7 @@
 
 #include "base/io.hpp"
 #include "picture/bitmap.hpp"
-#include "picture/formats/picture_header.hpp"
+#include "picture/formats/facts.hpp"
 
 namespace pelmo {
 

@@ -14,7 +14,7 @@
 
 #include "fuzz_console.hpp"
 #include "picture/picture_formats.hpp"
-#include "picture/formats/picture_header.hpp"
+#include "picture/formats/facts.hpp"
 #include "support/string_reader.hpp"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

@@ -22,7 +22,7 @@
 #include "picture/bitmap.hpp"
 #include "picture/freeimage_session.hpp"
 #include "picture/picture_formats.hpp"
-#include "picture/formats/picture_header.hpp"
+#include "picture/formats/facts.hpp"
 #include "outcome_checks.hpp"
 #include "support/string_reader.hpp"
 #include "support/unit_temp_dir.hpp"

@@ -7,7 +7,7 @@
 #include <span>
 #include <string>
 
-#include "picture/formats/picture_header.hpp"
+#include "picture/formats/facts.hpp"
 
 namespace pelmo::unit {
 

@@ -9,7 +9,7 @@
 #include <limits>
 #include <optional>
 
-#include "picture/formats/picture_header.hpp"
+#include "picture/formats/facts.hpp"
 
 namespace pelmo::header {
 
