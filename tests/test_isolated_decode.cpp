@@ -27,7 +27,7 @@ void SendsTwoBlocks(const DecodeRequest&, int out, std::uint64_t) {
     std::fflush(nullptr);
     Send(out, {DecodeStatus::Ok, 3, 16});
     const std::uint8_t blocks[] = {0x10, 0x11, 0x12, 0x20, 0x21, 0x22};
-    (void)!::write(out, blocks, sizeof blocks);
+    ChildReply(out).Bytes(blocks, sizeof blocks);
     Send(out, {DecodeStatus::Ok, 3, 16});
 }
 
@@ -38,7 +38,7 @@ void Crashes(const DecodeRequest&, int, std::uint64_t) {
 void StopsHalfway(const DecodeRequest&, int out, std::uint64_t) {
     Send(out, {DecodeStatus::Ok, 4, 8});
     const std::uint8_t block[3] = {};
-    (void)!::write(out, block, sizeof block);
+    ChildReply(out).Bytes(block, sizeof block);
 }
 
 void SaysNothing(const DecodeRequest&, int, std::uint64_t) {}
@@ -46,14 +46,14 @@ void SaysNothing(const DecodeRequest&, int, std::uint64_t) {}
 void CrashesAfterSending(const DecodeRequest&, int out, std::uint64_t) {
     Send(out, {DecodeStatus::Ok, 1, 8});
     const std::uint8_t block[1] = {};
-    (void)!::write(out, block, sizeof block);
+    ChildReply(out).Bytes(block, sizeof block);
     ::abort();
 }
 
 void CrashesWhileReleasing(const DecodeRequest&, int out, std::uint64_t) {
     Send(out, {DecodeStatus::Ok, 1, 8});
     const std::uint8_t block[1] = {0x0F};
-    (void)!::write(out, block, sizeof block);
+    ChildReply(out).Bytes(block, sizeof block);
     Send(out, {DecodeStatus::Ok, 1, 8});
     ::abort();
 }
@@ -91,7 +91,7 @@ void ClaimsTooManyPixels(const DecodeRequest&, int out, std::uint64_t) {
 void SendsOkForABadHeight(const DecodeRequest&, int out, std::uint64_t) {
     Send(out, {DecodeStatus::Ok, 2, 12});
     const std::uint8_t block[2] = {};
-    (void)!::write(out, block, sizeof block);
+    ChildReply(out).Bytes(block, sizeof block);
     Send(out, {DecodeStatus::Ok, 2, 12});
 }
 

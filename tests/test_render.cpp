@@ -22,8 +22,8 @@
 #include "app/render_driver.hpp"
 #include "codec/codec_table.hpp"
 #include "picture/bitmap.hpp"
-#include "picture/freeimage_session.hpp"
 #include "picture/formats/facts.hpp"
+#include "picture/freeimage_session.hpp"
 #include "picture/picture_input.hpp"
 #include "support/string_reader.hpp"
 #include "support/unit_console.hpp"
@@ -686,8 +686,10 @@ TEST(RenderRoundTrip, FramesAllAreTheFramesTheLibraryPlays) {
             << console.err;
 
         // The library's own frames, one below the other.
-        const PictureInput::Pages pages(FreeImage_OpenMultiBitmap(
-            format, path.c_str(), FALSE, TRUE, FALSE, format == FIF_GIF ? GIF_PLAYBACK : 0));
+        const std::unique_ptr<FIMULTIBITMAP, void (*)(FIMULTIBITMAP*)> pages(
+            FreeImage_OpenMultiBitmap(format, path.c_str(), FALSE, TRUE, FALSE,
+                                      format == FIF_GIF ? GIF_PLAYBACK : 0),
+            [](FIMULTIBITMAP* opened) { FreeImage_CloseMultiBitmap(opened, 0); });
         ASSERT_TRUE(pages);
         const int count = FreeImage_GetPageCount(pages.get());
         EXPECT_GE(count, 3);
@@ -731,9 +733,12 @@ TEST(RenderRoundTrip, FramesAllAreTheFramesTheLibraryPlays) {
     // refused, as the first frame would be.
     const std::string gif = unit::ReadWholeFile(anim);
     unit::BytesReader reader(gif);
-    PagesFacts frames;
-    ASSERT_EQ(ReadPageHeaders(FIF_GIF, reader, frames), HeaderVerdict::Picture);
-    const std::size_t at = frames.pages.back().at;
+    const Expected<Document> frames = ReadDocument(FIF_GIF, reader, true);
+    ASSERT_TRUE(frames);
+    // The last frame's descriptor, from where its splice takes it.
+    const Page& last = frames->pages.back();
+    const std::size_t at =
+        last.splice.pieces[1].from + (last.facts.at - last.splice.pieces[0].length);
     const auto flags = static_cast<std::uint8_t>(gif[at + 9]);
     const std::size_t data = at + 10 + ((flags & 0x80) != 0 ? 3u << ((flags & 7) + 1) : 0) + 1;
     const std::string cut = gif.substr(0, data) + '\x02' + gif.substr(data + 1, 2) + '\0' + ';';

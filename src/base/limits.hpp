@@ -1,16 +1,84 @@
-// How large a picture may be.
+// Every bound on what an input may cost, in one place, each with the reason
+// for its value. Cost arithmetic on these goes through base/cost.hpp.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 namespace pelmo {
 
+// ---- Pictures
+
 // Sizes are 32-bit signed: no picture may have more pixels than this.
 inline constexpr std::uint64_t kMostPixels = INT32_MAX;
-
-// The pixel limit that -maxpixels raises (up to kMostPixels) or lowers:
-// 16384 x 16384. A picture above it is refused from its header, so that a
-// few bytes claiming a huge picture cost no more than reading them.
+// The pixel limit that -maxpixels moves (up to kMostPixels): 16384 x 16384.
+// A picture above it is refused from its header, so that a few bytes
+// claiming a huge picture cost no more than reading them.
 inline constexpr std::uint64_t kDefaultPixelLimit = std::uint64_t{1} << 28;
+// The most pages (frames, directories, images) of one file -frames all
+// reads: far more than any animation or icon has; a file of more is refused.
+inline constexpr std::size_t kMostPages = 65536;
+
+// ---- Walking the headers: the decoding child's first phase, bounded from
+// its first instruction, whatever the file.
+
+// Processor seconds for the image library's start and the walk of every
+// header of a file (well under a second for any file the walk allows).
+inline constexpr std::uint64_t kHeaderSeconds = 2;
+// Address space for that phase beyond what the program maps at its start:
+// a stream's first kStreamHeaderReach bytes while its buffer grows (old and
+// new at once), and the walk's own lists.
+inline constexpr std::uint64_t kHeaderMemory = std::uint64_t{192} << 20;
+// What the walk of all of a file's headers may read, each read counting at
+// least kHeaderReadCost bytes: a 65,536-page TIFF's directories and strip
+// lists need a few MiB, a GIF of 2^28 pixels of noise a few tens.
+inline constexpr std::uint64_t kHeaderReadBytes = std::uint64_t{64} << 20;
+inline constexpr std::uint64_t kHeaderReadCost = 16;
+// How far into a stream (a pipe, /dev/stdin) its headers may lie: it must be
+// held in memory to be read there. A file is read where its headers lie.
+inline constexpr std::uint64_t kStreamHeaderReach = std::uint64_t{64} << 20;
+// How far markers and extension blocks may run before a JPEG's frame header
+// or a GIF's first image.
+inline constexpr std::uint64_t kPreambleBytes = std::uint64_t{16} << 20;
+// Entries of a TIFF directory read: the decoder knows about a hundred tags.
+inline constexpr std::uint64_t kMostDirectoryEntries = 4096;
+// Room for what a header may put before the pixels and after them
+// (profiles, comments, thumbnails, layers) when bounding what a stream
+// could need.
+inline constexpr std::uint64_t kHeaderSlack = std::uint64_t{16} << 20;
+
+// ---- Decoding: the child's second phase, bounded by what the headers
+// declare.
+
+// Processor seconds for any picture, and one more for every so many pixels:
+// the slowest honest pictures measured (16384 x 16384, a 48-bit interlaced
+// PNG and a progressive JPEG) decode in 9 and 5 seconds; this allows 28.
+inline constexpr std::uint64_t kDecodeSeconds = 6;
+inline constexpr std::uint64_t kPixelsPerSecond = 12'000'000;
+// Memory a decoded pixel may take: as decoded (up to 8 bytes, 16-bit RGBA)
+// and its 32-bit copy.
+inline constexpr std::uint64_t kBytesPerPixel = 12;
+// Room for the program itself beside the bitmaps and the decoder's memory.
+inline constexpr std::uint64_t kProgramMemory = std::uint64_t{256} << 20;
+// What a stream's buffer may hold for each pixel declared: no format needs
+// more bytes a pixel than 16-bit RGBA stored as it is.
+inline constexpr std::uint64_t kStreamBytesPerPixel = 8;
+// How much of a stream a header that cannot tell what its bytes hold may
+// have read: its bytes are what its decoder is held to.
+inline constexpr std::uint64_t kUnsureStreamBytes = std::uint64_t{32} << 20;
+// Pictures of no more pixels than this are small: their bitmaps fit in the
+// program's room, and decoding them costs less than the library's second
+// reading of their header.
+inline constexpr std::uint64_t kSmallPicture = std::uint64_t{1} << 20;
+// The most a short read of a damaged file is zeroed past what was read: a
+// decoder's buffer for one read (a damaged header can make a decoder ask for
+// far more than the buffer it reads into).
+inline constexpr std::size_t kMostZeroed = std::size_t{64} << 10;
+
+// The wall time the converter waits for a decoder whose processor budget is
+// `seconds`: room for a machine busy with other work.
+constexpr std::uint64_t DecodeDeadline(std::uint64_t seconds) {
+    return 2 * seconds + 5;
+}
 
 }  // namespace pelmo

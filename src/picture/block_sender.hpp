@@ -8,9 +8,9 @@
 
 #include "base/img_options.hpp"
 #include "picture/bitmap.hpp"
-#include "tones/bitmap_rows.hpp"
-#include "plane/frames.hpp"
 #include "picture/isolated_decode.hpp"
+#include "plane/frames.hpp"
+#include "tones/bitmap_rows.hpp"
 
 namespace pelmo {
 

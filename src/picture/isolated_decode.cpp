@@ -18,6 +18,7 @@
 
 #include "base/huge_pages.hpp"
 #include "base/io.hpp"
+#include "base/limits.hpp"
 #include "plane/frames.hpp"
 #include "plane/plane_packing.hpp"
 
@@ -27,16 +28,17 @@ namespace {
 
 // What goes through the pipe before the blocks, and after them.
 struct Message {
-    enum class Kind : std::int32_t { Budget, Size, Result } kind = Kind::Result;
+    enum class Kind : std::int32_t { Budget, Size, Result, Blocks } kind = Kind::Result;
     DecodeResult result;
     std::uint32_t seconds = 0;  // of a Budget
+    std::uint64_t bytes = 0;    // of a batch of Blocks
 };
 
-// Reads from the child's pipe, within the wall time of its last budget once
-// it has sent one.
+// Reads from the child's pipe, within the wall time of its last budget: at
+// first that of the walk of the headers.
 class ChildPipe {
   public:
-    explicit ChildPipe(int in) : in_(in) {}
+    explicit ChildPipe(int in) : in_(in) { StartBudget(kHeaderSeconds); }
 
     // The child's processor time from now on: it has until its deadline.
     void StartBudget(std::uint32_t seconds) {
@@ -48,7 +50,7 @@ class ChildPipe {
     bool Read(void* data, std::size_t size) {
         auto* p = static_cast<char*>(data);
         while (size > 0) {
-            if (deadline_ != Clock::time_point::max() && !Wait()) return false;
+            if (!Wait()) return false;
             const ssize_t n = ::read(in_, p, size);
             if (n < 0 && errno == EINTR) continue;
             if (n <= 0) return false;
@@ -76,7 +78,7 @@ class ChildPipe {
     }
 
     int in_;
-    Clock::time_point deadline_ = Clock::time_point::max();  // none until a budget comes
+    Clock::time_point deadline_;
 };
 
 // The memory a decode may use: the machine's, or less when the process
@@ -93,24 +95,43 @@ std::uint64_t DecodeMemoryBudget() {
     return budget;
 }
 
-// Lowers the soft `resource` limit to `value`, unless it is lower already.
-void LowerSoftLimit(int resource, std::uint64_t value) {
+// Sets the soft `resource` limit to `value`, or as near as the hard limit
+// allows.
+void SetSoftLimit(int resource, std::uint64_t value) {
     rlimit limit{};
-    if (::getrlimit(resource, &limit) == 0 &&
-        (limit.rlim_cur == RLIM_INFINITY || limit.rlim_cur > value)) {
-        limit.rlim_cur = static_cast<rlim_t>(value);
-        ::setrlimit(resource, &limit);
-    }
+    if (::getrlimit(resource, &limit) != 0) return;
+    limit.rlim_cur = limit.rlim_max == RLIM_INFINITY
+                         ? static_cast<rlim_t>(value)
+                         : std::min(limit.rlim_max, static_cast<rlim_t>(value));
+    ::setrlimit(resource, &limit);
 }
 
-// The child may not take more address space than the budget, so an absurd
-// picture fails an allocation instead of driving the machine into swap.
-void LimitChildMemory(std::uint64_t budget) {
+// The child may never take more address space than the machine has (or the
+// program was allowed), so that an absurd picture fails an allocation
+// instead of driving the machine into swap; for the walk of the headers it
+// may take only a little.
+void ConfineFromTheStart(std::uint64_t budget) {
 #if !defined(__SANITIZE_ADDRESS__)  // the address sanitizer reserves far more
-    LowerSoftLimit(RLIMIT_AS, budget);
+    rlimit memory{};
+    if (::getrlimit(RLIMIT_AS, &memory) == 0) {
+        memory.rlim_max = std::min<rlim_t>(memory.rlim_max, static_cast<rlim_t>(budget));
+        memory.rlim_cur = std::min(memory.rlim_cur, memory.rlim_max);
+        ::setrlimit(RLIMIT_AS, &memory);
+    }
+    LimitDecoderMemory(kHeaderMemory);
 #else
     (void)budget;
 #endif
+    SetSoftLimit(RLIMIT_CPU, kHeaderSeconds);
+}
+
+// The processor time the process has used, in whole seconds, rounded.
+std::uint64_t UsedSeconds() {
+    rusage usage{};
+    if (::getrusage(RUSAGE_SELF, &usage) != 0) return 0;
+    const std::int64_t micros = usage.ru_utime.tv_usec + usage.ru_stime.tv_usec;
+    const std::int64_t seconds = usage.ru_utime.tv_sec + usage.ru_stime.tv_sec;
+    return static_cast<std::uint64_t>(seconds + (micros + 500'000) / 1'000'000);
 }
 
 [[noreturn]] void RunChild(ChildDecoder decoder, const DecodeRequest& request, int out,
@@ -135,8 +156,10 @@ void LimitChildMemory(std::uint64_t budget) {
         ::dup2(devNull, STDOUT_FILENO);
         ::dup2(devNull, STDERR_FILENO);
     }
+    // Bounded from here on: the walk of the headers within a small fixed
+    // budget, whatever the file; the decoding within what they justify.
     const std::uint64_t budget = DecodeMemoryBudget();
-    LimitChildMemory(budget);
+    ConfineFromTheStart(budget);
     try {
         decoder(request, out, budget);
     } catch (...) {
@@ -197,7 +220,10 @@ bool ChildReply::Result(const DecodeResult& result) const {
 }
 
 bool ChildReply::Bytes(const std::uint8_t* bytes, std::size_t count) const {
-    return WriteAll(out_, bytes, count);
+    Message message;
+    message.kind = Message::Kind::Blocks;
+    message.bytes = count;
+    return WriteAll(out_, &message, sizeof message) && WriteAll(out_, bytes, count);
 }
 
 std::uint32_t BlocksPerBatch(std::uint32_t width) {
@@ -212,14 +238,15 @@ std::uint64_t MappedBytes() {
 
 void LimitDecoderMemory(std::uint64_t bytes) {
 #if !defined(__SANITIZE_ADDRESS__)  // the address sanitizer reserves far more
-    LowerSoftLimit(RLIMIT_AS, MappedBytes() + bytes);
+    const std::uint64_t mapped = MappedBytes();
+    SetSoftLimit(RLIMIT_AS, bytes > UINT64_MAX - mapped ? UINT64_MAX : mapped + bytes);
 #else
     (void)bytes;
 #endif
 }
 
 void LimitDecoderTime(std::uint64_t seconds) {
-    LowerSoftLimit(RLIMIT_CPU, seconds);
+    SetSoftLimit(RLIMIT_CPU, UsedSeconds() + seconds);
     // A second past the soft limit the system ends the process outright.
     rlimit limit{};
     if (::getrlimit(RLIMIT_CPU, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY &&
@@ -229,16 +256,11 @@ void LimitDecoderTime(std::uint64_t seconds) {
     }
 }
 
-std::uint64_t DecodeDeadline(std::uint64_t seconds) {
-    return 2 * seconds + 5;
-}
-
 DecodeResult DecodeIsolated(const DecodeRequest& request, std::vector<std::uint8_t>& plane,
                             ChildProcess& finishing) {
     DecodeRequest confined = request;
     confined.confine = true;
-    return RunDecoderIsolated(request.options.allFrames ? DecodePages : DecodePicture, confined,
-                              plane, &finishing);
+    return RunDecoderIsolated(DecodeDocument, confined, plane, &finishing);
 }
 
 std::optional<DecodeResult> ReceivePlane(int fd, const ImgOptions& options,
@@ -267,19 +289,30 @@ std::optional<DecodeResult> ReceivePlane(int fd, const ImgOptions& options,
         result->status = DecodeStatus::NoMemory;
         return result;
     }
-    // The blocks, then the result once more: the sender's word that it got
-    // to the end.
+    // The blocks, each batch announced, then the result once more: the
+    // sender's word that it got to the end. A refusal may come in place of a
+    // batch, of a page after the first.
     const BlockPlacer placer(options, grid, prepared.data());
+    Message message;
+    const std::size_t blockBytes = std::size_t{width} * planes;
     for (std::uint32_t k = 0; k < blocks;) {
-        const std::uint32_t count = std::min(perBatch, blocks - k);
-        if (!in.Read(batch.data(), std::size_t{count} * width * planes)) return std::nullopt;
+        if (!in.Read(&message, sizeof message)) return std::nullopt;
+        if (message.kind == Message::Kind::Result && message.result.status != DecodeStatus::Ok) {
+            return message.result;
+        }
+        // A batch of whole blocks, no more than a batch holds or than remain.
+        const std::uint64_t count = message.bytes / blockBytes;
+        if (message.kind != Message::Kind::Blocks || count == 0 ||
+            count * blockBytes != message.bytes || count > std::min(perBatch, blocks - k) ||
+            !in.Read(batch.data(), message.bytes)) {
+            return std::nullopt;
+        }
         placer.Place(k, count, batch.data());
-        k += count;
+        k += static_cast<std::uint32_t>(count);
     }
-    Message trailer;
-    if (!in.Read(&trailer, sizeof trailer) || trailer.kind != Message::Kind::Result ||
-        trailer.result.status != DecodeStatus::Ok || trailer.result.width != result->width ||
-        trailer.result.height != result->height) {
+    if (!in.Read(&message, sizeof message) || message.kind != Message::Kind::Result ||
+        message.result.status != DecodeStatus::Ok || message.result.width != result->width ||
+        message.result.height != result->height) {
         return std::nullopt;
     }
     plane = std::move(prepared);

@@ -59,8 +59,9 @@ std::uint32_t BlocksPerBatch(std::uint32_t width);
 // What a decoder says to the parent on `out`, in this order: any number of
 // time budgets and sizes, then its result; after an Ok result, the packed
 // bytes of every block of eight rows, top block first, `width` bytes each, in
-// batches of BlocksPerBatch(width) blocks, and then the same result again, to
-// say that everything is there.
+// batches of BlocksPerBatch(width) blocks, each batch announced, and then the
+// same result again, to say that everything is there, or in place of a batch
+// a refusal of a page after the first.
 class ChildReply {
   public:
     explicit ChildReply(int out) : out_(out) {}
@@ -72,6 +73,7 @@ class ChildReply {
     // the plane while the decoding goes on.
     bool Size(std::uint32_t width, std::uint32_t height) const;
     bool Result(const DecodeResult& result) const;
+    // A batch of blocks.
     bool Bytes(const std::uint8_t* bytes, std::size_t count) const;
 
   private:
@@ -95,24 +97,25 @@ DecodeResult RunDecoderIsolated(ChildDecoder decoder, const DecodeRequest& reque
                                 ChildProcess* finishing = nullptr);
 
 // Limit the calling process, a decoding child, to `bytes` of address space
-// beyond what it maps now, and to `seconds` of processor time (SIGXCPU then,
-// and a hard limit a second later that ends it whatever it does with that
-// signal). Neither is ever raised again. A decoder stopped by either reads as
-// one that could not allocate, or that died: a failure, never a hang.
+// beyond what it maps now, and to `seconds` of processor time from now on
+// (SIGXCPU then, and a hard limit a second later that ends it whatever it
+// does with that signal; the time limit is never raised again). A decoder
+// stopped by either reads as one that could not allocate, or that died: a
+// failure, never a hang.
 void LimitDecoderMemory(std::uint64_t bytes);
 void LimitDecoderTime(std::uint64_t seconds);
-// The wall time the parent waits for a child whose budget is `seconds` of
-// processor time: room for a machine busy with other work.
-std::uint64_t DecodeDeadline(std::uint64_t seconds);
 // The address space the calling process has mapped.
 std::uint64_t MappedBytes();
 
-// The work of the decoding child (a ChildDecoder): reads the picture's
-// header, refuses what it cannot honestly hold, loads the picture with the
-// image library, checks its height, and sends the plane that the options
-// choose. From the picture's header, pictures over the pixel limit or that
-// cannot fit in `budget` are refused before any pixel is decoded.
-void DecodePicture(const DecodeRequest& request, int out, std::uint64_t budget);
+// The work of the decoding child (a ChildDecoder), one path for every
+// picture: reads the headers of the document's pages within a small fixed
+// budget, refuses what they cannot honestly hold, decodes each page with the
+// image library within what its header justifies (a GIF's frames drawn on
+// its screen with -frames all), checks it, and sends the plane that the
+// options choose, the pages one below the other. From the headers, pictures
+// over the pixel limit or that cannot fit in `budget` are refused before
+// any pixel is decoded.
+void DecodeDocument(const DecodeRequest& request, int out, std::uint64_t budget);
 
 // The parent's side: reads what a decoder sent on `in` and places the blocks
 // into `plane` as `options` say. Empty when the stream breaks off or makes no
@@ -121,13 +124,7 @@ void DecodePicture(const DecodeRequest& request, int out, std::uint64_t budget);
 std::optional<DecodeResult> ReceivePlane(int in, const ImgOptions& options,
                                          std::vector<std::uint8_t>& plane);
 
-// The work of the decoding child for -frames all (a ChildDecoder): every
-// frame of a GIF as it is shown, every page of a TIFF, every image of an ICO
-// as large as the first, each checked and sent as DecodePicture sends a
-// picture, the pages one below the other.
-void DecodePages(const DecodeRequest& request, int out, std::uint64_t budget);
-
-// DecodePicture (DecodePages for -frames all) in a child process, confined.
+// DecodeDocument in a child process, confined from its first instruction.
 DecodeResult DecodeIsolated(const DecodeRequest& request, std::vector<std::uint8_t>& plane,
                             ChildProcess& finishing);
 

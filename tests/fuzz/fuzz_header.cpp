@@ -13,8 +13,8 @@
 #include <span>
 
 #include "fuzz_console.hpp"
-#include "picture/picture_formats.hpp"
 #include "picture/formats/facts.hpp"
+#include "picture/picture_formats.hpp"
 #include "support/string_reader.hpp"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -23,9 +23,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const PictureExtension& extension =
         kPictureExtensions[(data[0] & 15) % std::size(kPictureExtensions)];
     unit::BytesReader file({data + 1, size - 1});
-    PictureFacts facts;
-    if (ReadPictureHeader(extension.format, file, facts) != HeaderVerdict::Picture) return 0;
-    const bool holds = HoldsItsPixels(extension.format, file, facts, size - 1);
-    FUZZ_CHECK(!holds || facts.leastSize <= size - 1, "a file shorter than its least size holds");
+    const Expected<Document> document = ReadDocument(extension.format, file, (data[0] & 16) != 0);
+    if (!document) return 0;
+    for (const Page& page : document->pages) {
+        SplicedBytes bytes(file, page.splice);
+        const std::uint64_t pageSize = bytes.Size();
+        const bool holds = HoldsItsPixels(extension.format, bytes, page.facts, pageSize);
+        FUZZ_CHECK(!holds || page.facts.leastSize <= pageSize,
+                   "a page shorter than its least size holds");
+    }
     return 0;
 }

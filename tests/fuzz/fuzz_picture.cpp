@@ -34,14 +34,15 @@
 #endif
 #endif
 
+#include "app/tone_map.hpp"
 #include "fuzz_console.hpp"
 #include "picture/bitmap.hpp"
 #include "picture/freeimage_session.hpp"
 #include "picture/isolated_decode.hpp"
+#include "picture/library_reading.hpp"
 #include "picture/picture_formats.hpp"
 #include "picture/picture_input.hpp"
 #include "plane/plane_packing.hpp"
-#include "app/tone_map.hpp"
 #include "support/unit_plane.hpp"
 
 namespace {
@@ -104,8 +105,9 @@ bool LibrarySurvives(FREE_IMAGE_FORMAT format, const std::string& path) {
         ::alarm(5);
         pelmo::PictureInput input;
         if (input.Open(path)) {
-            input.Load(format, FIF_LOAD_NOPIXELS);
-            input.Load(format, 0);
+            pelmo::LibraryReading reading(input, pelmo::Splice::Whole());
+            reading.Load(format, FIF_LOAD_NOPIXELS);
+            reading.Load(format, 0);
         }
         ::_exit(0);
     }
@@ -135,7 +137,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                "writing the picture failed");
     if (!LibrarySurvives(extension.format, picture.Path())) return 0;
     const DecodeRequest request{extension.format, picture.Path(), options};
-    DecodePicture(request, stream.Fd(), kBudget);
+    DecodeDocument(request, stream.Fd(), kBudget);
     FUZZ_CHECK(::lseek(stream.Fd(), 0, SEEK_SET) == 0, "rewinding the stream failed");
     std::vector<std::uint8_t> plane;
     const std::optional<DecodeResult> result = ReceivePlane(stream.Fd(), options, plane);
@@ -148,7 +150,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     PictureInput input;
     FUZZ_CHECK(input.Open(request.fileName), "the picture cannot be opened again");
-    const Bitmap bitmap = input.Load(extension.format, 0);
+    const Splice whole = Splice::Whole();
+    const Bitmap bitmap = LibraryReading(input, whole).Load(extension.format, 0);
     FUZZ_CHECK(bitmap != nullptr, "a picture that decoded once does not decode again");
     FUZZ_CHECK(FreeImage_GetWidth(bitmap.get()) == result->width &&
                    FreeImage_GetHeight(bitmap.get()) == result->height,

@@ -19,11 +19,11 @@
 
 #include "child_run.hpp"
 #include "crafted_pictures.hpp"
+#include "outcome_checks.hpp"
 #include "picture/bitmap.hpp"
+#include "picture/formats/facts.hpp"
 #include "picture/freeimage_session.hpp"
 #include "picture/picture_formats.hpp"
-#include "picture/formats/facts.hpp"
-#include "outcome_checks.hpp"
 #include "support/string_reader.hpp"
 #include "support/unit_temp_dir.hpp"
 #include "valid_pictures.hpp"
@@ -157,10 +157,9 @@ TEST(PixelLimit, NearEndHeadersAreRefusedOrHeldToTheirBytes) {
         const FREE_IMAGE_FORMAT format = FindPictureExtension(f.name)->format;
         for (const std::string& file : files) {
             unit::BytesReader reader(file);
-            PictureFacts facts;
-            if (ReadPictureHeader(format, reader, facts) != HeaderVerdict::Picture) continue;
-            if (!HoldsItsPixels(format, reader, facts, file.size())) continue;
-            EXPECT_LT(PixelsSupported(facts, file.size()), std::uint64_t{1} << 24)
+            const Expected<PictureFacts> facts = ReadPictureHeader(format, reader);
+            if (!facts || !HoldsItsPixels(format, reader, *facts, file.size())) continue;
+            EXPECT_LT(PixelsSupported(*facts, file.size()), std::uint64_t{1} << 24)
                 << f.name << " of " << file.size() << " bytes of " << whole.size();
         }
     }

@@ -19,12 +19,12 @@
 
 #include "asm/asm_reader.hpp"
 #include "child_run.hpp"
+#include "outcome_checks.hpp"
 #include "picture/bitmap.hpp"
+#include "picture/formats/facts.hpp"
 #include "picture/freeimage_session.hpp"
 #include "picture/picture_formats.hpp"
-#include "picture/formats/facts.hpp"
 #include "plane/unpack.hpp"
-#include "outcome_checks.hpp"
 #include "support/string_reader.hpp"
 #include "support/unit_temp_dir.hpp"
 #include "written_pictures.hpp"
@@ -56,14 +56,15 @@ void ExpectHeaderSize(FREE_IMAGE_FORMAT format, const std::string& path) {
     if (!header) return;
     const std::string bytes = unit::ReadWholeFile(path);
     unit::BytesReader reader(bytes);
-    PictureFacts facts;
-    if (ReadPictureHeader(format, reader, facts) != HeaderVerdict::Picture) {
-        ADD_FAILURE() << "the header reader refuses a header that the library reads";
+    const Expected<PictureFacts> facts = ReadPictureHeader(format, reader);
+    if (!facts) {
+        ADD_FAILURE() << "the header reader refuses a header that the library reads: "
+                      << facts.failure().message;
         return;
     }
-    EXPECT_TRUE(facts.width == FreeImage_GetWidth(header.get()) &&
-                facts.height == FreeImage_GetHeight(header.get()))
-        << "header size " << facts.width << "x" << facts.height << ", the library's "
+    EXPECT_TRUE(facts->width == FreeImage_GetWidth(header.get()) &&
+                facts->height == FreeImage_GetHeight(header.get()))
+        << "header size " << facts->width << "x" << facts->height << ", the library's "
         << FreeImage_GetWidth(header.get()) << "x" << FreeImage_GetHeight(header.get());
 }
 

@@ -22,6 +22,7 @@ class BytesReader final : public ByteReader {
         std::memcpy(data, bytes_.data() + offset, got);
         return got;
     }
+    std::uint64_t Size(std::uint64_t) override { return bytes_.size(); }
 
   private:
     std::span<const std::uint8_t> bytes_;

@@ -11,9 +11,10 @@ namespace pelmo::header {
 
 // ---- BMP: a file header, an info header, a palette, the rows bottom up.
 
-HeaderVerdict Bmp(ByteReader& file, PictureFacts& facts) {
+Expected<PictureFacts> Bmp(ByteReader& file) {
+    PictureFacts facts;
     const auto h = Fetch<18>(file, 0);
-    if (!h || (*h)[0] != 'B' || (*h)[1] != 'M') return HeaderVerdict::NotAPicture;
+    if (!h || (*h)[0] != 'B' || (*h)[1] != 'M') return NotAPicture("no BMP file header");
     const std::uint64_t offBits = Le32(h->data() + 10);
     const std::uint32_t infoSize = Le32(h->data() + 14);
     std::uint64_t width = 0;
@@ -22,13 +23,13 @@ HeaderVerdict Bmp(ByteReader& file, PictureFacts& facts) {
     std::uint32_t compression = 0;
     if (infoSize == 12) {  // the old OS/2 header, never compressed
         const auto core = Fetch<12>(file, 14);
-        if (!core) return HeaderVerdict::NotAPicture;
+        if (!core) return NotAPicture("the OS/2 info header ends early");
         width = Le16(core->data() + 4);
         height = Le16(core->data() + 6);
         bits = Le16(core->data() + 10);
     } else if (infoSize >= 40) {
         const auto more = Fetch<20>(file, 14);
-        if (!more) return HeaderVerdict::NotAPicture;
+        if (!more) return NotAPicture("the info header ends early");
         const auto w = static_cast<std::int32_t>(Le32(more->data() + 4));
         const auto v = static_cast<std::int32_t>(Le32(more->data() + 8));
         width = w < 0 ? 0 : static_cast<std::uint64_t>(w);
@@ -38,7 +39,7 @@ HeaderVerdict Bmp(ByteReader& file, PictureFacts& facts) {
         bits = Le16(more->data() + 14);
         compression = Le32(more->data() + 16);
     } else {
-        return HeaderVerdict::NotAPicture;
+        return NotAPicture("an info header of an unknown size");
     }
     facts.width = static_cast<std::uint32_t>(std::min<std::uint64_t>(width, UINT32_MAX));
     facts.height = static_cast<std::uint32_t>(std::min<std::uint64_t>(height, UINT32_MAX));
@@ -50,8 +51,8 @@ HeaderVerdict Bmp(ByteReader& file, PictureFacts& facts) {
     // Where the rows begin (at the offset given, or past the largest palette);
     // run-length coded rows take at most two bytes a pixel.
     const std::uint64_t before = std::max(offBits, headers + 1036);
-    facts.mostSize = Add(Add(before, plain ? rows : Mul(rows, 2)), kSlack);
-    return HeaderVerdict::Picture;
+    facts.mostSize = Add(Add(before, plain ? rows : Mul(rows, 2)), kHeaderSlack);
+    return facts;
 }
 
 }  // namespace pelmo::header

@@ -1,8 +1,8 @@
-// What a picture file's header declares, read before any decoder of the image
-// library sees the file: whether the bytes can start a picture of the type
-// its extension names, the picture's size, how large a whole file must be at
-// least, how much of a stream it could need at most, and the decoder's own
-// working memory.
+// What a picture file's headers declare, read before any decoder of the
+// image library sees the file: whether the bytes can start a picture of the
+// type its extension names, the picture's size, how large a whole file must
+// be at least, how much of a stream it could need at most, the decoder's own
+// working memory; and, for a file of several pages, where each page lies.
 //
 // The library decides what a picture is. A header is refused here only where
 // the library would fail on it or read past the end of the file: a fetch of
@@ -20,16 +20,10 @@
 #include <limits>
 #include <vector>
 
-namespace pelmo {
+#include "base/failure.hpp"
+#include "picture/formats/splice.hpp"
 
-// Random access to the file's bytes, wherever they come from.
-class ByteReader {
-  public:
-    virtual ~ByteReader() = default;
-    // Copies up to `size` bytes from `offset` on into `data`; fewer at the end
-    // of the file (or past what may be read of a stream).
-    virtual std::size_t ReadAt(std::uint64_t offset, void* data, std::size_t size) = 0;
-};
+namespace pelmo {
 
 // What a header says of the picture's opacity.
 enum class Opacity {
@@ -39,7 +33,8 @@ enum class Opacity {
 };
 
 // Variants of a format that the image library reads without failing but
-// gives the wrong pixels for: refused, with the variant named.
+// gives the wrong pixels for: refused, with the variant named, once the
+// library has read them.
 enum class Misread {
     None,
     IndexedPsd,        // its colour table is ignored: the indices read as grey
@@ -78,44 +73,69 @@ struct PictureFacts {
     // Where the picture's own header lies (a GIF's image descriptor, an
     // ICO's image, a TIFF's directory).
     std::uint64_t at = 0;
+
+    std::uint64_t Pixels() const { return std::uint64_t{width} * height; }
 };
 
-// The pictures of a file that holds several, as -frames all reads them: the
-// frames of a GIF, the pages of a TIFF, the images of an ICO, each with the
-// facts of its own header (the one picture of any other file).
-struct PagesFacts {
-    std::vector<PictureFacts> pages;
-    // The screen a GIF's frames are shown on; 0 x 0 for other files.
+// One page of a file: the splice through which the library reads it as the
+// file's one picture, and what its header declares (its offsets are the
+// splice's).
+struct Page {
+    Splice splice;
+    PictureFacts facts;
+};
+
+// The pages of a file, as -frames all reads them: the frames of a GIF, the
+// pages of a TIFF, the images of an ICO; the one picture of any other file,
+// and the first picture of any file without -frames all.
+struct Document {
+    std::vector<Page> pages;
+    // A GIF's frames are shown drawn one over the other on its screen, of
+    // this size (0 x 0 for other files), first filled with the background
+    // colour: the global colour table's entry `background`, if it has one.
+    bool onScreen = false;
     std::uint32_t screenWidth = 0;
     std::uint32_t screenHeight = 0;
+    std::uint8_t background[3] = {0, 0, 0};  // red, green, blue
+    bool hasBackground = false;
 };
 
-// The most pictures of a file that -frames all reads.
-inline constexpr std::size_t kMostPages = 65536;
+// Reads the header of the first picture of a file of `format`.
+Expected<PictureFacts> ReadPictureHeader(FREE_IMAGE_FORMAT format, ByteReader& file);
 
-enum class HeaderVerdict {
-    Picture,     // `facts` filled
-    NotAPicture  // the bytes cannot start a picture of this type, or end in its header
-};
+// Reads the pages of a file of `format`, each page's header on its splice:
+// every page with `allPages` (up to the first that cannot be read, and at
+// most kMostPages + 1), else the first picture alone, the whole file. A
+// failure when the first cannot start a picture.
+Expected<Document> ReadDocument(FREE_IMAGE_FORMAT format, ByteReader& file, bool allPages);
 
-// Reads the header of a picture of `format` from `file`.
-HeaderVerdict ReadPictureHeader(FREE_IMAGE_FORMAT format, ByteReader& file, PictureFacts& facts);
-
-// Reads the header of every picture of a file of `format`, up to
-// kMostPages of them: NotAPicture when the first cannot start one, and the
-// pictures up to the first that cannot otherwise.
-HeaderVerdict ReadPageHeaders(FREE_IMAGE_FORMAT format, ByteReader& file, PagesFacts& pages);
-
-// True when the `fileSize` bytes of `file` can hold the picture that `facts`
+// True when the `size` bytes of `file` can hold the picture that `facts`
 // describe: at least `leastSize` of them (when the facts are sure), and, for
 // the formats whose decoder goes on from nothing at the end of its data
 // without a word (run-length PCX and TGA, and a GIF's LZW codes), data that
 // covers every pixel.
 bool HoldsItsPixels(FREE_IMAGE_FORMAT format, ByteReader& file, const PictureFacts& facts,
-                    std::uint64_t fileSize);
+                    std::uint64_t size);
 
 // The pixels a decoder of this file may be allowed for: those declared, or,
 // when the facts are unsure, no more than the file's bytes can stand for.
 std::uint64_t PixelsSupported(const PictureFacts& facts, std::uint64_t fileSize);
+
+// The reads of a walk of headers, within kHeaderReadBytes: each read counts
+// at least kHeaderReadCost bytes, and once the budget is spent every read
+// finds nothing, as at the end of the file; Exhausted() then tells a walk
+// that stopped for its cost from one that found the file's end.
+class HeaderReads final : public ByteReader {
+  public:
+    explicit HeaderReads(ByteReader& file) : file_(file) {}
+    std::size_t ReadAt(std::uint64_t offset, void* data, std::size_t size) override;
+    std::uint64_t Size(std::uint64_t atLeast) override { return file_.Size(atLeast); }
+    bool Exhausted() const { return exhausted_; }
+
+  private:
+    ByteReader& file_;
+    std::uint64_t spent_ = 0;
+    bool exhausted_ = false;
+};
 
 }  // namespace pelmo

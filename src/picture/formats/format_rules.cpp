@@ -1,80 +1,103 @@
-// The readers of every format's header, chosen by format.
+#include "picture/formats/format_rules.hpp"
+
 #include <algorithm>
 
+#include "base/cost.hpp"
 #include "picture/formats/header_bytes.hpp"
 
 namespace pelmo {
 
-HeaderVerdict ReadPictureHeader(FREE_IMAGE_FORMAT format, ByteReader& file, PictureFacts& facts) {
-    facts = PictureFacts();
-    switch (format) {
-        case FIF_BMP:
-            return header::Bmp(file, facts);
-        case FIF_ICO:
-            return header::Ico(file, facts);
-        case FIF_JPEG:
-            return header::Jpeg(file, facts);
-        case FIF_PCX:
-            return header::Pcx(file, facts);
-        case FIF_PNG:
-            return header::Png(file, 0, facts);
-        case FIF_TARGA:
-            return header::Tga(file, facts);
-        case FIF_TIFF:
-            return header::Tiff(file, facts);
-        case FIF_GIF:
-            return header::Gif(file, facts);
-        case FIF_PSD:
-            return header::Psd(file, facts);
-        default:
-            return HeaderVerdict::NotAPicture;
-    }
+namespace {
+
+Expected<PictureFacts> WholePng(ByteReader& file) {
+    return header::Png(file);
 }
 
-HeaderVerdict ReadPageHeaders(FREE_IMAGE_FORMAT format, ByteReader& file, PagesFacts& pages) {
-    pages = PagesFacts();
-    switch (format) {
-        case FIF_GIF:
-            return header::GifFrames(file, pages);
-        case FIF_TIFF:
-            return header::TiffPages(file, pages);
-        case FIF_ICO: {
-            const std::uint32_t count =
-                std::min<std::uint32_t>(header::IcoImages(file), kMostPages);
-            for (std::uint32_t index = 0; index < count; ++index) {
-                PictureFacts facts;
-                if (header::Ico(file, facts, index) != HeaderVerdict::Picture) break;
-                pages.pages.push_back(facts);
-            }
-            return pages.pages.empty() ? HeaderVerdict::NotAPicture : HeaderVerdict::Picture;
-        }
-        default: {
-            PictureFacts facts;
-            const HeaderVerdict verdict = ReadPictureHeader(format, file, facts);
-            pages.pages.push_back(facts);
-            return verdict;
-        }
+constexpr FormatRules kRules[] = {
+    {FIF_BMP, header::Bmp, nullptr, nullptr, DataEnd::AnyShortRead, false, false},
+    {FIF_ICO, header::Ico, header::IcoPages, nullptr, DataEnd::AnyShortRead, false, false},
+    {FIF_JPEG, header::Jpeg, nullptr, nullptr, DataEnd::ReadPastEnd, false, false},
+    {FIF_PCX, header::Pcx, nullptr, header::PcxHoldsItsPixels, DataEnd::Checked, true, false},
+    {FIF_PNG, WholePng, nullptr, nullptr, DataEnd::Checked, false, false},
+    {FIF_TARGA, header::Tga, nullptr, header::TgaHoldsItsPixels, DataEnd::Checked, true, false},
+    {FIF_TIFF, header::Tiff, header::TiffPages, nullptr, DataEnd::AnyShortRead, false, false},
+    {FIF_GIF, header::Gif, header::GifPages, header::GifHoldsItsPixels, DataEnd::Checked, false,
+     true},
+    {FIF_PSD, header::Psd, nullptr, nullptr, DataEnd::AnyShortRead, false, false},
+};
+
+// The pages of a file of several, each read on its splice, up to the first
+// that cannot be read.
+Expected<Document> ReadPages(const FormatRules& rules, ByteReader& file) {
+    const Expected<PageSplices> splices = rules.pages(file);
+    if (!splices) return splices.failure();
+    Document document;
+    document.onScreen = rules.framesOnScreen;
+    document.screenWidth = splices->screenWidth;
+    document.screenHeight = splices->screenHeight;
+    if (splices->background) {
+        std::copy(splices->background->begin(), splices->background->end(), document.background);
+        document.hasBackground = true;
     }
+    for (const Splice& splice : splices->pages) {
+        SplicedBytes page(file, splice);
+        const Expected<PictureFacts> facts = rules.header(page);
+        if (!facts) {
+            if (document.pages.empty()) return facts.failure();
+            break;
+        }
+        document.pages.push_back({splice, *facts});
+    }
+    return document;
+}
+
+}  // namespace
+
+const FormatRules* RulesFor(FREE_IMAGE_FORMAT format) {
+    for (const FormatRules& rules : kRules) {
+        if (rules.format == format) return &rules;
+    }
+    return nullptr;
+}
+
+Expected<PictureFacts> ReadPictureHeader(FREE_IMAGE_FORMAT format, ByteReader& file) {
+    const FormatRules* rules = RulesFor(format);
+    if (rules == nullptr) return Failure{"a format the converter does not read"};
+    return rules->header(file);
+}
+
+Expected<Document> ReadDocument(FREE_IMAGE_FORMAT format, ByteReader& file, bool allPages) {
+    const FormatRules* rules = RulesFor(format);
+    if (rules == nullptr) return Failure{"a format the converter does not read"};
+    if (allPages && rules->pages != nullptr) return ReadPages(*rules, file);
+    const Expected<PictureFacts> facts = rules->header(file);
+    if (!facts) return facts.failure();
+    Document document;
+    document.pages.push_back({Splice::Whole(), *facts});
+    return document;
 }
 
 bool HoldsItsPixels(FREE_IMAGE_FORMAT format, ByteReader& file, const PictureFacts& facts,
-                    std::uint64_t fileSize) {
-    if (fileSize < facts.leastSize) return false;
-    switch (format) {
-        case FIF_PCX:
-            return header::PcxHoldsItsPixels(file, facts, fileSize);
-        case FIF_TARGA:
-            return header::TgaHoldsItsPixels(file, facts, fileSize);
-        case FIF_GIF:
-            return header::GifHoldsItsPixels(file, facts);
-        default:
-            return true;
-    }
+                    std::uint64_t size) {
+    if (size < facts.leastSize) return false;
+    const FormatRules* rules = RulesFor(format);
+    return rules == nullptr || rules->holdsItsPixels == nullptr ||
+           rules->holdsItsPixels(file, facts, size);
 }
 
 std::uint64_t PixelsSupported(const PictureFacts& facts, std::uint64_t fileSize) {
-    const std::uint64_t declared = std::uint64_t{facts.width} * facts.height;
-    return facts.sure ? declared : std::min(declared, header::Mul(fileSize, facts.pixelsPerByte));
+    return facts.sure ? facts.Pixels()
+                      : std::min(facts.Pixels(), cost::Mul(fileSize, facts.pixelsPerByte));
+}
+
+std::size_t HeaderReads::ReadAt(std::uint64_t offset, void* data, std::size_t size) {
+    const std::uint64_t charge = std::max<std::uint64_t>(size, kHeaderReadCost);
+    if (exhausted_ || cost::Add(spent_, charge) > kHeaderReadBytes) {
+        exhausted_ = true;
+        return 0;
+    }
+    spent_ += charge;
+    return file_.ReadAt(offset, data, size);
 }
 
 }  // namespace pelmo

@@ -3,7 +3,6 @@
 #include <array>
 #include <cstring>
 #include <optional>
-#include <set>
 #include <vector>
 
 #include "picture/formats/header_bytes.hpp"
@@ -31,32 +30,52 @@ std::optional<std::uint64_t> SkipSubBlocks(ByteReader& file, std::uint64_t at) {
     }
 }
 
-// Calls `image(at, descriptor)` with each image descriptor of the GIF and its offset, in
-// order, while it returns true; the screen's size into `screen` (when
-// given). False when the file is no GIF or holds no image that the library
-// could read.
-template <typename Image>
-bool WalkGif(ByteReader& file, Image image, std::array<std::uint32_t, 2>* screen = nullptr) {
+// Where an image of a GIF lies: the blocks before it (after the image
+// before it, or the screen's colour table), its descriptor, and the end of
+// its data, when the file holds its end.
+struct GifImageAt {
+    std::uint64_t blocks = 0;
+    std::uint64_t at = 0;
+    std::array<std::uint8_t, 10> descriptor{};
+    std::optional<std::uint64_t> end;
+};
+
+// The screen descriptor, when the file starts a GIF.
+std::optional<std::array<std::uint8_t, 13>> GifScreen(ByteReader& file) {
     const auto h = Fetch<13>(file, 0);
     if (!h ||
         (std::memcmp(h->data(), "GIF87a", 6) != 0 && std::memcmp(h->data(), "GIF89a", 6) != 0)) {
-        return false;
+        return std::nullopt;
     }
-    if (screen != nullptr) *screen = {Le16(h->data() + 6), Le16(h->data() + 8)};
+    return h;
+}
+
+// Calls `image(where)` with each image of the GIF, in order, while it
+// returns true: past the first image, up to the trailer (or garbage, or the
+// end of the file). False when the file holds no image that the library
+// could read.
+template <typename Image>
+bool WalkGif(ByteReader& file, Image image) {
+    const auto h = GifScreen(file);
+    if (!h) return false;
     std::uint64_t at = 13 + GifTable((*h)[10]);
+    std::uint64_t blocks = at;
     bool found = false;
-    while (at < kPreambleLimit || found) {
+    while (at < kPreambleBytes || found) {
         const auto introducer = Fetch<1>(file, at);
         if (!introducer) return found;
         if ((*introducer)[0] == 0x2C) {
+            GifImageAt where;
+            where.blocks = blocks;
+            where.at = at;
             const auto descriptor = Fetch<10>(file, at);
             if (!descriptor) return found;
             found = true;
-            if (!image(at, *descriptor)) return true;
+            where.descriptor = *descriptor;
             // Past the colour table and the LZW code size, the data.
-            const auto end = SkipSubBlocks(file, at + 10 + GifTable((*descriptor)[9]) + 1);
-            if (!end) return true;
-            at = *end;
+            where.end = SkipSubBlocks(file, at + 10 + GifTable((*descriptor)[9]) + 1);
+            if (!image(where) || !where.end) return true;
+            at = blocks = *where.end;
         } else if ((*introducer)[0] == 0x21) {
             const auto end = SkipSubBlocks(file, at + 2);  // past the introducer and label
             if (!end) return found;
@@ -74,7 +93,7 @@ PictureFacts GifImage(std::uint64_t at, const std::array<std::uint8_t, 10>& imag
     facts.at = at;
     facts.width = Le16(image.data() + 5);
     facts.height = Le16(image.data() + 7);
-    const std::uint64_t pixels = std::uint64_t{facts.width} * facts.height;
+    const std::uint64_t pixels = facts.Pixels();
     const std::uint64_t data = at + 10 + GifTable(image[9]);
     // An LZW code of b bits stands for at most 2^b pixels, and b is 12 at
     // most: 341 pixels a bit at best.
@@ -137,33 +156,52 @@ class GifCodes {
 
 }  // namespace
 
-HeaderVerdict Gif(ByteReader& file, PictureFacts& facts) {
-    const bool found = WalkGif(file, [&](std::uint64_t at, const auto& image) {
-        facts = GifImage(at, image);
+Expected<PictureFacts> Gif(ByteReader& file) {
+    PictureFacts facts;
+    const bool found = WalkGif(file, [&](const GifImageAt& where) {
+        facts = GifImage(where.at, where.descriptor);
         return false;  // the first image alone
     });
-    return found ? HeaderVerdict::Picture : HeaderVerdict::NotAPicture;
+    if (!found) return NotAPicture("no GIF screen, or no image on it");
+    return facts;
 }
 
-HeaderVerdict GifFrames(ByteReader& file, PagesFacts& pages) {
-    std::array<std::uint32_t, 2> screen{};
-    const bool found = WalkGif(
-        file,
-        [&](std::uint64_t at, const auto& image) {
-            pages.pages.push_back(GifImage(at, image));
-            return pages.pages.size() < kMostPages;
-        },
-        &screen);
-    pages.screenWidth = screen[0];
-    pages.screenHeight = screen[1];
-    return found ? HeaderVerdict::Picture : HeaderVerdict::NotAPicture;
+// Frame k is the one image of the screen, its colour table and the blocks
+// before the frame (its graphic control), then the frame itself.
+Expected<PageSplices> GifPages(ByteReader& file) {
+    PageSplices pages;
+    const auto h = GifScreen(file);
+    if (!h) return NotAPicture("no GIF screen");
+    pages.screenWidth = Le16(h->data() + 6);
+    pages.screenHeight = Le16(h->data() + 8);
+    const std::uint64_t table = GifTable((*h)[10]);
+    const std::uint8_t background = (*h)[11];
+    if (3 * std::uint64_t{background} < table) {
+        const auto colour = Fetch<3>(file, 13 + 3 * std::uint64_t{background});
+        if (!colour) return NotAPicture("the screen's colour table ends early");
+        pages.background = *colour;
+    }
+    const bool found = WalkGif(file, [&](const GifImageAt& where) {
+        Splice splice;
+        splice.pieces = {{0, 13 + table, {}}};
+        if (!where.end) {
+            splice.pieces.push_back({where.blocks, Splice::kToEnd, {}});
+        } else {
+            splice.pieces.push_back({where.blocks, *where.end - where.blocks, {}});
+            splice.pieces.push_back({0, 0, {0x3B}});  // the trailer
+        }
+        pages.pages.push_back(std::move(splice));
+        return pages.pages.size() <= kMostPages;
+    });
+    if (!found) return NotAPicture("no image on the GIF's screen");
+    return pages;
 }
 
 // The library's decoder stops where the codes stop and leaves the pixels
 // after them as they were, without a word: the codes are counted here, each
 // by the length of the string it stands for, up to the end code or the last
 // sub-block.
-bool GifHoldsItsPixels(ByteReader& file, const PictureFacts& facts) {
+bool GifHoldsItsPixels(ByteReader& file, const PictureFacts& facts, std::uint64_t) {
     const auto image = Fetch<10>(file, facts.at);
     if (!image) return false;
     const std::uint64_t data = facts.at + 10 + GifTable((*image)[9]);
@@ -173,7 +211,7 @@ bool GifHoldsItsPixels(ByteReader& file, const PictureFacts& facts) {
     // No GIF encoder makes codes of these sizes, and no decoder reads them
     // as what they were made from: the library makes up pixels from them.
     if (least < 1 || least > 11) return false;
-    const std::uint64_t needed = std::uint64_t{facts.width} * facts.height;
+    const std::uint64_t needed = facts.Pixels();
     const std::uint32_t clear = 1u << least;
     const std::uint32_t end = clear + 1;
     std::vector<std::uint32_t> lengths(4096, 1);  // of each code's string

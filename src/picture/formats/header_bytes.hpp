@@ -1,39 +1,27 @@
-// What the readers of the formats' headers share (picture_header.cpp and
-// picture_header_streams.cpp): bounded arithmetic, byte orders and reads of a
-// few bytes at an offset. Not for use elsewhere.
+// What the readers of the formats' headers share: byte orders, reads of a
+// few bytes at an offset, and each format's readers. Not for use outside
+// picture/formats.
 #pragma once
 
 #include <array>
 #include <cstddef>
 #include <cstdint>
-#include <limits>
 #include <optional>
 
+#include "base/cost.hpp"
+#include "base/limits.hpp"
 #include "picture/formats/facts.hpp"
+#include "picture/formats/format_rules.hpp"
 
 namespace pelmo::header {
 
-inline constexpr std::uint64_t kMax = std::numeric_limits<std::uint64_t>::max();
-// Room for what a header may put before the pixels and after them (profiles,
-// comments, thumbnails, layers) when bounding what a stream could need.
-inline constexpr std::uint64_t kSlack = std::uint64_t{16} << 20;
-// Markers, extension blocks and chunks before a JPEG's frame header or a
-// GIF's first image are read this far at most.
-inline constexpr std::uint64_t kPreambleLimit = std::uint64_t{16} << 20;
+using cost::Add;
+using cost::CeilDiv;
+using cost::kMax;
+using cost::Mul;
 
 // The eight bytes every PNG begins with.
 inline constexpr std::uint8_t kPngSignature[] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
-
-// Products and sums that stop at the largest value instead of wrapping.
-constexpr std::uint64_t Mul(std::uint64_t a, std::uint64_t b) {
-    return a != 0 && b > kMax / a ? kMax : a * b;
-}
-constexpr std::uint64_t Add(std::uint64_t a, std::uint64_t b) {
-    return b > kMax - a ? kMax : a + b;
-}
-constexpr std::uint64_t CeilDiv(std::uint64_t a, std::uint64_t b) {
-    return a / b + (a % b != 0 ? 1 : 0);
-}
 
 inline std::uint32_t Le16(const std::uint8_t* p) {
     return std::uint32_t{p[0]} | std::uint32_t{p[1]} << 8;
@@ -58,6 +46,11 @@ std::optional<std::array<std::uint8_t, N>> Fetch(ByteReader& file, std::uint64_t
     return bytes;
 }
 
+// Why a header is not one the library could read.
+inline Failure NotAPicture(const char* why, std::uint64_t at = 0) {
+    return Failure{why, at};
+}
+
 // The bytes of `pixels` pixels of `bits` bits each, in rows of `width` padded
 // to whole bytes.
 inline std::uint64_t RowBytes(std::uint64_t width, std::uint64_t bits) {
@@ -67,28 +60,27 @@ inline std::uint64_t RowBytes(std::uint64_t width, std::uint64_t bits) {
 // A stream of a compressed picture of `raw` bytes: what comes before its
 // data, at most twice the data, and room for what follows.
 inline std::uint64_t MostForCompressed(std::uint64_t before, std::uint64_t raw) {
-    return Add(Add(before, Mul(raw, 2)), kSlack);
+    return Add(before, Mul(raw, 2), kHeaderSlack);
 }
 
-// The readers of the formats whose headers are fixed records (BMP, ICO, PCX,
-// TGA, PSD) and of those made of chunks, markers or blocks (PNG, GIF, JPEG,
-// TIFF); a PNG may stand at `at`, inside an ICO.
-HeaderVerdict Bmp(ByteReader& file, PictureFacts& facts);
-// The ICO's image `index` (0 for the first); IcoImages says how many it has.
-HeaderVerdict Ico(ByteReader& file, PictureFacts& facts, std::uint32_t index = 0);
-std::uint32_t IcoImages(ByteReader& file);
-HeaderVerdict Pcx(ByteReader& file, PictureFacts& facts);
-HeaderVerdict Tga(ByteReader& file, PictureFacts& facts);
-HeaderVerdict Psd(ByteReader& file, PictureFacts& facts);
-HeaderVerdict Png(ByteReader& file, std::uint64_t at, PictureFacts& facts);
-HeaderVerdict Gif(ByteReader& file, PictureFacts& facts);
-HeaderVerdict Jpeg(ByteReader& file, PictureFacts& facts);
-HeaderVerdict Tiff(ByteReader& file, PictureFacts& facts);
-// Every frame of a GIF, and its screen; every page of a TIFF.
-HeaderVerdict GifFrames(ByteReader& file, PagesFacts& pages);
-HeaderVerdict TiffPages(ByteReader& file, PagesFacts& pages);
-bool PcxHoldsItsPixels(ByteReader& file, const PictureFacts& facts, std::uint64_t fileSize);
-bool TgaHoldsItsPixels(ByteReader& file, const PictureFacts& facts, std::uint64_t fileSize);
-bool GifHoldsItsPixels(ByteReader& file, const PictureFacts& facts);
+// The readers of the first picture's header of each format; a PNG may stand
+// at `at`, inside an ICO.
+Expected<PictureFacts> Bmp(ByteReader& file);
+Expected<PictureFacts> Ico(ByteReader& file);
+Expected<PictureFacts> Pcx(ByteReader& file);
+Expected<PictureFacts> Tga(ByteReader& file);
+Expected<PictureFacts> Psd(ByteReader& file);
+Expected<PictureFacts> Png(ByteReader& file, std::uint64_t at = 0);
+Expected<PictureFacts> Gif(ByteReader& file);
+Expected<PictureFacts> Jpeg(ByteReader& file);
+Expected<PictureFacts> Tiff(ByteReader& file);
+// Where the pages of a GIF, a TIFF and an ICO lie.
+Expected<PageSplices> GifPages(ByteReader& file);
+Expected<PageSplices> TiffPages(ByteReader& file);
+Expected<PageSplices> IcoPages(ByteReader& file);
+// Whether the data of a PCX, a TGA or a GIF covers every pixel.
+bool PcxHoldsItsPixels(ByteReader& file, const PictureFacts& facts, std::uint64_t size);
+bool TgaHoldsItsPixels(ByteReader& file, const PictureFacts& facts, std::uint64_t size);
+bool GifHoldsItsPixels(ByteReader& file, const PictureFacts& facts, std::uint64_t size);
 
 }  // namespace pelmo::header

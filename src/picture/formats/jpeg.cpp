@@ -12,13 +12,15 @@ namespace pelmo::header {
 
 // ---- JPEG: markers up to the frame header.
 
-HeaderVerdict Jpeg(ByteReader& file, PictureFacts& facts) {
+Expected<PictureFacts> Jpeg(ByteReader& file) {
+    PictureFacts facts;
     const auto soi = Fetch<2>(file, 0);
-    if (!soi || (*soi)[0] != 0xFF || (*soi)[1] != 0xD8) return HeaderVerdict::NotAPicture;
+    if (!soi || (*soi)[0] != 0xFF || (*soi)[1] != 0xD8)
+        return NotAPicture("no JPEG start of image");
     std::uint64_t at = 2;
-    while (at < kPreambleLimit) {
+    while (at < kPreambleBytes) {
         const auto marker = Fetch<2>(file, at);
-        if (!marker) return HeaderVerdict::NotAPicture;
+        if (!marker) return NotAPicture("the markers end before a frame header");
         const std::uint32_t m = (*marker)[1];
         if ((*marker)[0] != 0xFF || m == 0xFF) {  // stray bytes, which decoders skip, or fill
             ++at;
@@ -27,13 +29,13 @@ HeaderVerdict Jpeg(ByteReader& file, PictureFacts& facts) {
         const bool frame = m >= 0xC0 && m <= 0xCF && m != 0xC4 && m != 0xC8 && m != 0xCC;
         if (frame) {
             const auto sof = Fetch<10>(file, at);
-            if (!sof) return HeaderVerdict::NotAPicture;
+            if (!sof) return NotAPicture("the frame header ends early");
             facts.height = Be16(sof->data() + 5);
             facts.width = Be16(sof->data() + 7);
             const std::uint32_t count = (*sof)[9];
             std::array<std::uint8_t, 3 * 255> components{};
             if (file.ReadAt(at + 10, components.data(), 3 * count) != 3 * count) {
-                return HeaderVerdict::NotAPicture;
+                return NotAPicture("the frame header's components end early");
             }
             std::uint32_t hMax = 1;
             std::uint32_t vMax = 1;
@@ -59,18 +61,18 @@ HeaderVerdict Jpeg(ByteReader& file, PictureFacts& facts) {
             // Sixty-four coefficients of two bytes each per block, which a
             // progressive decoder keeps for the whole picture.
             facts.decoderMemory = Mul(padded, 128);
-            return HeaderVerdict::Picture;
+            return facts;
         }
-        if (m == 0xD9 || m == 0xDA) return HeaderVerdict::NotAPicture;  // no frame before the data
+        if (m == 0xD9 || m == 0xDA) return NotAPicture("image data before a frame header");
         if (m == 0x01 || (m >= 0xD0 && m <= 0xD8)) {
             at += 2;  // markers without a length
             continue;
         }
         const auto length = Fetch<2>(file, at + 2);
-        if (!length) return HeaderVerdict::NotAPicture;
+        if (!length) return NotAPicture("a marker's length lies past the end of the file");
         at += 2 + Be16(length->data());
     }
-    return HeaderVerdict::NotAPicture;
+    return NotAPicture("no frame header within the first bytes");
 }
 
 }  // namespace pelmo::header

@@ -25,14 +25,15 @@ PcxLayout PcxLayoutOf(const std::array<std::uint8_t, 128>& h, std::uint64_t heig
     return layout;
 }
 
-HeaderVerdict Pcx(ByteReader& file, PictureFacts& facts) {
+Expected<PictureFacts> Pcx(ByteReader& file) {
+    PictureFacts facts;
     const auto h = Fetch<128>(file, 0);
-    if (!h || (*h)[0] != 0x0A || (*h)[2] > 1) return HeaderVerdict::NotAPicture;
+    if (!h || (*h)[0] != 0x0A || (*h)[2] > 1) return NotAPicture("no PCX header");
     const std::uint32_t xmin = Le16(h->data() + 4);
     const std::uint32_t ymin = Le16(h->data() + 6);
     const std::uint32_t xmax = Le16(h->data() + 8);
     const std::uint32_t ymax = Le16(h->data() + 10);
-    if (xmax < xmin || ymax < ymin) return HeaderVerdict::NotAPicture;
+    if (xmax < xmin || ymax < ymin) return NotAPicture("a window whose end lies before its start");
     facts.width = xmax - xmin + 1;
     facts.height = ymax - ymin + 1;
     const PcxLayout layout = PcxLayoutOf(*h, facts.height);
@@ -45,7 +46,7 @@ HeaderVerdict Pcx(ByteReader& file, PictureFacts& facts) {
     const std::uint64_t least = layout.rle ? 2 * CeilDiv(layout.data, 63) : layout.data;
     facts.leastSize = 128 + least + palette;
     facts.mostSize = MostForCompressed(128 + palette, layout.data);
-    return HeaderVerdict::Picture;
+    return facts;
 }
 
 // The offset just past the run-length coded data that decodes to `needed`

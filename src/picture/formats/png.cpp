@@ -4,8 +4,6 @@
 #include <array>
 #include <cstring>
 #include <optional>
-#include <set>
-#include <vector>
 
 #include "picture/formats/header_bytes.hpp"
 
@@ -25,17 +23,18 @@ bool IsChunkType(const std::uint8_t* type) {
 
 }  // namespace
 
-HeaderVerdict Png(ByteReader& file, std::uint64_t at, PictureFacts& facts) {
+Expected<PictureFacts> Png(ByteReader& file, std::uint64_t at) {
+    PictureFacts facts;
     const auto h = Fetch<26>(file, at);
     if (!h || std::memcmp(h->data(), kPngSignature, 8) != 0 ||
         std::memcmp(h->data() + 12, "IHDR", 4) != 0) {
-        return HeaderVerdict::NotAPicture;
+        return NotAPicture("no PNG signature and header chunk", at);
     }
     // The next chunk's length and type, which the decoder reads at once: a
     // stream of zeros after the header is no PNG.
     const auto next = Fetch<8>(file, Add(at, 33));
     if (!next || Be32(next->data()) > 0x7FFFFFFFu || !IsChunkType(next->data() + 4)) {
-        return HeaderVerdict::NotAPicture;
+        return NotAPicture("no chunk after the header chunk", at + 33);
     }
     facts.width = Be32(h->data() + 16);
     facts.height = Be32(h->data() + 20);
@@ -48,7 +47,7 @@ HeaderVerdict Png(ByteReader& file, std::uint64_t at, PictureFacts& facts) {
     facts.leastSize = Add(at + 41, raw / 1032);
     facts.mostSize = MostForCompressed(at, raw);
     facts.decoderMemory = raw;
-    return HeaderVerdict::Picture;
+    return facts;
 }
 
 }  // namespace pelmo::header

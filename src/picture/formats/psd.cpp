@@ -28,11 +28,12 @@ std::uint64_t PsdColourChannels(std::uint32_t mode) {
 
 }  // namespace
 
-HeaderVerdict Psd(ByteReader& file, PictureFacts& facts) {
+Expected<PictureFacts> Psd(ByteReader& file) {
+    PictureFacts facts;
     const auto h = Fetch<26>(file, 0);
-    if (!h || std::memcmp(h->data(), "8BPS", 4) != 0) return HeaderVerdict::NotAPicture;
+    if (!h || std::memcmp(h->data(), "8BPS", 4) != 0) return NotAPicture("no PSD header");
     const std::uint32_t version = Be16(h->data() + 4);
-    if (version != 1 && version != 2) return HeaderVerdict::NotAPicture;
+    if (version != 1 && version != 2) return NotAPicture("a PSD version the decoder does not read");
     const std::uint64_t channels = Be16(h->data() + 12);
     facts.height = Be32(h->data() + 14);
     facts.width = Be32(h->data() + 18);
@@ -53,19 +54,20 @@ HeaderVerdict Psd(ByteReader& file, PictureFacts& facts) {
         std::uint64_t bytes = 0;
         if (section == 2 && version == 2) {
             const auto length = Fetch<8>(file, at);
-            if (!length) return HeaderVerdict::NotAPicture;
+            if (!length) return NotAPicture("a section length past the end of the file");
             bytes = std::uint64_t{Be32(length->data())} << 32 | Be32(length->data() + 4);
             at = Add(at, 8);
         } else {
             const auto length = Fetch<4>(file, at);
-            if (!length) return HeaderVerdict::NotAPicture;
+            if (!length) return NotAPicture("a section length past the end of the file");
             bytes = Be32(length->data());
             at = Add(at, 4);
         }
         at = Add(at, bytes);
     }
     const auto compression = Fetch<2>(file, at);
-    if (!compression) return HeaderVerdict::NotAPicture;
+    if (!compression)
+        return NotAPicture("the merged image's compression lies past the end of the file");
     const std::uint32_t code = Be16(compression->data());
     // PackBits codes at most 128 bytes in two; each row's length comes first.
     const std::uint64_t counts = Mul(Mul(channels, facts.height), version == 2 ? 4 : 2);
@@ -73,8 +75,8 @@ HeaderVerdict Psd(ByteReader& file, PictureFacts& facts) {
     facts.pixelsPerByte = 8 * 1032;
     const std::uint64_t data = code == 0 ? raw : code == 1 ? Add(counts, raw / 64) : 0;
     facts.leastSize = Add(at + 2, data);
-    facts.mostSize = code == 0 ? Add(facts.leastSize, kSlack) : Add(facts.mostSize, at);
-    return HeaderVerdict::Picture;
+    facts.mostSize = code == 0 ? Add(facts.leastSize, kHeaderSlack) : Add(facts.mostSize, at);
+    return facts;
 }
 
 }  // namespace pelmo::header

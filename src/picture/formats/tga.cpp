@@ -46,11 +46,12 @@ std::optional<TgaLayout> TgaLayoutOf(const std::array<std::uint8_t, 18>& h) {
     return layout;
 }
 
-HeaderVerdict Tga(ByteReader& file, PictureFacts& facts) {
+Expected<PictureFacts> Tga(ByteReader& file) {
+    PictureFacts facts;
     const auto h = Fetch<18>(file, 0);
-    if (!h) return HeaderVerdict::NotAPicture;
+    if (!h) return NotAPicture("the TGA header ends early");
     const auto layout = TgaLayoutOf(*h);
-    if (!layout) return HeaderVerdict::NotAPicture;
+    if (!layout) return NotAPicture("an image type or depth the decoder does not read");
     facts.width = Le16(h->data() + 12);
     facts.height = Le16(h->data() + 14);
     const std::uint32_t type = (*h)[2];
@@ -65,8 +66,8 @@ HeaderVerdict Tga(ByteReader& file, PictureFacts& facts) {
         layout->rle ? CeilDiv(pixels, 128) * (1 + layout->pixelBytes) : plain;
     facts.leastSize = layout->data + least;
     facts.mostSize =
-        layout->rle ? MostForCompressed(layout->data, plain) : Add(facts.leastSize, kSlack);
-    return HeaderVerdict::Picture;
+        layout->rle ? MostForCompressed(layout->data, plain) : Add(facts.leastSize, kHeaderSlack);
+    return facts;
 }
 
 bool TgaHoldsItsPixels(ByteReader& file, const PictureFacts& facts, std::uint64_t fileSize) {

@@ -30,6 +30,7 @@ class TiffFile {
 
     // Offsets and counts: 4 bytes, 8 in a BigTIFF.
     unsigned OffsetBytes() const { return big_ ? 8 : 4; }
+    bool Little() const { return little_; }
 
     struct Entry {
         std::uint32_t tag = 0;
@@ -62,19 +63,21 @@ class TiffFile {
         return Number(value.data(), entry.size);
     }
 
-    // Calls `use` with each value of `entry`, reading them a block at a time;
+    // Calls `use(i, value)` with each of the first `count` values of
+    // `entry` (at most as many as it has), reading them a block at a time;
     // false when they run past the end of the file.
     template <typename Use>
-    bool EachValue(const Entry& entry, Use use) const {
-        std::array<std::uint8_t, 1 << 15> block{};
-        for (std::uint64_t done = 0; done < entry.count;) {
+    bool EachValue(const Entry& entry, std::uint64_t count, Use use) const {
+        std::array<std::uint8_t, 1 << 12> block{};
+        count = std::min(count, entry.count);
+        for (std::uint64_t done = 0; done < count;) {
             const std::uint64_t n =
-                std::min<std::uint64_t>(entry.count - done, block.size() / entry.size);
+                std::min<std::uint64_t>(count - done, block.size() / entry.size);
             const std::size_t bytes = static_cast<std::size_t>(n * entry.size);
             if (file_.ReadAt(entry.at + done * entry.size, block.data(), bytes) != bytes)
                 return false;
             for (std::uint64_t i = 0; i < n; ++i)
-                use(Number(block.data() + i * entry.size, entry.size));
+                use(done + i, Number(block.data() + i * entry.size, entry.size));
             done += n;
         }
         return true;
@@ -138,10 +141,20 @@ std::uint64_t TiffPixelsPerByte(std::uint64_t compression, std::uint64_t width) 
 
 struct TiffLayout {
     // The defaults of a directory that leaves the tags out.
-    std::uint64_t samples = 1, bits = 1, compression = 1;
+    std::uint64_t samples = 1, bits = 1, compression = 1, planar = 1;
     std::uint64_t rowsPerStrip = kMax;
     std::uint64_t tileWidth = 0, tileLength = 0;  // 0 for strips
     std::optional<TiffFile::Entry> offsets, counts;
+
+    // The strips (or tiles) the decoder reads of a picture of `width` x
+    // `height`: of each plane when the samples lie in planes of their own.
+    std::uint64_t Strips(std::uint64_t width, std::uint64_t height) const {
+        const std::uint64_t planes = planar == 2 ? samples : 1;
+        if (tileWidth != 0 && tileLength != 0) {
+            return Mul(Mul(CeilDiv(width, tileWidth), CeilDiv(height, tileLength)), planes);
+        }
+        return Mul(CeilDiv(height, std::max<std::uint64_t>(rowsPerStrip, 1)), planes);
+    }
 };
 
 // The pixels of strip (or tile) `i` of a picture of `width` x `height`.
@@ -154,59 +167,139 @@ std::uint64_t TiffStripPixels(const TiffLayout& layout, std::uint64_t i, std::ui
     return Mul(width, std::min(rows, height - std::min(first, height)));
 }
 
-// Where every strip (or tile) lies must be inside the file, with bytes
-// enough for its pixels at the compression's best. The decoder takes the
-// byte counts of compressed strips as they are; those of data stored as it
-// is it may find bogus and work out from the rows, which need a bit a pixel
-// at least from each strip's offset on.
-HeaderVerdict TiffStrips(const TiffFile& tiff, const TiffLayout& layout, PictureFacts& facts) {
+// The most strips of a page read: a page of more is unsure, and held to what
+// its file's bytes can stand for.
+constexpr std::uint64_t kMostStrips = std::uint64_t{1} << 20;
+
+// Where the strips (or tiles) the decoder reads lie must be inside the file,
+// with bytes enough for their pixels at the compression's best. The decoder
+// takes the byte counts of compressed strips as they are; those of data
+// stored as it is it may find bogus and work out from the rows, which need a
+// bit a pixel at least from each strip's offset on.
+Expected<PictureFacts> TiffStrips(const TiffFile& tiff, const TiffLayout& layout,
+                                  PictureFacts facts) {
     const std::uint64_t ratio = TiffPixelsPerByte(layout.compression, facts.width);
     facts.sure = ratio != 0;
-    if (!layout.offsets || layout.offsets->size == 0 ||
-        layout.offsets->count > (std::uint64_t{1} << 24)) {
+    const std::uint64_t strips = layout.Strips(facts.width, facts.height);
+    if (!layout.offsets || layout.offsets->size == 0 || strips > kMostStrips ||
+        layout.offsets->count < strips) {
         facts.sure = false;  // the decoder makes do, or fails
-        return HeaderVerdict::Picture;
-    }
-    std::vector<std::uint64_t> starts;
-    if (!tiff.EachValue(*layout.offsets, [&](std::uint64_t v) { starts.push_back(v); })) {
-        return HeaderVerdict::NotAPicture;
+        return facts;
     }
     if (layout.compression == 1) {
-        for (std::uint64_t i = 0; i < starts.size(); ++i) {
-            const std::uint64_t bits = TiffStripPixels(layout, i, facts.width, facts.height);
-            facts.leastSize = std::max(facts.leastSize, Add(starts[i], CeilDiv(bits, 8)));
+        const bool read =
+            tiff.EachValue(*layout.offsets, strips, [&](std::uint64_t i, std::uint64_t at) {
+                const std::uint64_t bits = TiffStripPixels(layout, i, facts.width, facts.height);
+                facts.leastSize = std::max(facts.leastSize, Add(at, CeilDiv(bits, 8)));
+            });
+        if (!read) return NotAPicture("the strip offsets lie past the end of the file");
+        facts.mostSize = std::max(facts.mostSize, Add(facts.leastSize, kHeaderSlack));
+        return facts;
+    }
+    if (!layout.counts || layout.counts->size == 0 ||
+        layout.counts->count != layout.offsets->count) {
+        return facts;  // the decoder works the counts out, or fails
+    }
+    // The offsets and the counts, a block of each at a time.
+    std::array<std::uint64_t, 512> starts{};
+    std::uint64_t held = 0;
+    bool zero = false;
+    PictureFacts bounded = facts;
+    for (std::uint64_t first = 0; first < strips; first += starts.size()) {
+        const std::uint64_t n = std::min<std::uint64_t>(starts.size(), strips - first);
+        TiffFile::Entry offsets = *layout.offsets;
+        TiffFile::Entry counts = *layout.counts;
+        offsets.at = Add(offsets.at, Mul(first, offsets.size));
+        counts.at = Add(counts.at, Mul(first, counts.size));
+        if (!tiff.EachValue(offsets, n, [&](std::uint64_t i, std::uint64_t v) { starts[i] = v; }) ||
+            !tiff.EachValue(counts, n, [&](std::uint64_t i, std::uint64_t v) {
+                zero |= v == 0;
+                held = Add(held, v);
+                bounded.leastSize = std::max(bounded.leastSize, Add(starts[i], v));
+            })) {
+            return NotAPicture("the strip lists lie past the end of the file");
         }
-        facts.mostSize = std::max(facts.mostSize, Add(facts.leastSize, kSlack));
-        return HeaderVerdict::Picture;
-    }
-    if (!layout.counts || layout.counts->size == 0 || layout.counts->count != starts.size()) {
-        return HeaderVerdict::Picture;  // the decoder works the counts out, or fails
-    }
-    std::vector<std::uint64_t> counts;
-    if (!tiff.EachValue(*layout.counts, [&](std::uint64_t v) { counts.push_back(v); })) {
-        return HeaderVerdict::NotAPicture;
     }
     // A count of 0 has the decoder work the counts out itself.
-    if (std::find(counts.begin(), counts.end(), 0) != counts.end()) return HeaderVerdict::Picture;
-    std::uint64_t held = 0;
-    for (std::size_t i = 0; i < counts.size(); ++i) {
-        held = Add(held, counts[i]);
-        facts.leastSize = std::max(facts.leastSize, Add(starts[i], counts[i]));
-    }
-    facts.mostSize = std::max(facts.mostSize, Add(facts.leastSize, kSlack));
+    if (zero) return facts;
+    bounded.mostSize = std::max(bounded.mostSize, Add(bounded.leastSize, kHeaderSlack));
     // Strips that cannot hold the pixels make a file that no size can hold.
-    if (ratio != 0 && Mul(held, ratio) < std::uint64_t{facts.width} * facts.height) {
-        facts.leastSize = kMax;
-    }
-    return HeaderVerdict::Picture;
+    if (ratio != 0 && Mul(held, ratio) < bounded.Pixels()) bounded.leastSize = kMax;
+    return bounded;
 }
 
-// The entries of the directory at `directory` that tell the size and the
-// layout of the first picture; the number of entries, or nothing when the
-// directory runs past the end of the file.
-std::optional<std::uint64_t> ReadTiffDirectory(ByteReader& file, const TiffFile& tiff, bool big,
-                                               std::uint64_t directory, PictureFacts& facts,
-                                               TiffLayout& layout) {
+// Reads one entry of a directory into the facts and the layout; false when
+// its value lies past the end of the file.
+bool ReadTiffEntry(const TiffFile& tiff, const TiffFile::Entry& entry, PictureFacts& facts,
+                   TiffLayout& layout) {
+    const auto clamp = [](std::uint64_t v) {
+        return static_cast<std::uint32_t>(std::min<std::uint64_t>(v, UINT32_MAX));
+    };
+    switch (entry.tag) {
+        case 273:
+        case 324:
+            layout.offsets = entry;
+            return true;
+        case 279:
+        case 325:
+            layout.counts = entry;
+            return true;
+        case 256:
+        case 257:
+        case 258:
+        case 259:
+        case 277:
+        case 278:
+        case 284:
+        case 322:
+        case 323:
+        case 338:
+            break;
+        default:
+            return true;
+    }
+    const std::optional<std::uint64_t> v = tiff.First(entry);
+    if (!v) return false;
+    switch (entry.tag) {
+        case 256:
+            facts.width = clamp(*v);
+            break;
+        case 257:
+            facts.height = clamp(*v);
+            break;
+        case 258:
+            layout.bits = std::max<std::uint64_t>(*v, 1);
+            break;
+        case 259:
+            layout.compression = *v;
+            break;
+        case 277:
+            layout.samples = std::max<std::uint64_t>(*v, 1);
+            break;
+        case 278:
+            layout.rowsPerStrip = *v;
+            break;
+        case 284:
+            layout.planar = *v;
+            break;
+        case 322:
+            layout.tileWidth = *v;
+            break;
+        case 323:
+            layout.tileLength = *v;
+            break;
+        default:  // 338, extra samples: 1 and 2 are alpha
+            if (*v == 1 || *v == 2) facts.opacity = Opacity::Declared;
+            break;
+    }
+    return true;
+}
+
+// The number of entries of the directory at `directory`, and where they begin.
+std::optional<std::pair<std::uint64_t, std::uint64_t>> TiffDirectory(ByteReader& file,
+                                                                     const TiffFile& tiff,
+                                                                     std::uint64_t directory) {
+    const bool big = tiff.OffsetBytes() == 8;
     std::optional<std::uint64_t> counted;
     if (big) {
         if (const auto n = Fetch<8>(file, directory)) counted = tiff.Number(n->data(), 8);
@@ -214,72 +307,8 @@ std::optional<std::uint64_t> ReadTiffDirectory(ByteReader& file, const TiffFile&
         counted = tiff.Number(n->data(), 2);
     }
     if (!counted) return std::nullopt;
-    const std::uint64_t entries = *counted;
-    const std::uint64_t first = Add(directory, big ? 8 : 2);
-    for (std::uint64_t e = 0; e < std::min<std::uint64_t>(entries, 4096); ++e) {
-        const auto entry = tiff.EntryAt(Add(first, e * (big ? 20 : 12)));
-        if (!entry) return std::nullopt;
-        const auto value = [&]() -> std::optional<std::uint64_t> { return tiff.First(*entry); };
-        const auto clamp = [](std::uint64_t v) {
-            return static_cast<std::uint32_t>(std::min<std::uint64_t>(v, UINT32_MAX));
-        };
-        std::optional<std::uint64_t> v = 0;
-        switch (entry->tag) {
-            case 256:
-                v = value();
-                facts.width = clamp(v.value_or(0));
-                break;
-            case 257:
-                v = value();
-                facts.height = clamp(v.value_or(0));
-                break;
-            case 258:
-                v = value();
-                layout.bits = std::max<std::uint64_t>(v.value_or(1), 1);
-                break;
-            case 259:
-                v = value();
-                layout.compression = v.value_or(0);
-                break;
-            case 277:
-                v = value();
-                layout.samples = std::max<std::uint64_t>(v.value_or(1), 1);
-                break;
-            case 278:
-                v = value();
-                layout.rowsPerStrip = v.value_or(0);
-                break;
-            case 322:
-                v = value();
-                layout.tileWidth = v.value_or(0);
-                break;
-            case 323:
-                v = value();
-                layout.tileLength = v.value_or(0);
-                break;
-            case 338:  // extra samples: 1 and 2 are alpha
-                v = value();
-                if (v == 1 || v == 2) facts.opacity = Opacity::Declared;
-                break;
-            case 273:
-            case 324:
-                layout.offsets = entry;
-                break;
-            case 279:
-            case 325:
-                layout.counts = entry;
-                break;
-            default:
-                break;
-        }
-        if (!v) return std::nullopt;
-    }
-    return entries;
+    return std::pair{*counted, Add(directory, big ? 8 : 2)};
 }
-
-}  // namespace
-
-namespace {
 
 // The byte order and kind of a TIFF, and its first directory's offset: 4
 // bytes, or a BigTIFF's offset size, a reserved word and 8 bytes.
@@ -302,24 +331,37 @@ std::optional<std::pair<TiffFile, std::uint64_t>> OpenTiff(ByteReader& file) {
     return std::pair{tiff, *directory};
 }
 
-// The picture of the directory at `directory`, and where that directory
-// ends (`end`: the offset of the next one's offset).
-HeaderVerdict TiffPage(ByteReader& file, const TiffFile& tiff, std::uint64_t directory,
-                       PictureFacts& facts, std::uint64_t& end) {
-    const bool big = tiff.OffsetBytes() == 8;
+}  // namespace
+
+// The picture of the first directory: its entries tell the size and the
+// layout, and the strips (or tiles) they point to.
+Expected<PictureFacts> Tiff(ByteReader& file) {
+    const auto opened = OpenTiff(file);
+    if (!opened) return NotAPicture("no TIFF header");
+    const auto& [tiff, directory] = *opened;
+    const auto entries = TiffDirectory(file, tiff, directory);
+    if (!entries)
+        return NotAPicture("the first directory lies past the end of the file", directory);
+    PictureFacts facts;
     TiffLayout layout;
     facts.at = directory;
     // The library makes up a table of transparent grey levels for a grey
     // TIFF: a TIFF has an alpha channel where its extra samples say so, and
     // no other opacity.
     facts.opacity = Opacity::None;
-    const std::optional<std::uint64_t> entries =
-        ReadTiffDirectory(file, tiff, big, directory, facts, layout);
-    if (!entries || facts.width == 0 || facts.height == 0) return HeaderVerdict::NotAPicture;
+    const std::uint64_t entryBytes = tiff.OffsetBytes() == 8 ? 20 : 12;
+    for (std::uint64_t e = 0; e < std::min(entries->first, kMostDirectoryEntries); ++e) {
+        const auto entry = tiff.EntryAt(Add(entries->second, e * entryBytes));
+        if (!entry || !ReadTiffEntry(tiff, *entry, facts, layout)) {
+            return NotAPicture("a directory entry lies past the end of the file", directory);
+        }
+    }
+    if (facts.width == 0 || facts.height == 0)
+        return NotAPicture("a picture of no pixels", directory);
     const std::uint64_t raw =
         Mul(RowBytes(facts.width, Mul(layout.samples, layout.bits)), facts.height);
-    end = Add(Add(directory, big ? 8 : 2), Mul(*entries, big ? 20 : 12));
-    facts.leastSize = Add(directory, big ? 8 : 2);
+    const std::uint64_t end = Add(entries->second, Mul(entries->first, entryBytes));
+    facts.leastSize = entries->second;
     facts.mostSize = MostForCompressed(end, raw);
     // A strip as the file holds it and as it decodes: the whole picture when
     // it is one strip.
@@ -328,35 +370,46 @@ HeaderVerdict TiffPage(ByteReader& file, const TiffFile& tiff, std::uint64_t dir
     return TiffStrips(tiff, layout, facts);
 }
 
-}  // namespace
-
-HeaderVerdict Tiff(ByteReader& file, PictureFacts& facts) {
+// Page k is the picture of the first directory of the file whose first
+// directory's offset is page k's: the directories up to the last, or to one
+// that comes round again.
+Expected<PageSplices> TiffPages(ByteReader& file) {
     const auto opened = OpenTiff(file);
-    if (!opened) return HeaderVerdict::NotAPicture;
-    std::uint64_t end = 0;
-    return TiffPage(file, opened->first, opened->second, facts, end);
-}
-
-HeaderVerdict TiffPages(ByteReader& file, PagesFacts& pages) {
-    const auto opened = OpenTiff(file);
-    if (!opened) return HeaderVerdict::NotAPicture;
+    if (!opened) return NotAPicture("no TIFF header");
+    const auto& [tiff, first] = *opened;
+    const unsigned offsetBytes = tiff.OffsetBytes();
+    const std::uint64_t field = offsetBytes == 8 ? 8 : 4;  // where the first offset lies
+    PageSplices pages;
     std::set<std::uint64_t> seen;
-    std::optional<std::uint64_t> next = opened->second;
-    // Pages up to the last directory, or to one that comes round again.
-    const TiffFile& tiff = opened->first;
-    while (next && *next != 0 && pages.pages.size() < kMostPages && seen.insert(*next).second) {
-        PictureFacts facts;
-        std::uint64_t end = 0;
-        if (TiffPage(file, tiff, *next, facts, end) != HeaderVerdict::Picture) break;
-        pages.pages.push_back(facts);
+    std::optional<std::uint64_t> next = first;
+    const auto number = [&](std::uint64_t value) {
+        std::vector<std::uint8_t> bytes(offsetBytes);
+        for (unsigned i = 0; i < offsetBytes; ++i) {
+            bytes[i] =
+                static_cast<std::uint8_t>(value >> (8 * (tiff.Little() ? i : offsetBytes - 1 - i)));
+        }
+        return bytes;
+    };
+    while (next && *next != 0 && pages.pages.size() <= kMostPages && seen.insert(*next).second) {
+        const std::uint64_t directory = *next;
         // The next directory's offset (0 for none); none when the file ends first.
-        std::array<std::uint8_t, 8> offset{};
-        const unsigned bytes = tiff.OffsetBytes();
+        const auto entries = TiffDirectory(file, tiff, directory);
         next.reset();
-        if (file.ReadAt(end, offset.data(), bytes) == bytes)
-            next = tiff.Number(offset.data(), bytes);
+        if (!entries) break;
+        std::array<std::uint8_t, 8> offset{};
+        const std::uint64_t link =
+            Add(entries->second, Mul(entries->first, offsetBytes == 8 ? 20 : 12));
+        if (file.ReadAt(link, offset.data(), offsetBytes) == offsetBytes) {
+            next = tiff.Number(offset.data(), offsetBytes);
+        }
+        // The page's directory first, and last: the decoder walks no further.
+        std::vector<Splice::Patch> patches;
+        if (directory != first) patches.push_back({field, number(directory)});
+        if (next && *next != 0 && link >= field + offsetBytes) patches.push_back({link, number(0)});
+        pages.pages.push_back(patches.empty() ? Splice::Whole()
+                                              : Splice::Patched(std::move(patches)));
     }
-    return pages.pages.empty() ? HeaderVerdict::NotAPicture : HeaderVerdict::Picture;
+    return pages;
 }
 
 }  // namespace pelmo::header
