@@ -55,6 +55,10 @@ inline constexpr std::uint64_t kHeaderSlack = std::uint64_t{16} << 20;
 // PNG and a progressive JPEG) decode in 9 and 5 seconds; this allows 28.
 inline constexpr std::uint64_t kDecodeSeconds = 6;
 inline constexpr std::uint64_t kPixelsPerSecond = 12'000'000;
+// Each page of a document costs the processor time of at least this many
+// pixels, whatever its size: the library's own work for every page it reads
+// (a GIF frame's decoder alone clears its tables, about 60 microseconds).
+inline constexpr std::uint64_t kPagePixels = 4096;
 // Memory a decoded pixel may take: as decoded (up to 8 bytes, 16-bit RGBA)
 // and its 32-bit copy.
 inline constexpr std::uint64_t kBytesPerPixel = 12;

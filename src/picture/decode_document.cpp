@@ -57,7 +57,7 @@ DecodeResult Refused(DecodeStatus status, std::uint32_t width = 0, std::uint32_t
 
 // Every frame of a GIF, each as large as its screen; every page of a TIFF
 // (one of another size refuses the file); the images of an ICO as large as
-// its first. Each page within the pixel limit on its own.
+// its first. A frame within the pixel limit on its own.
 DecodeResult ChoosePages(Decoding& d) {
     const std::vector<Page>& pages = d.document.pages;
     const PictureFacts& first = pages.front().facts;
@@ -67,8 +67,10 @@ DecodeResult ChoosePages(Decoding& d) {
     sheet.height = d.document.onScreen ? d.document.screenHeight : first.height;
     for (std::size_t page = 0; page < pages.size(); ++page) {
         const PictureFacts& own = pages[page].facts;
-        if (const DecodeStatus status = CountRefusal(own.Pixels(), d.request);
-            status != DecodeStatus::Ok) {
+        // A frame on a screen is decoded at its own size, whatever the
+        // screen's (the pages of other files are as large as the sheet's).
+        const DecodeStatus status = CountRefusal(own.Pixels(), d.request);
+        if (d.document.onScreen && status != DecodeStatus::Ok) {
             return Refused(status, own.width, own.height);
         }
         if (!d.document.onScreen && (own.width != first.width || own.height != first.height)) {
@@ -127,7 +129,7 @@ DecodeCost DeclaredCost(const Decoding& d, std::uint64_t reach) {
     const std::uint64_t screen = std::uint64_t{d.sheet.width} * d.sheet.height;
     for (const std::size_t page : d.sheet.chosen) {
         const PictureFacts& facts = d.document.pages[page].facts;
-        cost.pixels = cost::Add(cost.pixels, facts.Pixels());
+        cost.pixels = cost::Add(cost.pixels, std::max(facts.Pixels(), kPagePixels));
         cost.held = std::max(cost.held, facts.Pixels());
         cost.decoderMemory = std::max(cost.decoderMemory, facts.decoderMemory);
     }
@@ -160,10 +162,13 @@ DecodeResult CheckCost(Decoding& d, const ChildReply& reply) {
     const std::uint64_t reach = Reach(d);
     d.input.LimitReading(reach);
     DecodeCost cost = DeclaredCost(d, reach);
-    if (LimitCost(d.request, cost, reply) != DecodeStatus::Ok) {
+    bool unsure = false;
+    for (const std::size_t page : d.sheet.chosen) unsure |= !d.document.pages[page].facts.sure;
+    // Sure headers state the cost, which bounds what is read next; what an
+    // unsure one may read is held to kUnsureStreamBytes meanwhile.
+    if (!unsure && LimitCost(d.request, cost, reply) != DecodeStatus::Ok) {
         return Refused(DecodeStatus::TooLarge);
     }
-    bool unsure = false;
     std::uint64_t supported = 0;
     for (const std::size_t page : d.sheet.chosen) {
         const Page& p = d.document.pages[page];
@@ -172,17 +177,22 @@ DecodeResult CheckCost(Decoding& d, const ChildReply& reply) {
         // asks, unless the checks need its end.
         const bool toTheEnd = !p.facts.sure || d.rules.checksNeedTheEnd;
         const std::uint64_t size = toTheEnd ? bytes.Size() : bytes.Size(p.facts.leastSize);
-        if (!HoldsItsPixels(d.request.format, bytes, p.facts, size))
+        if (!HoldsItsPixels(d.request.format, bytes, p.facts, size)) {
             return Refused(DecodeStatus::OpenFailed);
-        unsure |= !p.facts.sure;
+        }
         supported = cost::Add(supported, PixelsSupported(p.facts, size));
     }
-    if (unsure && supported < cost.pixels) {
-        cost.decoderMemory =
-            cost::MulDiv(cost.decoderMemory, supported, std::max<std::uint64_t>(cost.pixels, 1));
-        cost.held = std::min(cost.held, supported);
-        cost.pixels = supported;
-        (void)LimitCost(d.request, cost, reply);  // lower than before: never refused
+    if (unsure) {
+        // Held to what the bytes can stand for at the format's best.
+        const std::uint64_t declared = std::max<std::uint64_t>(cost.pixels, 1);
+        if (supported < declared) {
+            cost.decoderMemory = cost::MulDiv(cost.decoderMemory, supported, declared);
+            cost.held = std::min(cost.held, supported);
+            cost.pixels = supported;
+        }
+        if (LimitCost(d.request, cost, reply) != DecodeStatus::Ok) {
+            return Refused(DecodeStatus::TooLarge);
+        }
     }
     return Passed();
 }
@@ -301,7 +311,8 @@ void SendPages(Decoding& d, DecodeResult result, const ChildReply& reply) {
             reply.Result(decoded.refusal);
             return;
         }
-        FIBITMAP* shown = screen ? screen->Draw(decoded.bitmap.get()) : decoded.bitmap.get();
+        FIBITMAP* shown = screen ? screen->Draw(decoded.bitmap.get(), page.clearedOnceShown)
+                                 : decoded.bitmap.get();
         if (shown == nullptr) {
             reply.Result(Refused(DecodeStatus::OpenFailed));
             return;
@@ -319,6 +330,17 @@ void SendPages(Decoding& d, DecodeResult result, const ChildReply& reply) {
 
 }  // namespace
 
+// A file of several pages holds as many as the library finds in it: it
+// decides what the file is, though its pages are then read one by one.
+DecodeResult CheckPageCount(Decoding& d) {
+    if (d.sheet.single) return Passed();
+    LibraryReading whole(d.input, Splice::Whole());
+    const int count = whole.PageCount(d.request.format);
+    return count > 0 && static_cast<std::size_t>(count) == d.document.pages.size()
+               ? Passed()
+               : Refused(DecodeStatus::OpenFailed);
+}
+
 void DecodeDocument(const DecodeRequest& request, int out, std::uint64_t budget) {
     const ChildReply reply(out);
     const FreeImageSession session;
@@ -331,6 +353,7 @@ void DecodeDocument(const DecodeRequest& request, int out, std::uint64_t budget)
     Decoding d{request, *rules, input, {}, {}};
     DecodeResult result = ReadHeaders(d);
     if (result.status == DecodeStatus::Ok) result = CheckCost(d, reply);
+    if (result.status == DecodeStatus::Ok) result = CheckPageCount(d);
     for (std::size_t n = 0; n < d.sheet.chosen.size() && result.status == DecodeStatus::Ok; ++n) {
         result = CheckLibraryHeader(d, d.document.pages[d.sheet.chosen[n]], budget);
     }

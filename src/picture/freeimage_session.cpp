@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdarg>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 // The JPEG decoder's own header, for the layout of its error manager.
@@ -146,6 +147,18 @@ jpeg_error_mgr* jpeg_std_error(jpeg_error_mgr* errors) {
         if (found == nullptr) found = ::dlsym(RTLD_NEXT, "jpeg_std_error");
         return reinterpret_cast<StdError>(found);
     }();
+    if (real == nullptr) {
+        // No JPEG decoder is there to stand in for: an error manager that
+        // ends the process at the first error (only the decoding child
+        // decodes) and tells nothing.
+        *errors = jpeg_error_mgr{};
+        errors->error_exit = [](j_common_ptr) { std::_Exit(1); };
+        errors->emit_message = [](j_common_ptr, int) {};
+        errors->output_message = [](j_common_ptr) {};
+        errors->format_message = [](j_common_ptr, char* buffer) { buffer[0] = '\0'; };
+        errors->reset_error_mgr = [](j_common_ptr) {};
+        return errors;
+    }
     real(errors);
     errors->emit_message = pelmo::EmitEveryWarning;
     return errors;

@@ -63,6 +63,16 @@ Bitmap LibraryReading::Load(FREE_IMAGE_FORMAT format, int flags) {
     return Bitmap(FreeImage_LoadFromHandle(format, &io, this, flags));
 }
 
+int LibraryReading::PageCount(FREE_IMAGE_FORMAT format) {
+    position_ = 0;
+    FreeImageIO io{Read, WriteNothing, Seek, Tell};
+    FIMULTIBITMAP* pages = FreeImage_OpenMultiBitmapFromHandle(format, &io, this, 0);
+    if (pages == nullptr) return 0;
+    const int count = FreeImage_GetPageCount(pages);
+    FreeImage_CloseMultiBitmap(pages, 0);
+    return count;
+}
+
 bool LibraryReading::EndedEarly(DataEnd end) const {
     switch (end) {
         case DataEnd::AnyShortRead:

@@ -24,6 +24,10 @@ class LibraryReading {
     // gives no bitmap.
     Bitmap Load(FREE_IMAGE_FORMAT format, int flags);
 
+    // The pages the library finds in the bytes, read as a file of several;
+    // 0 when it cannot read them so.
+    int PageCount(FREE_IMAGE_FORMAT format);
+
     // True when the last Load found the end of its bytes before its decoder
     // had all it needed, as the format's decoder shows it (`end`): the
     // decoders of some formats go on from zeros and hand back a bitmap, which

@@ -80,15 +80,23 @@ std::size_t PictureInput::ReadAt(std::uint64_t offset, void* data, std::size_t s
     if (offset > INT64_MAX - size) return 0;  // past any file
     if (file_.Get() >= 0) {
         if (size >= kWindowBytes) return ReadFile(offset, data, size);
-        if (offset < windowAt_ || offset + size > windowAt_ + window_.size()) {
-            window_.resize(kWindowBytes);
-            window_.resize(ReadFile(offset, window_.data(), kWindowBytes));
-            windowAt_ = offset;
+        const auto holds = [&](const Window& w) {
+            return offset >= w.at && offset + size <= w.at + w.bytes.size();
+        };
+        Window* window = holds(windows_[0])                    ? &windows_[0]
+                         : holds(windows_[1])                  ? &windows_[1]
+                         : windows_[0].used < windows_[1].used ? &windows_[0]
+                                                               : &windows_[1];
+        if (!holds(*window)) {
+            window->bytes.resize(kWindowBytes);
+            window->bytes.resize(ReadFile(offset, window->bytes.data(), kWindowBytes));
+            window->at = offset;
         }
-        const std::uint64_t end = windowAt_ + window_.size();
+        window->used = ++reads_;
+        const std::uint64_t end = window->at + window->bytes.size();
         if (offset >= end) return 0;
         const auto got = static_cast<std::size_t>(std::min<std::uint64_t>(size, end - offset));
-        std::memcpy(data, window_.data() + (offset - windowAt_), got);
+        std::memcpy(data, window->bytes.data() + (offset - window->at), got);
         return got;
     }
     Fill(offset + size);

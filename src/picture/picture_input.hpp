@@ -14,8 +14,8 @@
 namespace pelmo {
 
 // A file that can seek is read where it lies, as often as the readers ask,
-// through a window of its bytes that serves the many small reads of the
-// header readers and the decoders at the cost of a copy. Anything else (a
+// through windows of its bytes that serve the many small reads of the header
+// readers and the decoders at the cost of a copy. Anything else (a
 // FIFO, a character device) is read into memory as far as it is asked for,
 // and never further than LimitReading allows, so that it can be read again
 // without a second open, which could wait for ever, and an endless stream
@@ -46,12 +46,20 @@ class PictureInput final : public ByteReader {
   private:
     // Reads the stream on until it holds `end` bytes, ends, or reaches the limit.
     void Fill(std::uint64_t end);
-    // Reads a file's bytes from `offset` on, without the window.
+    // Reads a file's bytes from `offset` on, without the windows.
     std::size_t ReadFile(std::uint64_t offset, void* data, std::size_t size) const;
 
-    Fd file_;                           // a file that can seek
-    std::vector<std::uint8_t> window_;  // its bytes from `windowAt_` on
-    std::uint64_t windowAt_ = 0;
+    // A window of a file's bytes: two of them, so that reading a page's
+    // header at the file's start and its data further on take turns without
+    // reading either again.
+    struct Window {
+        std::vector<std::uint8_t> bytes;
+        std::uint64_t at = 0;
+        std::uint64_t used = 0;  // when it was last read from
+    };
+    Fd file_;  // a file that can seek
+    Window windows_[2];
+    std::uint64_t reads_ = 0;
     Fd stream_;                         // a stream still being read
     std::vector<std::uint8_t> bytes_;   // what was read of a stream, and room
     std::size_t held_ = 0;              // bytes of `bytes_` read

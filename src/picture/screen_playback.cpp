@@ -60,7 +60,7 @@ RGBQUAD* ScreenPlayback::Row(std::uint32_t y) const {
         FreeImage_GetScanLine(screen_.get(), static_cast<int>(height_ - 1 - y)));
 }
 
-FIBITMAP* ScreenPlayback::Draw(FIBITMAP* frame) {
+FIBITMAP* ScreenPlayback::Draw(FIBITMAP* frame, bool cleared) {
     const RGBQUAD* palette = FreeImage_GetPalette(frame);
     if (!screen_ || FreeImage_GetBPP(frame) != 8 || palette == nullptr) return nullptr;
     const std::uint32_t frameWidth = FreeImage_GetWidth(frame);
@@ -71,7 +71,7 @@ FIBITMAP* ScreenPlayback::Draw(FIBITMAP* frame) {
     place_.top = std::min(top, height_);
     place_.width = std::min(frameWidth, width_ - place_.left);
     place_.height = std::min(frameHeight, height_ - place_.top);
-    disposal_ = Metadata(frame, "DisposalMethod");
+    disposal_ = cleared ? kDisposeToBackground : Metadata(frame, "DisposalMethod");
     under_.clear();
     if (disposal_ == kDisposeToPrevious) {
         for (std::uint32_t y = 0; y < place_.height; ++y) {

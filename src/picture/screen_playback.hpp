@@ -4,8 +4,10 @@
 // fully transparent; transparent black without one); a frame's pixels other
 // than its transparent colour cover the screen where the frame lies, fully
 // opaque; once a frame has been shown, its disposal leaves it there (none,
-// unspecified), clears its place to the background colour, or takes it back
-// (previous). A frame that reaches past the screen is cut at its edges.
+// unspecified), clears its place to the background colour (so does a frame
+// without graphic control), or takes it back (previous). A frame that
+// reaches past the screen is cut at its edges (the library's playback writes
+// it past the end of its rows).
 //
 // The library's playback decodes every frame before the one it shows, for
 // each frame: a cost that grows with the frames squared. Here each frame is
@@ -27,10 +29,11 @@ class ScreenPlayback {
     ScreenPlayback(const Document& document, std::uint32_t width, std::uint32_t height);
 
     // Draws `frame`, a frame as the library decodes it alone (8 bits a
-    // pixel, its palette, its transparent colour, its place and disposal),
-    // and returns the screen as shown then; null when the screen could not
-    // be made or the frame is not such a bitmap.
-    FIBITMAP* Draw(FIBITMAP* frame);
+    // pixel, its palette, its transparent colour, its place and disposal;
+    // cleared to the background once shown when `cleared`), and returns the
+    // screen as shown then; null when the screen could not be made or the
+    // frame is not such a bitmap.
+    FIBITMAP* Draw(FIBITMAP* frame, bool cleared);
     // Disposes of the frame last drawn, once it has been shown.
     void Dispose();
 

@@ -83,6 +83,10 @@ struct PictureFacts {
 struct Page {
     Splice splice;
     PictureFacts facts;
+    // A frame shown on a screen that is cleared to the background colour
+    // once shown, whatever its decoded frame says (a GIF frame without
+    // graphic control, as the library's playback shows it).
+    bool clearedOnceShown = false;
 };
 
 // The pages of a file, as -frames all reads them: the frames of a GIF, the

@@ -39,14 +39,15 @@ Expected<Document> ReadPages(const FormatRules& rules, ByteReader& file) {
         std::copy(splices->background->begin(), splices->background->end(), document.background);
         document.hasBackground = true;
     }
-    for (const Splice& splice : splices->pages) {
-        SplicedBytes page(file, splice);
+    for (std::size_t k = 0; k < splices->pages.size(); ++k) {
+        SplicedBytes page(file, splices->pages[k]);
         const Expected<PictureFacts> facts = rules.header(page);
         if (!facts) {
             if (document.pages.empty()) return facts.failure();
             break;
         }
-        document.pages.push_back({splice, *facts});
+        const bool cleared = k < splices->clearedOnceShown.size() && splices->clearedOnceShown[k];
+        document.pages.push_back({splices->pages[k], *facts, cleared});
     }
     return document;
 }

@@ -35,6 +35,9 @@ struct PageSplices {
     std::uint32_t screenWidth = 0;
     std::uint32_t screenHeight = 0;
     std::optional<std::array<std::uint8_t, 3>> background;
+    // For each frame, true when it is cleared to the background colour once
+    // shown, whatever the decoded frame says.
+    std::vector<bool> clearedOnceShown;
 };
 
 struct FormatRules {

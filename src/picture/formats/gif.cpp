@@ -32,9 +32,11 @@ std::optional<std::uint64_t> SkipSubBlocks(ByteReader& file, std::uint64_t at) {
 
 // Where an image of a GIF lies: the blocks before it (after the image
 // before it, or the screen's colour table), its descriptor, and the end of
-// its data, when the file holds its end.
+// its data, when the file holds its end; and whether a graphic control
+// extension comes before it.
 struct GifImageAt {
     std::uint64_t blocks = 0;
+    bool controlled = false;
     std::uint64_t at = 0;
     std::array<std::uint8_t, 10> descriptor{};
     std::optional<std::uint64_t> end;
@@ -60,6 +62,7 @@ bool WalkGif(ByteReader& file, Image image) {
     if (!h) return false;
     std::uint64_t at = 13 + GifTable((*h)[10]);
     std::uint64_t blocks = at;
+    bool controlled = false;
     bool found = false;
     while (at < kPreambleBytes || found) {
         const auto introducer = Fetch<1>(file, at);
@@ -67,6 +70,7 @@ bool WalkGif(ByteReader& file, Image image) {
         if ((*introducer)[0] == 0x2C) {
             GifImageAt where;
             where.blocks = blocks;
+            where.controlled = controlled;
             where.at = at;
             const auto descriptor = Fetch<10>(file, at);
             if (!descriptor) return found;
@@ -76,9 +80,12 @@ bool WalkGif(ByteReader& file, Image image) {
             where.end = SkipSubBlocks(file, at + 10 + GifTable((*descriptor)[9]) + 1);
             if (!image(where) || !where.end) return true;
             at = blocks = *where.end;
+            controlled = false;
         } else if ((*introducer)[0] == 0x21) {
+            const auto label = Fetch<1>(file, at + 1);
             const auto end = SkipSubBlocks(file, at + 2);  // past the introducer and label
-            if (!end) return found;
+            if (!label || !end) return found;
+            controlled |= (*label)[0] == 0xF9;
             at = *end;
         } else {
             return found;  // the trailer, or garbage
@@ -166,8 +173,10 @@ Expected<PictureFacts> Gif(ByteReader& file) {
     return facts;
 }
 
-// Frame k is the one image of the screen, its colour table and the blocks
-// before the frame (its graphic control), then the frame itself.
+// Frame 0 is the file's first picture; frame k (k > 0) is the one image of
+// the screen and its colour table, the blocks before the frame (its graphic
+// control), then the frame itself. The library's playback clears a frame
+// without graphic control once it has been shown.
 Expected<PageSplices> GifPages(ByteReader& file) {
     PageSplices pages;
     const auto h = GifScreen(file);
@@ -182,6 +191,11 @@ Expected<PageSplices> GifPages(ByteReader& file) {
         pages.background = *colour;
     }
     const bool found = WalkGif(file, [&](const GifImageAt& where) {
+        pages.clearedOnceShown.push_back(!where.controlled);
+        if (pages.pages.empty()) {
+            pages.pages.push_back(Splice::Whole());
+            return true;
+        }
         Splice splice;
         splice.pieces = {{0, 13 + table, {}}};
         if (!where.end) {
