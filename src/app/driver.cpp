@@ -6,12 +6,12 @@
 
 #include "app/frame_conversion.hpp"
 #include "app/options.hpp"
+#include "app/raw_data.hpp"
+#include "app/tone_map.hpp"
 #include "asm/asm_writer.hpp"
 #include "base/output_file.hpp"
 #include "codec/codec_table.hpp"
 #include "codec/compress.hpp"
-#include "app/raw_data.hpp"
-#include "app/tone_map.hpp"
 
 namespace pelmo {
 

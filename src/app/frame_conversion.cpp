@@ -5,10 +5,10 @@
 #include <string>
 #include <vector>
 
+#include "app/raw_data.hpp"
 #include "asm/asm_writer.hpp"
 #include "codec/codec_table.hpp"
 #include "codec/compress.hpp"
-#include "app/raw_data.hpp"
 
 namespace pelmo {
 

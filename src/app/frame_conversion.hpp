@@ -4,8 +4,8 @@
 #pragma once
 
 #include "app/options.hpp"
-#include "base/output_file.hpp"
 #include "app/tone_map.hpp"
+#include "base/output_file.hpp"
 
 namespace pelmo {
 

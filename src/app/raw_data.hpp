@@ -5,9 +5,9 @@
 #include <cstdint>
 #include <vector>
 
+#include "app/tone_map.hpp"
 #include "base/img_options.hpp"
 #include "base/raw_bytes.hpp"
-#include "app/tone_map.hpp"
 #include "plane/interleave.hpp"
 
 namespace pelmo {

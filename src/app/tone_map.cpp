@@ -5,9 +5,9 @@
 #include <utility>
 
 #include "base/errors.hpp"
-#include "plane/frames.hpp"
 #include "picture/isolated_decode.hpp"
 #include "picture/picture_formats.hpp"
+#include "plane/frames.hpp"
 
 namespace pelmo {
 
