@@ -49,6 +49,19 @@ constexpr std::array<std::uint8_t, N * N> Bayer() {
     return matrix;
 }
 
+// The values of a row of RGB pixels `kStep` bytes apart: the reds, or the
+// luminances with `luma`.
+template <unsigned kStep>
+void RgbValues(const BYTE* line, std::uint32_t width, bool luma, std::uint8_t* v) {
+    if (luma) {
+        for (std::uint32_t x = 0; x < width; ++x, line += kStep) {
+            v[x] = Luma(line[FI_RGBA_RED], line[FI_RGBA_GREEN], line[FI_RGBA_BLUE]);
+        }
+    } else {
+        for (std::uint32_t x = 0; x < width; ++x) v[x] = line[kStep * x + FI_RGBA_RED];
+    }
+}
+
 // The values of a row of `kBits`-bit palette indices, looked up in `value`.
 template <unsigned kBits>
 void PaletteValues(const BYTE* line, std::uint32_t width,
@@ -94,14 +107,11 @@ void ToneRows::ReadValues(const BYTE* line) {
     std::uint8_t* v = values_.data();
     switch (layout_) {
         case PixelLayout::Rgb24:
-        case PixelLayout::Rgb32: {
-            const unsigned step = layout_ == PixelLayout::Rgb24 ? 3 : 4;
-            for (std::uint32_t x = 0; x < width_; ++x, line += step) {
-                v[x] = luma_ ? Luma(line[FI_RGBA_RED], line[FI_RGBA_GREEN], line[FI_RGBA_BLUE])
-                             : line[FI_RGBA_RED];
-            }
+            RgbValues<3>(line, width_, luma_, v);
             break;
-        }
+        case PixelLayout::Rgb32:
+            RgbValues<4>(line, width_, luma_, v);
+            break;
         case PixelLayout::Palette8:
             PaletteValues<8>(line, width_, paletteValue_, v);
             break;
