@@ -153,6 +153,22 @@ void ReadAndPack(benchmark::State& state, unsigned bpp, bool vectors) {
     state.SetItemsProcessed(state.iterations() * kLoadSide * kLoadSide);
 }
 
+// The tone reader on the same bitmaps: each row's values (the luminance with
+// -luma), its tones (dithered with `dither`) and its bits.
+void ReadTones(benchmark::State& state, unsigned bpp, DitherMethod dither) {
+    ImgOptions options;
+    options.luma = true;
+    options.dither = dither;
+    FIBITMAP* bitmap = Artwork(bpp);
+    std::vector<std::uint8_t> bits(RowBytes(kLoadSide));
+    for (auto _ : state) {
+        ToneRows rows(bitmap, options, AlphaRule::Ignore, kLoadSide);
+        for (std::uint32_t y = 0; y < kLoadSide; ++y) rows.Read(y, bits.data());
+        benchmark::DoNotOptimize(bits.data());
+    }
+    state.SetItemsProcessed(state.iterations() * kLoadSide * kLoadSide);
+}
+
 // What the parent does with the blocks: put them in place.
 void Place(benchmark::State& state, ImgOptions options) {
     constexpr std::size_t blocks = kLoadSide / 8;
@@ -194,6 +210,12 @@ void RegisterImageStages() {
             ->Unit(benchmark::kMillisecond);
         benchmark::RegisterBenchmark(("read_and_pack_plain/" + name).c_str(), ReadAndPack, bpp,
                                      false)
+            ->Unit(benchmark::kMillisecond);
+        benchmark::RegisterBenchmark(("read_tones/" + name).c_str(), ReadTones, bpp,
+                                     DitherMethod::None)
+            ->Unit(benchmark::kMillisecond);
+        benchmark::RegisterBenchmark(("read_tones_fs/" + name).c_str(), ReadTones, bpp,
+                                     DitherMethod::FloydSteinberg)
             ->Unit(benchmark::kMillisecond);
     }
     benchmark::RegisterBenchmark("place/default", Place, ImgOptions{})

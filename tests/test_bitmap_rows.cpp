@@ -17,23 +17,38 @@
 #include "picture/freeimage_session.hpp"
 #include "picture/picture_formats.hpp"
 #include "plane/plane_packing.hpp"
+#include "tones/tone_rows.hpp"
 
 namespace pelmo {
 namespace {
 
-// The bits of every row, the bits past the width cleared.
-std::vector<std::uint8_t> AllRows(FIBITMAP* bitmap, std::uint8_t litFrom, bool vectors) {
+// The bits of every row as `reader` reads them, the bits past the width cleared.
+template <typename Reader>
+std::vector<std::uint8_t> RowsOf(FIBITMAP* bitmap, Reader& reader) {
     const std::uint32_t width = FreeImage_GetWidth(bitmap);
     const std::uint32_t height = FreeImage_GetHeight(bitmap);
     const std::size_t bytes = RowBytes(width);
     std::vector<std::uint8_t> rows(bytes * height);
-    const BitmapRows reader(bitmap, litFrom, AlphaRule::Ignore, vectors);
     for (std::uint32_t y = 0; y < height; ++y) {
         std::uint8_t* row = rows.data() + y * bytes;
         reader.Read(y, row);
         if (width % 8 != 0) row[bytes - 1] &= static_cast<std::uint8_t>(0xFF00 >> (width % 8));
     }
     return rows;
+}
+
+std::vector<std::uint8_t> AllRows(FIBITMAP* bitmap, std::uint8_t litFrom, bool vectors) {
+    const BitmapRows reader(bitmap, litFrom, AlphaRule::Ignore, vectors);
+    return RowsOf(bitmap, reader);
+}
+
+// The same through the tone reader: -luma (green and blue count), dithered.
+std::vector<std::uint8_t> AllToneRows(FIBITMAP* bitmap, DitherMethod dither) {
+    ImgOptions options;
+    options.luma = true;
+    options.dither = dither;
+    ToneRows reader(bitmap, options, AlphaRule::Ignore, FreeImage_GetHeight(bitmap));
+    return RowsOf(bitmap, reader);
 }
 
 TEST(BitmapRows, DirectReadingMatchesThe32BitConversionOnEveryFixture) {
@@ -72,7 +87,8 @@ TEST(BitmapRows, DirectReadingMatchesThe32BitConversionOnEveryFixture) {
 }
 
 // Random bitmaps of every depth read directly, with widths on both sides of
-// the vector instructions' chunks of 16 and 32 pixels.
+// the vector instructions' chunks of 16 and 32 pixels; and through the tone
+// reader, which reads the same layouts and palettes.
 TEST(BitmapRows, RandomBitmapsOfEveryDepthMatchThe32BitConversion) {
     const FreeImageSession session;
     std::mt19937 random(20261207);
@@ -91,6 +107,8 @@ TEST(BitmapRows, RandomBitmapsOfEveryDepthMatchThe32BitConversion) {
             if (RGBQUAD* palette = FreeImage_GetPalette(bitmap.get())) {
                 for (unsigned i = 0; i < FreeImage_GetColorsUsed(bitmap.get()); ++i) {
                     palette[i].rgbRed = static_cast<BYTE>(random());
+                    palette[i].rgbGreen = static_cast<BYTE>(random());
+                    palette[i].rgbBlue = static_cast<BYTE>(random());
                 }
             }
             ASSERT_TRUE(BitmapRows::ReadsDirectly(bitmap.get()));
@@ -100,6 +118,9 @@ TEST(BitmapRows, RandomBitmapsOfEveryDepthMatchThe32BitConversion) {
                 const std::vector<std::uint8_t> reference = AllRows(as32.get(), t, false);
                 ASSERT_EQ(AllRows(bitmap.get(), t, true), reference) << "lit from " << litFrom;
                 ASSERT_EQ(AllRows(bitmap.get(), t, false), reference) << "lit from " << litFrom;
+            }
+            for (const DitherMethod dither : {DitherMethod::None, DitherMethod::FloydSteinberg}) {
+                ASSERT_EQ(AllToneRows(bitmap.get(), dither), AllToneRows(as32.get(), dither));
             }
         }
     }

@@ -17,40 +17,19 @@
 
 namespace pelmo {
 
-namespace {
-
 static_assert(std::endian::native == std::endian::little,
               "flag words are assembled in little-endian byte order");
 
-bool IsCmyk(FIBITMAP* bitmap) {
-    const FIICCPROFILE* profile = FreeImage_GetICCProfile(bitmap);
-    return profile != nullptr && (profile->flags & FIICC_COLOR_IS_CMYK) != 0;
-}
-
-}  // namespace
-
 bool BitmapRows::ReadsDirectly(FIBITMAP* bitmap, AlphaRule alpha) {
-    if (FreeImage_GetImageType(bitmap) != FIT_BITMAP) return false;
+    const BitmapLayout layout(bitmap);
     // Opacity is read from 32-bit pixels alone; the conversion gives every
     // other kind its alpha (255 where there is none).
-    if (alpha != AlphaRule::Ignore) return FreeImage_GetBPP(bitmap) == 32 && !IsCmyk(bitmap);
-    switch (FreeImage_GetBPP(bitmap)) {
-        case 24:
-            return true;
-        case 32:
-            return !IsCmyk(bitmap);
-        case 1:
-        case 4:
-        case 8:
-            return FreeImage_GetPalette(bitmap) != nullptr;
-        default:
-            return false;
-    }
+    return layout.Readable() &&
+           (alpha == AlphaRule::Ignore || layout.Pixels() == PixelLayout::Rgb32);
 }
 
 BitmapRows::BitmapRows(FIBITMAP* bitmap, std::uint8_t litFrom, AlphaRule alpha, bool vectors)
     : bitmap_(bitmap),
-      layout_(Layout::Rgb32),
       width_(FreeImage_GetWidth(bitmap)),
       height_(FreeImage_GetHeight(bitmap)),
       litFrom_(litFrom),
@@ -65,27 +44,20 @@ BitmapRows::BitmapRows(FIBITMAP* bitmap, std::uint8_t litFrom, AlphaRule alpha, 
 #else
     (void)vectors;
 #endif
-    const unsigned bpp = FreeImage_GetBPP(bitmap);
-    if (bpp == 24) layout_ = Layout::Rgb24;
-    if (bpp == 32 || bpp == 24) return;
+    const BitmapLayout layout(bitmap);
+    layout_ = layout.Pixels();
+    const unsigned indexBits = IndexBits(layout_);
+    if (indexBits == 0) return;
 
-    layout_ = bpp == 8 ? Layout::Palette8 : bpp == 4 ? Layout::Palette4 : Layout::Palette1;
-    const RGBQUAD* palette = FreeImage_GetPalette(bitmap);
-    const unsigned colours = FreeImage_GetColorsUsed(bitmap);
-    // The library gives every palette bitmap 2^bpp entries; the guard only
-    // keeps the lookups within whatever it gave.
-    const auto unlit = [&](unsigned index) -> unsigned {
-        return (index < colours ? palette[index].rgbRed : 0) < litFrom ? 1 : 0;
-    };
-    for (unsigned i = 0; i < 16; ++i) nibbleFlags_[i] = unlit(i) != 0 ? 0xFF : 0;
+    const auto unlit =
+        layout.PerIndex([litFrom](const RGBQUAD& c) { return c.rgbRed < litFrom ? 1 : 0; });
+    for (unsigned i = 0; i < 16; ++i) nibbleFlags_[i] = unlit[i] != 0 ? 0xFF : 0;
+    const unsigned perByte = 8 / indexBits;
     for (unsigned b = 0; b < 256; ++b) {
+        const auto byte = static_cast<BYTE>(b);
         unsigned bits = 0;
-        if (bpp == 8) {
-            bits = unlit(b);
-        } else if (bpp == 4) {
-            bits = unlit(b >> 4) << 1 | unlit(b & 15);
-        } else {
-            for (unsigned k = 0; k < 8; ++k) bits |= unlit((b >> (7 - k)) & 1) << (7 - k);
+        for (unsigned k = 0; k < perByte; ++k) {
+            bits |= unsigned{unlit[PaletteIndex(&byte, k, indexBits)]} << (perByte - 1 - k);
         }
         unlitBits_[b] = static_cast<std::uint8_t>(bits);
     }
@@ -187,17 +159,17 @@ std::uint8_t RedBits(const BYTE* red, unsigned step, unsigned count, std::uint8_
 void BitmapRows::Read(std::uint32_t y, std::uint8_t* bits) const {
     const BYTE* line = FreeImage_GetScanLine(bitmap_, static_cast<int>(height_ - 1 - y));
     switch (layout_) {
-        case Layout::Rgb24:
-        case Layout::Rgb32:
+        case PixelLayout::Rgb24:
+        case PixelLayout::Rgb32:
             ReadReds(line, bits);
             break;
-        case Layout::Palette8:
+        case PixelLayout::Palette8:
             ReadBytes(line, bits);
             break;
-        case Layout::Palette4:
+        case PixelLayout::Palette4:
             ReadNibbles(line, bits);
             break;
-        case Layout::Palette1:
+        case PixelLayout::Palette1:
             for (std::uint32_t j = 0; j < RowBytes(width_); ++j) bits[j] = unlitBits_[line[j]];
             break;
     }
@@ -208,7 +180,7 @@ template <int kAt>
 void BitmapRows::ReadComponent(const BYTE* line, std::uint8_t litFrom, std::uint8_t* bits) const {
     const std::uint32_t whole = width_ / 8;  // groups of eight pixels
     const std::uint32_t rest = width_ % 8;
-    const bool rgb24 = layout_ == Layout::Rgb24;
+    const bool rgb24 = layout_ == PixelLayout::Rgb24;
     const unsigned step = rgb24 ? 3 : 4;
     std::uint32_t done = 0;  // bytes of bits already made
 #ifdef PELMO_ROWS_SSSE3

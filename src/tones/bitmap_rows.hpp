@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "tones/pixel_layout.hpp"
+
 namespace pelmo {
 
 // What a pixel's opacity does: nothing (the tone alone decides), makes a
@@ -37,8 +39,6 @@ class BitmapRows {
     void Read(std::uint32_t y, std::uint8_t* bits) const;
 
   private:
-    enum class Layout { Rgb24, Rgb32, Palette8, Palette4, Palette1 };
-
     // A row's bits from red components (24- and 32-bit), from palette
     // indices a byte each, and from palette indices a nibble each.
     void ReadReds(const BYTE* line, std::uint8_t* bits) const;
@@ -48,7 +48,7 @@ class BitmapRows {
     void ReadNibbles(const BYTE* line, std::uint8_t* bits) const;
 
     FIBITMAP* bitmap_;
-    Layout layout_;
+    PixelLayout layout_ = PixelLayout::Rgb32;
     std::uint32_t width_;
     std::uint32_t height_;
     std::uint8_t litFrom_;

@@ -49,6 +49,26 @@ constexpr std::array<std::uint8_t, N * N> Bayer() {
     return matrix;
 }
 
+// The values of a row of RGB pixels `kStep` bytes apart: the reds, or the
+// luminances with `luma`.
+template <unsigned kStep>
+void RgbValues(const BYTE* line, std::uint32_t width, bool luma, std::uint8_t* v) {
+    if (luma) {
+        for (std::uint32_t x = 0; x < width; ++x, line += kStep) {
+            v[x] = Luma(line[FI_RGBA_RED], line[FI_RGBA_GREEN], line[FI_RGBA_BLUE]);
+        }
+    } else {
+        for (std::uint32_t x = 0; x < width; ++x) v[x] = line[kStep * x + FI_RGBA_RED];
+    }
+}
+
+// The values of a row of `kBits`-bit palette indices, looked up in `value`.
+template <unsigned kBits>
+void PaletteValues(const BYTE* line, std::uint32_t width,
+                   const std::array<std::uint8_t, 256>& value, std::uint8_t* v) {
+    for (std::uint32_t x = 0; x < width; ++x) v[x] = value[PaletteIndex(line, x, kBits)];
+}
+
 }  // namespace
 
 ToneRows::ToneRows(FIBITMAP* bitmap, const ImgOptions& options, AlphaRule alpha, std::uint32_t band)
@@ -75,42 +95,31 @@ ToneRows::ToneRows(FIBITMAP* bitmap, const ImgOptions& options, AlphaRule alpha,
         const std::size_t frames = frameWidth_ == 0 ? 0 : width_ / frameWidth_;
         for (auto& row : errors_) row.resize(frames * (frameWidth_ + 2 * kEdge));
     }
-    const unsigned bpp = FreeImage_GetBPP(bitmap);
-    if (bpp == 24 || bpp == 32) {
-        layout_ = bpp == 24 ? Layout::Rgb24 : Layout::Rgb32;
-        return;
-    }
-    layout_ = bpp == 8 ? Layout::Palette8 : bpp == 4 ? Layout::Palette4 : Layout::Palette1;
-    const RGBQUAD* palette = FreeImage_GetPalette(bitmap);
-    const unsigned colours = FreeImage_GetColorsUsed(bitmap);
-    for (unsigned i = 0; i < colours && i < 256; ++i) {
-        const RGBQUAD& c = palette[i];
-        paletteValue_[i] = luma_ ? Luma(c.rgbRed, c.rgbGreen, c.rgbBlue) : c.rgbRed;
-    }
+    const BitmapLayout layout(bitmap);
+    layout_ = layout.Pixels();
+    if (IndexBits(layout_) == 0) return;
+    paletteValue_ = layout.PerIndex([this](const RGBQUAD& c) {
+        return luma_ ? Luma(c.rgbRed, c.rgbGreen, c.rgbBlue) : c.rgbRed;
+    });
 }
 
 void ToneRows::ReadValues(const BYTE* line) {
     std::uint8_t* v = values_.data();
     switch (layout_) {
-        case Layout::Rgb24:
-        case Layout::Rgb32: {
-            const unsigned step = layout_ == Layout::Rgb24 ? 3 : 4;
-            for (std::uint32_t x = 0; x < width_; ++x, line += step) {
-                v[x] = luma_ ? Luma(line[FI_RGBA_RED], line[FI_RGBA_GREEN], line[FI_RGBA_BLUE])
-                             : line[FI_RGBA_RED];
-            }
+        case PixelLayout::Rgb24:
+            RgbValues<3>(line, width_, luma_, v);
             break;
-        }
-        case Layout::Palette8:
-            for (std::uint32_t x = 0; x < width_; ++x) v[x] = paletteValue_[line[x]];
+        case PixelLayout::Rgb32:
+            RgbValues<4>(line, width_, luma_, v);
             break;
-        case Layout::Palette4:
-            for (std::uint32_t x = 0; x < width_; ++x)
-                v[x] = paletteValue_[(line[x / 2] >> (x % 2 == 0 ? 4 : 0)) & 15];
+        case PixelLayout::Palette8:
+            PaletteValues<8>(line, width_, paletteValue_, v);
             break;
-        case Layout::Palette1:
-            for (std::uint32_t x = 0; x < width_; ++x)
-                v[x] = paletteValue_[(line[x / 8] >> (7 - x % 8)) & 1];
+        case PixelLayout::Palette4:
+            PaletteValues<4>(line, width_, paletteValue_, v);
+            break;
+        case PixelLayout::Palette1:
+            PaletteValues<1>(line, width_, paletteValue_, v);
             break;
     }
 }

@@ -41,6 +41,7 @@
 
 #include "base/img_options.hpp"
 #include "tones/bitmap_rows.hpp"
+#include "tones/pixel_layout.hpp"
 
 namespace pelmo {
 
@@ -59,15 +60,13 @@ class ToneRows {
     void Read(std::uint32_t y, std::uint8_t* bits);
 
   private:
-    enum class Layout { Rgb24, Rgb32, Palette8, Palette4, Palette1 };
-
     void ReadValues(const BYTE* line);
     template <DitherMethod kMethod, bool kCut>
     void Diffuse(std::uint32_t row);
     void Order(std::uint32_t row);
 
     FIBITMAP* bitmap_;
-    Layout layout_ = Layout::Rgb32;
+    PixelLayout layout_ = PixelLayout::Rgb32;
     std::uint32_t width_;
     std::uint32_t height_;
     std::uint32_t band_;
