@@ -183,12 +183,13 @@ std::string Outcome::Describe() const {
 }
 
 FifoWriter::FifoWriter(const std::string& path, const std::string& bytes, bool endless,
-                       const std::function<bool()>& first) {
+                       const std::function<bool()>& first, const std::string& head) {
     if (::mkfifo(path.c_str(), 0600) != 0) return;
     writer_ = ::fork();
     if (writer_ != 0) return;
     const int fd = ::open(path.c_str(), O_WRONLY);
-    bool written = fd >= 0 && (!first || first());
+    bool written = fd >= 0 && (!first || first()) &&
+                   ::write(fd, head.data(), head.size()) == static_cast<ssize_t>(head.size());
     do {
         written = written &&
                   ::write(fd, bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size());

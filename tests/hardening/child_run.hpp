@@ -65,13 +65,13 @@ Outcome RunProgram(const std::string& program, const std::vector<std::string>& a
 // plain build to run instead.
 bool ProgramsSanitized();
 
-// A named pipe at `path`, and a process that writes `bytes` into it once a
-// reader opens it (over and over when `endless`), if `first`, run there
-// first, says true; stopped when this goes.
+// A named pipe at `path`, and a process that writes `head` then `bytes` into
+// it once a reader opens it (`bytes` over and over when `endless`), if
+// `first`, run there first, says true; stopped when this goes.
 class FifoWriter {
   public:
     FifoWriter(const std::string& path, const std::string& bytes, bool endless = false,
-               const std::function<bool()>& first = {});
+               const std::function<bool()>& first = {}, const std::string& head = {});
     ~FifoWriter();
     FifoWriter(const FifoWriter&) = delete;
     FifoWriter& operator=(const FifoWriter&) = delete;

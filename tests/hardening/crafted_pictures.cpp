@@ -332,4 +332,61 @@ std::string ValidPcx(std::uint16_t width, std::uint16_t height) {
     return pcx + palette;
 }
 
+std::string TiffSharingOneStripList(std::uint32_t pages, std::uint32_t strips) {
+    std::string tiff("II*\0", 4);
+    Le32(tiff, 8 + strips);  // the first directory, after the list
+    tiff.append(strips, '\0');
+    for (std::uint32_t page = 0; page < pages; ++page) {
+        Le16(tiff, 3);  // entries: the width, the height, the strips' offsets as BYTEs
+        for (const auto [tag, type, count, value] :
+             {std::array<std::uint32_t, 4>{256, 3, 1, 1}, {257, 3, 1, 8}, {273, 1, strips, 8}}) {
+            Le16(tiff, tag);
+            Le16(tiff, type);
+            Le32(tiff, count);
+            Le32(tiff, value);
+        }
+        Le32(tiff, page + 1 < pages ? static_cast<std::uint32_t>(tiff.size() + 4) : 0);
+    }
+    return tiff;
+}
+
+std::string GifOfFrames(std::uint32_t frames, std::uint16_t side) {
+    std::string gif = GifWithSize(side, side);
+    gif.resize(19);  // the screen and its colour table
+    // LZW codes of 3 bits, the table cleared after every second pixel.
+    std::string data;
+    std::uint32_t bits = 0, held = 0;
+    const auto code = [&](std::uint32_t c) {
+        bits |= c << held;
+        for (held += 3; held >= 8; held -= 8, bits >>= 8) data += static_cast<char>(bits & 0xFF);
+    };
+    for (std::uint32_t pixel = 0; pixel < std::uint32_t{side} * side; ++pixel) {
+        if (pixel % 2 == 0) code(4);
+        code(0);
+    }
+    code(5);
+    if (held > 0) data += static_cast<char>(bits & 0xFF);
+    for (std::uint32_t frame = 0; frame < frames; ++frame) {
+        gif += std::string("\x21\xF9\x04\x04\x01\0\0\0", 8);  // left in place
+        gif += '\x2C';
+        Le32(gif, 0);
+        Le16(gif, side);
+        Le16(gif, side);
+        gif += std::string("\0\x02", 2);
+        for (std::size_t at = 0; at < data.size(); at += 255) {
+            const std::string block = data.substr(at, 255);
+            gif += static_cast<char>(block.size()) + block;
+        }
+        gif += '\0';
+    }
+    return gif + '\x3B';
+}
+
+std::string FourPlanePcx() {
+    std::string pcx = PcxHeader(1, 1, 2);
+    pcx[3] = '\x01';   // a bit a pixel
+    pcx[65] = '\x04';  // in four planes
+    return pcx + std::string(8, '\0');
+}
+
 }  // namespace pelmo::hardening

@@ -52,4 +52,13 @@ std::string ValidTiff(std::uint16_t width, std::uint16_t height, TiffKind kind =
 // RLE-encoded, pixel (x, y) full when (x / 3 + y) is odd: with runs.
 std::string ValidPcx(std::uint16_t width, std::uint16_t height);
 
+// Files of many pages that cost more to walk or to decode than their bytes
+// hold: a TIFF whose `pages` directories of 1 x 8 pixels share one list of
+// `strips` offsets; a GIF of `frames` frames of `side` x `side` pixels on a
+// screen as large, each with its graphic control and pixels of colour 0.
+std::string TiffSharingOneStripList(std::uint32_t pages, std::uint32_t strips);
+std::string GifOfFrames(std::uint32_t frames, std::uint16_t side);
+// A 1 x 1 PCX of four planes of one bit, which the image library cannot open.
+std::string FourPlanePcx();
+
 }  // namespace pelmo::hardening
