@@ -79,28 +79,29 @@ bool DecodeFrame(const RenderSettings& settings, const SourcePlane& plane, const
     }
     room -= s.start.value;
     const bool flagged = s.flag.has_value();
-    DecodedStream decoded = CodecFor(kind).decode(
+    Expected<DecodedStream> decoded = CodecFor(kind).decode(
         {s.stream, s.packets.value,
          flagged ? static_cast<std::int32_t>(std::min<std::uint32_t>(s.flag->value, INT32_MAX))
                  : -1,
          static_cast<std::size_t>(room)});
-    if (!decoded.ok()) {
-        const std::size_t line = decoded.errorOffset != DecodedStream::kAtSymbols
-                                     ? s.LineOf(decoded.errorOffset)
+    if (!decoded) {
+        const Failure& fault = decoded.failure();
+        const std::size_t line = fault.at != decode::kAtSymbols
+                                     ? s.LineOf(static_cast<std::size_t>(fault.at))
                                  : flagged ? s.flag->line
                                            : s.packets.line;
-        return FailAt(plane, line, decoded.error, error);
+        return FailAt(plane, line, fault.message, error);
     }
-    if (decoded.consumed != s.stream.size()) {
-        return FailAt(plane, s.LineOf(decoded.consumed),
+    if (decoded->consumed != s.stream.size()) {
+        return FailAt(plane, s.LineOf(decoded->consumed),
                       "the " + std::to_string(s.packets.value) + " packets end after " +
-                          std::to_string(decoded.consumed) + " of the " +
+                          std::to_string(decoded->consumed) + " of the " +
                           std::to_string(s.stream.size()) + " bytes",
                       error);
     }
-    room -= decoded.bytes.size();
+    room -= decoded->bytes.size();
     frame.source = &s;
-    frame.bytes = std::move(decoded.bytes);
+    frame.bytes = std::move(decoded->bytes);
     // Sprite and mask bytes come in pairs, from the start on.
     if (settings.plusmask && (s.start.value % 2 != 0 || frame.bytes.size() % 2 != 0)) {
         return FailAt(plane, s.size.line,

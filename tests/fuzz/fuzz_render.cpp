@@ -26,14 +26,14 @@ using namespace pelmo;
 constexpr std::size_t kLimit = std::size_t{1} << 16;
 
 void Decode(ImgCodecKind kind, const EncodedStream& in, std::size_t seed) {
-    const DecodedStream out = CodecFor(kind).decode(in);
-    if (!out.ok()) {
-        FUZZ_CHECK(out.bytes.empty(), "a refused stream gave bytes");
-        FUZZ_CHECK(
-            out.errorOffset == DecodedStream::kAtSymbols || out.errorOffset <= in.bytes.size(),
-            "an error beyond the stream: " + out.error);
+    const Expected<DecodedStream> decoded = CodecFor(kind).decode(in);
+    if (!decoded) {
+        const Failure& fault = decoded.failure();
+        FUZZ_CHECK(fault.at == decode::kAtSymbols || fault.at <= in.bytes.size(),
+                   "an error beyond the stream: " + fault.message);
         return;
     }
+    const DecodedStream& out = *decoded;
     FUZZ_CHECK(out.bytes.size() <= in.limit, "a result above the limit");
     FUZZ_CHECK(out.consumed <= in.bytes.size(), "more bytes consumed than given");
     // Painted after some blank bytes into a picture of some width that holds them.
