@@ -26,10 +26,12 @@ bool ReadPlane(const RenderSettings& settings, SourcePlane& plane, std::string& 
         return false;
     }
     SourceLines lines(file.get());
-    SourceError fault;
-    if (!ReadAsmSource(lines, settings.maxPixels, plane.source, fault)) {
-        return FailAt(plane, fault.line, fault.what, error);
+    Expected<AsmSource> source = ReadAsmSource(lines, settings.maxPixels);
+    if (!source) {
+        const Failure& fault = source.failure();
+        return FailAt(plane, static_cast<std::size_t>(fault.at), fault.message, error);
     }
+    plane.source = std::move(*source);
     return true;
 }
 
