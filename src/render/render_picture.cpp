@@ -21,41 +21,33 @@ namespace {
 
 class Rendering {
   public:
-    Rendering(RenderSettings settings, const ClosedStreams& closed, const RenderProgress& progress,
-              std::string& error, std::string& warning)
-        : settings_(std::move(settings)),
-          closed_(closed),
-          progress_(progress),
-          error_(error),
-          warning_(warning) {}
+    Rendering(RenderSettings settings, const ClosedStreams& closed, const RenderProgress& progress)
+        : settings_(std::move(settings)), closed_(closed), progress_(progress) {}
 
-    bool Run();
+    Status Run();
+    const Rendered& Result() const { return rendered_; }
 
   private:
-    bool Fail(std::string what) {
-        error_ = std::move(what);
-        return false;
-    }
-    bool FailAt(const SourcePlane& plane, std::size_t line, const std::string& what) {
-        return Fail(AtLine(plane, line, what));
-    }
-    bool CheckPictureFile();
-    bool TakeSizeFromSources();
-    bool PictureHeight();
-    bool FrameSize();
-    bool SheetSize();
-    bool PlanesAlike(const SourcePlane& first, const SourcePlane& other, const std::string& role);
-    bool PlanesBelongTogether(const SourcePlane& full, const SourcePlane& dim);
+    static Failure Fail(std::string what) { return {std::move(what)}; }
+    Status CheckPictureFile();
+    Status LoadPlanes();
+    Status PlanesOfOneKind(const std::vector<std::string>& roles) const;
+    Status TakeSizeFromSources();
+    Status PictureHeight();
+    Status FrameSize();
+    Status SheetSize();
+    Status PlanesAlike(const SourcePlane& first, const SourcePlane& other,
+                       const std::string& role) const;
+    Status PlanesBelongTogether(const SourcePlane& full, const SourcePlane& dim) const;
     void WarnOfAGuess();
-    bool WithinLimit(std::uint64_t width, std::uint64_t height);
+    Status WithinLimit(std::uint64_t width, std::uint64_t height) const;
     void Paint(PixelRows rows) const;
-    bool WritePicture();
+    Status WritePicture();
 
     RenderSettings settings_;
     ClosedStreams closed_;
     const RenderProgress& progress_;
-    std::string& error_;
-    std::string& warning_;
+    Rendered rendered_;
     FREE_IMAGE_FORMAT format_ = FIF_UNKNOWN;
     // The source's plane, then the -dimplane source's and the -over source's
     // where given.
@@ -93,21 +85,22 @@ std::string PictureFileRefusal(const RenderSettings& settings, const LinkTarget&
 
 // The picture file: named with an extension the renderer can write, and
 // nothing PictureFileRefusal refuses.
-bool Rendering::CheckPictureFile() {
+Status Rendering::CheckPictureFile() {
     const std::string& picture = settings_.pictureFile;
     const std::string extension(ExtensionOf(picture));
     format_ = WritableFormatOf(picture);
     if (extension.empty()) return Fail("no picture extension");
     if (format_ == FIF_UNKNOWN) return Fail("unsupported picture extension " + Quoted(extension));
     const std::optional<LinkTarget> target = FollowLinks(picture);
-    if (!target) return true;  // opening it will tell
+    if (!target) return {};  // opening it will tell
     const std::string refusal = PictureFileRefusal(settings_, *target);
-    return refusal.empty() || Fail(refusal);
+    if (!refusal.empty()) return Fail(refusal);
+    return {};
 }
 
 // The picture's size where the sources give it (-dims) and the command line
 // does not; the two agree where both do.
-bool Rendering::TakeSizeFromSources() {
+Status Rendering::TakeSizeFromSources() {
     for (const SourcePlane& plane : planes_) {
         const AsmSource& s = plane.source;
         for (const auto& [symbol, given, option] :
@@ -116,13 +109,13 @@ bool Rendering::TakeSizeFromSources() {
             if (!symbol) continue;
             if (symbol->value == 0 || symbol->value > INT32_MAX ||
                 (given == &settings_.height && symbol->value % 8 != 0)) {
-                return FailAt(plane, symbol->line,
+                return AtLine(plane, symbol->line,
                               "the picture cannot be " + std::to_string(symbol->value) +
                                   " pixels " + (given == &settings_.width ? "wide" : "high"));
             }
             const auto value = static_cast<std::int32_t>(symbol->value);
             if (*given != 0 && *given != value) {
-                return FailAt(plane, symbol->line,
+                return AtLine(plane, symbol->line,
                               "the symbol says " + std::to_string(value) + ", " + option +
                                   " says " + std::to_string(*given));
             }
@@ -130,12 +123,12 @@ bool Rendering::TakeSizeFromSources() {
         }
     }
     if (settings_.width == 0) return Fail("missing picture width (-w)");
-    return true;
+    return {};
 }
 
 // The picture's height: as given, or the fewest blocks of eight rows that
 // hold every plane's bytes; within the pixel limit, and holding the bytes.
-bool Rendering::PictureHeight() {
+Status Rendering::PictureHeight() {
     const std::int64_t width = settings_.width;
     // -plusmask data holds two bytes for each of the picture's.
     const std::int64_t pair = settings_.plusmask ? 2 : 1;
@@ -146,13 +139,13 @@ bool Rendering::PictureHeight() {
                                     ? settings_.height / 8
                                     : std::max<std::int64_t>(1, (end + width - 1) / width);
     const std::int64_t pixels = width * blocks * 8;
-    if (!WithinLimit(static_cast<std::uint64_t>(width), static_cast<std::uint64_t>(blocks * 8))) {
-        return false;
-    }
+    const Status within =
+        WithinLimit(static_cast<std::uint64_t>(width), static_cast<std::uint64_t>(blocks * 8));
+    if (!within) return within;
     height_ = static_cast<std::int32_t>(blocks * 8);
     for (const SourcePlane& plane : planes_) {
         if (bytesOf(plane) > pixels / 8) {
-            return FailAt(plane, plane.source.size.line,
+            return AtLine(plane, plane.source.size.line,
                           std::to_string(plane.frames[0].End()) + " bytes do not fit a " +
                               std::to_string(width) + "x" + std::to_string(height_) + " picture");
         }
@@ -160,12 +153,12 @@ bool Rendering::PictureHeight() {
     frameWidth_ = settings_.width;
     frameHeight_ = height_;
     if (settings_.height == 0) WarnOfAGuess();
-    return true;
+    return {};
 }
 
 // The frame's size for a source of frames: as -frames gives it, or the -dims
 // symbols; the two agree where both do.
-bool Rendering::FrameSize() {
+Status Rendering::FrameSize() {
     const SourcePlane& first = planes_[0];
     const AsmSource& s = first.source;
     frameWidth_ = settings_.frameWidth;
@@ -174,14 +167,14 @@ bool Rendering::FrameSize() {
         const bool told = frameWidth_ != 0;
         if (s.width->value == 0 || s.width->value > INT32_MAX || s.height->value == 0 ||
             s.height->value > INT32_MAX || s.height->value % 8 != 0) {
-            return FailAt(first, s.width->line,
+            return AtLine(first, s.width->line,
                           "frames cannot be " + std::to_string(s.width->value) + "x" +
                               std::to_string(s.height->value) + " pixels");
         }
         const auto width = static_cast<std::int32_t>(s.width->value);
         const auto height = static_cast<std::int32_t>(s.height->value);
         if (told && (width != frameWidth_ || height != frameHeight_)) {
-            return FailAt(first, s.width->line,
+            return AtLine(first, s.width->line,
                           "the symbols say " + std::to_string(width) + "x" +
                               std::to_string(height) + ", -frames says " +
                               std::to_string(frameWidth_) + "x" + std::to_string(frameHeight_));
@@ -195,20 +188,20 @@ bool Rendering::FrameSize() {
     for (const SourcePlane& plane : planes_) {
         for (const DecodedFrame& frame : plane.frames) {
             if (frame.End() > bytes) {
-                return FailAt(plane, frame.source->size.line,
+                return AtLine(plane, frame.source->size.line,
                               std::to_string(frame.End()) + " bytes do not fit a " +
                                   std::to_string(frameWidth_) + "x" + std::to_string(frameHeight_) +
                                   " frame");
             }
         }
     }
-    return true;
+    return {};
 }
 
 // The sheet of a source of frames: frames of the frame's size in reading
 // order, as many to a row as -w holds (one without it), in as many rows as
 // -h holds (as they need without it); or only the frame -frame names.
-bool Rendering::SheetSize() {
+Status Rendering::SheetSize() {
     const std::size_t count = planes_[0].frames.size();
     if (settings_.frame) {
         const auto frame = static_cast<std::size_t>(*settings_.frame);
@@ -239,16 +232,18 @@ bool Rendering::SheetSize() {
                     std::to_string(frameWidth_) + "x" + std::to_string(frameHeight_));
     }
     const std::uint64_t height = rows * static_cast<std::uint64_t>(frameHeight_);
-    if (!WithinLimit(static_cast<std::uint32_t>(width), height)) return false;
+    if (Status within = WithinLimit(static_cast<std::uint32_t>(width), height); !within) {
+        return within;
+    }
     settings_.width = width;
     height_ = static_cast<std::int32_t>(height);
-    return true;
+    return {};
 }
 
 // Two planes of one picture, `other` the source's `role`: as many frames,
 // and the same size when the height is not given.
-bool Rendering::PlanesAlike(const SourcePlane& first, const SourcePlane& other,
-                            const std::string& role) {
+Status Rendering::PlanesAlike(const SourcePlane& first, const SourcePlane& other,
+                              const std::string& role) const {
     const std::int64_t width = settings_.width;
     const auto blocks = [&](const SourcePlane& plane) {
         return (plane.frames[0].End() + width - 1) / width;
@@ -264,14 +259,14 @@ bool Rendering::PlanesAlike(const SourcePlane& first, const SourcePlane& other,
                     " picture, its " + role + " " + Quoted(other.file) + " a " +
                     std::to_string(width) + "x" + std::to_string(8 * blocks(other)) + " one");
     }
-    return true;
+    return {};
 }
 
 // The full plane and the dim plane of one picture: alike, and every pixel
 // the full plane lights lit in the dim plane too (a clear bit is a lit
 // pixel).
-bool Rendering::PlanesBelongTogether(const SourcePlane& full, const SourcePlane& dim) {
-    if (!PlanesAlike(full, dim, "-dimplane source")) return false;
+Status Rendering::PlanesBelongTogether(const SourcePlane& full, const SourcePlane& dim) const {
+    if (Status alike = PlanesAlike(full, dim, "-dimplane source"); !alike) return alike;
     // Only where the full plane has bytes can it light a pixel.
     for (std::size_t f = 0; f < full.frames.size(); ++f) {
         const DecodedFrame& lit = full.frames[f];
@@ -285,7 +280,7 @@ bool Rendering::PlanesBelongTogether(const SourcePlane& full, const SourcePlane&
             }
         }
     }
-    return true;
+    return {};
 }
 
 // A source whose height no -h and no symbol gives is as high as the fewest
@@ -303,20 +298,20 @@ void Rendering::WarnOfAGuess() {
             data.bytes.empty() ? data.source->start.value > 0 : data.bytes.back() == 0xFF;
         if (whole && data.End() % (width * (settings_.plusmask ? 2 : 1)) == 0) return;
     }
-    warning_ = "the height of " + Quoted(planes_[0].file) +
-               " is a guess: " + std::to_string(height_) +
-               " rows hold its data, and -etrim may have cut more from its end; give -h (or "
-               "convert with -dims) to be sure";
+    rendered_.warning = "the height of " + Quoted(planes_[0].file) +
+                        " is a guess: " + std::to_string(height_) +
+                        " rows hold its data, and -etrim may have cut more from its end; give -h "
+                        "(or convert with -dims) to be sure";
 }
 
-// True when a picture of `width` x `height` pixels, shown with -zoom, is
+// Whether a picture of `width` x `height` pixels, shown with -zoom, is
 // within the pixel limit.
-bool Rendering::WithinLimit(std::uint64_t width, std::uint64_t height) {
+Status Rendering::WithinLimit(std::uint64_t width, std::uint64_t height) const {
     const auto zoom = static_cast<std::uint64_t>(settings_.zoom);
     // Both sides at most 2^31 and the zoom at most 16: no product wraps.
     if (width * height <= settings_.maxPixels / (zoom * zoom) && width * zoom <= INT32_MAX &&
         height * zoom <= INT32_MAX) {
-        return true;
+        return {};
     }
     return Fail("the picture would be " + std::to_string(width * zoom) + "x" +
                 std::to_string(height * zoom) + " pixels, more than the limit of " +
@@ -371,7 +366,7 @@ void Rendering::Paint(PixelRows rows) const {
 }
 
 // Paints the planes into a greyscale picture and puts it in place.
-bool Rendering::WritePicture() {
+Status Rendering::WritePicture() {
     FreeImageSession session;
     GreyPicture picture;
     const std::int32_t zoom = settings_.zoom;
@@ -415,12 +410,12 @@ bool Rendering::WritePicture() {
         progress_("Wrote " + std::to_string(settings_.width * zoom) + "x" +
                   std::to_string(height_ * zoom) + " picture to '" + name + "'.\n");
     }
-    return true;
+    return {};
 }
 
-bool Rendering::Run() {
-    if (!CheckPictureFile()) return false;
-    // The source, then the -dimplane and -over sources where given.
+// The source, then the -dimplane and -over sources where given, each read
+// and decoded.
+Status Rendering::LoadPlanes() {
     std::vector<std::string> roles{"first source"};
     planes_.resize(1);
     planes_[0].file = settings_.sourceFile;
@@ -431,10 +426,16 @@ bool Rendering::Run() {
         roles.emplace_back(role);
     }
     for (SourcePlane& plane : planes_) {
-        if (!LoadSourcePlane(settings_, progress_, plane, error_)) return false;
+        if (Status loaded = LoadSourcePlane(settings_, progress_, plane); !loaded) return loaded;
     }
     dim_ = settings_.dimSourceFile.empty() ? nullptr : &planes_[1];
     over_ = settings_.overSourceFile.empty() ? nullptr : &planes_.back();
+    return PlanesOfOneKind(roles);
+}
+
+// Every plane a source of frames, or none, the planes having the `roles`
+// that name them; frames shown (-frames, -frame) only of a source of frames.
+Status Rendering::PlanesOfOneKind(const std::vector<std::string>& roles) const {
     const bool framed = planes_[0].Framed();
     for (std::size_t i = 1; i < planes_.size(); ++i) {
         if (planes_[i].Framed() == framed) continue;
@@ -445,21 +446,30 @@ bool Rendering::Run() {
     if (!framed && (settings_.frameWidth != 0 || settings_.frame.value_or(0) != 0)) {
         return Fail(Quoted(planes_[0].file) + " holds no frames (-frames and -frame show frames)");
     }
-    if (framed) {
-        if (!FrameSize() || !SheetSize()) return false;
-    } else if (!TakeSizeFromSources()) {
-        return false;
-    }
-    if (dim_ != nullptr && !PlanesBelongTogether(planes_[0], *dim_)) return false;
-    if (over_ != nullptr && !PlanesAlike(planes_[0], *over_, "-over source")) return false;
-    return (framed || PictureHeight()) && WritePicture();
+    return {};
+}
+
+Status Rendering::Run() {
+    Status step = CheckPictureFile();
+    if (step) step = LoadPlanes();
+    if (!step) return step;
+    const bool framed = planes_[0].Framed();
+    if (framed) step = FrameSize();
+    if (step) step = framed ? SheetSize() : TakeSizeFromSources();
+    if (step && dim_ != nullptr) step = PlanesBelongTogether(planes_[0], *dim_);
+    if (step && over_ != nullptr) step = PlanesAlike(planes_[0], *over_, "-over source");
+    if (step && !framed) step = PictureHeight();
+    if (step) step = WritePicture();
+    return step;
 }
 
 }  // namespace
 
-bool RenderPicture(RenderSettings settings, const ClosedStreams& closed,
-                   const RenderProgress& progress, std::string& error, std::string& warning) {
-    return Rendering(std::move(settings), closed, progress, error, warning).Run();
+Expected<Rendered> RenderPicture(RenderSettings settings, const ClosedStreams& closed,
+                                 const RenderProgress& progress) {
+    Rendering rendering(std::move(settings), closed, progress);
+    if (Status run = rendering.Run(); !run) return run.failure();
+    return rendering.Result();
 }
 
 }  // namespace pelmo
