@@ -243,8 +243,16 @@ class Reader {
     bool NextLine();
     bool NextCode();
     void CodecComment();
+    // A symbol as a line defines it.
+    struct SeenSymbol {
+        SourceValue value;
+        std::string name;
+    };
     Status Header();
     Status Symbols();
+    Expected<std::vector<SeenSymbol>> SymbolLines(bool first);
+    std::size_t FramesHead(const std::vector<SeenSymbol>& seen);
+    Status OwnSymbols(const std::vector<SeenSymbol>& seen, std::size_t from);
     Status Label();
     Status StubAfter(std::size_t first);
     Status Data();
@@ -343,13 +351,19 @@ Status Reader::Header() {
 // ("P_FRAMES"), the frame's width and height ("P_WIDTH", "P_HEIGHT") of
 // -dims, then frame 0's symbols ("P_0..."); each later frame has only its own.
 Status Reader::Symbols() {
-    static constexpr const char* kRoles[] = {"size", "packets", "start"};
-    struct Seen {
-        SourceValue value;
-        std::string name;
-    };
     const bool first = section_ == &top_;
-    std::vector<Seen> seen;
+    Expected<std::vector<SeenSymbol>> seen = SymbolLines(first);
+    if (!seen) return seen.failure();
+    // The first of the picture's (or frame's) own symbols.
+    const std::size_t from = first ? FramesHead(*seen) : 0;
+    return OwnSymbols(*seen, from);
+}
+
+// The symbol lines up to the first label, as many as a picture (six at
+// most), the head of a source of frames and its frame 0 (seven), or a later
+// frame (four) may have.
+Expected<std::vector<Reader::SeenSymbol>> Reader::SymbolLines(bool first) {
+    std::vector<SeenSymbol> seen;
     bool have = std::exchange(symbolPending_, false);
     while ((have || NextCode()) && !IsLabel(code_)) {
         have = false;
@@ -359,8 +373,6 @@ Status Reader::Symbols() {
             return Fail(Here(),
                         "the data label is missing: expected \"NAME:\", found " + Quote(code_));
         }
-        // Six at most for a picture, seven when the first is the frame count,
-        // four for each later frame.
         const bool frames = first && !seen.empty() && seen[0].name.ends_with(kFramesSuffix);
         const std::size_t most = !first ? 4 : frames ? 7 : 6;
         if (seen.size() == most) {
@@ -372,22 +384,32 @@ Status Reader::Symbols() {
         seen.push_back({{symbol->value, lines_.number()}, std::string(symbol->name)});
     }
     if (stopped_) return *stopped_;
-    std::size_t from = 0;  // the first of the picture's (or frame's) own symbols
-    if (first && !seen.empty() && seen[0].name.ends_with(kFramesSuffix)) {
-        const std::string prefix =
-            seen[0].name.substr(0, seen[0].name.size() - kFramesSuffix.size());
-        const bool dims = seen.size() >= 3 && seen[1].name == prefix + std::string(kWidthSuffix) &&
-                          seen[2].name == prefix + std::string(kHeightSuffix);
-        const std::size_t own = dims ? 3 : 1;
-        if (seen.size() > own && seen[own].name.starts_with(prefix + "_0")) {
-            top_.frameCount = seen[0].value;
-            if (dims) {
-                top_.width = seen[1].value;
-                top_.height = seen[2].value;
-            }
-            from = own;
-        }
+    return seen;
+}
+
+// The frame count, and the frame's width and height of -dims, where `seen`
+// begins as a source of frames does: the symbols that follow are then frame
+// 0's, whose first this gives (0 for a source of one picture).
+std::size_t Reader::FramesHead(const std::vector<SeenSymbol>& seen) {
+    if (seen.empty() || !seen[0].name.ends_with(kFramesSuffix)) return 0;
+    const std::string prefix = seen[0].name.substr(0, seen[0].name.size() - kFramesSuffix.size());
+    const bool dims = seen.size() >= 3 && seen[1].name == prefix + std::string(kWidthSuffix) &&
+                      seen[2].name == prefix + std::string(kHeightSuffix);
+    const std::size_t own = dims ? 3 : 1;
+    if (seen.size() <= own || !seen[own].name.starts_with(prefix + "_0")) return 0;
+    top_.frameCount = seen[0].value;
+    if (dims) {
+        top_.width = seen[1].value;
+        top_.height = seen[2].value;
     }
+    return own;
+}
+
+// The picture's (or frame's) own symbols, from `seen[from]` on: size,
+// packets, start and a flag, and a picture's width and height last; its
+// data within what the pixel limit allows.
+Status Reader::OwnSymbols(const std::vector<SeenSymbol>& seen, std::size_t from) {
+    static constexpr const char* kRoles[] = {"size", "packets", "start"};
     std::size_t count = seen.size() - from;
     if (count < 3) {
         return Fail(Here(), std::string("the ") + kRoles[count] +
