@@ -22,7 +22,10 @@ namespace {
 class Rendering {
   public:
     Rendering(RenderSettings settings, const ClosedStreams& closed, const RenderProgress& progress)
-        : settings_(std::move(settings)), closed_(closed), progress_(progress) {}
+        : settings_(std::move(settings)),
+          interleave_(settings_.Interleaving()),
+          closed_(closed),
+          progress_(progress) {}
 
     Status Run();
     const Rendered& Result() const { return rendered_; }
@@ -45,6 +48,7 @@ class Rendering {
     Status WritePicture();
 
     RenderSettings settings_;
+    Interleave interleave_;  // the planes whose bytes take turns in each source
     ClosedStreams closed_;
     const RenderProgress& progress_;
     Rendered rendered_;
@@ -130,9 +134,10 @@ Status Rendering::TakeSizeFromSources() {
 // hold every plane's bytes; within the pixel limit, and holding the bytes.
 Status Rendering::PictureHeight() {
     const std::int64_t width = settings_.width;
-    // -plusmask data holds two bytes for each of the picture's.
-    const std::int64_t pair = settings_.plusmask ? 2 : 1;
-    const auto bytesOf = [&](const SourcePlane& plane) { return plane.frames[0].End() / pair; };
+    // The picture's bytes of each plane (-plusmask data holds two for each).
+    const auto bytesOf = [&](const SourcePlane& plane) {
+        return plane.frames[0].End() / static_cast<std::int64_t>(interleave_.planes);
+    };
     std::int64_t end = 0;
     for (const SourcePlane& plane : planes_) end = std::max(end, bytesOf(plane));
     const std::int64_t blocks = settings_.height != 0
@@ -183,8 +188,8 @@ Status Rendering::FrameSize() {
         frameHeight_ = height;
     }
     if (frameWidth_ == 0) return Fail("missing frame size: give -frames WxH");
-    const std::int64_t bytes =
-        std::int64_t{frameWidth_} * (frameHeight_ / 8) * (settings_.plusmask ? 2 : 1);
+    const auto bytes = static_cast<std::int64_t>(interleave_.Bytes(
+        static_cast<std::size_t>(frameWidth_) * static_cast<std::size_t>(frameHeight_ / 8)));
     for (const SourcePlane& plane : planes_) {
         for (const DecodedFrame& frame : plane.frames) {
             if (frame.End() > bytes) {
@@ -291,12 +296,14 @@ Status Rendering::PlanesBelongTogether(const SourcePlane& full, const SourcePlan
 // and it fills whole blocks of the width. Otherwise the height is a guess,
 // and the warning says so.
 void Rendering::WarnOfAGuess() {
-    const std::int64_t width = settings_.width;
+    // The stream bytes of a row of blocks of every plane.
+    const auto row =
+        static_cast<std::int64_t>(interleave_.Bytes(static_cast<std::size_t>(settings_.width)));
     for (const SourcePlane& plane : planes_) {
         const DecodedFrame& data = plane.frames[0];
         const bool whole =
             data.bytes.empty() ? data.source->start.value > 0 : data.bytes.back() == 0xFF;
-        if (whole && data.End() % (width * (settings_.plusmask ? 2 : 1)) == 0) return;
+        if (whole && data.End() % row == 0) return;
     }
     rendered_.warning = "the height of " + Quoted(planes_[0].file) +
                         " is a guess: " + std::to_string(height_) +
@@ -335,22 +342,17 @@ void Rendering::Paint(PixelRows rows) const {
             }
         }
     }
-    std::vector<std::uint8_t> split[2];  // a -plusmask frame's sprite and mask bytes
     for (std::size_t n = 0; n < shown_.size(); ++n) {
         const std::ptrdiff_t x0 = static_cast<std::ptrdiff_t>(n % across_) * frameWidth_;
         const std::ptrdiff_t y0 = static_cast<std::ptrdiff_t>(n / across_) * frameHeight_;
         const PixelRows at{rows.top + y0 * rows.stride + x0, rows.stride};
         if (settings_.plusmask) {
             const DecodedFrame& frame = planes_[0].frames[shown_[n]];
-            for (std::size_t p = 0; p < 2; ++p) {
-                split[p].clear();
-                for (std::size_t k = p; k < frame.bytes.size(); k += 2) {
-                    split[p].push_back(frame.bytes[k]);
-                }
-            }
-            const std::size_t start = frame.source->start.value / 2;
-            PaintPlane({split[1], start}, frameWidth_, frameHeight_, settings_.layout, 0, -1, at);
-            PaintPlane({split[0], start}, frameWidth_, frameHeight_, settings_.layout, 255, -1, at);
+            const std::vector<std::uint8_t> sprite = interleave_.Take(frame.bytes, 0);
+            const std::vector<std::uint8_t> mask = interleave_.Take(frame.bytes, 1);
+            const std::size_t start = frame.source->start.value / interleave_.planes;
+            PaintPlane({mask, start}, frameWidth_, frameHeight_, settings_.layout, 0, -1, at);
+            PaintPlane({sprite, start}, frameWidth_, frameHeight_, settings_.layout, 255, -1, at);
             continue;
         }
         // Each plane over the ones before it: the first over black, or the

@@ -90,8 +90,10 @@ Expected<DecodedFrame> DecodeFrame(const RenderSettings& settings, const SourceP
     }
     room -= decoded->bytes.size();
     DecodedFrame frame{&s, std::move(decoded->bytes)};
-    // Sprite and mask bytes come in pairs, from the start on.
-    if (settings.plusmask && (s.start.value % 2 != 0 || frame.bytes.size() % 2 != 0)) {
+    // The planes' bytes come in whole groups (sprite and mask bytes in
+    // pairs), from the start on.
+    const Interleave interleave = settings.Interleaving();
+    if (!interleave.Whole(s.start.value) || !interleave.Whole(frame.bytes.size())) {
         return AtLine(plane, s.size.line,
                       "-plusmask data holds pairs, not " + std::to_string(s.start.value) +
                           " blank bytes and " + std::to_string(frame.bytes.size()) + " more");
@@ -115,7 +117,7 @@ Status LoadSourcePlane(const RenderSettings& settings, const RenderProgress& pro
         sections.push_back(&plane.source);
     }
     // Every frame within what a picture within the pixel limit holds.
-    std::uint64_t room = settings.maxPixels / 8 * (settings.plusmask ? 2 : 1);
+    std::uint64_t room = settings.Interleaving().Bytes(settings.maxPixels / 8);
     ImgCodecKind kind = ImgCodecKind::Raw;
     std::size_t stream = 0;
     std::size_t decoded = 0;
