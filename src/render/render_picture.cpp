@@ -451,6 +451,8 @@ Status Rendering::PlanesOfOneKind(const std::vector<std::string>& roles) const {
     return {};
 }
 
+// The steps in their order; the first that fails ends the rendering, before
+// the picture file is touched unless it is the writing itself.
 Status Rendering::Run() {
     Status step = CheckPictureFile();
     if (step) step = LoadPlanes();
