@@ -25,7 +25,7 @@ struct Failure {
 template <typename T>
 class [[nodiscard]] Expected {
   public:
-    Expected(T value) : held_(std::move(value)) {}  // NOLINT: a value converts
+    Expected(T value) : held_(std::move(value)) {}            // NOLINT: a value converts
     Expected(Failure failure) : held_(std::move(failure)) {}  // NOLINT: so does a failure
 
     bool ok() const { return held_.index() == 0; }

@@ -42,15 +42,15 @@ struct Interleave {
     // plane) at the front of `stream` (whole groups from its start on), and
     // at its end (a stream of whole groups): what trimming takes.
     std::size_t BlankAtStart(std::span<const std::uint8_t> stream) const {
-        const auto blank = std::find_if(stream.begin(), stream.end(),
-                                        [](std::uint8_t b) { return b != 0xFF; }) -
-                           stream.begin();
+        const auto blank =
+            std::find_if(stream.begin(), stream.end(), [](std::uint8_t b) { return b != 0xFF; }) -
+            stream.begin();
         return static_cast<std::size_t>(blank) / planes * planes;
     }
     std::size_t BlankAtEnd(std::span<const std::uint8_t> stream) const {
-        const auto blank = std::find_if(stream.rbegin(), stream.rend(),
-                                        [](std::uint8_t b) { return b != 0xFF; }) -
-                           stream.rbegin();
+        const auto blank =
+            std::find_if(stream.rbegin(), stream.rend(), [](std::uint8_t b) { return b != 0xFF; }) -
+            stream.rbegin();
         return static_cast<std::size_t>(blank) / planes * planes;
     }
 };
