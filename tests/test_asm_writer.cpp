@@ -59,15 +59,14 @@ TEST(AsmWriter, LargeSourcesReadBack) {
         ASSERT_TRUE(written) << console.err;
         EXPECT_EQ(console.err, "");
 
-        AsmSource source;
-        SourceError error;
-        ASSERT_TRUE(ReadAsmSource(unit::ReadWholeFile(path), source, error))
-            << "line " << error.line << ": " << error.what;
-        EXPECT_EQ(source.mode, c.mode);
-        EXPECT_EQ(source.size.value, c.count);
-        EXPECT_EQ(source.packets.value, static_cast<std::uint32_t>(c.packets));
-        EXPECT_EQ(source.start.value, static_cast<std::uint32_t>(c.start));
-        EXPECT_TRUE(source.stream == bytes);
+        const Expected<AsmSource> source = ReadAsmSource(unit::ReadWholeFile(path));
+        ASSERT_TRUE(source.ok()) << "line " << source.failure().at << ": "
+                                 << source.failure().message;
+        EXPECT_EQ(source->mode, c.mode);
+        EXPECT_EQ(source->size.value, c.count);
+        EXPECT_EQ(source->packets.value, static_cast<std::uint32_t>(c.packets));
+        EXPECT_EQ(source->start.value, static_cast<std::uint32_t>(c.start));
+        EXPECT_TRUE(source->stream == bytes);
     }
 }
 

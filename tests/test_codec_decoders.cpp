@@ -19,8 +19,8 @@ struct Malformed {
     std::string hex;     // the stream, followed in memory by the bytes after `length`
     std::size_t length;  // the bytes handed to the decoder
     std::uint32_t packets;
-    std::string reason;  // part of the error text
-    std::size_t offset;  // the byte at fault
+    std::string reason;    // part of the error text
+    std::uint64_t offset;  // the byte at fault
     std::int32_t flag = -1;
 };
 
@@ -29,19 +29,18 @@ void ExpectRefused(ImgCodecKind kind, const std::vector<Malformed>& cases) {
         const Bytes all = FromHex(c.hex);
         const DecodeResult r = Decode(kind, std::span(all).first(c.length), c.packets, c.flag);
         SCOPED_TRACE("[" + c.hex + "] first " + std::to_string(c.length) + " bytes");
-        EXPECT_FALSE(r.ok()) << "gives [" << ToHex(r.bytes) << "]";
-        EXPECT_NE(r.error.find(c.reason), std::string::npos) << r.error;
-        EXPECT_EQ(r.errorOffset, c.offset) << r.error;
-        EXPECT_TRUE(r.bytes.empty());
+        ASSERT_FALSE(r.ok()) << "gives [" << ToHex(r->bytes) << "]";
+        EXPECT_NE(r.failure().message.find(c.reason), std::string::npos) << r.failure().message;
+        EXPECT_EQ(r.failure().at, c.offset) << r.failure().message;
     }
 }
 
 TEST(Decoder, Raw) {
     const DecodeResult r = Decode(ImgCodecKind::Raw, FromHex("12 34"), 0);
-    ASSERT_TRUE(r.ok()) << r.error;
-    EXPECT_EQ(ToHex(r.bytes), "12 34");
-    EXPECT_EQ(r.consumed, 2u);
-    ExpectRefused(ImgCodecKind::Raw, {{"12 34", 2, 1, "no packets", DecodeResult::kAtSymbols}});
+    ASSERT_TRUE(r.ok()) << r.failure().message;
+    EXPECT_EQ(ToHex(r->bytes), "12 34");
+    EXPECT_EQ(r->consumed, 2u);
+    ExpectRefused(ImgCodecKind::Raw, {{"12 34", 2, 1, "no packets", decode::kAtSymbols}});
 }
 
 TEST(Decoder, RleRefusesBrokenPairs) {
@@ -51,9 +50,9 @@ TEST(Decoder, RleRefusesBrokenPairs) {
                                       {"02 05 01 07", 2, 2, "ends inside packet 2", 2}});
     // Bytes after the last pair are left unread, for the caller to judge.
     const DecodeResult r = Decode(ImgCodecKind::Rle, FromHex("03 05 02"), 1);
-    ASSERT_TRUE(r.ok()) << r.error;
-    EXPECT_EQ(ToHex(r.bytes), "05 05 05");
-    EXPECT_EQ(r.consumed, 2u);
+    ASSERT_TRUE(r.ok()) << r.failure().message;
+    EXPECT_EQ(ToHex(r->bytes), "05 05 05");
+    EXPECT_EQ(r->consumed, 2u);
 }
 
 TEST(Decoder, SrleLooksOneByteAheadWithinTheStream) {
@@ -63,8 +62,8 @@ TEST(Decoder, SrleLooksOneByteAheadWithinTheStream) {
     // The last byte has no successor, so it is a single even if more would follow.
     const Bytes stream = FromHex("07 05 05 04");
     const DecodeResult r = Decode(ImgCodecKind::Srle, std::span(stream).first(2), 2);
-    ASSERT_TRUE(r.ok()) << r.error;
-    EXPECT_EQ(ToHex(r.bytes), "07 05");
+    ASSERT_TRUE(r.ok()) << r.failure().message;
+    EXPECT_EQ(ToHex(r->bytes), "07 05");
 }
 
 TEST(Decoder, FrleRefusesBrokenRuns) {
@@ -78,13 +77,13 @@ TEST(Decoder, FrleRefusesBrokenRuns) {
                                        {"FE 01 02", 2, 2, "ends inside packet 2", 2}});
     // A count equal to the flag is just a count.
     const DecodeResult r = Decode(ImgCodecKind::Frle, FromHex("FE 01 FE FE 02"), 2);
-    ASSERT_TRUE(r.ok()) << r.error;
-    EXPECT_EQ(r.bytes.size(), 1u + 0xFE);
-    EXPECT_EQ(r.consumed, 5u);
+    ASSERT_TRUE(r.ok()) << r.failure().message;
+    EXPECT_EQ(r->bytes.size(), 1u + 0xFE);
+    EXPECT_EQ(r->consumed, 5u);
 }
 
 TEST(Decoder, BnpRefusesMissingNibbles) {
-    constexpr auto kAt = DecodeResult::kAtSymbols;
+    constexpr auto kAt = decode::kAtSymbols;
     ExpectRefused(ImgCodecKind::Bnp, {{"01", 1, 1, "not 1 to 254", kAt, -1},
                                       {"01", 1, 1, "not 1 to 254", kAt, 0},
                                       {"01", 1, 1, "not 1 to 254", kAt, 255},
@@ -94,9 +93,9 @@ TEST(Decoder, BnpRefusesMissingNibbles) {
                                       {"07 FE 21", 3, 2, "no partner", 2, 0xFE}});
     // The second run takes its code from the first run's nibble byte.
     const DecodeResult r = Decode(ImgCodecKind::Bnp, FromHex("FE 21 07 FE"), 3, 0xFE);
-    ASSERT_TRUE(r.ok()) << r.error;
-    EXPECT_EQ(ToHex(r.bytes), "00 00 07 FF FF FF");
-    EXPECT_EQ(r.consumed, 4u);
+    ASSERT_TRUE(r.ok()) << r.failure().message;
+    EXPECT_EQ(ToHex(r->bytes), "00 00 07 FF FF FF");
+    EXPECT_EQ(r->consumed, 4u);
 }
 
 TEST(Decoder, Bit2xpStopsAtTheLastBit) {
@@ -106,9 +105,9 @@ TEST(Decoder, Bit2xpStopsAtTheLastBit) {
                                          {"7F FF", 1, 8, "ends inside packet 8", 0},
                                          {"FF 03", 2, 9, "after the last code", 1}});
     const DecodeResult r = Decode(ImgCodecKind::Bit2xp, FromHex("02 FF"), 1);
-    ASSERT_TRUE(r.ok()) << r.error;
-    EXPECT_EQ(ToHex(r.bytes), "00");
-    EXPECT_EQ(r.consumed, 1u);
+    ASSERT_TRUE(r.ok()) << r.failure().message;
+    EXPECT_EQ(ToHex(r->bytes), "00");
+    EXPECT_EQ(r->consumed, 1u);
 }
 
 // Every decoder stops at its limit instead of growing without bound.
@@ -125,7 +124,9 @@ TEST(Decoder, ResultsAboveTheLimitAreRefused) {
                                       : kind == ImgCodecKind::Rle    ? 2
                                                                      : 1;
         const DecodeResult r = CodecFor(kind).decode({s, packets, -1, 2});
-        EXPECT_NE(r.error.find("more than 2 bytes"), std::string::npos) << CodecName(kind);
+        ASSERT_FALSE(r.ok()) << CodecName(kind);
+        EXPECT_NE(r.failure().message.find("more than 2 bytes"), std::string::npos)
+            << CodecName(kind);
     }
 }
 

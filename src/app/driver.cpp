@@ -1,7 +1,7 @@
 #include "app/driver.hpp"
 
 #include <cstdio>
-#include <memory>
+#include <span>
 #include <string>
 
 #include "app/frame_conversion.hpp"
@@ -14,31 +14,6 @@
 #include "codec/compress.hpp"
 
 namespace pelmo {
-
-namespace {
-
-// -c best: every codec that can encode the data, the smallest output kept
-// (the first in the table on a tie), and one line that says which it is and
-// what each made.
-std::unique_ptr<CPelmoImgCompress> CompressWithTheSmallest(const ImgRawData& raw,
-                                                           const ImgOptions& options) {
-    std::unique_ptr<CPelmoImgCompress> best;
-    std::string sizes;
-    for (const CodecInfo& info : CodecTable()) {
-        std::unique_ptr<CPelmoImgCompress> codec = MakeCodec(info.kind, options);
-        const bool encoded = codec->CanCompress(raw) && codec->Compress(raw);
-        sizes += std::string(sizes.empty() ? "" : ", ") + std::string(info.keyword) + " " +
-                 (encoded ? std::to_string(codec->size) : "-");
-        if (encoded && (!best || codec->size < best->size)) best = std::move(codec);
-    }
-    if (!options.quiet) {
-        std::printf("Best codec is %s (%s bytes).\n",
-                    std::string(CodecFor(best->Kind()).keyword).c_str(), sizes.c_str());
-    }
-    return best;
-}
-
-}  // namespace
 
 int RunConversion(int argc, const char* const* argv, const ClosedStreams& closed) {
     CommandLine cmd;
@@ -67,21 +42,17 @@ int RunConversion(int argc, const char* const* argv, const ClosedStreams& closed
     if (!raw.Pack(toneMap)) return 1;
     if (!quiet) std::printf("RAW image is %d bytes.\n", raw.length);
 
-    std::unique_ptr<CPelmoImgCompress> codec;
-    if (cmd.bestCodec) {
-        codec = CompressWithTheSmallest(raw, cmd.options);
-    } else {
-        codec = MakeCodec(cmd.codec, cmd.options);
-        if (!codec->Compress(raw)) return 1;
-    }
+    Codecs codecs = CompressAsAsked(cmd, std::span(&raw, 1));
+    if (codecs.empty()) return 1;
+    CPelmoImgCompress& codec = *codecs.front();
 
     ImgAsmWriter writer(cmd.options);
     writer.SetPictureSize(toneMap.width, toneMap.height);
-    if (cmd.bestCodec) writer.SetCodecComment(CodecFor(codec->Kind()).keyword);
+    if (cmd.bestCodec) writer.SetCodecComment(CodecFor(codec.Kind()).keyword);
     if (!writer.Open(cmd.outputFile, output)) return 1;
-    codec->WriteOutput(writer);
+    codec.WriteOutput(writer);
     if (!writer.Close()) return 1;
-    codec.reset();
+    codecs.clear();
 
     if (!quiet) std::fputs("Operation completed.\n", stdout);
     return 0;

@@ -14,13 +14,11 @@ namespace pelmo {
 
 namespace {
 
-using Codecs = std::vector<std::unique_ptr<CPelmoImgCompress>>;
-
 // Every frame compressed with the codec of `kind`; empty when a frame cannot
 // be (a flagged codec finds no free byte value), after its error line unless
 // `quietly`.
-Codecs CompressAll(ImgCodecKind kind, const std::vector<ImgRawData>& frames,
-                   const ImgOptions& options, bool quietly) {
+Codecs CompressAll(ImgCodecKind kind, std::span<const ImgRawData> frames, const ImgOptions& options,
+                   bool quietly) {
     Codecs codecs;
     for (const ImgRawData& frame : frames) {
         codecs.push_back(MakeCodec(kind, options));
@@ -37,10 +35,11 @@ std::int64_t TotalSize(const Codecs& codecs) {
     return total;
 }
 
-// -c best with frames: one codec for every frame (the target has one
-// decoder), the one whose frames take the fewest bytes in all, the first in
-// the table on a tie.
-Codecs CompressWithTheSmallest(const std::vector<ImgRawData>& frames, const ImgOptions& options) {
+// -c best: every codec that can encode every frame tried, one codec for all
+// of them (the target has one decoder), the one whose frames take the fewest
+// bytes in all kept (the first in the table on a tie), and one line that says
+// which it is and what each made.
+Codecs CompressWithTheSmallest(std::span<const ImgRawData> frames, const ImgOptions& options) {
     Codecs best;
     std::string sizes;
     for (const CodecInfo& info : CodecTable()) {
@@ -61,6 +60,11 @@ Codecs CompressWithTheSmallest(const std::vector<ImgRawData>& frames, const ImgO
 
 }  // namespace
 
+Codecs CompressAsAsked(const CommandLine& cmd, std::span<const ImgRawData> frames) {
+    return cmd.bestCodec ? CompressWithTheSmallest(frames, cmd.options)
+                         : CompressAll(cmd.codec, frames, cmd.options, false);
+}
+
 int ConvertFrames(const CommandLine& cmd, ImgToneMap& toneMap, const OutputFile::Settings& output) {
     const ImgOptions& options = cmd.options;
     const FrameGrid grid = toneMap.grid;
@@ -80,8 +84,7 @@ int ConvertFrames(const CommandLine& cmd, ImgToneMap& toneMap, const OutputFile:
     toneMap.plane = std::vector<std::uint8_t>();
     if (!options.quiet) std::printf("RAW image is %lld bytes.\n", static_cast<long long>(total));
 
-    const Codecs codecs = cmd.bestCodec ? CompressWithTheSmallest(frames, options)
-                                        : CompressAll(cmd.codec, frames, options, false);
+    const Codecs codecs = CompressAsAsked(cmd, frames);
     if (codecs.empty()) return 1;
 
     // The output file is created only now, so a failure before this point

@@ -237,25 +237,65 @@ bool TakePositional(const char* arg, CommandLine& cmd) {
     return true;
 }
 
+// The entry of `table` whose keyword `value` is, in any letter case; null
+// for none.
+template <typename Entry, std::size_t N>
+const Entry* FindKeyword(const Entry (&table)[N], std::string_view value) {
+    for (const Entry& entry : table) {
+        if (EqualsIgnoreCase(value, entry.keyword)) return &entry;
+    }
+    return nullptr;
+}
+
+// -c: a codec's keyword, or "best".
+bool TakeCodec(const char* value, CommandLine& cmd) {
+    cmd.bestCodec = EqualsIgnoreCase(value, "best");
+    if (cmd.bestCodec) return true;
+    const CodecInfo* codec = FindCodec(value);
+    if (codec == nullptr) return FailQuoting(cmd, "unknown compression format", value);
+    cmd.codec = codec->kind;
+    return true;
+}
+
+// -frames: "WxH", "all" or "auto".
+bool TakeFrames(const char* value, CommandLine& cmd) {
+    const std::string_view text = value;
+    const std::optional<Size2D> size = SizeNumbers(text);
+    cmd.options.allFrames = EqualsIgnoreCase(text, "all");
+    cmd.autoFrames = EqualsIgnoreCase(text, "auto");
+    if (!size && !cmd.options.allFrames && !cmd.autoFrames) {
+        return FailQuoting(cmd, "invalid frames", value);
+    }
+    cmd.options.frameWidth = size ? static_cast<std::uint32_t>(size->width) : 0;
+    cmd.options.frameHeight = size ? static_cast<std::uint32_t>(size->height) : 0;
+    return true;
+}
+
+// -levels: "A,B", whole numbers with 0 < A <= B <= 255.
+bool TakeLevels(const char* value, CommandLine& cmd) {
+    const std::string_view text = value;
+    const std::size_t comma = text.find(',');
+    const auto dim = DecimalNumber(text.substr(0, comma), 1);
+    const auto full =
+        comma == std::string_view::npos ? std::nullopt : DecimalNumber(text.substr(comma + 1), 1);
+    if (!dim || !full || *dim > *full || *full > 255) {
+        return FailQuoting(cmd, "invalid levels", value);
+    }
+    cmd.options.dimFrom = static_cast<std::uint8_t>(*dim);
+    cmd.options.fullFrom = static_cast<std::uint8_t>(*full);
+    return true;
+}
+
 // The value of an option that takes one.
 bool TakeValue(const OptionRule& option, const char* value, CommandLine& cmd) {
     switch (option.kind) {
-        case OptionKind::Codec: {
-            cmd.bestCodec = EqualsIgnoreCase(value, "best");
-            if (cmd.bestCodec) return true;
-            const CodecInfo* codec = FindCodec(value);
-            if (codec == nullptr) return FailQuoting(cmd, "unknown compression format", value);
-            cmd.codec = codec->kind;
-            return true;
-        }
+        case OptionKind::Codec:
+            return TakeCodec(value, cmd);
         case OptionKind::TableCode: {
-            for (const TableCodeKeyword& entry : kTableCodeKeywords) {
-                if (EqualsIgnoreCase(value, entry.keyword)) {
-                    cmd.options.tc = entry.mode;
-                    return true;
-                }
-            }
-            return FailQuoting(cmd, "unknown table code", value);
+            const TableCodeKeyword* entry = FindKeyword(kTableCodeKeywords, value);
+            if (entry == nullptr) return FailQuoting(cmd, "unknown table code", value);
+            cmd.options.tc = entry->mode;
+            return true;
         }
         case OptionKind::Name:
             if (!FitsTextField(value)) return TooLong(cmd, value);
@@ -267,42 +307,16 @@ bool TakeValue(const OptionRule& option, const char* value, CommandLine& cmd) {
             cmd.options.maxPixels = static_cast<std::uint64_t>(*limit);
             return true;
         }
-        case OptionKind::Frames: {
-            const std::string_view text = value;
-            const std::optional<Size2D> size = SizeNumbers(text);
-            cmd.options.allFrames = EqualsIgnoreCase(text, "all");
-            cmd.autoFrames = EqualsIgnoreCase(text, "auto");
-            if (!size && !cmd.options.allFrames && !cmd.autoFrames) {
-                return FailQuoting(cmd, "invalid frames", value);
-            }
-            cmd.options.frameWidth = size ? static_cast<std::uint32_t>(size->width) : 0;
-            cmd.options.frameHeight = size ? static_cast<std::uint32_t>(size->height) : 0;
-            return true;
-        }
+        case OptionKind::Frames:
+            return TakeFrames(value, cmd);
         case OptionKind::Dither: {
-            for (const DitherKeyword& entry : kDitherKeywords) {
-                if (EqualsIgnoreCase(value, entry.keyword)) {
-                    cmd.options.dither = entry.method;
-                    return true;
-                }
-            }
-            return FailQuoting(cmd, "unknown dither method", value);
-        }
-        case OptionKind::Levels: {
-            // "A,B", whole numbers with 0 < A <= B <= 255.
-            const std::string_view text = value;
-            const std::size_t comma = text.find(',');
-            const auto dim = DecimalNumber(text.substr(0, comma), 1);
-            const auto full = comma == std::string_view::npos
-                                  ? std::nullopt
-                                  : DecimalNumber(text.substr(comma + 1), 1);
-            if (!dim || !full || *dim > *full || *full > 255) {
-                return FailQuoting(cmd, "invalid levels", value);
-            }
-            cmd.options.dimFrom = static_cast<std::uint8_t>(*dim);
-            cmd.options.fullFrom = static_cast<std::uint8_t>(*full);
+            const DitherKeyword* entry = FindKeyword(kDitherKeywords, value);
+            if (entry == nullptr) return FailQuoting(cmd, "unknown dither method", value);
+            cmd.options.dither = entry->method;
             return true;
         }
+        case OptionKind::Levels:
+            return TakeLevels(value, cmd);
         case OptionKind::Flag:
             break;
     }

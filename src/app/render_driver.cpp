@@ -18,13 +18,12 @@ int RunRender(int argc, const char* const* argv, const ClosedStreams& closed) {
     if (!cmd.quiet) PrintBanner();
     RenderProgress progress;
     if (!cmd.quiet) progress = [](const std::string& line) { std::fputs(line.c_str(), stdout); };
-    std::string error;
-    std::string warning;
-    if (!RenderPicture(cmd, closed, progress, error, warning)) {
-        PrintError("Error, " + error + ".\n");
+    const Expected<Rendered> rendered = RenderPicture(cmd, closed, progress);
+    if (!rendered) {
+        PrintError("Error, " + rendered.failure().message + ".\n");
         return 1;
     }
-    if (!warning.empty()) PrintError("Warning, " + warning + ".\n");
+    if (!rendered->warning.empty()) PrintError("Warning, " + rendered->warning + ".\n");
     if (!cmd.quiet) std::fputs("Operation completed.\n", stdout);
     return 0;
 }

@@ -223,42 +223,54 @@ constexpr std::uint64_t kFrameText = 8 << 10;
 
 class Reader {
   public:
-    Reader(SourceLines& lines, std::uint64_t mostStream, AsmSource& source, SourceError& error)
-        : lines_(lines), mostStream_(mostStream), top_(source), section_(&source), error_(error) {}
+    Reader(SourceLines& lines, std::uint64_t mostStream) : lines_(lines), mostStream_(mostStream) {}
 
-    bool Read();
+    Expected<AsmSource> Read();
 
   private:
-    bool Fail(std::size_t line, std::string what) {
-        error_ = {line, std::move(what)};
+    // What is wrong, at line `line` (from 1).
+    static Failure Fail(std::size_t line, std::string what) { return {std::move(what), line}; }
+    // Ends the reading at `failure`, found by NextLine or NextCode: false.
+    bool Stop(Failure failure) {
+        stopped_ = std::move(failure);
         return false;
     }
+    // The fault NextLine or NextCode stopped at, if any.
+    Status Stopped() const { return stopped_ ? Status(*stopped_) : Status(); }
     // The line at fault when something is missing: the current one, or the
     // one after the last.
     std::size_t Here() const { return lines_.number() + (ended_ ? 1 : 0); }
     bool NextLine();
     bool NextCode();
     void CodecComment();
-    bool Header();
-    bool Symbols();
-    bool Label();
-    bool StubAfter(std::size_t first);
-    bool Data();
-    bool PageLabel();
+    // A symbol as a line defines it.
+    struct SeenSymbol {
+        SourceValue value;
+        std::string name;
+    };
+    Status Header();
+    Status Symbols();
+    Expected<std::vector<SeenSymbol>> SymbolLines(bool first);
+    std::size_t FramesHead(const std::vector<SeenSymbol>& seen);
+    Status OwnSymbols(const std::vector<SeenSymbol>& seen, std::size_t from);
+    Status Label();
+    Status StubAfter(std::size_t first);
+    Status Data();
+    Status PageLabel();
     void NameNextPage();
-    bool Totals();
-    bool Frames();
+    Status Totals();
+    Status Section();
+    Status Frames();
 
     SourceLines& lines_;
     std::uint64_t mostStream_;
-    AsmSource& top_;
-    AsmSource* section_;  // the picture, or the frame, being read
-    SourceError& error_;
-    std::string_view line_;       // the current line as written
-    std::string_view code_;       // its code
-    bool ended_ = false;          // past the last line
-    bool failed_ = false;         // NextCode stopped at a fault, in `error_`
-    bool pending_ = false;        // `code_` is the first data line, read while telling the mode
+    AsmSource top_;
+    AsmSource* section_ = &top_;      // the picture, or the frame, being read
+    std::string_view line_;           // the current line as written
+    std::string_view code_;           // its code
+    bool ended_ = false;              // past the last line
+    std::optional<Failure> stopped_;  // the fault NextLine or NextCode stopped at
+    bool pending_ = false;            // `code_` is the first data line, read while telling the mode
     bool symbolPending_ = false;  // `code_` is the next frame's first symbol, read after its data
     bool beforeCode_ = true;      // no line of code read yet: a codec comment may come
     std::uint64_t streams_ = 0;   // stream bytes of every frame so far
@@ -273,14 +285,13 @@ class Reader {
 };
 
 // The next line that holds code: blank lines and comments are skipped. False
-// at the end, or at a fault (then `failed_`).
+// at the end, or at a fault (then `stopped_`).
 bool Reader::NextCode() {
     for (;;) {
         if (!NextLine()) return false;
         if (IsHeader(line_)) {
-            failed_ = true;
-            return Fail(lines_.number(),
-                        "a second source begins here: give each source a file of its own");
+            return Stop(Fail(lines_.number(),
+                             "a second source begins here: give each source a file of its own"));
         }
         code_ = CodeOf(line_);
         if (!code_.empty()) {
@@ -302,7 +313,7 @@ void Reader::CodecComment() {
 }
 
 // The next line, within the bounds. False at the end, or at a fault (then
-// `failed_`).
+// `stopped_`).
 bool Reader::NextLine() {
     const SourceLines::Got got = lines_.Next(line_);
     if (got == SourceLines::Got::End) {
@@ -310,45 +321,49 @@ bool Reader::NextLine() {
         line_ = code_ = {};
         return false;
     }
-    failed_ = true;
     const std::size_t at = lines_.number();
-    if (got == SourceLines::Got::ReadError) return Fail(at, "the file cannot be read on");
+    if (got == SourceLines::Got::ReadError) return Stop(Fail(at, "the file cannot be read on"));
     if (got == SourceLines::Got::TooLong) {
-        return Fail(at, "the line is longer than " + std::to_string(SourceLines::kLongestLine) +
-                            " characters");
+        return Stop(Fail(at, "the line is longer than " +
+                                 std::to_string(SourceLines::kLongestLine) + " characters"));
     }
     if (lines_.bytes() > mostText_) {
-        return Fail(at, "the source goes on longer than any source of its size");
+        return Stop(Fail(at, "the source goes on longer than any source of its size"));
     }
-    failed_ = false;
     return true;
 }
 
 // The header comment, first but for blank lines.
-bool Reader::Header() {
+Status Reader::Header() {
     while (NextLine() && Trim(line_).empty()) {
     }
-    if (failed_) return false;
+    if (stopped_) return *stopped_;
     if (ended_ || !IsHeader(line_)) {
         return Fail(Here(), "not a source written by " + std::string(ProgramName()) +
                                 ": expected its header comment \"; Created by " +
                                 std::string(ProgramName()) + " v...\"");
     }
-    return true;
+    return {};
 }
 
 // The symbols up to the first label: size, packets and start, a flag, and the
 // picture's width and height. A source of frames begins with the frame count
 // ("P_FRAMES"), the frame's width and height ("P_WIDTH", "P_HEIGHT") of
 // -dims, then frame 0's symbols ("P_0..."); each later frame has only its own.
-bool Reader::Symbols() {
-    static constexpr const char* kRoles[] = {"size", "packets", "start"};
-    struct Seen {
-        SourceValue value;
-        std::string name;
-    };
+Status Reader::Symbols() {
     const bool first = section_ == &top_;
-    std::vector<Seen> seen;
+    Expected<std::vector<SeenSymbol>> seen = SymbolLines(first);
+    if (!seen) return seen.failure();
+    // The first of the picture's (or frame's) own symbols.
+    const std::size_t from = first ? FramesHead(*seen) : 0;
+    return OwnSymbols(*seen, from);
+}
+
+// The symbol lines up to the first label, as many as a picture (six at
+// most), the head of a source of frames and its frame 0 (seven), or a later
+// frame (four) may have.
+Expected<std::vector<Reader::SeenSymbol>> Reader::SymbolLines(bool first) {
+    std::vector<SeenSymbol> seen;
     bool have = std::exchange(symbolPending_, false);
     while ((have || NextCode()) && !IsLabel(code_)) {
         have = false;
@@ -358,8 +373,6 @@ bool Reader::Symbols() {
             return Fail(Here(),
                         "the data label is missing: expected \"NAME:\", found " + Quote(code_));
         }
-        // Six at most for a picture, seven when the first is the frame count,
-        // four for each later frame.
         const bool frames = first && !seen.empty() && seen[0].name.ends_with(kFramesSuffix);
         const std::size_t most = !first ? 4 : frames ? 7 : 6;
         if (seen.size() == most) {
@@ -370,23 +383,33 @@ bool Reader::Symbols() {
         }
         seen.push_back({{symbol->value, lines_.number()}, std::string(symbol->name)});
     }
-    if (failed_) return false;
-    std::size_t from = 0;  // the first of the picture's (or frame's) own symbols
-    if (first && !seen.empty() && seen[0].name.ends_with(kFramesSuffix)) {
-        const std::string prefix =
-            seen[0].name.substr(0, seen[0].name.size() - kFramesSuffix.size());
-        const bool dims = seen.size() >= 3 && seen[1].name == prefix + std::string(kWidthSuffix) &&
-                          seen[2].name == prefix + std::string(kHeightSuffix);
-        const std::size_t own = dims ? 3 : 1;
-        if (seen.size() > own && seen[own].name.starts_with(prefix + "_0")) {
-            top_.frameCount = seen[0].value;
-            if (dims) {
-                top_.width = seen[1].value;
-                top_.height = seen[2].value;
-            }
-            from = own;
-        }
+    if (stopped_) return *stopped_;
+    return seen;
+}
+
+// The frame count, and the frame's width and height of -dims, where `seen`
+// begins as a source of frames does: the symbols that follow are then frame
+// 0's, whose first this gives (0 for a source of one picture).
+std::size_t Reader::FramesHead(const std::vector<SeenSymbol>& seen) {
+    if (seen.empty() || !seen[0].name.ends_with(kFramesSuffix)) return 0;
+    const std::string prefix = seen[0].name.substr(0, seen[0].name.size() - kFramesSuffix.size());
+    const bool dims = seen.size() >= 3 && seen[1].name == prefix + std::string(kWidthSuffix) &&
+                      seen[2].name == prefix + std::string(kHeightSuffix);
+    const std::size_t own = dims ? 3 : 1;
+    if (seen.size() <= own || !seen[own].name.starts_with(prefix + "_0")) return 0;
+    top_.frameCount = seen[0].value;
+    if (dims) {
+        top_.width = seen[1].value;
+        top_.height = seen[2].value;
     }
+    return own;
+}
+
+// The picture's (or frame's) own symbols, from `seen[from]` on: size,
+// packets, start and a flag, and a picture's width and height last; its
+// data within what the pixel limit allows.
+Status Reader::OwnSymbols(const std::vector<SeenSymbol>& seen, std::size_t from) {
+    static constexpr const char* kRoles[] = {"size", "packets", "start"};
     std::size_t count = seen.size() - from;
     if (count < 3) {
         return Fail(Here(), std::string("the ") + kRoles[count] +
@@ -416,7 +439,7 @@ bool Reader::Symbols() {
                         "(see -maxpixels)");
     }
     mostText_ += 16 * std::uint64_t{section_->size.value};
-    return true;
+    return {};
 }
 
 // The lines of a mode's lookup stub, as Normalised gives them.
@@ -435,11 +458,11 @@ const std::vector<std::string>& StubLines(TableCodeMode mode) {
 }
 
 // The first label; what follows it tells the table-code mode.
-bool Reader::Label() {
+Status Reader::Label() {
     if (ended_) return Fail(Here(), "the data label is missing: expected \"NAME:\"");
     section_->labelLine = lines_.number();
     label_ = std::string(code_.substr(0, code_.size() - 1));
-    if (!NextCode()) return !failed_;
+    if (!NextCode()) return Stopped();
     for (const TableCodeMode mode : {TableCodeMode::Image, TableCodeMode::Data}) {
         if (Normalised(code_) == StubLines(mode).front()) {
             section_->mode = mode;
@@ -453,23 +476,23 @@ bool Reader::Label() {
             quoted ? FindCodecByInclude(file->substr(1, file->size() - 2)) : nullptr;
         if (codec == nullptr) return Fail(Here(), "no codec has the decoder " + Quote(*file));
         section_->includeCodec = codec->kind;
-        return true;
+        return {};
     }
     pending_ = true;
-    return true;
+    return {};
 }
 
 // The lines of the mode's lookup stub from line `first` on.
-bool Reader::StubAfter(std::size_t first) {
+Status Reader::StubAfter(std::size_t first) {
     const std::vector<std::string>& stub = StubLines(section_->mode);
     for (std::size_t i = first; i < stub.size(); ++i) {
         if (!NextCode() || Normalised(code_) != stub[i]) {
-            if (failed_) return false;
+            if (stopped_) return *stopped_;
             return Fail(Here(),
                         "the lookup stub after the label is missing: expected \"" + stub[i] + "\"");
         }
     }
-    return true;
+    return {};
 }
 
 void Reader::NameNextPage() {
@@ -477,7 +500,7 @@ void Reader::NameNextPage() {
 }
 
 // A page label "NAME_n:" and its stub; the page before it must be full.
-bool Reader::PageLabel() {
+Status Reader::PageLabel() {
     const std::size_t pageSize = static_cast<std::size_t>(PageSize(section_->mode));
     const std::size_t held = section_->stream.size() - pageStart_;
     if (held != pageSize) {
@@ -487,11 +510,12 @@ bool Reader::PageLabel() {
     ++pages_;
     NameNextPage();
     pageStart_ = section_->stream.size();
-    return section_->mode == TableCodeMode::None || StubAfter(0);
+    if (section_->mode == TableCodeMode::None) return {};
+    return StubAfter(0);
 }
 
 // The .db lines of every page.
-bool Reader::Data() {
+Status Reader::Data() {
     if (section_->mode != TableCodeMode::Include && label_.ends_with("_0")) {
         base_ = label_.substr(0, label_.size() - 2);
         NameNextPage();
@@ -499,7 +523,7 @@ bool Reader::Data() {
     section_->stream.reserve(std::min<std::size_t>(section_->size.value, std::size_t{64} << 20));
     for (bool have = pending_; have || NextCode(); have = false) {
         if (base_ && code_ == nextPage_) {
-            if (!PageLabel()) return false;
+            if (Status page = PageLabel(); !page) return page;
             continue;
         }
         const std::optional<std::string_view> items = AfterDirective(code_, ".db");
@@ -525,11 +549,11 @@ bool Reader::Data() {
         }
     }
     section_->lastLine = lines_.number() - (symbolPending_ ? 1 : 0);
-    return !failed_;
+    return Stopped();
 }
 
 // The byte count against the size symbol, and the last page.
-bool Reader::Totals() {
+Status Reader::Totals() {
     const std::size_t total = section_->stream.size();
     if (total != section_->size.value) {
         return Fail(section_->lastLine,
@@ -551,20 +575,29 @@ bool Reader::Totals() {
         }
         section_->start.value -= kImageStartOffset;
     }
-    return true;
+    return {};
 }
 
 }  // namespace
 
-bool Reader::Read() {
-    if (!Header() || !Symbols()) return false;
-    if (!top_.frameCount) return Label() && Data() && Totals();
-    return Frames();
+Expected<AsmSource> Reader::Read() {
+    Status read = Header();
+    if (read) read = Symbols();
+    if (read) read = top_.frameCount ? Frames() : Section();
+    if (!read) return read.failure();
+    return std::move(top_);
+}
+
+// A picture's or a frame's label, data and totals, after its symbols.
+Status Reader::Section() {
+    if (Status label = Label(); !label) return label;
+    if (Status data = Data(); !data) return data;
+    return Totals();
 }
 
 // The frames of a source of frames, as many as its frame count, each read as
 // a picture's symbols, label and data are.
-bool Reader::Frames() {
+Status Reader::Frames() {
     const std::size_t count = top_.frameCount->value;
     // Every frame holds eight pixels at least, a packed byte.
     if (count == 0 || count > mostStream_ / 2) {
@@ -582,22 +615,23 @@ bool Reader::Frames() {
         } else if (!symbolPending_) {
             return Fail(Here(), "frame " + std::to_string(k) + " of the " + std::to_string(count) +
                                     " of the frame count is missing");
-        } else if (mostText_ += kFrameText; !Symbols()) {
-            return false;
+        } else {
+            mostText_ += kFrameText;
+            if (Status symbols = Symbols(); !symbols) return symbols;
         }
         label_.clear();
         base_.reset();
         pages_ = 1;
         pageStart_ = 0;
         pending_ = false;
-        if (!Label() || !Data() || !Totals()) return false;
+        if (Status section = Section(); !section) return section;
     }
     if (symbolPending_) {
         return Fail(lines_.number(),
                     "a frame more than the " + std::to_string(count) + " of the frame count");
     }
     top_.lastLine = lines_.number();
-    return true;
+    return {};
 }
 
 std::size_t AsmSource::LineOf(std::size_t offset) const {
@@ -606,15 +640,13 @@ std::size_t AsmSource::LineOf(std::size_t offset) const {
     return dbLines[static_cast<std::size_t>(next - dbOffsets.begin()) - 1];
 }
 
-bool ReadAsmSource(SourceLines& lines, std::uint64_t maxPixels, AsmSource& source,
-                   SourceError& error) {
-    source = AsmSource();
-    return Reader(lines, MostStreamBytes(maxPixels), source, error).Read();
+Expected<AsmSource> ReadAsmSource(SourceLines& lines, std::uint64_t maxPixels) {
+    return Reader(lines, MostStreamBytes(maxPixels)).Read();
 }
 
-bool ReadAsmSource(std::string_view text, AsmSource& source, SourceError& error) {
+Expected<AsmSource> ReadAsmSource(std::string_view text) {
     SourceLines lines(text);
-    return ReadAsmSource(lines, kMostPixels, source, error);
+    return ReadAsmSource(lines, kMostPixels);
 }
 
 }  // namespace pelmo

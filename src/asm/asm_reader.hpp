@@ -12,6 +12,7 @@
 #include <string_view>
 #include <vector>
 
+#include "base/failure.hpp"
 #include "base/img_options.hpp"
 #include "base/limits.hpp"
 
@@ -83,29 +84,22 @@ struct AsmSource {
     std::vector<std::size_t> dbLines;
 };
 
-// What is wrong with a source, and on which line (from 1).
-struct SourceError {
-    std::size_t line = 0;
-    std::string what;
-};
-
 // The most stream bytes a source of a picture of at most `maxPixels` pixels
 // can hold: no codec's output is more than twice the packed bytes and one.
 constexpr std::uint64_t MostStreamBytes(std::uint64_t maxPixels) {
     return maxPixels / 8 * 2 + 1;
 }
 
-// Reads a source. False, with `error` set, when it is not laid out as the
-// converter writes it: the header comment first, the size, packets and start
-// symbols (and a flag symbol) defined with .equ or .set, the data label, then
-// the include line or each page's lookup stub, and .db lines; every page but
-// the last one full, and as many bytes in all as the size symbol says, which
-// may not be more than MostStreamBytes(maxPixels). Blank lines, comments,
-// indentation, CRLF line ends, either letter case and "$FF", "0xFF" or "255"
-// are all welcome.
-bool ReadAsmSource(SourceLines& lines, std::uint64_t maxPixels, AsmSource& source,
-                   SourceError& error);
+// Reads a source. A Failure, with the line at fault (from 1) as its place,
+// when it is not laid out as the converter writes it: the header comment
+// first, the size, packets and start symbols (and a flag symbol) defined with
+// .equ or .set, the data label, then the include line or each page's lookup
+// stub, and .db lines; every page but the last one full, and as many bytes in
+// all as the size symbol says, which may not be more than
+// MostStreamBytes(maxPixels). Blank lines, comments, indentation, CRLF line
+// ends, either letter case and "$FF", "0xFF" or "255" are all welcome.
+Expected<AsmSource> ReadAsmSource(SourceLines& lines, std::uint64_t maxPixels);
 // The same for a whole text in memory, with the largest pixel limit.
-bool ReadAsmSource(std::string_view text, AsmSource& source, SourceError& error);
+Expected<AsmSource> ReadAsmSource(std::string_view text);
 
 }  // namespace pelmo

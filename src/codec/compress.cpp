@@ -27,9 +27,9 @@ bool CPelmoImgCompress::Compress(const RawBytes& raw) {
     return true;
 }
 
-DecodedStream CPelmoImgCompress::Decode(const EncodedStream& in) {
+Expected<DecodedStream> CPelmoImgCompress::Decode(const EncodedStream& in) {
     if (in.packets != 0) {
-        return decode::Fail(DecodedStream::kAtSymbols,
+        return decode::Fail(decode::kAtSymbols,
                             "raw data has no packets, not " + std::to_string(in.packets));
     }
     if (in.bytes.size() > in.limit) return decode::Fail(in.limit, decode::TooLong(in.limit));

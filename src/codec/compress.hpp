@@ -70,7 +70,7 @@ class CPelmoImgCompress {
     ImgCodecKind Kind() const { return kind_; }
 
     // The raw stream is the packed bytes themselves; it has no packets.
-    static DecodedStream Decode(const EncodedStream& in);
+    static Expected<DecodedStream> Decode(const EncodedStream& in);
 
   protected:
     CPelmoImgCompress(const ImgOptions& opts, ImgCodecKind kind) : options(opts), kind_(kind) {}

@@ -60,7 +60,7 @@ bool CPelmoImgCompress_Bit2xP::Compress(const RawBytes& raw) {
 }
 
 // Stream bit p is bit p % 8 of byte p / 8.
-DecodedStream CPelmoImgCompress_Bit2xP::Decode(const EncodedStream& in) {
+Expected<DecodedStream> CPelmoImgCompress_Bit2xP::Decode(const EncodedStream& in) {
     const std::span<const std::uint8_t> s = in.bytes;
     const std::size_t total = s.size() * 8;
     const auto bit = [&](std::size_t p) { return (s[p / 8] >> (p % 8)) & 1u; };

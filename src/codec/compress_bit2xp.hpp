@@ -11,7 +11,7 @@ class CPelmoImgCompress_Bit2xP : public CPelmoImgCompress {
     explicit CPelmoImgCompress_Bit2xP(const ImgOptions& opts)
         : CPelmoImgCompress(opts, ImgCodecKind::Bit2xp) {}
     bool Compress(const RawBytes& raw) override;
-    static DecodedStream Decode(const EncodedStream& in);
+    static Expected<DecodedStream> Decode(const EncodedStream& in);
 };
 
 }  // namespace pelmo

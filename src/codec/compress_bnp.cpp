@@ -70,9 +70,9 @@ bool CPelmoImgCompress_BNP::WriteOutput(SourceSink& writer) {
 
 // Markers take turns: the first of each two is followed by the nibble byte
 // whose low half codes its run and whose high half codes the next marker's.
-DecodedStream CPelmoImgCompress_BNP::Decode(const EncodedStream& in) {
+Expected<DecodedStream> CPelmoImgCompress_BNP::Decode(const EncodedStream& in) {
     if (in.flag < 1 || in.flag > 254) {
-        return decode::Fail(DecodedStream::kAtSymbols,
+        return decode::Fail(decode::kAtSymbols,
                             "the flag is " + std::to_string(in.flag) + ", not 1 to 254");
     }
     const std::span<const std::uint8_t> s = in.bytes;

@@ -18,7 +18,7 @@ class CPelmoImgCompress_BNP : public CPelmoImgCompress {
         : CPelmoImgCompress(opts, ImgCodecKind::Bnp) {}
     bool Compress(const RawBytes& raw) override;
     bool CanCompress(const RawBytes& raw) const override;
-    static DecodedStream Decode(const EncodedStream& in);
+    static Expected<DecodedStream> Decode(const EncodedStream& in);
     // The base symbols, then the flag symbol, then the data.
     bool WriteOutput(SourceSink& writer) override;
 };

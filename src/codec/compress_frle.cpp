@@ -48,7 +48,7 @@ bool CPelmoImgCompress_fRLE::Compress(const RawBytes& raw) {
     return true;
 }
 
-DecodedStream CPelmoImgCompress_fRLE::Decode(const EncodedStream& in) {
+Expected<DecodedStream> CPelmoImgCompress_fRLE::Decode(const EncodedStream& in) {
     const std::span<const std::uint8_t> s = in.bytes;
     if (s.empty()) return decode::Fail(0, "the flag byte is missing");
     const std::uint8_t flag = s[0];

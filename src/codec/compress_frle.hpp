@@ -12,7 +12,7 @@ class CPelmoImgCompress_fRLE : public CPelmoImgCompress {
         : CPelmoImgCompress(opts, ImgCodecKind::Frle) {}
     bool Compress(const RawBytes& raw) override;
     bool CanCompress(const RawBytes& raw) const override;
-    static DecodedStream Decode(const EncodedStream& in);
+    static Expected<DecodedStream> Decode(const EncodedStream& in);
 };
 
 }  // namespace pelmo

@@ -29,7 +29,7 @@ bool CPelmoImgCompress_RLE::Compress(const RawBytes& raw) {
     return true;
 }
 
-DecodedStream CPelmoImgCompress_RLE::Decode(const EncodedStream& in) {
+Expected<DecodedStream> CPelmoImgCompress_RLE::Decode(const EncodedStream& in) {
     const std::span<const std::uint8_t> s = in.bytes;
     DecodedStream out;
     std::size_t pos = 0;

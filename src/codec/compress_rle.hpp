@@ -10,7 +10,7 @@ class CPelmoImgCompress_RLE : public CPelmoImgCompress {
     explicit CPelmoImgCompress_RLE(const ImgOptions& opts)
         : CPelmoImgCompress(opts, ImgCodecKind::Rle) {}
     bool Compress(const RawBytes& raw) override;
-    static DecodedStream Decode(const EncodedStream& in);
+    static Expected<DecodedStream> Decode(const EncodedStream& in);
 };
 
 }  // namespace pelmo

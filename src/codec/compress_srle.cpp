@@ -34,7 +34,7 @@ bool CPelmoImgCompress_sRLE::Compress(const RawBytes& raw) {
 
 // A byte equal to the one after it opens a run; the last byte of the stream
 // has none after it, so it is always a single.
-DecodedStream CPelmoImgCompress_sRLE::Decode(const EncodedStream& in) {
+Expected<DecodedStream> CPelmoImgCompress_sRLE::Decode(const EncodedStream& in) {
     const std::span<const std::uint8_t> s = in.bytes;
     DecodedStream out;
     std::size_t pos = 0;

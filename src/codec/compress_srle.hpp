@@ -10,7 +10,7 @@ class CPelmoImgCompress_sRLE : public CPelmoImgCompress {
     explicit CPelmoImgCompress_sRLE(const ImgOptions& opts)
         : CPelmoImgCompress(opts, ImgCodecKind::Srle) {}
     bool Compress(const RawBytes& raw) override;
-    static DecodedStream Decode(const EncodedStream& in);
+    static Expected<DecodedStream> Decode(const EncodedStream& in);
 };
 
 }  // namespace pelmo

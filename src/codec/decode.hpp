@@ -10,6 +10,8 @@
 #include <utility>
 #include <vector>
 
+#include "base/failure.hpp"
+
 namespace pelmo {
 
 // A stream as a source file defines it.
@@ -23,30 +25,24 @@ struct EncodedStream {
 struct DecodedStream {
     std::vector<std::uint8_t> bytes;  // the packed bytes given back
     std::size_t consumed = 0;         // stream bytes the packets took, from the front
-    std::string error;                // why the stream cannot be decoded; empty when it can
-    std::size_t errorOffset = 0;      // the stream byte at fault, or kAtSymbols
-
-    // The fault lies in the symbols (a packet count or flag that no stream
-    // of the codec can have), not in a stream byte.
-    static constexpr std::size_t kAtSymbols = static_cast<std::size_t>(-1);
-
-    bool ok() const { return error.empty(); }
 };
 
 // A decoder reads `packets` packets and nothing beyond `bytes`; the bytes after
 // the last packet are left for the caller to judge (`consumed`). A malformed
 // stream (a packet cut short, a count out of range, a result above `limit`)
-// gives an error and no bytes.
-using DecodeFunction = DecodedStream (*)(const EncodedStream&);
+// gives a Failure instead: why, and at the stream byte at fault (or at
+// decode::kAtSymbols).
+using DecodeFunction = Expected<DecodedStream> (*)(const EncodedStream&);
 
 namespace decode {
 
+// Where a refusal lies when the fault is in the symbols (a packet count or
+// flag that no stream of the codec can have), not in a stream byte.
+inline constexpr std::uint64_t kAtSymbols = UINT64_MAX;
+
 // The refusal of a stream at byte `offset`.
-inline DecodedStream Fail(std::size_t offset, std::string why) {
-    DecodedStream result;
-    result.error = std::move(why);
-    result.errorOffset = offset;
-    return result;
+inline Failure Fail(std::uint64_t offset, std::string why) {
+    return {std::move(why), offset};
 }
 
 // Reasons name packets from 1: "packet 12 has count 0".

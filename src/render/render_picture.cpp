@@ -21,41 +21,37 @@ namespace {
 
 class Rendering {
   public:
-    Rendering(RenderSettings settings, const ClosedStreams& closed, const RenderProgress& progress,
-              std::string& error, std::string& warning)
+    Rendering(RenderSettings settings, const ClosedStreams& closed, const RenderProgress& progress)
         : settings_(std::move(settings)),
+          interleave_(settings_.Interleaving()),
           closed_(closed),
-          progress_(progress),
-          error_(error),
-          warning_(warning) {}
+          progress_(progress) {}
 
-    bool Run();
+    Status Run();
+    const Rendered& Result() const { return rendered_; }
 
   private:
-    bool Fail(std::string what) {
-        error_ = std::move(what);
-        return false;
-    }
-    bool FailAt(const SourcePlane& plane, std::size_t line, const std::string& what) {
-        return Fail(AtLine(plane, line, what));
-    }
-    bool CheckPictureFile();
-    bool TakeSizeFromSources();
-    bool PictureHeight();
-    bool FrameSize();
-    bool SheetSize();
-    bool PlanesAlike(const SourcePlane& first, const SourcePlane& other, const std::string& role);
-    bool PlanesBelongTogether(const SourcePlane& full, const SourcePlane& dim);
+    static Failure Fail(std::string what) { return {std::move(what)}; }
+    Status CheckPictureFile();
+    Status LoadPlanes();
+    Status PlanesOfOneKind(const std::vector<std::string>& roles) const;
+    Status TakeSizeFromSources();
+    Status PictureHeight();
+    Status FrameSize();
+    Status SheetSize();
+    Status PlanesAlike(const SourcePlane& first, const SourcePlane& other,
+                       const std::string& role) const;
+    Status PlanesBelongTogether(const SourcePlane& full, const SourcePlane& dim) const;
     void WarnOfAGuess();
-    bool WithinLimit(std::uint64_t width, std::uint64_t height);
+    Status WithinLimit(std::uint64_t width, std::uint64_t height) const;
     void Paint(PixelRows rows) const;
-    bool WritePicture();
+    Status WritePicture();
 
     RenderSettings settings_;
+    Interleave interleave_;  // the planes whose bytes take turns in each source
     ClosedStreams closed_;
     const RenderProgress& progress_;
-    std::string& error_;
-    std::string& warning_;
+    Rendered rendered_;
     FREE_IMAGE_FORMAT format_ = FIF_UNKNOWN;
     // The source's plane, then the -dimplane source's and the -over source's
     // where given.
@@ -93,21 +89,22 @@ std::string PictureFileRefusal(const RenderSettings& settings, const LinkTarget&
 
 // The picture file: named with an extension the renderer can write, and
 // nothing PictureFileRefusal refuses.
-bool Rendering::CheckPictureFile() {
+Status Rendering::CheckPictureFile() {
     const std::string& picture = settings_.pictureFile;
     const std::string extension(ExtensionOf(picture));
     format_ = WritableFormatOf(picture);
     if (extension.empty()) return Fail("no picture extension");
     if (format_ == FIF_UNKNOWN) return Fail("unsupported picture extension " + Quoted(extension));
     const std::optional<LinkTarget> target = FollowLinks(picture);
-    if (!target) return true;  // opening it will tell
+    if (!target) return {};  // opening it will tell
     const std::string refusal = PictureFileRefusal(settings_, *target);
-    return refusal.empty() || Fail(refusal);
+    if (!refusal.empty()) return Fail(refusal);
+    return {};
 }
 
 // The picture's size where the sources give it (-dims) and the command line
 // does not; the two agree where both do.
-bool Rendering::TakeSizeFromSources() {
+Status Rendering::TakeSizeFromSources() {
     for (const SourcePlane& plane : planes_) {
         const AsmSource& s = plane.source;
         for (const auto& [symbol, given, option] :
@@ -116,13 +113,13 @@ bool Rendering::TakeSizeFromSources() {
             if (!symbol) continue;
             if (symbol->value == 0 || symbol->value > INT32_MAX ||
                 (given == &settings_.height && symbol->value % 8 != 0)) {
-                return FailAt(plane, symbol->line,
+                return AtLine(plane, symbol->line,
                               "the picture cannot be " + std::to_string(symbol->value) +
                                   " pixels " + (given == &settings_.width ? "wide" : "high"));
             }
             const auto value = static_cast<std::int32_t>(symbol->value);
             if (*given != 0 && *given != value) {
-                return FailAt(plane, symbol->line,
+                return AtLine(plane, symbol->line,
                               "the symbol says " + std::to_string(value) + ", " + option +
                                   " says " + std::to_string(*given));
             }
@@ -130,29 +127,30 @@ bool Rendering::TakeSizeFromSources() {
         }
     }
     if (settings_.width == 0) return Fail("missing picture width (-w)");
-    return true;
+    return {};
 }
 
 // The picture's height: as given, or the fewest blocks of eight rows that
 // hold every plane's bytes; within the pixel limit, and holding the bytes.
-bool Rendering::PictureHeight() {
+Status Rendering::PictureHeight() {
     const std::int64_t width = settings_.width;
-    // -plusmask data holds two bytes for each of the picture's.
-    const std::int64_t pair = settings_.plusmask ? 2 : 1;
-    const auto bytesOf = [&](const SourcePlane& plane) { return plane.frames[0].End() / pair; };
+    // The picture's bytes of each plane (-plusmask data holds two for each).
+    const auto bytesOf = [&](const SourcePlane& plane) {
+        return plane.frames[0].End() / static_cast<std::int64_t>(interleave_.planes);
+    };
     std::int64_t end = 0;
     for (const SourcePlane& plane : planes_) end = std::max(end, bytesOf(plane));
     const std::int64_t blocks = settings_.height != 0
                                     ? settings_.height / 8
                                     : std::max<std::int64_t>(1, (end + width - 1) / width);
     const std::int64_t pixels = width * blocks * 8;
-    if (!WithinLimit(static_cast<std::uint64_t>(width), static_cast<std::uint64_t>(blocks * 8))) {
-        return false;
-    }
+    const Status within =
+        WithinLimit(static_cast<std::uint64_t>(width), static_cast<std::uint64_t>(blocks * 8));
+    if (!within) return within;
     height_ = static_cast<std::int32_t>(blocks * 8);
     for (const SourcePlane& plane : planes_) {
         if (bytesOf(plane) > pixels / 8) {
-            return FailAt(plane, plane.source.size.line,
+            return AtLine(plane, plane.source.size.line,
                           std::to_string(plane.frames[0].End()) + " bytes do not fit a " +
                               std::to_string(width) + "x" + std::to_string(height_) + " picture");
         }
@@ -160,12 +158,12 @@ bool Rendering::PictureHeight() {
     frameWidth_ = settings_.width;
     frameHeight_ = height_;
     if (settings_.height == 0) WarnOfAGuess();
-    return true;
+    return {};
 }
 
 // The frame's size for a source of frames: as -frames gives it, or the -dims
 // symbols; the two agree where both do.
-bool Rendering::FrameSize() {
+Status Rendering::FrameSize() {
     const SourcePlane& first = planes_[0];
     const AsmSource& s = first.source;
     frameWidth_ = settings_.frameWidth;
@@ -174,14 +172,14 @@ bool Rendering::FrameSize() {
         const bool told = frameWidth_ != 0;
         if (s.width->value == 0 || s.width->value > INT32_MAX || s.height->value == 0 ||
             s.height->value > INT32_MAX || s.height->value % 8 != 0) {
-            return FailAt(first, s.width->line,
+            return AtLine(first, s.width->line,
                           "frames cannot be " + std::to_string(s.width->value) + "x" +
                               std::to_string(s.height->value) + " pixels");
         }
         const auto width = static_cast<std::int32_t>(s.width->value);
         const auto height = static_cast<std::int32_t>(s.height->value);
         if (told && (width != frameWidth_ || height != frameHeight_)) {
-            return FailAt(first, s.width->line,
+            return AtLine(first, s.width->line,
                           "the symbols say " + std::to_string(width) + "x" +
                               std::to_string(height) + ", -frames says " +
                               std::to_string(frameWidth_) + "x" + std::to_string(frameHeight_));
@@ -190,25 +188,25 @@ bool Rendering::FrameSize() {
         frameHeight_ = height;
     }
     if (frameWidth_ == 0) return Fail("missing frame size: give -frames WxH");
-    const std::int64_t bytes =
-        std::int64_t{frameWidth_} * (frameHeight_ / 8) * (settings_.plusmask ? 2 : 1);
+    const auto bytes = static_cast<std::int64_t>(interleave_.Bytes(
+        static_cast<std::size_t>(frameWidth_) * static_cast<std::size_t>(frameHeight_ / 8)));
     for (const SourcePlane& plane : planes_) {
         for (const DecodedFrame& frame : plane.frames) {
             if (frame.End() > bytes) {
-                return FailAt(plane, frame.source->size.line,
+                return AtLine(plane, frame.source->size.line,
                               std::to_string(frame.End()) + " bytes do not fit a " +
                                   std::to_string(frameWidth_) + "x" + std::to_string(frameHeight_) +
                                   " frame");
             }
         }
     }
-    return true;
+    return {};
 }
 
 // The sheet of a source of frames: frames of the frame's size in reading
 // order, as many to a row as -w holds (one without it), in as many rows as
 // -h holds (as they need without it); or only the frame -frame names.
-bool Rendering::SheetSize() {
+Status Rendering::SheetSize() {
     const std::size_t count = planes_[0].frames.size();
     if (settings_.frame) {
         const auto frame = static_cast<std::size_t>(*settings_.frame);
@@ -239,16 +237,18 @@ bool Rendering::SheetSize() {
                     std::to_string(frameWidth_) + "x" + std::to_string(frameHeight_));
     }
     const std::uint64_t height = rows * static_cast<std::uint64_t>(frameHeight_);
-    if (!WithinLimit(static_cast<std::uint32_t>(width), height)) return false;
+    if (Status within = WithinLimit(static_cast<std::uint32_t>(width), height); !within) {
+        return within;
+    }
     settings_.width = width;
     height_ = static_cast<std::int32_t>(height);
-    return true;
+    return {};
 }
 
 // Two planes of one picture, `other` the source's `role`: as many frames,
 // and the same size when the height is not given.
-bool Rendering::PlanesAlike(const SourcePlane& first, const SourcePlane& other,
-                            const std::string& role) {
+Status Rendering::PlanesAlike(const SourcePlane& first, const SourcePlane& other,
+                              const std::string& role) const {
     const std::int64_t width = settings_.width;
     const auto blocks = [&](const SourcePlane& plane) {
         return (plane.frames[0].End() + width - 1) / width;
@@ -264,14 +264,14 @@ bool Rendering::PlanesAlike(const SourcePlane& first, const SourcePlane& other,
                     " picture, its " + role + " " + Quoted(other.file) + " a " +
                     std::to_string(width) + "x" + std::to_string(8 * blocks(other)) + " one");
     }
-    return true;
+    return {};
 }
 
 // The full plane and the dim plane of one picture: alike, and every pixel
 // the full plane lights lit in the dim plane too (a clear bit is a lit
 // pixel).
-bool Rendering::PlanesBelongTogether(const SourcePlane& full, const SourcePlane& dim) {
-    if (!PlanesAlike(full, dim, "-dimplane source")) return false;
+Status Rendering::PlanesBelongTogether(const SourcePlane& full, const SourcePlane& dim) const {
+    if (Status alike = PlanesAlike(full, dim, "-dimplane source"); !alike) return alike;
     // Only where the full plane has bytes can it light a pixel.
     for (std::size_t f = 0; f < full.frames.size(); ++f) {
         const DecodedFrame& lit = full.frames[f];
@@ -285,7 +285,7 @@ bool Rendering::PlanesBelongTogether(const SourcePlane& full, const SourcePlane&
             }
         }
     }
-    return true;
+    return {};
 }
 
 // A source whose height no -h and no symbol gives is as high as the fewest
@@ -296,27 +296,29 @@ bool Rendering::PlanesBelongTogether(const SourcePlane& full, const SourcePlane&
 // and it fills whole blocks of the width. Otherwise the height is a guess,
 // and the warning says so.
 void Rendering::WarnOfAGuess() {
-    const std::int64_t width = settings_.width;
+    // The stream bytes of a row of blocks of every plane.
+    const auto row =
+        static_cast<std::int64_t>(interleave_.Bytes(static_cast<std::size_t>(settings_.width)));
     for (const SourcePlane& plane : planes_) {
         const DecodedFrame& data = plane.frames[0];
         const bool whole =
             data.bytes.empty() ? data.source->start.value > 0 : data.bytes.back() == 0xFF;
-        if (whole && data.End() % (width * (settings_.plusmask ? 2 : 1)) == 0) return;
+        if (whole && data.End() % row == 0) return;
     }
-    warning_ = "the height of " + Quoted(planes_[0].file) +
-               " is a guess: " + std::to_string(height_) +
-               " rows hold its data, and -etrim may have cut more from its end; give -h (or "
-               "convert with -dims) to be sure";
+    rendered_.warning = "the height of " + Quoted(planes_[0].file) +
+                        " is a guess: " + std::to_string(height_) +
+                        " rows hold its data, and -etrim may have cut more from its end; give -h "
+                        "(or convert with -dims) to be sure";
 }
 
-// True when a picture of `width` x `height` pixels, shown with -zoom, is
+// Whether a picture of `width` x `height` pixels, shown with -zoom, is
 // within the pixel limit.
-bool Rendering::WithinLimit(std::uint64_t width, std::uint64_t height) {
+Status Rendering::WithinLimit(std::uint64_t width, std::uint64_t height) const {
     const auto zoom = static_cast<std::uint64_t>(settings_.zoom);
     // Both sides at most 2^31 and the zoom at most 16: no product wraps.
     if (width * height <= settings_.maxPixels / (zoom * zoom) && width * zoom <= INT32_MAX &&
         height * zoom <= INT32_MAX) {
-        return true;
+        return {};
     }
     return Fail("the picture would be " + std::to_string(width * zoom) + "x" +
                 std::to_string(height * zoom) + " pixels, more than the limit of " +
@@ -340,22 +342,17 @@ void Rendering::Paint(PixelRows rows) const {
             }
         }
     }
-    std::vector<std::uint8_t> split[2];  // a -plusmask frame's sprite and mask bytes
     for (std::size_t n = 0; n < shown_.size(); ++n) {
         const std::ptrdiff_t x0 = static_cast<std::ptrdiff_t>(n % across_) * frameWidth_;
         const std::ptrdiff_t y0 = static_cast<std::ptrdiff_t>(n / across_) * frameHeight_;
         const PixelRows at{rows.top + y0 * rows.stride + x0, rows.stride};
         if (settings_.plusmask) {
             const DecodedFrame& frame = planes_[0].frames[shown_[n]];
-            for (std::size_t p = 0; p < 2; ++p) {
-                split[p].clear();
-                for (std::size_t k = p; k < frame.bytes.size(); k += 2) {
-                    split[p].push_back(frame.bytes[k]);
-                }
-            }
-            const std::size_t start = frame.source->start.value / 2;
-            PaintPlane({split[1], start}, frameWidth_, frameHeight_, settings_.layout, 0, -1, at);
-            PaintPlane({split[0], start}, frameWidth_, frameHeight_, settings_.layout, 255, -1, at);
+            const std::vector<std::uint8_t> sprite = interleave_.Take(frame.bytes, 0);
+            const std::vector<std::uint8_t> mask = interleave_.Take(frame.bytes, 1);
+            const std::size_t start = frame.source->start.value / interleave_.planes;
+            PaintPlane({mask, start}, frameWidth_, frameHeight_, settings_.layout, 0, -1, at);
+            PaintPlane({sprite, start}, frameWidth_, frameHeight_, settings_.layout, 255, -1, at);
             continue;
         }
         // Each plane over the ones before it: the first over black, or the
@@ -371,7 +368,7 @@ void Rendering::Paint(PixelRows rows) const {
 }
 
 // Paints the planes into a greyscale picture and puts it in place.
-bool Rendering::WritePicture() {
+Status Rendering::WritePicture() {
     FreeImageSession session;
     GreyPicture picture;
     const std::int32_t zoom = settings_.zoom;
@@ -415,12 +412,12 @@ bool Rendering::WritePicture() {
         progress_("Wrote " + std::to_string(settings_.width * zoom) + "x" +
                   std::to_string(height_ * zoom) + " picture to '" + name + "'.\n");
     }
-    return true;
+    return {};
 }
 
-bool Rendering::Run() {
-    if (!CheckPictureFile()) return false;
-    // The source, then the -dimplane and -over sources where given.
+// The source, then the -dimplane and -over sources where given, each read
+// and decoded.
+Status Rendering::LoadPlanes() {
     std::vector<std::string> roles{"first source"};
     planes_.resize(1);
     planes_[0].file = settings_.sourceFile;
@@ -431,10 +428,16 @@ bool Rendering::Run() {
         roles.emplace_back(role);
     }
     for (SourcePlane& plane : planes_) {
-        if (!LoadSourcePlane(settings_, progress_, plane, error_)) return false;
+        if (Status loaded = LoadSourcePlane(settings_, progress_, plane); !loaded) return loaded;
     }
     dim_ = settings_.dimSourceFile.empty() ? nullptr : &planes_[1];
     over_ = settings_.overSourceFile.empty() ? nullptr : &planes_.back();
+    return PlanesOfOneKind(roles);
+}
+
+// Every plane a source of frames, or none, the planes having the `roles`
+// that name them; frames shown (-frames, -frame) only of a source of frames.
+Status Rendering::PlanesOfOneKind(const std::vector<std::string>& roles) const {
     const bool framed = planes_[0].Framed();
     for (std::size_t i = 1; i < planes_.size(); ++i) {
         if (planes_[i].Framed() == framed) continue;
@@ -445,21 +448,32 @@ bool Rendering::Run() {
     if (!framed && (settings_.frameWidth != 0 || settings_.frame.value_or(0) != 0)) {
         return Fail(Quoted(planes_[0].file) + " holds no frames (-frames and -frame show frames)");
     }
-    if (framed) {
-        if (!FrameSize() || !SheetSize()) return false;
-    } else if (!TakeSizeFromSources()) {
-        return false;
-    }
-    if (dim_ != nullptr && !PlanesBelongTogether(planes_[0], *dim_)) return false;
-    if (over_ != nullptr && !PlanesAlike(planes_[0], *over_, "-over source")) return false;
-    return (framed || PictureHeight()) && WritePicture();
+    return {};
+}
+
+// The steps in their order; the first that fails ends the rendering, before
+// the picture file is touched unless it is the writing itself.
+Status Rendering::Run() {
+    Status step = CheckPictureFile();
+    if (step) step = LoadPlanes();
+    if (!step) return step;
+    const bool framed = planes_[0].Framed();
+    if (framed) step = FrameSize();
+    if (step) step = framed ? SheetSize() : TakeSizeFromSources();
+    if (step && dim_ != nullptr) step = PlanesBelongTogether(planes_[0], *dim_);
+    if (step && over_ != nullptr) step = PlanesAlike(planes_[0], *over_, "-over source");
+    if (step && !framed) step = PictureHeight();
+    if (step) step = WritePicture();
+    return step;
 }
 
 }  // namespace
 
-bool RenderPicture(RenderSettings settings, const ClosedStreams& closed,
-                   const RenderProgress& progress, std::string& error, std::string& warning) {
-    return Rendering(std::move(settings), closed, progress, error, warning).Run();
+Expected<Rendered> RenderPicture(RenderSettings settings, const ClosedStreams& closed,
+                                 const RenderProgress& progress) {
+    Rendering rendering(std::move(settings), closed, progress);
+    if (Status run = rendering.Run(); !run) return run.failure();
+    return rendering.Result();
 }
 
 }  // namespace pelmo

@@ -9,6 +9,7 @@
 
 #include "base/img_options.hpp"
 #include "base/limits.hpp"
+#include "plane/interleave.hpp"
 
 namespace pelmo {
 
@@ -33,6 +34,14 @@ struct RenderSettings {
     // over the mask of this source (-over; empty for none).
     std::int32_t zoom = 1;
     std::string overSourceFile;
+
+    // The planes whose bytes take turns in each source: the sprite (plane 0)
+    // and its mask (plane 1) with -plusmask, the one plane otherwise.
+    Interleave Interleaving() const {
+        ImgOptions options;
+        options.plusmask = plusmask;
+        return Interleave::Of(options);
+    }
 };
 
 // Where the progress lines go ("Decoded ...", "Wrote ..."), each with its

@@ -11,115 +11,105 @@ namespace pelmo {
 
 namespace {
 
-bool FailAt(const SourcePlane& plane, std::size_t line, const std::string& what,
-            std::string& error) {
-    error = AtLine(plane, line, what);
-    return false;
-}
-
 // Reads the source `plane.file`.
-bool ReadPlane(const RenderSettings& settings, SourcePlane& plane, std::string& error) {
+Status ReadPlane(const RenderSettings& settings, SourcePlane& plane) {
     const std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(plane.file.c_str(), "rb"),
                                                                std::fclose);
-    if (!file) {
-        error = "couldn't read " + Quoted(plane.file);
-        return false;
-    }
+    if (!file) return Failure{"couldn't read " + Quoted(plane.file)};
     SourceLines lines(file.get());
-    SourceError fault;
-    if (!ReadAsmSource(lines, settings.maxPixels, plane.source, fault)) {
-        return FailAt(plane, fault.line, fault.what, error);
+    Expected<AsmSource> source = ReadAsmSource(lines, settings.maxPixels);
+    if (!source) {
+        const Failure& fault = source.failure();
+        return AtLine(plane, static_cast<std::size_t>(fault.at), fault.message);
     }
-    return true;
+    plane.source = std::move(*source);
+    return {};
 }
 
 // The codec of a picture or frame: as -c gives it, or its include line, or
 // the source's codec comment (-c best); and its flag symbol where, and only
 // where, the codec has one.
-bool CodecOfPlane(const RenderSettings& settings, const SourcePlane& plane, const AsmSource& s,
-                  ImgCodecKind& kind, std::string& error) {
+Expected<ImgCodecKind> CodecOfPlane(const RenderSettings& settings, const SourcePlane& plane,
+                                    const AsmSource& s) {
     const std::size_t includeLine = s.labelLine + 1;
     const std::optional<ImgCodecKind> comment = plane.source.commentCodec;
     if (!settings.codec && !s.includeCodec && !comment) {
-        return FailAt(plane, includeLine, "no include line names the codec: give it with -c",
-                      error);
+        return AtLine(plane, includeLine, "no include line names the codec: give it with -c");
     }
-    kind = settings.codec ? *settings.codec : s.includeCodec ? *s.includeCodec : *comment;
+    const ImgCodecKind kind = settings.codec   ? *settings.codec
+                              : s.includeCodec ? *s.includeCodec
+                                               : *comment;
     const std::string keyword(CodecFor(kind).keyword);
     if (s.includeCodec && *s.includeCodec != kind) {
-        return FailAt(plane, includeLine,
+        return AtLine(plane, includeLine,
                       "the include line names " + std::string(CodecFor(*s.includeCodec).keyword) +
-                          ", not " + keyword,
-                      error);
+                          ", not " + keyword);
     }
     if (comment && *comment != kind) {
-        return FailAt(plane, plane.source.commentLine,
+        return AtLine(plane, plane.source.commentLine,
                       "the codec comment names " + std::string(CodecFor(*comment).keyword) +
-                          ", not " + keyword,
-                      error);
+                          ", not " + keyword);
     }
     const bool flagged = kind == ImgCodecKind::Bnp;
-    if (flagged && !s.flag) return FailAt(plane, s.labelLine, "the flag symbol is missing", error);
+    if (flagged && !s.flag) return AtLine(plane, s.labelLine, "the flag symbol is missing");
     if (!flagged && s.flag) {
-        return FailAt(plane, s.flag->line, "a fourth symbol, but " + keyword + " has no flag",
-                      error);
+        return AtLine(plane, s.flag->line, "a fourth symbol, but " + keyword + " has no flag");
     }
-    return true;
+    return kind;
 }
 
-// Decodes one picture or frame of the source, in `room` bytes at most.
-bool DecodeFrame(const RenderSettings& settings, const SourcePlane& plane, const AsmSource& s,
-                 std::uint64_t& room, DecodedFrame& frame, ImgCodecKind& kind, std::string& error) {
-    if (!CodecOfPlane(settings, plane, s, kind, error)) return false;
+// Decodes one picture or frame of the source with the codec of `kind`, in
+// `room` bytes at most, which it takes from `room`.
+Expected<DecodedFrame> DecodeFrame(const RenderSettings& settings, const SourcePlane& plane,
+                                   const AsmSource& s, ImgCodecKind kind, std::uint64_t& room) {
     if (s.start.value > room) {
-        return FailAt(plane, s.start.line,
+        return AtLine(plane, s.start.line,
                       "more blank bytes than a picture within the pixel limit holds "
-                      "(see -maxpixels)",
-                      error);
+                      "(see -maxpixels)");
     }
     room -= s.start.value;
     const bool flagged = s.flag.has_value();
-    DecodedStream decoded = CodecFor(kind).decode(
+    Expected<DecodedStream> decoded = CodecFor(kind).decode(
         {s.stream, s.packets.value,
          flagged ? static_cast<std::int32_t>(std::min<std::uint32_t>(s.flag->value, INT32_MAX))
                  : -1,
          static_cast<std::size_t>(room)});
-    if (!decoded.ok()) {
-        const std::size_t line = decoded.errorOffset != DecodedStream::kAtSymbols
-                                     ? s.LineOf(decoded.errorOffset)
+    if (!decoded) {
+        const Failure& fault = decoded.failure();
+        const std::size_t line = fault.at != decode::kAtSymbols
+                                     ? s.LineOf(static_cast<std::size_t>(fault.at))
                                  : flagged ? s.flag->line
                                            : s.packets.line;
-        return FailAt(plane, line, decoded.error, error);
+        return AtLine(plane, line, fault.message);
     }
-    if (decoded.consumed != s.stream.size()) {
-        return FailAt(plane, s.LineOf(decoded.consumed),
+    if (decoded->consumed != s.stream.size()) {
+        return AtLine(plane, s.LineOf(decoded->consumed),
                       "the " + std::to_string(s.packets.value) + " packets end after " +
-                          std::to_string(decoded.consumed) + " of the " +
-                          std::to_string(s.stream.size()) + " bytes",
-                      error);
+                          std::to_string(decoded->consumed) + " of the " +
+                          std::to_string(s.stream.size()) + " bytes");
     }
-    room -= decoded.bytes.size();
-    frame.source = &s;
-    frame.bytes = std::move(decoded.bytes);
-    // Sprite and mask bytes come in pairs, from the start on.
-    if (settings.plusmask && (s.start.value % 2 != 0 || frame.bytes.size() % 2 != 0)) {
-        return FailAt(plane, s.size.line,
+    room -= decoded->bytes.size();
+    DecodedFrame frame{&s, std::move(decoded->bytes)};
+    // The planes' bytes come in whole groups (sprite and mask bytes in
+    // pairs), from the start on.
+    const Interleave interleave = settings.Interleaving();
+    if (!interleave.Whole(s.start.value) || !interleave.Whole(frame.bytes.size())) {
+        return AtLine(plane, s.size.line,
                       "-plusmask data holds pairs, not " + std::to_string(s.start.value) +
-                          " blank bytes and " + std::to_string(frame.bytes.size()) + " more",
-                      error);
+                          " blank bytes and " + std::to_string(frame.bytes.size()) + " more");
     }
-    return true;
+    return frame;
 }
 
 }  // namespace
 
-std::string AtLine(const SourcePlane& plane, std::size_t line, const std::string& what) {
-    return Quoted(plane.file) + " line " + std::to_string(line) + ": " + what;
+Failure AtLine(const SourcePlane& plane, std::size_t line, const std::string& what) {
+    return {Quoted(plane.file) + " line " + std::to_string(line) + ": " + what, line};
 }
 
-bool LoadSourcePlane(const RenderSettings& settings, const RenderProgress& progress,
-                     SourcePlane& plane, std::string& error) {
-    if (!ReadPlane(settings, plane, error)) return false;
+Status LoadSourcePlane(const RenderSettings& settings, const RenderProgress& progress,
+                       SourcePlane& plane) {
+    if (Status read = ReadPlane(settings, plane); !read) return read;
     std::vector<const AsmSource*> sections;
     if (plane.Framed()) {
         for (const AsmSource& frame : plane.source.frames) sections.push_back(&frame);
@@ -127,17 +117,20 @@ bool LoadSourcePlane(const RenderSettings& settings, const RenderProgress& progr
         sections.push_back(&plane.source);
     }
     // Every frame within what a picture within the pixel limit holds.
-    std::uint64_t room = settings.maxPixels / 8 * (settings.plusmask ? 2 : 1);
+    std::uint64_t room = settings.Interleaving().Bytes(settings.maxPixels / 8);
     ImgCodecKind kind = ImgCodecKind::Raw;
     std::size_t stream = 0;
     std::size_t decoded = 0;
-    plane.frames.resize(sections.size());
-    for (std::size_t k = 0; k < sections.size(); ++k) {
-        if (!DecodeFrame(settings, plane, *sections[k], room, plane.frames[k], kind, error)) {
-            return false;
-        }
-        stream += sections[k]->stream.size();
-        decoded += plane.frames[k].bytes.size();
+    plane.frames.reserve(sections.size());
+    for (const AsmSource* section : sections) {
+        const Expected<ImgCodecKind> codec = CodecOfPlane(settings, plane, *section);
+        if (!codec) return codec.failure();
+        kind = *codec;
+        Expected<DecodedFrame> frame = DecodeFrame(settings, plane, *section, kind, room);
+        if (!frame) return frame.failure();
+        plane.frames.push_back(std::move(*frame));
+        stream += section->stream.size();
+        decoded += plane.frames.back().bytes.size();
     }
     if (progress) {
         const std::string frames =
@@ -146,7 +139,7 @@ bool LoadSourcePlane(const RenderSettings& settings, const RenderProgress& progr
                  std::string(CodecFor(kind).keyword) + " data give " + std::to_string(decoded) +
                  " bytes.\n");
     }
-    return true;
+    return {};
 }
 
 }  // namespace pelmo

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "asm/asm_reader.hpp"
+#include "base/failure.hpp"
 #include "plane/plane_layout.hpp"
 #include "render/render_settings.hpp"
 
@@ -34,13 +35,13 @@ struct SourcePlane {
     bool Framed() const { return source.frameCount.has_value(); }
 };
 
-// `what` at line `line` of the plane's source, as an error names it.
-std::string AtLine(const SourcePlane& plane, std::size_t line, const std::string& what);
+// `what` at line `line` of the plane's source: the failure that names both.
+Failure AtLine(const SourcePlane& plane, std::size_t line, const std::string& what);
 
 // Reads, checks and decodes the source `plane.file`, with the codec that
-// `settings` or its include lines name. False, with `error` (the reason after
-// "Error, "), when it cannot be read or is not as the converter writes it.
-bool LoadSourcePlane(const RenderSettings& settings, const RenderProgress& progress,
-                     SourcePlane& plane, std::string& error);
+// `settings` or its include lines name. A Failure (the reason after "Error, ")
+// when it cannot be read or is not as the converter writes it.
+Status LoadSourcePlane(const RenderSettings& settings, const RenderProgress& progress,
+                       SourcePlane& plane);
 
 }  // namespace pelmo

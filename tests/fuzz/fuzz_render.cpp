@@ -26,14 +26,14 @@ using namespace pelmo;
 constexpr std::size_t kLimit = std::size_t{1} << 16;
 
 void Decode(ImgCodecKind kind, const EncodedStream& in, std::size_t seed) {
-    const DecodedStream out = CodecFor(kind).decode(in);
-    if (!out.ok()) {
-        FUZZ_CHECK(out.bytes.empty(), "a refused stream gave bytes");
-        FUZZ_CHECK(
-            out.errorOffset == DecodedStream::kAtSymbols || out.errorOffset <= in.bytes.size(),
-            "an error beyond the stream: " + out.error);
+    const Expected<DecodedStream> decoded = CodecFor(kind).decode(in);
+    if (!decoded) {
+        const Failure& fault = decoded.failure();
+        FUZZ_CHECK(fault.at == decode::kAtSymbols || fault.at <= in.bytes.size(),
+                   "an error beyond the stream: " + fault.message);
         return;
     }
+    const DecodedStream& out = *decoded;
     FUZZ_CHECK(out.bytes.size() <= in.limit, "a result above the limit");
     FUZZ_CHECK(out.consumed <= in.bytes.size(), "more bytes consumed than given");
     // Painted after some blank bytes into a picture of some width that holds them.
@@ -70,15 +70,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         Decode(kind, in, size);
         return 0;
     }
-    AsmSource source;
-    SourceError error;
     const std::size_t lines = static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n'));
-    if (!ReadAsmSource(text, source, error)) {
-        FUZZ_CHECK(error.line >= 1 && error.line <= lines + 2 && !error.what.empty(),
-                   "a refusal at line " + std::to_string(error.line) + ": " + error.what);
-        FUZZ_CHECK(error.what.find('\n') == std::string::npos, "a refusal of two lines");
+    const Expected<AsmSource> read = ReadAsmSource(text);
+    if (!read) {
+        const Failure& error = read.failure();
+        FUZZ_CHECK(error.at >= 1 && error.at <= lines + 2 && !error.message.empty(),
+                   "a refusal at line " + std::to_string(error.at) + ": " + error.message);
+        FUZZ_CHECK(error.message.find('\n') == std::string::npos, "a refusal of two lines");
         return 0;
     }
+    const AsmSource& source = *read;
     // A source of frames: each frame as a source of its own.
     FUZZ_CHECK(source.frames.size() == (source.frameCount ? source.frameCount->value : 0),
                "another number of frames than the frame count");

@@ -112,11 +112,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     FUZZ_CHECK(fuzz::ConsoleErr().empty(), "the writer printed on standard error");
 
-    AsmSource source;
-    SourceError error;
-    FUZZ_CHECK(
-        ReadAsmSource(ReadFile(scratch.File()), source, error),
-        "the source does not read back: line " + std::to_string(error.line) + ": " + error.what);
+    const Expected<AsmSource> read = ReadAsmSource(ReadFile(scratch.File()));
+    FUZZ_CHECK(read.ok(), "the source does not read back: line " +
+                              std::to_string(read.failure().at) + ": " + read.failure().message);
+    const AsmSource& source = *read;
     FUZZ_CHECK(source.size.value == static_cast<std::uint32_t>(values[0]) &&
                    source.packets.value == static_cast<std::uint32_t>(values[1]) &&
                    source.start.value == static_cast<std::uint32_t>(values[2]) && source.flag &&

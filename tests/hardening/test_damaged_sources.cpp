@@ -109,6 +109,15 @@ TEST_F(DamagedSource, IsRefusedWithItsLineAndNoPicture) {
          "320 bytes do not fit a 40x8 picture",
          {"-c", "raw", "-h", "8"}},
         {"no codec", raw, [](Lines&) {}, 7, "give it with -c", {"-h", "64"}},
+        {"a byte that leaves a sprite byte without its mask byte",
+         raw,
+         [](Lines& l) {
+             l.back().resize(l.back().size() - 4);
+             Shift(l[2], -1);
+         },
+         3,
+         "-plusmask data holds pairs, not 0 blank bytes and 319 more",
+         {"-c", "raw", "-plusmask"}},
         // Structure, whatever the editing around it: what was expected, and where.
         {"a second source pasted after the first", raw,
          [](Lines& l) {

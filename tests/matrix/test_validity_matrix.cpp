@@ -154,14 +154,14 @@ std::string Misread(const WrittenPicture& picture, const LibraryPixels& library,
                << "not converted, " << run.Describe() << ": " << run.err;
     }
     if (::testing::AssertionResult clean = CleanOutcome(run, output); !clean) return clean;
-    AsmSource source;
-    SourceError error;
-    const bool readable = ReadAsmSource(unit::ReadWholeFile(output), source, error);
+    const Expected<AsmSource> read = ReadAsmSource(unit::ReadWholeFile(output));
     std::filesystem::remove(output);
     const std::size_t count = library.red.size();
-    if (!readable || source.stream.size() != count / 8) {
+    if (!read) return ::testing::AssertionFailure() << "unreadable: " << read.failure().message;
+    const AsmSource& source = *read;
+    if (source.stream.size() != count / 8) {
         return ::testing::AssertionFailure() << "the source holds " << source.stream.size()
-                                             << " bytes for " << count << " pixels " << error.what;
+                                             << " bytes for " << count << " pixels";
     }
     std::vector<std::uint8_t> painted(count);
     PaintPlane({source.stream, source.start.value}, library.width, library.height, ImgOptions{}, 1,

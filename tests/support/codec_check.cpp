@@ -116,14 +116,14 @@ Counts ExpectedCounts(ImgCodecKind kind, std::span<const std::uint8_t> data) {
                << " packets " << e.packets << (e.ok ? "" : " (Compress returned false)");
     }
     const DecodeResult d = Decode(kind, e.stream, e.packets, e.flag);
-    if (!d.ok() || d.bytes != input || d.consumed != e.stream.size()) {
+    if (!d.ok() || d->bytes != input || d->consumed != e.stream.size()) {
         auto failure = ::testing::AssertionFailure();
         failure << CodecName(kind) << " " << Describe(input) << ": stream [" << got
                 << "] does not decode back: ";
         if (d.ok()) {
-            failure << "[" << ToHex(d.bytes) << "]";
+            failure << "[" << ToHex(d->bytes) << "]";
         } else {
-            failure << d.error;
+            failure << d.failure().message;
         }
         return failure;
     }
@@ -166,15 +166,17 @@ Counts ExpectedCounts(ImgCodecKind kind, std::span<const std::uint8_t> data) {
                       << "; stream [" << ToHex(e.stream) << "]";
     }
     const DecodeResult d = Decode(kind, e.stream, e.packets, e.flag);
-    if (!d.ok()) return fail() << "stream [" << ToHex(e.stream) << "] rejected: " << d.error;
-    if (d.consumed != e.stream.size()) {
-        return fail() << "reading " << e.packets << " packets consumed " << d.consumed << " of "
+    if (!d.ok())
+        return fail() << "stream [" << ToHex(e.stream) << "] rejected: " << d.failure().message;
+    if (d->consumed != e.stream.size()) {
+        return fail() << "reading " << e.packets << " packets consumed " << d->consumed << " of "
                       << e.size << " bytes";
     }
-    if (d.bytes != input) {
-        const auto diff = std::mismatch(d.bytes.begin(), d.bytes.end(), input.begin(), input.end());
-        return fail() << "decodes to " << d.bytes.size() << " bytes, first difference at "
-                      << (diff.first - d.bytes.begin()) << "; stream [" << ToHex(e.stream) << "]";
+    if (d->bytes != input) {
+        const auto diff =
+            std::mismatch(d->bytes.begin(), d->bytes.end(), input.begin(), input.end());
+        return fail() << "decodes to " << d->bytes.size() << " bytes, first difference at "
+                      << (diff.first - d->bytes.begin()) << "; stream [" << ToHex(e.stream) << "]";
     }
     return ::testing::AssertionSuccess();
 }

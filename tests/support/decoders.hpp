@@ -27,7 +27,7 @@ inline Bytes Repeat(std::size_t count, std::uint8_t value) {
 }
 Bytes Join(std::initializer_list<Bytes> parts);
 
-using DecodeResult = DecodedStream;
+using DecodeResult = Expected<DecodedStream>;
 
 // The product's decoder of `kind`, through the codec table, with no bound on
 // the result; `flag` is read only by the Blinky Nibble Packer.
