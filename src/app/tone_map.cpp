@@ -13,8 +13,8 @@ namespace pelmo {
 
 namespace {
 
-void PrintQuoted(std::string_view reason, std::string_view what) {
-    PrintError("Error, " + std::string(reason) + " " + Quoted(what) + ".\n");
+std::string QuotedLine(std::string_view reason, std::string_view what) {
+    return "Error, " + std::string(reason) + " " + Quoted(what) + ".\n";
 }
 
 // The variant named as its users know it.
@@ -38,6 +38,48 @@ std::string_view VariantName(Misread misread) {
     return "a variant";
 }
 
+std::string Size(std::uint32_t width, std::uint32_t height) {
+    return std::to_string(width) + "x" + std::to_string(height);
+}
+
+// The line that says why the picture `fileName` was refused, as `result`
+// says, loaded with `options`.
+std::string RefusalLine(const DecodeResult& result, const std::string& fileName,
+                        const ImgOptions& options) {
+    const std::string image = "Error, image " + Quoted(fileName);
+    switch (result.status) {
+        case DecodeStatus::BadHeight:
+            return "Error, height must be multiple of 8.\n";
+        case DecodeStatus::ConvertFailed:
+            return "Error, failed to convert image.\n";
+        case DecodeStatus::OverLimit:
+            return image + " is " + Size(result.width, result.height) +
+                   " pixels, more than the limit of " + std::to_string(options.maxPixels) +
+                   " (see -maxpixels).\n";
+        case DecodeStatus::Misread:
+            return image + " is " + std::string(VariantName(result.misread)) +
+                   ", which the image library misreads; save it as PNG.\n";
+        case DecodeStatus::AlphaDropped:
+            return image +
+                   " has an alpha channel that the image library drops; save it as PNG or RGBA "
+                   "TIFF.\n";
+        case DecodeStatus::NotFrames:
+            return image + " is " + Size(result.width, result.pictureHeight) +
+                   " pixels, not a whole number of " +
+                   Size(options.frameWidth, options.frameHeight) + " frames.\n";
+        case DecodeStatus::PagesDiffer:
+            return "Error, the pages of " + Quoted(fileName) + " are not all " +
+                   Size(result.width, result.pictureHeight) + " pixels as the first.\n";
+        case DecodeStatus::TooLarge:
+        case DecodeStatus::NoMemory:
+            return "Error, not enough memory.\n";
+        case DecodeStatus::Ok:
+        case DecodeStatus::OpenFailed:
+            break;
+    }
+    return QuotedLine("failed to open image", fileName);
+}
+
 }  // namespace
 
 bool ImgToneMap::Load(const std::string& fileName) {
@@ -48,60 +90,21 @@ bool ImgToneMap::Load(const std::string& fileName) {
     const std::string_view extension = ExtensionOf(fileName);
     const PictureExtension* match = FindPictureExtension(extension);
     if (match == nullptr) {
-        PrintQuoted("unsupported image extension", extension);
+        PrintError(QuotedLine("unsupported image extension", extension));
         return false;
     }
-
     std::vector<std::uint8_t> packed;
     const DecodeResult result =
         DecodeIsolated({match->format, fileName, options}, packed, decoder_);
-    switch (result.status) {
-        case DecodeStatus::Ok:
-            break;
-        case DecodeStatus::BadHeight:
-            PrintError("Error, height must be multiple of 8.\n");
-            return false;
-        case DecodeStatus::ConvertFailed:
-            PrintError("Error, failed to convert image.\n");
-            return false;
-        case DecodeStatus::OverLimit:
-            PrintError("Error, image " + Quoted(fileName) + " is " + std::to_string(result.width) +
-                       "x" + std::to_string(result.height) + " pixels, more than the limit of " +
-                       std::to_string(options.maxPixels) + " (see -maxpixels).\n");
-            return false;
-        case DecodeStatus::Misread:
-            PrintError("Error, image " + Quoted(fileName) + " is " +
-                       std::string(VariantName(result.misread)) +
-                       ", which the image library misreads; save it as PNG.\n");
-            return false;
-        case DecodeStatus::AlphaDropped:
-            PrintError("Error, image " + Quoted(fileName) +
-                       " has an alpha channel that the image library drops; save it as PNG or "
-                       "RGBA TIFF.\n");
-            return false;
-        case DecodeStatus::NotFrames:
-            PrintError("Error, image " + Quoted(fileName) + " is " + std::to_string(result.width) +
-                       "x" + std::to_string(result.pictureHeight) +
-                       " pixels, not a whole number of " + std::to_string(options.frameWidth) +
-                       "x" + std::to_string(options.frameHeight) + " frames.\n");
-            return false;
-        case DecodeStatus::PagesDiffer:
-            PrintError("Error, the pages of " + Quoted(fileName) + " are not all " +
-                       std::to_string(result.width) + "x" + std::to_string(result.pictureHeight) +
-                       " pixels as the first.\n");
-            return false;
-        case DecodeStatus::TooLarge:
-        case DecodeStatus::NoMemory:
-            // The map gives up its old picture but takes the new size.
-            plane = std::vector<std::uint8_t>();
-            width = static_cast<std::int32_t>(result.width);
-            height = static_cast<std::int32_t>(result.height);
-            PrintError("Error, not enough memory.\n");
-            return false;
-        case DecodeStatus::OpenFailed:
-        default:
-            PrintQuoted("failed to open image", fileName);
-            return false;
+    if (result.status == DecodeStatus::TooLarge || result.status == DecodeStatus::NoMemory) {
+        // The map gives up its old picture but takes the new size.
+        plane = std::vector<std::uint8_t>();
+        width = static_cast<std::int32_t>(result.width);
+        height = static_cast<std::int32_t>(result.height);
+    }
+    if (result.status != DecodeStatus::Ok) {
+        PrintError(RefusalLine(result, fileName, options));
+        return false;
     }
     plane = std::move(packed);
     width = static_cast<std::int32_t>(result.width);
