@@ -4,6 +4,7 @@
 
 #include "base/ascii.hpp"
 #include "base/errors.hpp"
+#include "base/limits.hpp"
 #include "codec/codec_table.hpp"
 
 namespace pelmo {
@@ -38,7 +39,6 @@ constexpr std::string_view kMoreHelp =
     "                   over a checkerboard where the mask is off\n";
 
 // The most -zoom gives: a pixel as 16 x 16.
-constexpr std::int32_t kMostZoom = 16;
 
 // Like the converter's, -q given before the fault keeps the banner back.
 bool Fail(const RenderCommandLine& cmd, std::string_view line) {

@@ -29,7 +29,8 @@ SourceLines::Got SourceLines::Next(std::string_view& line) {
             const char* from = block_.data() + at_;
             const auto* newline = static_cast<const char*>(std::memchr(from, '\n', end_ - at_));
             const std::size_t take = newline != nullptr ? newline - from : end_ - at_;
-            if (buffer_.size() + take > kLongestLine + 1) {  // past the longest line and a '\r'
+            if (buffer_.size() + take >
+                kLongestSourceLine + 1) {  // past the longest line and a '\r'
                 ++number_;
                 return Got::TooLong;
             }
@@ -44,7 +45,7 @@ SourceLines::Got SourceLines::Next(std::string_view& line) {
     bytes_ += line.size() + 1;
     ++number_;
     if (line.ends_with('\r')) line.remove_suffix(1);
-    return line.size() > kLongestLine ? Got::TooLong : Got::Line;
+    return line.size() > kLongestSourceLine ? Got::TooLong : Got::Line;
 }
 
 namespace {
@@ -217,10 +218,6 @@ bool IsHeader(std::string_view line) {
     return text.starts_with(ProgramName()) && text.substr(ProgramName().size()).starts_with(" v");
 }
 
-// The most text a frame's symbols and label take, names of the longest
-// included.
-constexpr std::uint64_t kFrameText = 8 << 10;
-
 class Reader {
   public:
     Reader(SourceLines& lines, std::uint64_t mostStream) : lines_(lines), mostStream_(mostStream) {}
@@ -324,8 +321,8 @@ bool Reader::NextLine() {
     const std::size_t at = lines_.number();
     if (got == SourceLines::Got::ReadError) return Stop(Fail(at, "the file cannot be read on"));
     if (got == SourceLines::Got::TooLong) {
-        return Stop(Fail(at, "the line is longer than " +
-                                 std::to_string(SourceLines::kLongestLine) + " characters"));
+        return Stop(Fail(
+            at, "the line is longer than " + std::to_string(kLongestSourceLine) + " characters"));
     }
     if (lines_.bytes() > mostText_) {
         return Stop(Fail(at, "the source goes on longer than any source of its size"));

@@ -19,12 +19,10 @@
 namespace pelmo {
 
 // The lines of a source, from a file read as it goes or from text in
-// memory, none longer than kLongestLine characters: a file of one endless
-// line costs no more than reading that many.
+// memory, none longer than kLongestSourceLine characters: a file of one
+// endless line costs no more than reading that many.
 class SourceLines {
   public:
-    static constexpr std::size_t kLongestLine = 4096;
-
     explicit SourceLines(std::string_view text) : text_(text) {}
     explicit SourceLines(std::FILE* file) : file_(file), block_(std::size_t{1} << 16) {}
 

@@ -42,6 +42,10 @@ inline constexpr std::uint64_t kStreamHeaderReach = std::uint64_t{64} << 20;
 inline constexpr std::uint64_t kPreambleBytes = std::uint64_t{16} << 20;
 // Entries of a TIFF directory read: the decoder knows about a hundred tags.
 inline constexpr std::uint64_t kMostDirectoryEntries = 4096;
+// Strips (or tiles) of a TIFF page read: a page of more is held to what its
+// file's bytes can stand for instead (the TIFF decoder itself takes no more
+// than a million without being told otherwise).
+inline constexpr std::uint64_t kMostStrips = std::uint64_t{1} << 20;
 // Room for what a header may put before the pixels and after them
 // (profiles, comments, thumbnails, layers) when bounding what a stream
 // could need.
@@ -78,6 +82,18 @@ inline constexpr std::uint64_t kSmallPicture = std::uint64_t{1} << 20;
 // decoder's buffer for one read (a damaged header can make a decoder ask for
 // far more than the buffer it reads into).
 inline constexpr std::size_t kMostZeroed = std::size_t{64} << 10;
+
+// ---- The renderer's sources.
+
+// The longest line of a source read: the converter writes lines of 16 bytes,
+// and a file of one endless line costs no more than reading this many.
+inline constexpr std::size_t kLongestSourceLine = 4096;
+// The most text a frame's symbols and label take, names of the longest
+// included: a source may go on no longer than its size symbol and this.
+inline constexpr std::uint64_t kFrameText = 8 << 10;
+// The largest -zoom: a picture's side 16 times over stays well within the
+// pixel limit's reach for any source worth enlarging.
+inline constexpr std::int32_t kMostZoom = 16;
 
 // The wall time the converter waits for a decoder whose processor budget is
 // `seconds`: room for a machine busy with other work.

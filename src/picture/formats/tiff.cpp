@@ -167,10 +167,6 @@ std::uint64_t TiffStripPixels(const TiffLayout& layout, std::uint64_t i, std::ui
     return Mul(width, std::min(rows, height - std::min(first, height)));
 }
 
-// The most strips of a page read: a page of more is unsure, and held to what
-// its file's bytes can stand for.
-constexpr std::uint64_t kMostStrips = std::uint64_t{1} << 20;
-
 // Where the strips (or tiles) the decoder reads lie must be inside the file,
 // with bytes enough for their pixels at the compression's best. The decoder
 // takes the byte counts of compressed strips as they are; those of data
