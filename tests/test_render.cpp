@@ -663,15 +663,18 @@ TEST(RenderRoundTrip, FramesOfRandomSheets) {
 }
 
 // -frames all: the frames of an animated GIF (a writer's frames of what
-// changes, at offsets, with each disposal and a transparent colour) as the
-// image library plays them, in the full and the opacity plane, and the pages
-// of a TIFF, all of one size; a TIFF whose pages differ is refused.
+// changes, at offsets, with each disposal and a transparent colour; frames
+// without graphic control on a screen of a background colour) as the image
+// library plays them, in the full and the opacity plane, and the pages of a
+// TIFF, all of one size; a TIFF whose pages differ is refused.
 TEST(RenderRoundTrip, FramesAllAreTheFramesTheLibraryPlays) {
     const unit::TempDir dir;
     unit::ConsoleText console;
     const FreeImageSession session;
     for (const auto& [file, format, plane] : {std::tuple{"anim.gif", FIF_GIF, ""},
                                               {"anim.gif", FIF_GIF, "-mask"},
+                                              {"anim_screen.gif", FIF_GIF, ""},
+                                              {"anim_screen.gif", FIF_GIF, "-mask"},
                                               {"pages.tif", FIF_TIFF, "-dim"}}) {
         SCOPED_TRACE(std::string(file) + " " + plane);
         const std::string path = PELMO_TEST_DATA_DIR "/" + std::string(file);

@@ -404,6 +404,40 @@ def animated_gif(path):
                    loop=0, disposal=[0, 1, 2, 3], transparency=0)
 
 
+def screen_gif(path):
+    """Four frames of a 16 x 16 screen whose background is the colour table's
+    grey entry, written byte by byte: a first frame without graphic control
+    (the library's playback clears it once shown), frames disposed of to the
+    background and to what was before, with index 3 transparent, at offsets."""
+    def lzw(pixels):  # codes of 3 bits, the table cleared every second pixel
+        bits, held, data = 0, 0, bytearray()
+        codes = [c for i, p in enumerate(pixels) for c in ((4, p) if i % 2 == 0 else (p,))]
+        for code in codes + [5]:
+            bits |= code << held
+            held += 3
+            while held >= 8:
+                data.append(bits & 0xFF)
+                bits, held = bits >> 8, held - 8
+        if held:
+            data.append(bits & 0xFF)
+        return b"\x02" + b"".join(bytes([len(data[i:i + 255])]) + data[i:i + 255]
+                                   for i in range(0, len(data), 255)) + b"\x00"
+
+    out = bytearray(b"GIF89a" + struct.pack("<HHBBB", 16, 16, 0x81, 2, 0))
+    out += bytes([0, 0, 0, 255, 255, 255, 160, 160, 160, 255, 0, 0])
+    frames = [(None, 4, 4, 8, 8, lambda x, y: 1),
+              (2, 0, 0, 16, 8, lambda x, y: 3 if (x + y) % 3 == 0 else 3 - (x % 4) // 2),
+              (3, 8, 8, 8, 8, lambda x, y: 2),
+              (1, 0, 12, 16, 4, lambda x, y: x % 4)]
+    for disposal, left, top, width, height, pixel in frames:
+        if disposal is not None:
+            out += b"\x21\xF9\x04" + bytes([disposal << 2 | 1]) + b"\x0A\x00\x03\x00"
+        out += b"\x2C" + struct.pack("<HHHHB", left, top, width, height, 0)
+        out += lzw([pixel(x, y) for y in range(height) for x in range(width)])
+    with open(path, "wb") as f:
+        f.write(out + b"\x3B")
+
+
 def multipage_tiff(sizes):
     def write(path):
         pages = [grey_image([[(x + y + k) % 3 for x in range(w)] for y in range(h)])
@@ -682,6 +716,7 @@ def fixtures():
         # The tone options, from the colours themselves.
         ("shades.png", SHADES_TONES, shades_png, None),
         ("anim.gif", first_tones(animation_frames()[0]), animated_gif, None),
+        ("anim_screen.gif", None, screen_gif, None),
         ("pages.tif", [[(x + y) % 3 for x in range(16)] for y in range(16)],
          multipage_tiff([(16, 16)] * 3), None),
         ("pages_mixed.tif", [[(x + y) % 3 for x in range(16)] for y in range(16)],
