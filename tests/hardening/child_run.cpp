@@ -280,8 +280,11 @@ Outcome RunProgram(const std::string& built, const std::vector<std::string>& arg
     }
     if (outcome.timedOut) ::kill(-pid, SIGKILL);
     int status = 0;
-    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    rusage usage{};
+    while (::wait4(pid, &status, 0, &usage) < 0 && errno == EINTR) {
     }
+    outcome.cpuSeconds = static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+                         static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
     ::kill(-pid, SIGKILL);  // whatever the converter left running
     outcome.exited = !outcome.timedOut && WIFEXITED(status);
     outcome.status = outcome.exited ? WEXITSTATUS(status) : -1;

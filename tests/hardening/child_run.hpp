@@ -47,8 +47,9 @@ struct Outcome {
     int status = -1;      // exit status when `exited`
     int signal = 0;       // the signal that ended it, if any
     bool timedOut = false;
-    std::string out;  // standard output
-    std::string err;  // standard error
+    double cpuSeconds = 0;  // processor time of the program and the children it waited for
+    std::string out;        // standard output
+    std::string err;        // standard error
 
     // "status 1", "signal 11", "timed out" ...
     std::string Describe() const;

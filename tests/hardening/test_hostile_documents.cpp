@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <array>
-#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -140,19 +139,18 @@ TEST_P(HostileDocuments, EndWithinTheirBounds) {
     limits.timeoutSeconds = 60;
     std::vector<std::string> args = c.options;
     args.insert(args.end(), {input, output});
-    const auto begin = std::chrono::steady_clock::now();
     const Outcome run = RunConverter(args, limits);
-    const auto took = std::chrono::steady_clock::now() - begin;
     if (c.error.empty()) {
         EXPECT_TRUE(CleanOutcome(run, output));
     } else {
         EXPECT_TRUE(CleanFailure(run, output));
         EXPECT_TRUE(run.err.ends_with(c.error)) << run.err;
     }
-    // The sanitizer's build is several times slower: the bound holds for the
-    // programs as users run them.
+    // The processor time of the converter and its decoder, which a machine
+    // busy with other tests leaves as it is; the sanitizer's build is
+    // several times slower: the bound holds for the programs users run.
     if (!ProgramsSanitized()) {
-        EXPECT_LT(took, std::chrono::seconds(3));
+        EXPECT_LT(run.cpuSeconds, 3.0);
     }
 }
 
