@@ -9,14 +9,14 @@
 #include <string>
 #include <vector>
 
+#include "app/tone_map.hpp"
 #include "artwork.hpp"
 #include "bench_data.hpp"
 #include "bench_stages.hpp"
 #include "picture/bitmap.hpp"
-#include "tones/bitmap_rows.hpp"
 #include "picture/isolated_decode.hpp"
 #include "plane/plane_packing.hpp"
-#include "app/tone_map.hpp"
+#include "tones/bitmap_rows.hpp"
 
 namespace pelmo::bench {
 

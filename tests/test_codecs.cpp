@@ -6,12 +6,12 @@
 
 #include <gtest/gtest.h>
 
+#include "app/raw_data.hpp"
 #include "asm/asm_stream.hpp"
 #include "asm/asm_writer.hpp"
 #include "codec/codec_table.hpp"
 #include "codec/compress.hpp"
 #include "codec/compress_bnp.hpp"
-#include "app/raw_data.hpp"
 #include "support/codec_check.hpp"
 #include "support/unit_temp_dir.hpp"
 

@@ -8,11 +8,11 @@
 #include <span>
 #include <string>
 
+#include "app/raw_data.hpp"
 #include "codec/codec_table.hpp"
 #include "codec/compress.hpp"
 #include "fuzz_codec.hpp"
 #include "fuzz_console.hpp"
-#include "app/raw_data.hpp"
 #include "support/codec_check.hpp"
 #include "support/decoders.hpp"
 

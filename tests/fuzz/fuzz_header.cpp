@@ -13,8 +13,8 @@
 #include <span>
 
 #include "fuzz_console.hpp"
-#include "picture/picture_formats.hpp"
 #include "picture/formats/picture_header.hpp"
+#include "picture/picture_formats.hpp"
 #include "support/string_reader.hpp"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

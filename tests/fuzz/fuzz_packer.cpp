@@ -15,9 +15,9 @@
 #include <vector>
 
 #include "app/options.hpp"
-#include "fuzz_console.hpp"
 #include "app/raw_data.hpp"
 #include "app/tone_map.hpp"
+#include "fuzz_console.hpp"
 #include "support/unit_plane.hpp"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

@@ -34,6 +34,7 @@
 #endif
 #endif
 
+#include "app/tone_map.hpp"
 #include "fuzz_console.hpp"
 #include "picture/bitmap.hpp"
 #include "picture/freeimage_session.hpp"
@@ -41,7 +42,6 @@
 #include "picture/picture_formats.hpp"
 #include "picture/picture_input.hpp"
 #include "plane/plane_packing.hpp"
-#include "app/tone_map.hpp"
 #include "support/unit_plane.hpp"
 
 namespace {

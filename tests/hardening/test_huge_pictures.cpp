@@ -19,11 +19,11 @@
 
 #include "child_run.hpp"
 #include "crafted_pictures.hpp"
+#include "outcome_checks.hpp"
 #include "picture/bitmap.hpp"
+#include "picture/formats/picture_header.hpp"
 #include "picture/freeimage_session.hpp"
 #include "picture/picture_formats.hpp"
-#include "picture/formats/picture_header.hpp"
-#include "outcome_checks.hpp"
 #include "support/string_reader.hpp"
 #include "support/unit_temp_dir.hpp"
 #include "valid_pictures.hpp"

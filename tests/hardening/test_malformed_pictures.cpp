@@ -12,8 +12,8 @@
 
 #include "child_run.hpp"
 #include "crafted_pictures.hpp"
-#include "picture/picture_formats.hpp"
 #include "outcome_checks.hpp"
+#include "picture/picture_formats.hpp"
 #include "support/unit_temp_dir.hpp"
 #include "valid_pictures.hpp"
 

@@ -6,10 +6,10 @@
 #include <memory>
 #include <stdexcept>
 
+#include "app/raw_data.hpp"
 #include "codec/codec_table.hpp"
 #include "codec/compress.hpp"
 #include "codec/compress_bnp.hpp"
-#include "app/raw_data.hpp"
 
 namespace pelmo::test {
 
