@@ -31,7 +31,7 @@
 namespace pelmo::hardening {
 namespace {
 
-constexpr std::uint64_t kMemoryLimit = std::uint64_t{400} << 20;
+constexpr std::uint64_t kHugeMemoryLimit = std::uint64_t{400} << 20;
 constexpr std::int32_t kIntMin = std::numeric_limits<std::int32_t>::min();
 
 struct HugeCase {
@@ -96,7 +96,7 @@ TEST_P(HugePicture, IsRefusedWithinTheMemoryLimit) {
     const std::string output = dir.File(c.name + ".asm");
     ASSERT_TRUE(unit::WriteWholeFile(input, contents));
     Limits limits;
-    limits.addressSpace = kMemoryLimit;
+    limits.addressSpace = kHugeMemoryLimit;
     limits.timeoutSeconds = 30;
     const Outcome run = RunConverter({"-c", "bnp", input, output}, limits);
     EXPECT_TRUE(LoaderFailure(run, input, output));
