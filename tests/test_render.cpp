@@ -13,6 +13,7 @@
 #include <sstream>
 #include <string>
 #include <tuple>
+#include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -317,14 +318,32 @@ std::vector<std::uint8_t> RandomReds(std::mt19937& rng, int width, int height) {
     return red;
 }
 
-TEST(RenderRoundTrip, RandomPicturesAndOptions) {
+// The seeded round trips run in four parts, each a test of its own that ctest
+// runs beside the others: every conversion forks the decoding child, at a cost
+// that grows with the memory of the process that forks it, so that four
+// processes take a third less processor time than one for all the seeds.
+class RenderRoundTripSeeds : public ::testing::TestWithParam<std::uint32_t> {
+  public:
+    static constexpr std::uint32_t kParts = 4;
+
+  protected:
+    // This part's share of the seeds 1 to `count`: the first and the last.
+    static std::pair<std::uint32_t, std::uint32_t> Seeds(std::uint32_t count) {
+        return {1 + GetParam() * count / kParts, (GetParam() + 1) * count / kParts};
+    }
+};
+INSTANTIATE_TEST_SUITE_P(Part, RenderRoundTripSeeds,
+                         ::testing::Range(std::uint32_t{0}, RenderRoundTripSeeds::kParts));
+
+TEST_P(RenderRoundTripSeeds, RandomPicturesAndOptions) {
     const char* const kModes[] = {"none", "image", "data", "include"};
     const char* const kNames[] = {"", "IMG", "a b", "$1F", "x:", "_0", "\t.db $00"};
     const char* const kNameOptions[] = {"-vprefix", "-vsize",   "-vpackets", "-vstart",
                                         "-vflag",   "-lprefix", "-ldata"};
     const char* const kFormats[] = {".png", ".bmp", ".tga", ".tif"};
     const unit::TempDir dir;
-    for (std::uint32_t seed = 1; seed <= 300; ++seed) {
+    const auto [first, last] = Seeds(300);
+    for (std::uint32_t seed = first; seed <= last; ++seed) {
         SCOPED_TRACE("seed " + std::to_string(seed));
         std::mt19937 rng(seed);
         const int width = 1 + static_cast<int>(rng() % 80);
@@ -416,7 +435,7 @@ TEST(RenderRoundTrip, RandomPicturesAndOptions) {
 // the plane the renderer shows is the one the alpha and red values make,
 // -pad adds off rows, -dims sources render without -w and -h (trimmed or not), -c best is the
 // smallest of the codecs' outputs, and -q prints nothing and changes nothing.
-TEST(RenderRoundTrip, AlphaMaskPadDimsBestAndQuiet) {
+TEST_P(RenderRoundTripSeeds, AlphaMaskPadDimsBestAndQuiet) {
     const unit::TempDir dir;
     unit::ConsoleText console;
     // IMG_SIZE of a conversion with `args`.
@@ -427,7 +446,8 @@ TEST(RenderRoundTrip, AlphaMaskPadDimsBestAndQuiet) {
         const std::size_t at = text.find("IMG_SIZE $") + 10;
         return std::stoi(text.substr(at, text.find('\n', at) - at), nullptr, 16);
     };
-    for (std::uint32_t seed = 1; seed <= 60; ++seed) {
+    const auto [first, last] = Seeds(60);
+    for (std::uint32_t seed = first; seed <= last; ++seed) {
         SCOPED_TRACE("seed " + std::to_string(seed));
         std::mt19937 rng(seed);
         const int width = 1 + static_cast<int>(rng() % 60);
@@ -538,11 +558,12 @@ TEST(RenderRoundTrip, PadIsThePicturePaddedBeforehand) {
 // sizes, codecs and options: every frame shows where the sheet has it (padded
 // to whole blocks with -pad), a -plusmask sprite over its mask and the
 // checkerboard, -frame N alone; -c best's codec is the smallest in total.
-TEST(RenderRoundTrip, FramesOfRandomSheets) {
+TEST_P(RenderRoundTripSeeds, FramesOfRandomSheets) {
     const char* const kModes[] = {"none", "image", "data", "include"};
     const unit::TempDir dir;
     unit::ConsoleText console;
-    for (std::uint32_t seed = 1; seed <= 80; ++seed) {
+    const auto [first, last] = Seeds(80);
+    for (std::uint32_t seed = first; seed <= last; ++seed) {
         SCOPED_TRACE("seed " + std::to_string(seed));
         std::mt19937 rng(seed);
         const bool pad = rng() % 3 == 0;
