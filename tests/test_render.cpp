@@ -146,9 +146,22 @@ const struct {
      }},
 };
 
-TEST(RenderGolden, EverySourceShowsThePlaneOfItsPicture) {
+// The long tests that convert in process run in four parts, each a test of its
+// own that ctest runs beside the others: every conversion forks the decoding
+// child, at a cost that grows with the memory of the process that forks it, so
+// that four processes take a third less processor time than one for all the work.
+class InParts : public ::testing::TestWithParam<std::uint32_t> {
+  public:
+    static constexpr std::uint32_t kParts = 4;
+};
+
+// Every golden source, each its own piece of the work.
+class RenderGolden : public InParts {};
+INSTANTIATE_TEST_SUITE_P(Part, RenderGolden, ::testing::Range(std::uint32_t{0}, InParts::kParts));
+
+TEST_P(RenderGolden, EverySourceShowsThePlaneOfItsPicture) {
     const unit::TempDir dir;
-    int rendered = 0;
+    int rendered = 0;  // in all the parts
     for (const auto& entry : std::filesystem::directory_iterator(PELMO_GOLDEN_DIR)) {
         if (entry.path().extension() != ".asm") continue;
         SCOPED_TRACE(entry.path().filename().string());
@@ -166,6 +179,8 @@ TEST(RenderGolden, EverySourceShowsThePlaneOfItsPicture) {
         });
         // Sprites over their masks show a checkerboard: RenderRoundTrip.Frames checks them.
         if (cmd.options.plusmask) continue;
+        const int index = rendered++;
+        if (static_cast<std::uint32_t>(index) % InParts::kParts != GetParam()) continue;
         const unit::LoadedTones tones = unit::LoadTones(cmd.imageFile, cmd.options);
         ASSERT_TRUE(tones.ok) << tones.err;
         // A sheet shows its frames where they are, each padded to whole blocks with -pad.
@@ -208,7 +223,7 @@ TEST(RenderGolden, EverySourceShowsThePlaneOfItsPicture) {
         const std::string original = unit::ReadWholeFile(entry.path().string());
         std::string all = original;
         for (const auto& e : kEdits) all = e.edit(all);
-        const auto& one = kEdits[static_cast<std::size_t>(rendered) % std::size(kEdits)];
+        const auto& one = kEdits[static_cast<std::size_t>(index) % std::size(kEdits)];
         for (const auto& [name, edited] :
              {std::pair{one.name, one.edit(original)}, std::pair{"every edit", all}}) {
             SCOPED_TRACE(name);
@@ -218,7 +233,6 @@ TEST(RenderGolden, EverySourceShowsThePlaneOfItsPicture) {
             ASSERT_EQ(unit::RunEntry(RunRender, again, console), 0) << console.err;
             EXPECT_TRUE(Shows(dir.File("golden.png"), tones.width, height, expected));
         }
-        ++rendered;
     }
     EXPECT_GE(rendered, 90);
 }
@@ -318,14 +332,8 @@ std::vector<std::uint8_t> RandomReds(std::mt19937& rng, int width, int height) {
     return red;
 }
 
-// The seeded round trips run in four parts, each a test of its own that ctest
-// runs beside the others: every conversion forks the decoding child, at a cost
-// that grows with the memory of the process that forks it, so that four
-// processes take a third less processor time than one for all the seeds.
-class RenderRoundTripSeeds : public ::testing::TestWithParam<std::uint32_t> {
-  public:
-    static constexpr std::uint32_t kParts = 4;
-
+// The seeded round trips, each seed its own piece of the work.
+class RenderRoundTripSeeds : public InParts {
   protected:
     // This part's share of the seeds 1 to `count`: the first and the last.
     static std::pair<std::uint32_t, std::uint32_t> Seeds(std::uint32_t count) {
@@ -333,7 +341,7 @@ class RenderRoundTripSeeds : public ::testing::TestWithParam<std::uint32_t> {
     }
 };
 INSTANTIATE_TEST_SUITE_P(Part, RenderRoundTripSeeds,
-                         ::testing::Range(std::uint32_t{0}, RenderRoundTripSeeds::kParts));
+                         ::testing::Range(std::uint32_t{0}, InParts::kParts));
 
 TEST_P(RenderRoundTripSeeds, RandomPicturesAndOptions) {
     const char* const kModes[] = {"none", "image", "data", "include"};
