@@ -50,8 +50,10 @@ demo: programs
 # ImageMagick, libtiff's, libjpeg's and netpbm's tools.
 test: TEST_DEPS = man-db groff-base python3 clang-format lintian \
     python3-pil imagemagick libtiff-tools libjpeg-turbo-progs netpbm
-test: deps $(BUILD)/build.ninja $(SAN_BUILD)/build.ninja
-	@# The two trees build side by side: each has stretches that keep one core.
+test: deps
+	@# The two trees are configured, then built, side by side: each has
+	@# stretches that keep one core (a configure, nearly all of it).
+	$(MAKE) --no-print-directory -j 2 $(BUILD)/build.ninja $(SAN_BUILD)/build.ninja
 	cmake --build $(BUILD) -j $(JOBS) --target pelmo_programs & programs=$$!; \
 	    cmake --build $(SAN_BUILD) -j $(JOBS); built=$$?; wait $$programs && [ $$built -eq 0 ]
 	cd $(SAN_BUILD) && $(SAN_ENV) ctest --output-on-failure -j $(TEST_JOBS)

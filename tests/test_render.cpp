@@ -13,6 +13,7 @@
 #include <sstream>
 #include <string>
 #include <tuple>
+#include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -145,9 +146,22 @@ const struct {
      }},
 };
 
-TEST(RenderGolden, EverySourceShowsThePlaneOfItsPicture) {
+// The long tests that convert in process run in four parts, each a test of its
+// own that ctest runs beside the others: every conversion forks the decoding
+// child, at a cost that grows with the memory of the process that forks it, so
+// that four processes take a third less processor time than one for all the work.
+class InParts : public ::testing::TestWithParam<std::uint32_t> {
+  public:
+    static constexpr std::uint32_t kParts = 4;
+};
+
+// Every golden source, each its own piece of the work.
+class RenderGolden : public InParts {};
+INSTANTIATE_TEST_SUITE_P(Part, RenderGolden, ::testing::Range(std::uint32_t{0}, InParts::kParts));
+
+TEST_P(RenderGolden, EverySourceShowsThePlaneOfItsPicture) {
     const unit::TempDir dir;
-    int rendered = 0;
+    int rendered = 0;  // in all the parts
     for (const auto& entry : std::filesystem::directory_iterator(PELMO_GOLDEN_DIR)) {
         if (entry.path().extension() != ".asm") continue;
         SCOPED_TRACE(entry.path().filename().string());
@@ -165,6 +179,8 @@ TEST(RenderGolden, EverySourceShowsThePlaneOfItsPicture) {
         });
         // Sprites over their masks show a checkerboard: RenderRoundTrip.Frames checks them.
         if (cmd.options.plusmask) continue;
+        const int index = rendered++;
+        if (static_cast<std::uint32_t>(index) % InParts::kParts != GetParam()) continue;
         const unit::LoadedTones tones = unit::LoadTones(cmd.imageFile, cmd.options);
         ASSERT_TRUE(tones.ok) << tones.err;
         // A sheet shows its frames where they are, each padded to whole blocks with -pad.
@@ -207,7 +223,7 @@ TEST(RenderGolden, EverySourceShowsThePlaneOfItsPicture) {
         const std::string original = unit::ReadWholeFile(entry.path().string());
         std::string all = original;
         for (const auto& e : kEdits) all = e.edit(all);
-        const auto& one = kEdits[static_cast<std::size_t>(rendered) % std::size(kEdits)];
+        const auto& one = kEdits[static_cast<std::size_t>(index) % std::size(kEdits)];
         for (const auto& [name, edited] :
              {std::pair{one.name, one.edit(original)}, std::pair{"every edit", all}}) {
             SCOPED_TRACE(name);
@@ -217,7 +233,6 @@ TEST(RenderGolden, EverySourceShowsThePlaneOfItsPicture) {
             ASSERT_EQ(unit::RunEntry(RunRender, again, console), 0) << console.err;
             EXPECT_TRUE(Shows(dir.File("golden.png"), tones.width, height, expected));
         }
-        ++rendered;
     }
     EXPECT_GE(rendered, 90);
 }
@@ -317,14 +332,26 @@ std::vector<std::uint8_t> RandomReds(std::mt19937& rng, int width, int height) {
     return red;
 }
 
-TEST(RenderRoundTrip, RandomPicturesAndOptions) {
+// The seeded round trips, each seed its own piece of the work.
+class RenderRoundTripSeeds : public InParts {
+  protected:
+    // This part's share of the seeds 1 to `count`: the first and the last.
+    static std::pair<std::uint32_t, std::uint32_t> Seeds(std::uint32_t count) {
+        return {1 + GetParam() * count / kParts, (GetParam() + 1) * count / kParts};
+    }
+};
+INSTANTIATE_TEST_SUITE_P(Part, RenderRoundTripSeeds,
+                         ::testing::Range(std::uint32_t{0}, InParts::kParts));
+
+TEST_P(RenderRoundTripSeeds, RandomPicturesAndOptions) {
     const char* const kModes[] = {"none", "image", "data", "include"};
     const char* const kNames[] = {"", "IMG", "a b", "$1F", "x:", "_0", "\t.db $00"};
     const char* const kNameOptions[] = {"-vprefix", "-vsize",   "-vpackets", "-vstart",
                                         "-vflag",   "-lprefix", "-ldata"};
     const char* const kFormats[] = {".png", ".bmp", ".tga", ".tif"};
     const unit::TempDir dir;
-    for (std::uint32_t seed = 1; seed <= 300; ++seed) {
+    const auto [first, last] = Seeds(300);
+    for (std::uint32_t seed = first; seed <= last; ++seed) {
         SCOPED_TRACE("seed " + std::to_string(seed));
         std::mt19937 rng(seed);
         const int width = 1 + static_cast<int>(rng() % 80);
@@ -416,7 +443,7 @@ TEST(RenderRoundTrip, RandomPicturesAndOptions) {
 // the plane the renderer shows is the one the alpha and red values make,
 // -pad adds off rows, -dims sources render without -w and -h (trimmed or not), -c best is the
 // smallest of the codecs' outputs, and -q prints nothing and changes nothing.
-TEST(RenderRoundTrip, AlphaMaskPadDimsBestAndQuiet) {
+TEST_P(RenderRoundTripSeeds, AlphaMaskPadDimsBestAndQuiet) {
     const unit::TempDir dir;
     unit::ConsoleText console;
     // IMG_SIZE of a conversion with `args`.
@@ -427,7 +454,8 @@ TEST(RenderRoundTrip, AlphaMaskPadDimsBestAndQuiet) {
         const std::size_t at = text.find("IMG_SIZE $") + 10;
         return std::stoi(text.substr(at, text.find('\n', at) - at), nullptr, 16);
     };
-    for (std::uint32_t seed = 1; seed <= 60; ++seed) {
+    const auto [first, last] = Seeds(60);
+    for (std::uint32_t seed = first; seed <= last; ++seed) {
         SCOPED_TRACE("seed " + std::to_string(seed));
         std::mt19937 rng(seed);
         const int width = 1 + static_cast<int>(rng() % 60);
@@ -538,11 +566,12 @@ TEST(RenderRoundTrip, PadIsThePicturePaddedBeforehand) {
 // sizes, codecs and options: every frame shows where the sheet has it (padded
 // to whole blocks with -pad), a -plusmask sprite over its mask and the
 // checkerboard, -frame N alone; -c best's codec is the smallest in total.
-TEST(RenderRoundTrip, FramesOfRandomSheets) {
+TEST_P(RenderRoundTripSeeds, FramesOfRandomSheets) {
     const char* const kModes[] = {"none", "image", "data", "include"};
     const unit::TempDir dir;
     unit::ConsoleText console;
-    for (std::uint32_t seed = 1; seed <= 80; ++seed) {
+    const auto [first, last] = Seeds(80);
+    for (std::uint32_t seed = first; seed <= last; ++seed) {
         SCOPED_TRACE("seed " + std::to_string(seed));
         std::mt19937 rng(seed);
         const bool pad = rng() % 3 == 0;

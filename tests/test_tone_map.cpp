@@ -28,13 +28,13 @@ Colour Red(std::uint8_t r) {
     return Colour{r, 0, 0};
 }
 
-struct Loaded {
+struct LoadOutcome {
     bool ok = false;
     ConsoleText console;
 };
 
-Loaded LoadInto(ImgToneMap& map, const std::string& fileName) {
-    Loaded loaded;
+LoadOutcome LoadInto(ImgToneMap& map, const std::string& fileName) {
+    LoadOutcome loaded;
     loaded.console = CaptureConsole([&] { loaded.ok = map.Load(fileName); });
     return loaded;
 }
@@ -42,7 +42,7 @@ Loaded LoadInto(ImgToneMap& map, const std::string& fileName) {
 // A failed Load prints exactly one line on standard error and nothing else.
 void ExpectLoadFails(ImgToneMap& map, const std::string& fileName, const std::string& line) {
     SCOPED_TRACE(fileName);
-    const Loaded loaded = LoadInto(map, fileName);
+    const LoadOutcome loaded = LoadInto(map, fileName);
     EXPECT_FALSE(loaded.ok);
     EXPECT_EQ(loaded.console.out, "");
     EXPECT_EQ(loaded.console.err, line);
@@ -51,7 +51,7 @@ void ExpectLoadFails(ImgToneMap& map, const std::string& fileName, const std::st
 // A successful Load prints nothing, not even a message of the image library.
 void ExpectLoads(ImgToneMap& map, const std::string& fileName) {
     SCOPED_TRACE(fileName);
-    const Loaded loaded = LoadInto(map, fileName);
+    const LoadOutcome loaded = LoadInto(map, fileName);
     EXPECT_TRUE(loaded.ok);
     EXPECT_EQ(loaded.console.out, "");
     EXPECT_EQ(loaded.console.err, "");

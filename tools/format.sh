@@ -24,13 +24,17 @@ fi
 mapfile -t files < <(find src tests bench -type f \( -name '*.cpp' -o -name '*.hpp' \) | LC_ALL=C sort)
 
 if [ "${1:-}" = --check ]; then
-    bad=0
-    for file in "${files[@]}"; do
-        if ! "$formatter" --dry-run --Werror "$file" >/dev/null 2>&1; then
-            echo "not formatted: $file (run make format)"
-            bad=1
-        fi
-    done
-    exit $bad
+    # One run over all the files (a run each took ten times as long): it names
+    # every place it would change, and fails on any of them.
+    status=0
+    report=$("$formatter" --dry-run --Werror "${files[@]}" 2>&1) || status=$?
+    [ $status -eq 0 ] && exit 0
+    bad=$(sed -n 's/^\(.*\):[0-9]*:[0-9]*: error: code should be clang-formatted.*/\1/p' <<<"$report" | uniq)
+    if [ -z "$bad" ]; then
+        echo "$report" >&2  # a failure that names no file: the formatter's own
+        exit $status
+    fi
+    while IFS= read -r file; do echo "not formatted: $file (run make format)"; done <<<"$bad"
+    exit 1
 fi
 "$formatter" -i "${files[@]}"

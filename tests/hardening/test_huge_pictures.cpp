@@ -29,9 +29,15 @@
 #include "valid_pictures.hpp"
 
 namespace pelmo::hardening {
+
+// How SIGXCPU is inherited, as gtest names a test's parameter.
+void PrintTo(Limits::Xcpu xcpu, std::ostream* out) {
+    *out << (xcpu == Limits::Xcpu::Ignored ? "ignored" : "blocked");
+}
+
 namespace {
 
-constexpr std::uint64_t kMemoryLimit = std::uint64_t{400} << 20;
+constexpr std::uint64_t kHugeMemoryLimit = std::uint64_t{400} << 20;
 constexpr std::int32_t kIntMin = std::numeric_limits<std::int32_t>::min();
 
 struct HugeCase {
@@ -96,7 +102,7 @@ TEST_P(HugePicture, IsRefusedWithinTheMemoryLimit) {
     const std::string output = dir.File(c.name + ".asm");
     ASSERT_TRUE(unit::WriteWholeFile(input, contents));
     Limits limits;
-    limits.addressSpace = kMemoryLimit;
+    limits.addressSpace = kHugeMemoryLimit;
     limits.timeoutSeconds = 30;
     const Outcome run = RunConverter({"-c", "bnp", input, output}, limits);
     EXPECT_TRUE(LoaderFailure(run, input, output));
@@ -264,8 +270,16 @@ TEST(PixelLimit, MaxpixelsMovesTheLimit) {
 // A progressive JPEG whose last scan repeats for megabytes: every repeat
 // makes the decoder go over the whole picture again, with nothing to say
 // that anything is wrong. Only the processor-time limit ends it, however the
-// program was started.
-TEST(DecodingBomb, EndsWithinItsTimeWhateverSigxcpuIs) {
+// program was started: with SIGXCPU ignored, or blocked, each a test of its
+// own, so that ctest runs the two waits for the limit side by side.
+class DecodingBomb : public ::testing::TestWithParam<Limits::Xcpu> {};
+INSTANTIATE_TEST_SUITE_P(Sigxcpu, DecodingBomb,
+                         ::testing::Values(Limits::Xcpu::Ignored, Limits::Xcpu::Blocked),
+                         [](const ::testing::TestParamInfo<Limits::Xcpu>& info) {
+                             return ::testing::PrintToString(info.param);
+                         });
+
+TEST_P(DecodingBomb, EndsWithinItsTimeWhateverSigxcpuIs) {
     const unit::TempDir dir;
     const std::string input = dir.File("bomb.jpg");
     {
@@ -280,14 +294,11 @@ TEST(DecodingBomb, EndsWithinItsTimeWhateverSigxcpuIs) {
     jpeg.resize(jpeg.size() - 2);
     while (jpeg.size() < (std::size_t{2} << 20)) jpeg += scan;
     ASSERT_TRUE(unit::WriteWholeFile(input, jpeg + "\xFF\xD9"));
-    for (const Limits::Xcpu xcpu : {Limits::Xcpu::Ignored, Limits::Xcpu::Blocked}) {
-        Limits limits;
-        limits.xcpu = xcpu;
-        limits.timeoutSeconds = 60;
-        const std::string output = dir.File("bomb.asm");
-        EXPECT_TRUE(FailsWith(RunConverter({input, output}, limits), OpenImageError(input), output))
-            << "SIGXCPU " << (xcpu == Limits::Xcpu::Ignored ? "ignored" : "blocked");
-    }
+    Limits limits;
+    limits.xcpu = GetParam();
+    limits.timeoutSeconds = 60;
+    const std::string output = dir.File("bomb.asm");
+    EXPECT_TRUE(FailsWith(RunConverter({input, output}, limits), OpenImageError(input), output));
 }
 
 // Streams that never end: refused from their first bytes, at little cost.

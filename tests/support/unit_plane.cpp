@@ -21,8 +21,10 @@ ImgToneMap ToneMapOf(int width, int height, const std::vector<std::uint8_t>& ton
     const std::uint8_t threshold = options.dim ? 1 : 2;
     const std::size_t stride = RowBytes(w);
     std::vector<std::uint8_t> bits(8 * stride);
+    // Batches as the decoding child sends them, in room for the largest this
+    // map has (a whole batch is a quarter of a megabyte, whatever the width).
     const std::size_t perBatch = BlocksPerBatch(static_cast<std::uint32_t>(width));
-    std::vector<std::uint8_t> batch(perBatch * w);
+    std::vector<std::uint8_t> batch(std::min(perBatch, blocks) * w);
     const BlockPlacer placer(options, w, blocks, map.plane.data());
     for (std::size_t k = 0; k < blocks;) {
         const std::size_t count = std::min(perBatch, blocks - k);
