@@ -52,7 +52,7 @@ std::string TiffOfAbsurdBits() {
     return tiff + Le(0, 8);
 }
 
-std::vector<HostileDocument> Cases() {
+std::vector<HostileDocument> HostileCases() {
     const std::string limit = " (see -maxpixels).\n";
     const std::string zeros(1 << 16, '\0');
     return {
@@ -154,7 +154,7 @@ TEST_P(HostileDocuments, EndWithinTheirBounds) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Crafted, HostileDocuments, ::testing::ValuesIn(Cases()),
+INSTANTIATE_TEST_SUITE_P(Crafted, HostileDocuments, ::testing::ValuesIn(HostileCases()),
                          [](const auto& info) { return info.param.name; });
 
 }  // namespace
