@@ -279,7 +279,8 @@ bool TakeLevels(const char* value, CommandLine& cmd) {
     const auto full =
         comma == std::string_view::npos ? std::nullopt : DecimalNumber(text.substr(comma + 1), 1);
     if (!dim || !full || *dim > *full || *full > 255) {
-        return FailQuoting(cmd, "invalid levels", value);
+        return Fail(
+            cmd, QuotingLine("invalid levels", value, ", expected A,B with 0 < A <= B <= 255\n"));
     }
     cmd.options.dimFrom = static_cast<std::uint8_t>(*dim);
     cmd.options.fullFrom = static_cast<std::uint8_t>(*full);

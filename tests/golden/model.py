@@ -176,7 +176,7 @@ def parse(argv):
             match = re.fullmatch(r"([0-9]{1,10}),([0-9]{1,10})", value)
             opts["levels"] = tuple(int(n) for n in match.groups()) if match else (0, 0)
             if not 0 < opts["levels"][0] <= opts["levels"][1] <= 255:
-                fail(f'Error, invalid levels "{value}"\n')
+                fail(f'Error, invalid levels "{value}", expected A,B with 0 < A <= B <= 255\n')
         elif name == "dither":
             if ascii_lower(value) not in DITHERS:
                 fail(f'Error, unknown dither method "{value}"\n')
