@@ -20,6 +20,7 @@
 #include "app/driver.hpp"
 #include "app/options.hpp"
 #include "app/render_driver.hpp"
+#include "app/render_options.hpp"
 #include "codec/codec_table.hpp"
 #include "picture/bitmap.hpp"
 #include "picture/formats/facts.hpp"
@@ -268,6 +269,19 @@ TEST(RenderDriver, HelpAndVersionEndWithStatusZero) {
     EXPECT_EQ(unit::RunEntry(RunRender, {"-q", "-w", "x", "a.asm", "b.png"}, quiet), 1);
     EXPECT_EQ(quiet.out, "");
     EXPECT_TRUE(quiet.err.starts_with("Error, invalid width \"x\"\nUsage: ")) << quiet.err;
+}
+
+// Refused command lines: the banner, the line, the usage text, status 1.
+TEST(RenderDriver, CommandLineRefusals) {
+    const std::pair<Args, std::string> cases[] = {
+        {{"a.asm", "b.png", "frames"}, "Error, unexpected argument \"frames\"\n"},
+    };
+    for (const auto& [args, error] : cases) {
+        unit::ConsoleText console;
+        EXPECT_EQ(unit::RunEntry(RunRender, args, console), 1) << error;
+        EXPECT_EQ(console.out, unit::CaptureConsole([] { PrintBanner(); }).out);
+        EXPECT_EQ(console.err, error + unit::CaptureConsole([] { PrintRenderUsage(); }).err);
+    }
 }
 
 // The README's plane pictures are what the two programs make of the sample now.

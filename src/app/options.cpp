@@ -225,13 +225,13 @@ bool AnswerInfoRequest(std::string_view arg, void (*usage)(std::FILE*)) {
 
 namespace {
 
-// A positional argument: the image file, then the output file; more are
-// ignored.
+// A positional argument: the image file, then the output file; one more is
+// refused.
 bool TakePositional(const char* arg, CommandLine& cmd) {
     std::string* target = cmd.imageFile.empty()    ? &cmd.imageFile
                           : cmd.outputFile.empty() ? &cmd.outputFile
                                                    : nullptr;
-    if (target == nullptr) return true;
+    if (target == nullptr) return FailQuoting(cmd, "unexpected argument", arg);
     if (!FitsTextField(arg)) return TooLong(cmd, arg);
     *target = arg;
     return true;

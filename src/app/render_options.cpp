@@ -136,7 +136,8 @@ bool ParseRenderCommandLine(int argc, const char* const* argv, RenderCommandLine
             std::string* target = cmd.sourceFile.empty()    ? &cmd.sourceFile
                                   : cmd.pictureFile.empty() ? &cmd.pictureFile
                                                             : nullptr;
-            if (target != nullptr) *target = arg;
+            if (target == nullptr) return FailQuoting(cmd, "unexpected argument", arg);
+            *target = arg;
             continue;
         }
         if (AnswerInfoRequest(arg, PrintRenderHelp)) {

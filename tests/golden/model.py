@@ -149,6 +149,8 @@ def parse(argv):
                 opts["image"] = fits(arg)
             elif opts["output"] == "":
                 opts["output"] = fits(arg)
+            else:
+                fail(f'Error, unexpected argument "{arg}"\n')
             continue
         if ascii_lower(arg) == "--help":
             raise Answer(BANNER + USAGE + MORE_HELP)
