@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/options.hpp"
+#include "base/limits.hpp"
 #include "support/unit_console.hpp"
 #include "support/unit_temp_dir.hpp"
 
@@ -322,6 +323,35 @@ TEST(ParseCommandLine, PositionalArguments) {
 
     ExpectRefused({"", "a.png"}, "Error, missing output filename.\n");
     ExpectRefused({"", ""}, "Error, missing input image filename.\n");
+}
+
+// An option file's words are read in its place, a value option's value too
+// (the golden case cli_option_file pins how they are split); what it cannot
+// hold is refused with its name and line.
+TEST(ParseCommandLine, OptionFiles) {
+    const unit::TempDir dir;
+    const std::string file = dir.File("o");
+    const auto with = [&](const std::string& text) {
+        EXPECT_TRUE(unit::WriteWholeFile(file, text));
+        return "@" + file;
+    };
+    EXPECT_EQ(Accepted({"-ldata", with("x a.png"), "b.asm"}).options.Name(SymbolName::ldata), "x");
+    EXPECT_EQ(Parse({with("-q x"), "a", "b"}).console.out, "");  // -q keeps the banner back
+    const std::string empty = with(" # nothing\n\n");
+    EXPECT_EQ(Parse({empty, empty}).console.err, Usage());
+
+    std::string many;
+    for (std::size_t i = 0; i <= kMostOptionFileWords; ++i) many += "x ";
+    const std::string at = "Error, option file \"" + file + "\" ";
+    const std::pair<std::string, std::string> refused[] = {
+        {"a\n \"b c\nd\"", "line 2: unterminated quote"},
+        {"# @x\n-dim \"\"\n\n \"@mo\"re", "line 4: option files cannot nest \"@more\""},
+        {std::string("a\n\0", 3), "line 2: a null byte"},
+        {many, "line 1: more than 65536 words"},
+        {std::string(kMostOptionFileBytes + 1, '\n'), "is larger than 1048576 bytes"},
+    };
+    for (const auto& [text, line] : refused) ExpectRefused({"-c", with(text)}, at + line + "\n");
+    ExpectRefused({"@" + dir.path()}, "Error, cannot read option file \"" + dir.path() + "\"\n");
 }
 
 TEST(ParseCommandLine, ValuesAndNamesOf511CharactersAreStoredWhole) {

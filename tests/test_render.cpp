@@ -152,11 +152,14 @@ TEST(RenderGolden, EverySourceShowsThePlaneOfItsPicture) {
     for (const auto& entry : std::filesystem::directory_iterator(PELMO_GOLDEN_DIR)) {
         if (entry.path().extension() != ".asm") continue;
         SCOPED_TRACE(entry.path().filename().string());
-        // The case's arguments, with its fixture picture named from here.
+        // The case's arguments, with its fixture picture and option files named from here.
         Args args;
         std::ifstream in(std::filesystem::path(entry.path()).replace_extension(".args"));
         for (std::string line; std::getline(in, line);) {
-            args.push_back(line.starts_with("data/") ? PELMO_TEST_DATA_DIR + line.substr(4) : line);
+            args.push_back(line.starts_with("data/") ? PELMO_TEST_DATA_DIR + line.substr(4)
+                           : line == "@OUT@"         ? "out.asm"
+                           : line.starts_with('@')   ? "@" PELMO_GOLDEN_DIR "/" + line.substr(1)
+                                                     : line);
         }
         std::vector<const char*> argv{"pelmoimage"};
         for (const std::string& a : args) argv.push_back(a.c_str());
@@ -275,6 +278,9 @@ TEST(RenderDriver, HelpAndVersionEndWithStatusZero) {
 TEST(RenderDriver, CommandLineRefusals) {
     const std::pair<Args, std::string> cases[] = {
         {{"a.asm", "b.png", "frames"}, "Error, unexpected argument \"frames\"\n"},
+        {{"@" PELMO_GOLDEN_DIR "/option_files/column.opts"},
+         "Error, unknown option \"-vprefix\"\n"},
+        {{"-w", "8", "@/nonexistent"}, "Error, cannot read option file \"/nonexistent\"\n"},
     };
     for (const auto& [args, error] : cases) {
         unit::ConsoleText console;

@@ -85,6 +85,9 @@ MORE_HELP = (
     "  -invert          Swap off and full after the tones are decided (dim stays dim)\n"
     "  -dither METHOD   Mix the three tones to show the shades between them: fs\n"
     "                   (Floyd-Steinberg), atkinson, bayer4, bayer8 or none (default)\n"
+    "  @FILE            The words of FILE in its place: white space separates them,\n"
+    "                   \"a b\" is one word, # begins a comment; no @FILE inside FILE\n"
+    "                   (a file whose name begins with @ is given as ./@name)\n"
 )
 
 FLAGS = ["dim", "xorder", "unflip", "strim", "etrim", "setsymb"]
@@ -122,11 +125,36 @@ def ascii_lower(text):
 
 # --- command line ------------------------------------------------------------
 
+def option_file(path, fail):
+    """The words of option file `path` (named from the scratch folder, whose
+    option_files/ is this folder's)."""
+    try:
+        text = read(os.path.join(HERE, path))
+    except OSError:
+        fail(f'Error, cannot read option file "{path}"\n')
+    at = f'Error, option file "{path}"'
+    if len(text.encode("utf-8", "surrogateescape")) > 1 << 20:
+        fail(f"{at} is larger than 1048576 bytes\n")
+    if "\0" in text:
+        fail(f"{at} line {text[:text.index(chr(0))].count(chr(10)) + 1}: a null byte\n")
+    words = []
+    for number, line in enumerate(text.split("\n"), 1):
+        line = re.sub(r'^((?:[^"#]|"[^"]*")*)#.*', r"\1", line)  # the comment cut off
+        for part, unclosed in re.findall(r'((?:[^ \t\r\v\f"]|"[^"]*")*)("?)', line):
+            word = part.replace('"', "")
+            if unclosed:
+                fail(f"{at} line {number}: unterminated quote\n")
+            if word.startswith("@"):
+                fail(f'{at} line {number}: option files cannot nest "{word}"\n')
+            if part and len(words) == 65536:
+                fail(f"{at} line {number}: more than 65536 words\n")
+            words += [word] if part else []
+    return words
+
+
 def parse(argv):
     """Returns the settings; raises Failure with the parser's whole stderr, or
     Answer for --help and --version."""
-    if not argv:
-        raise Failure(USAGE)
     opts = {flag: False for flag in FLAGS + MORE_FLAGS}
     opts.update(NAMES)
     opts.update(codec="raw", tc="none", image="", output="", frames=None, levels=(128, 192),
@@ -135,13 +163,24 @@ def parse(argv):
     def fail(line):
         raise Failure(line + USAGE)
 
+    def more(i):
+        """Puts the words of the option files at argument i in their place;
+        whether an argument is left there."""
+        while i < len(argv) and argv[i].startswith("@"):
+            argv[i:i + 1] = option_file(argv[i][1:], fail)
+        return i < len(argv)
+
+    argv = list(argv)
+    if not more(0):
+        raise Failure(USAGE)
+
     def fits(text):
         if len(text.encode("utf-8", "surrogateescape")) >= 512:
             fail(f'Error, argument too long "{text}"\n')
         return text
 
     i = 0
-    while i < len(argv):
+    while more(i):
         arg = argv[i]
         i += 1
         if not arg.startswith("-"):
@@ -162,7 +201,7 @@ def parse(argv):
             continue
         if name not in ("c", "tc", "frames", "levels", "dither") and name not in NAMES:
             fail(f'Error, unknown option "{arg}"\n')
-        if i >= len(argv):
+        if not more(i):
             break
         value = argv[i]
         i += 1
