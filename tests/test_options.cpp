@@ -325,9 +325,8 @@ TEST(ParseCommandLine, PositionalArguments) {
     ExpectRefused({"", ""}, "Error, missing input image filename.\n");
 }
 
-// An option file's words are read in its place, a value option's value too
-// (the golden case cli_option_file pins how they are split); what it cannot
-// hold is refused with its name and line.
+// An option file's words stand in its place, a value too (the golden case
+// cli_option_file pins the splitting); what it cannot hold is refused by line.
 TEST(ParseCommandLine, OptionFiles) {
     const unit::TempDir dir;
     const std::string file = dir.File("o");

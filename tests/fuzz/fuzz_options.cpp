@@ -155,8 +155,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
     }
 
-    // "@FILE" reads a file (the fuzzer's standard input, say): the unit tests and
-    // the golden cases cover option files, which hold nothing to fuzz here.
+    // "@FILE" reads a file (standard input, say): the unit and golden tests cover those.
     if (std::any_of(args.begin(), args.end(), [](const auto& a) { return a.starts_with('@'); })) {
         return 0;
     }

@@ -8,9 +8,9 @@
 # A case is NAME.args in this folder: the arguments, one per line (an empty
 # line is an empty argument, an empty file no argument at all). "@OUT@" stands
 # for the output file "out.asm". The program runs in a fresh scratch folder
-# that holds "data" (the fixture pictures of tests/data), "option_files" (this
-# folder's, for "@option_files/NAME") and an empty folder "adir", so names in
-# messages are the relative names written in the case.
+# that holds "data" (the fixture pictures of tests/data) and an empty folder
+# "adir", so names in messages are the relative names written in the case;
+# "option_files" there is this folder's, for "@option_files/NAME".
 # Expected: NAME.stdout, NAME.stderr, NAME.status and NAME.asm (the output
 # file; absent when the run must leave none).
 #
