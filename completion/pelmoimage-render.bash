@@ -1,7 +1,8 @@
 # bash completion for pelmoimage-render                        -*- shell-script -*-
 # Completes option names, the codec keywords after -c, nothing after -w, -h,
-# -maxpixels, -frames, -frame and -zoom, and file names everywhere else. Names and keywords are
-# matched without regard to letter case, as the program itself matches them.
+# -maxpixels, -frames, -frame and -zoom, option files after @ and file names
+# everywhere else. Names and keywords are matched without regard to letter
+# case, as the program itself matches them.
 
 _pelmoimage_render() {
     local cur=${COMP_WORDS[COMP_CWORD]} owner='' word i=1
@@ -21,6 +22,14 @@ _pelmoimage_render() {
         *) ((i += 1)) ;;
         esac
     done
+
+    # @FILE, an option file: file names after the @ (where @ does not already
+    # break words, as it does in bash's default COMP_WORDBREAKS).
+    if [[ $cur == @* ]]; then
+        compopt -o filenames 2>/dev/null
+        mapfile -t COMPREPLY < <(compgen -f -P @ -- "${cur#@}")
+        return 0
+    fi
 
     case $owner in
     -c)

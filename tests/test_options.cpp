@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/options.hpp"
+#include "base/limits.hpp"
 #include "support/unit_console.hpp"
 #include "support/unit_temp_dir.hpp"
 
@@ -113,7 +114,7 @@ TEST(ParseCommandLine, AnOutputThatWouldOverwriteAPictureIsRefused) {
     for (const char* output : {"b.png", "b.PNG", "dir/b.Tiff", "b.jpeg", "b.gif", "b.psd"}) {
         ExpectRefused({"a.png", output}, refusal(output));
     }
-    ExpectRefused({"-c", "rle", "a.png", "b.png", "all.asm"}, refusal("b.png"));
+    ExpectRefused({"-c", "rle", "a.png", "b.png", "-dim"}, refusal("b.png"));
 
     const unit::TempDir dir;
     const std::string picture = dir.File("art.bin.png");
@@ -310,9 +311,8 @@ TEST(ParseCommandLine, NamesAndKeywordsIgnoreLetterCase) {
 }
 
 TEST(ParseCommandLine, PositionalArguments) {
-    const CommandLine third = Accepted({"a.png", "b.asm", "c.asm"});
-    EXPECT_EQ(third.imageFile, "a.png");
-    EXPECT_EQ(third.outputFile, "b.asm");
+    ExpectRefused({"a.png", "b.asm", "frames", "16x16"}, "Error, unexpected argument \"frames\"\n");
+    ExpectRefused({"a.png", "-dim", "b.asm", ""}, "Error, unexpected argument \"\"\n");
 
     const CommandLine leadingEmpty = Accepted({"", "a.png", "b.asm"});
     EXPECT_EQ(leadingEmpty.imageFile, "a.png");
@@ -323,6 +323,34 @@ TEST(ParseCommandLine, PositionalArguments) {
 
     ExpectRefused({"", "a.png"}, "Error, missing output filename.\n");
     ExpectRefused({"", ""}, "Error, missing input image filename.\n");
+}
+
+// An option file's words stand in its place, a value too (the golden case
+// cli_option_file pins the splitting); what it cannot hold is refused by line.
+TEST(ParseCommandLine, OptionFiles) {
+    const unit::TempDir dir;
+    const std::string file = dir.File("o");
+    const auto with = [&](const std::string& text) {
+        EXPECT_TRUE(unit::WriteWholeFile(file, text));
+        return "@" + file;
+    };
+    EXPECT_EQ(Accepted({"-ldata", with("x a.png"), "b.asm"}).options.Name(SymbolName::ldata), "x");
+    EXPECT_EQ(Parse({with("-q x"), "a", "b"}).console.out, "");  // -q keeps the banner back
+    const std::string empty = with(" # nothing\n\n");
+    EXPECT_EQ(Parse({empty, empty}).console.err, Usage());
+
+    std::string many;
+    for (std::size_t i = 0; i <= kMostOptionFileWords; ++i) many += "x ";
+    const std::string at = "Error, option file \"" + file + "\" ";
+    const std::pair<std::string, std::string> refused[] = {
+        {"a\n \"b c\nd\"", "line 2: unterminated quote"},
+        {"# @x\n-dim \"\"\n\n \"@mo\"re", "line 4: option files cannot nest \"@more\""},
+        {std::string("a\n\0", 3), "line 2: a null byte"},
+        {many, "line 1: more than 65536 words"},
+        {std::string(kMostOptionFileBytes + 1, '\n'), "is larger than 1048576 bytes"},
+    };
+    for (const auto& [text, line] : refused) ExpectRefused({"-c", with(text)}, at + line + "\n");
+    ExpectRefused({"@" + dir.path()}, "Error, cannot read option file \"" + dir.path() + "\"\n");
 }
 
 TEST(ParseCommandLine, ValuesAndNamesOf511CharactersAreStoredWhole) {

@@ -21,6 +21,7 @@
 #include "app/driver.hpp"
 #include "app/options.hpp"
 #include "app/render_driver.hpp"
+#include "app/render_options.hpp"
 #include "codec/codec_table.hpp"
 #include "picture/bitmap.hpp"
 #include "picture/formats/facts.hpp"
@@ -165,11 +166,14 @@ TEST_P(RenderGolden, EverySourceShowsThePlaneOfItsPicture) {
     for (const auto& entry : std::filesystem::directory_iterator(PELMO_GOLDEN_DIR)) {
         if (entry.path().extension() != ".asm") continue;
         SCOPED_TRACE(entry.path().filename().string());
-        // The case's arguments, with its fixture picture named from here.
+        // The case's arguments, with its fixture picture and option files named from here.
         Args args;
         std::ifstream in(std::filesystem::path(entry.path()).replace_extension(".args"));
         for (std::string line; std::getline(in, line);) {
-            args.push_back(line.starts_with("data/") ? PELMO_TEST_DATA_DIR + line.substr(4) : line);
+            args.push_back(line.starts_with("data/") ? PELMO_TEST_DATA_DIR + line.substr(4)
+                           : line == "@OUT@"         ? "out.asm"
+                           : line.starts_with('@')   ? "@" PELMO_GOLDEN_DIR "/" + line.substr(1)
+                                                     : line);
         }
         std::vector<const char*> argv{"pelmoimage"};
         for (const std::string& a : args) argv.push_back(a.c_str());
@@ -283,6 +287,22 @@ TEST(RenderDriver, HelpAndVersionEndWithStatusZero) {
     EXPECT_EQ(unit::RunEntry(RunRender, {"-q", "-w", "x", "a.asm", "b.png"}, quiet), 1);
     EXPECT_EQ(quiet.out, "");
     EXPECT_TRUE(quiet.err.starts_with("Error, invalid width \"x\"\nUsage: ")) << quiet.err;
+}
+
+// Refused command lines: the banner, the line, the usage text, status 1.
+TEST(RenderDriver, CommandLineRefusals) {
+    const std::pair<Args, std::string> cases[] = {
+        {{"a.asm", "b.png", "frames"}, "Error, unexpected argument \"frames\"\n"},
+        {{"@" PELMO_GOLDEN_DIR "/option_files/column.opts"},
+         "Error, unknown option \"-vprefix\"\n"},
+        {{"-w", "8", "@/nonexistent"}, "Error, cannot read option file \"/nonexistent\"\n"},
+    };
+    for (const auto& [args, error] : cases) {
+        unit::ConsoleText console;
+        EXPECT_EQ(unit::RunEntry(RunRender, args, console), 1) << error;
+        EXPECT_EQ(console.out, unit::CaptureConsole([] { PrintBanner(); }).out);
+        EXPECT_EQ(console.err, error + unit::CaptureConsole([] { PrintRenderUsage(); }).err);
+    }
 }
 
 // The README's plane pictures are what the two programs make of the sample now.

@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "app/option_files.hpp"
 #include "base/ascii.hpp"
 #include "base/errors.hpp"
 #include "base/output_file.hpp"
@@ -195,6 +196,7 @@ void PrintUsage(std::FILE* stream) {
 void PrintHelp(std::FILE* stream) {
     PrintUsage(stream);
     std::fwrite(kMoreHelp.data(), 1, kMoreHelp.size(), stream);
+    std::fwrite(kOptionFileHelp.data(), 1, kOptionFileHelp.size(), stream);
 }
 
 bool RefuseCommandLine(bool quiet, std::string_view line, void (*usage)(std::FILE*)) {
@@ -225,13 +227,13 @@ bool AnswerInfoRequest(std::string_view arg, void (*usage)(std::FILE*)) {
 
 namespace {
 
-// A positional argument: the image file, then the output file; more are
-// ignored.
+// A positional argument: the image file, then the output file; one more is
+// refused.
 bool TakePositional(const char* arg, CommandLine& cmd) {
     std::string* target = cmd.imageFile.empty()    ? &cmd.imageFile
                           : cmd.outputFile.empty() ? &cmd.outputFile
                                                    : nullptr;
-    if (target == nullptr) return true;
+    if (target == nullptr) return FailQuoting(cmd, "unexpected argument", arg);
     if (!FitsTextField(arg)) return TooLong(cmd, arg);
     *target = arg;
     return true;
@@ -279,7 +281,8 @@ bool TakeLevels(const char* value, CommandLine& cmd) {
     const auto full =
         comma == std::string_view::npos ? std::nullopt : DecimalNumber(text.substr(comma + 1), 1);
     if (!dim || !full || *dim > *full || *full > 255) {
-        return FailQuoting(cmd, "invalid levels", value);
+        return Fail(
+            cmd, QuotingLine("invalid levels", value, ", expected A,B with 0 < A <= B <= 255\n"));
     }
     cmd.options.dimFrom = static_cast<std::uint8_t>(*dim);
     cmd.options.fullFrom = static_cast<std::uint8_t>(*full);
@@ -348,16 +351,19 @@ bool TakeFramesFromName(CommandLine& cmd) {
 }  // namespace
 
 bool ParseCommandLine(int argc, const char* const* argv, CommandLine& cmd) {
-    if (argc <= 1) {
+    cmd = CommandLine{};
+    ArgumentList args(argc, argv);
+    Status opened = args.Open();
+    // No argument (nor any word in the option files given): the usage alone.
+    if (opened && args.AtEnd()) {
         PrintBanner();
         PrintUsage();
         return false;
     }
-    cmd = CommandLine{};
-    for (int i = 1; i < argc; ++i) {
-        const char* arg = argv[i];
+    for (; opened && !args.AtEnd(); opened = args.Open()) {
+        const std::string arg = args.Take();
         if (arg[0] != '-') {
-            if (!TakePositional(arg, cmd)) return false;
+            if (!TakePositional(arg.c_str(), cmd)) return false;
             continue;
         }
         // The answer on standard output, and nothing to convert.
@@ -365,16 +371,18 @@ bool ParseCommandLine(int argc, const char* const* argv, CommandLine& cmd) {
             cmd.answered = true;
             return false;
         }
-        const OptionRule* option = FindOption(arg + 1);
+        const OptionRule* option = FindOption(arg.substr(1));
         if (option == nullptr) return FailQuoting(cmd, "unknown option", arg);
         if (option->kind == OptionKind::Flag) {
             cmd.options.*(option->flag) = true;
             continue;
         }
         // An option that needs a value but comes last is dropped.
-        if (i + 1 >= argc) break;
-        if (!TakeValue(*option, argv[++i], cmd)) return false;
+        opened = args.Open();
+        if (!opened || args.AtEnd()) break;
+        if (!TakeValue(*option, args.Take().c_str(), cmd)) return false;
     }
+    if (!opened) return Fail(cmd, "Error, " + opened.failure().message + "\n");
     if (cmd.options.mask && cmd.options.dim) {
         return Fail(cmd, "Error, -mask and -dim cannot be given together.\n");
     }

@@ -52,7 +52,8 @@ std::string QuotingLine(std::string_view reason, std::string_view what,
 // asks it, and the output file again when it is opened and put in place.
 std::string PictureRefusal(const CommandLine& cmd, const LinkTarget& target);
 
-// Fills `cmd` from the program's arguments (argv[0] is never read). Returns
+// Fills `cmd` from the program's arguments (argv[0] is never read), an
+// option file ("@FILE") read as its words given in its place. Returns
 // true when a conversion can run; otherwise it has printed the banner, the
 // reason and the usage text, or answered --help or --version (`answered`).
 bool ParseCommandLine(int argc, const char* const* argv, CommandLine& cmd);

@@ -2,6 +2,7 @@
 
 #include <string_view>
 
+#include "app/option_files.hpp"
 #include "base/ascii.hpp"
 #include "base/errors.hpp"
 #include "base/limits.hpp"
@@ -58,6 +59,7 @@ void PrintRenderUsage(std::FILE* stream) {
 void PrintRenderHelp(std::FILE* stream) {
     PrintRenderUsage(stream);
     std::fwrite(kMoreHelp.data(), 1, kMoreHelp.size(), stream);
+    std::fwrite(kOptionFileHelp.data(), 1, kOptionFileHelp.size(), stream);
 }
 
 namespace {
@@ -125,18 +127,21 @@ bool TakeValue(std::string_view arg, std::string_view value, RenderCommandLine& 
 
 bool ParseRenderCommandLine(int argc, const char* const* argv, RenderCommandLine& cmd) {
     cmd = RenderCommandLine{};
-    if (argc <= 1) {
+    ArgumentList args(argc, argv);
+    Status opened = args.Open();
+    if (opened && args.AtEnd()) {
         PrintBanner();
         PrintRenderUsage();
         return false;
     }
-    for (int i = 1; i < argc; ++i) {
-        const std::string_view arg = argv[i];
+    for (; opened && !args.AtEnd(); opened = args.Open()) {
+        const std::string arg = args.Take();
         if (!arg.starts_with('-')) {
             std::string* target = cmd.sourceFile.empty()    ? &cmd.sourceFile
                                   : cmd.pictureFile.empty() ? &cmd.pictureFile
                                                             : nullptr;
-            if (target != nullptr) *target = arg;
+            if (target == nullptr) return FailQuoting(cmd, "unexpected argument", arg);
+            *target = arg;
             continue;
         }
         if (AnswerInfoRequest(arg, PrintRenderHelp)) {
@@ -145,9 +150,11 @@ bool ParseRenderCommandLine(int argc, const char* const* argv, RenderCommandLine
         }
         if (TakeFlag(arg, cmd)) continue;
         if (!TakesValue(arg)) return FailQuoting(cmd, "unknown option", arg);
-        if (i + 1 >= argc) break;  // a value option given last is ignored
-        if (!TakeValue(arg, argv[++i], cmd)) return false;
+        opened = args.Open();
+        if (!opened || args.AtEnd()) break;  // a value option given last is ignored
+        if (!TakeValue(arg, args.Take(), cmd)) return false;
     }
+    if (!opened) return Fail(cmd, "Error, " + opened.failure().message + "\n");
     if (cmd.sourceFile.empty()) return Fail(cmd, "Error, missing source filename.\n");
     if (cmd.pictureFile.empty()) return Fail(cmd, "Error, missing picture filename.\n");
     if (cmd.plusmask && !cmd.dimSourceFile.empty()) {

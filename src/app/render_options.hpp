@@ -22,9 +22,9 @@ void PrintRenderHelp(std::FILE* stream);
 // Fills `cmd` from the program's arguments (argv[0] is never read), with the
 // converter's conventions: options matched ignoring case, anywhere among the
 // two file names, the last of a repeated one winning, a value option given
-// last ignored. Returns true when a rendering can run; otherwise it has
-// printed the banner, the reason and the usage text, or answered --help or
-// --version (`answered`).
+// last ignored, an option file ("@FILE") read as its words. Returns true
+// when a rendering can run; otherwise it has printed the banner, the reason
+// and the usage text, or answered --help or --version (`answered`).
 bool ParseRenderCommandLine(int argc, const char* const* argv, RenderCommandLine& cmd);
 
 }  // namespace pelmo

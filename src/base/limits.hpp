@@ -95,6 +95,17 @@ inline constexpr std::uint64_t kFrameText = 8 << 10;
 // pixel limit's reach for any source worth enlarging.
 inline constexpr std::int32_t kMostZoom = 16;
 
+// ---- Option files (an argument "@FILE" of either program).
+
+// The most bytes an option file may hold: a whole command line of either
+// program takes a few hundred, and a picture or a log named by mistake costs
+// no more than reading this many.
+inline constexpr std::size_t kMostOptionFileBytes = std::size_t{1} << 20;
+// The most words an option file may hold: a thousand times what a command
+// line of these programs needs, and few enough that holding them as strings
+// takes a few MiB.
+inline constexpr std::size_t kMostOptionFileWords = 65536;
+
 // The wall time the converter waits for a decoder whose processor budget is
 // `seconds`: room for a machine busy with other work.
 constexpr std::uint64_t DecodeDeadline(std::uint64_t seconds) {

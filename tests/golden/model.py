@@ -85,6 +85,9 @@ MORE_HELP = (
     "  -invert          Swap off and full after the tones are decided (dim stays dim)\n"
     "  -dither METHOD   Mix the three tones to show the shades between them: fs\n"
     "                   (Floyd-Steinberg), atkinson, bayer4, bayer8 or none (default)\n"
+    "  @FILE            The words of FILE in its place: white space separates them,\n"
+    "                   \"a b\" is one word, # begins a comment; no @FILE inside FILE\n"
+    "                   (a file whose name begins with @ is given as ./@name)\n"
 )
 
 FLAGS = ["dim", "xorder", "unflip", "strim", "etrim", "setsymb"]
@@ -122,11 +125,20 @@ def ascii_lower(text):
 
 # --- command line ------------------------------------------------------------
 
+def option_file(path):
+    """The words of option file `path`, named from the scratch folder (whose
+    option_files/ is this folder's). The files that are refused, and why, are
+    ParseCommandLine.OptionFiles' to check: a golden case of one disagrees."""
+    words = []
+    for line in read(os.path.join(HERE, path)).split("\n"):
+        line = re.sub(r'^((?:[^"#]|"[^"]*")*)#.*', r"\1", line)  # the comment cut off
+        words += [w.replace('"', "") for w in re.findall(r'(?:[^ \t\r\v\f"]|"[^"]*")+', line)]
+    return words
+
+
 def parse(argv):
     """Returns the settings; raises Failure with the parser's whole stderr, or
     Answer for --help and --version."""
-    if not argv:
-        raise Failure(USAGE)
     opts = {flag: False for flag in FLAGS + MORE_FLAGS}
     opts.update(NAMES)
     opts.update(codec="raw", tc="none", image="", output="", frames=None, levels=(128, 192),
@@ -135,13 +147,24 @@ def parse(argv):
     def fail(line):
         raise Failure(line + USAGE)
 
+    def more(i):
+        """Puts the words of the option files at argument i in their place;
+        whether an argument is left there."""
+        while i < len(argv) and argv[i].startswith("@"):
+            argv[i:i + 1] = option_file(argv[i][1:])
+        return i < len(argv)
+
+    argv = list(argv)
+    if not more(0):
+        raise Failure(USAGE)
+
     def fits(text):
         if len(text.encode("utf-8", "surrogateescape")) >= 512:
             fail(f'Error, argument too long "{text}"\n')
         return text
 
     i = 0
-    while i < len(argv):
+    while more(i):
         arg = argv[i]
         i += 1
         if not arg.startswith("-"):
@@ -149,6 +172,8 @@ def parse(argv):
                 opts["image"] = fits(arg)
             elif opts["output"] == "":
                 opts["output"] = fits(arg)
+            else:
+                fail(f'Error, unexpected argument "{arg}"\n')
             continue
         if ascii_lower(arg) == "--help":
             raise Answer(BANNER + USAGE + MORE_HELP)
@@ -160,7 +185,7 @@ def parse(argv):
             continue
         if name not in ("c", "tc", "frames", "levels", "dither") and name not in NAMES:
             fail(f'Error, unknown option "{arg}"\n')
-        if i >= len(argv):
+        if not more(i):
             break
         value = argv[i]
         i += 1
@@ -176,7 +201,7 @@ def parse(argv):
             match = re.fullmatch(r"([0-9]{1,10}),([0-9]{1,10})", value)
             opts["levels"] = tuple(int(n) for n in match.groups()) if match else (0, 0)
             if not 0 < opts["levels"][0] <= opts["levels"][1] <= 255:
-                fail(f'Error, invalid levels "{value}"\n')
+                fail(f'Error, invalid levels "{value}", expected A,B with 0 < A <= B <= 255\n')
         elif name == "dither":
             if ascii_lower(value) not in DITHERS:
                 fail(f'Error, unknown dither method "{value}"\n')

@@ -9,7 +9,8 @@
 # line is an empty argument, an empty file no argument at all). "@OUT@" stands
 # for the output file "out.asm". The program runs in a fresh scratch folder
 # that holds "data" (the fixture pictures of tests/data) and an empty folder
-# "adir", so names in messages are the relative names written in the case.
+# "adir", so names in messages are the relative names written in the case;
+# "option_files" there is this folder's, for "@option_files/NAME".
 # Expected: NAME.stdout, NAME.stderr, NAME.status and NAME.asm (the output
 # file; absent when the run must leave none).
 #
@@ -57,6 +58,7 @@ failures=0
 # The scratch folder each run starts from, copied: "data" and an empty "adir".
 mkdir -p "$work/fresh/adir"
 ln -s "$data" "$work/fresh/data"
+ln -s "$here/option_files" "$work/fresh/option_files"
 runs=0
 sentinel=$'an existing file that a failed run must not touch\n'
 printf '%s' "$sentinel" >"$work/sentinel"

@@ -33,6 +33,8 @@ touch "$scratch/picture.png" "$scratch/picture.gif" "$scratch/other.bmp"
 expect_completion "$script" "$scratch/picture.gif $scratch/picture.png" \
     pelmoimage "$scratch/pic"
 expect_completion "$script" "$scratch/other.bmp" pelmoimage -c rle "$scratch/o"
+# After @, an option file, even as the value of an option.
+expect_completion "$script" "@$scratch/other.bmp" pelmoimage -c "@$scratch/o"
 
 # The renderer's: its options, codecs after -c, nothing after -w, files elsewhere.
 expect_completion "$render" '--help --version -c -dimplane -f -frame -frames -h -maxpixels -over -plusmask -q -unflip -w -xorder -zoom' pelmoimage-render -
@@ -43,6 +45,7 @@ expect_completion "$render" "$render_codecs" pelmoimage-render a.asm -C ''
 expect_completion "$render" '' pelmoimage-render -w ''
 expect_completion "$render" "$scratch/other.bmp" pelmoimage-render -dimplane "$scratch/o"
 expect_completion "$render" "$scratch/other.bmp" pelmoimage-render -over "$scratch/o"
+expect_completion "$render" "@$scratch/other.bmp" pelmoimage-render "@$scratch/o"
 
 # Sourcing registers the function for the command.
 registered=$(bash -c 'source "$1"; complete -p pelmoimage' _ "$script")

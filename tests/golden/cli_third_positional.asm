@@ -1,7 +1,0 @@
-	; Created by PelmoImage v1.4 (Mar 2, 2013)
-
-	.equ IMG_SIZE $01
-	.equ IMG_PACKETS $00
-	.equ IMG_START $00
-img_data:
-	.db $6D
