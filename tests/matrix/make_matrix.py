@@ -656,6 +656,8 @@ def damaged(m):
     put("ok_stray.jpg", jpeg[:app0] + b"\x00\x11\x22" + jpeg[app0:], "same:ok_plain.jpg",
         "stray bytes before a marker")
     put("ok_trailing.jpg", jpeg + b"trailing", "same:ok_plain.jpg", "bytes after the end marker")
+    put("ok_restart.jpg", jpeg[:app0] + b"\xff\xd0" + jpeg[app0:], "same:ok_plain.jpg",
+        "a marker without a length before the frame header")
 
     plain = saved(im, "TIFF")
     put("ok_plain.tif", plain, "valid", "the twin")
