@@ -658,6 +658,8 @@ def damaged(m):
     put("ok_trailing.jpg", jpeg + b"trailing", "same:ok_plain.jpg", "bytes after the end marker")
     put("ok_restart.jpg", jpeg[:app0] + b"\xff\xd0" + jpeg[app0:], "same:ok_plain.jpg",
         "a marker without a length before the frame header")
+    put("dmg_stray_cut.jpg", (jpeg[:app0] + b"\x00\x11\x22" + jpeg[app0:])[:len(jpeg) // 2],
+        "refuse", "stray bytes before a marker (a harmless warning first), then cut to half")
 
     plain = saved(im, "TIFF")
     put("ok_plain.tif", plain, "valid", "the twin")
