@@ -685,6 +685,20 @@ def damaged(m):
     counts = tif.index(struct.pack("<HHII", 279, 4, 1, size))
     put("dmg_packbits_short.tif", tif[:counts + 8] + struct.pack("<I", size // 2) +
         tif[counts + 12:], "refuse", "packbits strip declared half its length")
+    if m.wants("dmg_group3.tif"):
+        dithered = m.source("fax", "RGB", size=(96, 64)).convert("1")
+        fax = saved(dithered, "TIFF", compression="group3")
+        at, size = strip(fax)
+
+        def warns(data):  # decoded to the end, a line of the wrong length only warned of
+            path = os.path.join(m.work, "fax.tif")
+            with open(path, "wb") as f:
+                f.write(fax[:at] + data + fax[at + size:])
+            done = subprocess.run(["tiffcp", "-c", "none", path, path + ".out"],
+                                  capture_output=True)
+            return done.returncode == 0 and b"Line length mismatch" in done.stderr
+        put("dmg_group3.tif", fax[:at] + spoiled(fax[at:at + size], warns) + fax[at + size:],
+            "refuse", "group 3 fax strip damaged: a line of the wrong length, warned of")
 
     gif = saved(im.quantize(48), "GIF", interlace=False)
     put("ok_plain.gif", gif, "valid", "the twin")
