@@ -711,6 +711,11 @@ def damaged(m):
     put("dmg_third_interlaced.gif", gif_joined(head, data[:len(data) // 3]), "refuse",
         "interlaced, LZW data cut to a third")
 
+    # Duotone and an extra channel, raw: the image library reads the tone alone.
+    tone = m.source("duotone", "L", size=(40, 24)).tobytes()
+    put("duotone_alpha.psd", b"8BPS" + struct.pack(">H6xHIIHH", 1, 2, 24, 40, 8, 8) + bytes(14) +
+        tone + tone[::-1], "alpha-dropped", "duotone and an extra channel", writer="hand")
+
     # Grey and alpha as ImageMagick writes them from a grey and alpha PNG.
     grey = m.staged(m.source("grey+alpha", "LA", size=(40, 24)), "grey+alpha", "png")
     for ext in (".tif", ".psd"):
