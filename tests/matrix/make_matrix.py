@@ -291,6 +291,7 @@ def valid(m):
         m.pil(f"pil_{v}.png", mode, v)
     m.pil("pil_palette4.png", "P", "palette4", colours=16, bits=4)
     m.pil("pil_rgb_oddh.png", "RGB", "odd height", size=(37, 21))
+    m.pil("pil_two_columns.png", "L", "rows of 16 bits, over a million pixels", size=(2, 524296))
     for fmt, mode in [("PNG8", "P"), ("PNG24", "RGB"), ("PNG32", "RGBA"), ("PNG48", "RGB"),
                       ("PNG64", "RGBA")]:
         m.im(f"im_{fmt.lower()}.png", mode, "", fmt, prefix=fmt + ":")
