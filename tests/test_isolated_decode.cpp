@@ -87,6 +87,15 @@ void ClaimsTooManyPixels(const DecodeRequest&, int out, std::uint64_t) {
     Send(out, {DecodeStatus::Ok, 65536, 65536});
 }
 
+void ClaimsNoPages(const DecodeRequest&, int out, std::uint64_t) {
+    DecodeResult none{DecodeStatus::Ok, 1, 8};
+    none.pages = 0;
+    Send(out, none);
+    const std::uint8_t block[1] = {};
+    ChildReply(out).Bytes(block, sizeof block);
+    Send(out, none);
+}
+
 // A height that is no multiple of 8 cannot have been sent as blocks.
 void SendsOkForABadHeight(const DecodeRequest&, int out, std::uint64_t) {
     Send(out, {DecodeStatus::Ok, 2, 12});
@@ -167,6 +176,7 @@ TEST(IsolatedDecode, AChildThatFailsInAnyWayReadsAsAFailedOpen) {
         {"never ends, and is stopped by its time limit", NeverEnds},
         {"never ends and ignores the limit's signal", NeverEndsIgnoringTheSignal},
         {"claims more pixels than a map may hold", ClaimsTooManyPixels},
+        {"claims a picture of no pages", ClaimsNoPages},
         {"claims to have sent blocks of a bad height", SendsOkForABadHeight},
     };
     // The processor time of the children waited for so far, in seconds: a

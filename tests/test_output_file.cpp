@@ -2,6 +2,7 @@
 // rely on (links stay links, permission bits), and leaves nothing behind.
 #include "base/output_file.hpp"
 
+#include <dlfcn.h>
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/resource.h>
@@ -9,9 +10,32 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <cstdio>
 #include <string>
 
 #include "support/unit_temp_dir.hpp"
+
+namespace pelmo {
+namespace {
+
+// While set, the file system cannot rename without replacing: renameat2 with
+// RENAME_NOREPLACE fails with EINVAL, as where the flag is unknown.
+bool g_noRenameNoReplace = false;
+
+}  // namespace
+}  // namespace pelmo
+
+extern "C" int renameat2(int from, const char* old, int to, const char* now,
+                         unsigned flags) noexcept {
+    using Rename = int (*)(int, const char*, int, const char*, unsigned);
+    static const auto real = reinterpret_cast<Rename>(::dlsym(RTLD_NEXT, "renameat2"));
+    if (pelmo::g_noRenameNoReplace && (flags & RENAME_NOREPLACE) != 0) {
+        errno = EINVAL;
+        return -1;
+    }
+    return real(from, old, to, now, flags);
+}
 
 namespace pelmo {
 namespace {
@@ -149,6 +173,21 @@ TEST_P(OutputFileKinds, AFatalSignalLeavesNothingBehind) {
     EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM) << "status " << status;
     EXPECT_EQ(ReadWholeFile(path), "old");
     EXPECT_EQ(ListFolder(dir.path()), "done.asm out.asm");
+}
+
+// Where the file system cannot rename without replacing, the new file is
+// linked under its name instead, and its hidden name goes.
+TEST_P(OutputFileKinds, WithoutRenameNoReplaceTheNewFileIsLinked) {
+    const TempDir dir;
+    OutputFile::Settings settings = Settings(GetParam());
+    settings.replaceExisting = false;
+    g_noRenameNoReplace = true;
+    OutputFile file(settings);
+    const bool written = file.Open(dir.File("out.png")) && file.Write("new", 3) && file.Commit();
+    g_noRenameNoReplace = false;
+    EXPECT_TRUE(written);
+    EXPECT_EQ(ReadWholeFile(dir.File("out.png")), "new");
+    EXPECT_EQ(ListFolder(dir.path()), "out.png");
 }
 
 // The handlers the process had before an output file are back after it.

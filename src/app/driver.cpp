@@ -38,11 +38,14 @@ int RunConversion(int argc, const char* const* argv, const ClosedStreams& closed
     output.check = [&cmd](const LinkTarget& target) { return PictureRefusal(cmd, target); };
     if (cmd.options.Frames() || cmd.options.plusmask) return ConvertFrames(cmd, toneMap, output);
 
+    // Nothing to write, whichever step found it: packing (which a loaded map
+    // always passes) or compressing.
     ImgRawData raw(cmd.options);
-    if (!raw.Pack(toneMap)) return 1;
-    if (!quiet) std::printf("RAW image is %d bytes.\n", raw.length);
-
-    Codecs codecs = CompressAsAsked(cmd, std::span(&raw, 1));
+    Codecs codecs;
+    if (raw.Pack(toneMap)) {
+        if (!quiet) std::printf("RAW image is %d bytes.\n", raw.length);
+        codecs = CompressAsAsked(cmd, std::span(&raw, 1));
+    }
     if (codecs.empty()) return 1;
     CPelmoImgCompress& codec = *codecs.front();
 

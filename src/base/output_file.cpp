@@ -70,8 +70,7 @@ class FatalSignalsBlocked {
 // from `folder`, or -1 when every slot is taken. A signal that is ignored
 // (nohup) stays ignored.
 int ArmRemoval(int folder, const std::string& name) {
-    for (std::size_t slot = 0; slot < g_removals.size(); ++slot) {
-        Removal& removal = g_removals[slot];
+    for (Removal& removal : g_removals) {
         if (removal.armed != 0) continue;
         removal.folder = folder;
         std::memcpy(removal.name.data(), name.c_str(), name.size() + 1);
@@ -86,7 +85,7 @@ int ArmRemoval(int folder, const std::string& name) {
                 ::sigaction(kFatalSignals[i], &action, nullptr);
             }
         }
-        return static_cast<int>(slot);
+        return static_cast<int>(&removal - g_removals.data());
     }
     return -1;
 }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <optional>
 
 #include "base/errors.hpp"
 #include "codec/run_scan.hpp"
@@ -9,19 +10,20 @@
 namespace pelmo {
 
 bool CPelmoImgCompress_BNP::CanCompress(const RawBytes& raw) const {
-    return FindUnusedByte(raw.buffer.data(), static_cast<std::size_t>(raw.length)) >= 0;
+    return FindUnusedByte(raw.buffer.data(), static_cast<std::size_t>(raw.length)).has_value();
 }
 
 bool CPelmoImgCompress_BNP::Compress(const RawBytes& raw) {
     const auto n = static_cast<std::size_t>(raw.length);
     std::uint8_t* const begin = BeginOutput(raw, 3 * n);
     const std::uint8_t* in = raw.buffer.data();
-    flag = FindUnusedByte(in, n);
-    if (flag < 0) {
+    const std::optional<std::uint8_t> found = FindUnusedByte(in, n);
+    flag = found ? *found : -1;
+    if (!found) {
         PrintError(kNoFlagByte);
         return false;
     }
-    const auto marker = static_cast<std::uint8_t>(flag);
+    const std::uint8_t marker = *found;
 
     // The run codes of runs 0 and 1 share the nibble byte after run 0's
     // marker (low nibble, high nibble), those of runs 2 and 3 the one after

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <optional>
 
 #include "base/errors.hpp"
 #include "codec/run_scan.hpp"
@@ -9,19 +10,21 @@
 namespace pelmo {
 
 bool CPelmoImgCompress_fRLE::CanCompress(const RawBytes& raw) const {
-    return FindUnusedByte(raw.buffer.data(), static_cast<std::size_t>(raw.length)) >= 0;
+    return FindUnusedByte(raw.buffer.data(), static_cast<std::size_t>(raw.length)).has_value();
 }
 
 bool CPelmoImgCompress_fRLE::Compress(const RawBytes& raw) {
     const auto n = static_cast<std::size_t>(raw.length);
-    std::uint8_t* const begin = BeginOutput(raw, 2 * n);  // never more than n + 1
+    // The flag, then no more than a byte for each: two literals are two
+    // bytes, and a run of three or more takes three.
+    std::uint8_t* const begin = BeginOutput(raw, n + 1);
     const std::uint8_t* in = raw.buffer.data();
-    const int found = FindUnusedByte(in, n);
-    if (found < 0) {
+    const std::optional<std::uint8_t> found = FindUnusedByte(in, n);
+    if (!found) {
         PrintError(kNoFlagByte);
         return false;
     }
-    const auto flag = static_cast<std::uint8_t>(found);
+    const std::uint8_t flag = *found;
     std::uint8_t* out = begin;
     *out++ = flag;
     // Counted in a local: stores through `out` may alias a member, which

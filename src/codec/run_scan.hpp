@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <optional>
 #include <string_view>
 
 namespace pelmo {
@@ -37,9 +38,9 @@ inline std::size_t RunLength(const std::uint8_t* p, std::size_t limit) {
 inline constexpr std::string_view kNoFlagByte = "Error, can't find unused byte value in data.\n";
 
 // The flag byte of the flagged codecs: the highest value from 1 to 254 that
-// does not occur in the data (0x00 and 0xFF never qualify), or -1 when every
-// such value occurs.
-inline int FindUnusedByte(const std::uint8_t* data, std::size_t count) {
+// does not occur in the data (0x00 and 0xFF never qualify), or none when
+// every such value occurs.
+inline std::optional<std::uint8_t> FindUnusedByte(const std::uint8_t* data, std::size_t count) {
     std::array<bool, 256> seen{};
     std::size_t i = 0;
     for (; i + 8 <= count; i += 8) {
@@ -50,9 +51,9 @@ inline int FindUnusedByte(const std::uint8_t* data, std::size_t count) {
     }
     for (; i < count; ++i) seen[data[i]] = true;
     for (int v = 254; v >= 1; --v) {
-        if (!seen[static_cast<std::size_t>(v)]) return v;
+        if (!seen[static_cast<std::size_t>(v)]) return static_cast<std::uint8_t>(v);
     }
-    return -1;
+    return std::nullopt;
 }
 
 }  // namespace pelmo

@@ -74,17 +74,17 @@ bool TiffErrorIsHarmless(std::string_view module) {
     return false;
 }
 
+// The JPEG decoder's own routine for its messages, which shows a warning
+// only while it has counted none.
+void (*g_decoderEmit)(j_common_ptr, int) = nullptr;
+
 // Every warning to the JPEG decoder's output routine, which the library and
-// the TIFF decoder hand on to the handlers above; trace messages as the
-// decoder's own routine has them.
+// the TIFF decoder hand on to the handlers above: the decoder's routine,
+// each time as if no warning had come before. (The count is for a program
+// that ends with a status telling that warnings came, which this is not.)
 void EmitEveryWarning(j_common_ptr decoder, int level) {
-    jpeg_error_mgr& errors = *decoder->err;
-    if (level < 0) {
-        errors.output_message(decoder);
-        ++errors.num_warnings;
-    } else if (errors.trace_level >= level) {
-        errors.output_message(decoder);
-    }
+    decoder->err->num_warnings = 0;
+    g_decoderEmit(decoder, level);
 }
 
 }  // namespace
@@ -160,6 +160,7 @@ jpeg_error_mgr* jpeg_std_error(jpeg_error_mgr* errors) {
         return errors;
     }
     real(errors);
+    pelmo::g_decoderEmit = errors->emit_message;
     errors->emit_message = pelmo::EmitEveryWarning;
     return errors;
 }

@@ -271,6 +271,7 @@ std::optional<DecodeResult> ReceivePlane(int fd, const ImgOptions& options,
     std::optional<DecodeResult> result = ReceiveResult(in, options, prepared);
     if (!result || result->status != DecodeStatus::Ok) return result;
 
+    if (result->pages == 0) return std::nullopt;  // no picture at all
     const std::uint32_t width = result->width;
     const std::uint32_t blocks = result->height / 8;
     // The planes of the frames (of the whole picture without -frames).

@@ -40,7 +40,7 @@ struct DecodeResult {
     std::uint32_t height = 0;         // of the plane: padded to a multiple of 8 with -pad
     std::uint32_t pictureHeight = 0;  // as the picture has it
     Misread misread = Misread::None;
-    std::uint32_t pages = 1;  // -frames all: the pages, stacked top to bottom
+    std::uint32_t pages = 1;  // stacked top to bottom: those of -frames all, else the one
 };
 
 struct DecodeRequest {

@@ -30,7 +30,6 @@ unsigned DLL_CALLCONV LibraryReading::Read(void* buffer, unsigned size, unsigned
     if (got < wanted) {
         std::memset(static_cast<char*>(buffer) + got, 0, std::min(wanted - got, kMostZeroed));
         reading.shortRead_ = true;
-        if (got == 0) reading.pastEnd_ = true;
     }
     return size == 0 ? 0 : static_cast<unsigned>(got / size);
 }
@@ -58,7 +57,6 @@ long DLL_CALLCONV LibraryReading::Tell(fi_handle handle) {
 Bitmap LibraryReading::Load(FREE_IMAGE_FORMAT format, int flags) {
     position_ = 0;
     shortRead_ = false;
-    pastEnd_ = false;
     FreeImageIO io{Read, WriteNothing, Seek, Tell};
     return Bitmap(FreeImage_LoadFromHandle(format, &io, this, flags));
 }
@@ -77,8 +75,6 @@ bool LibraryReading::EndedEarly(DataEnd end) const {
     switch (end) {
         case DataEnd::AnyShortRead:
             return shortRead_;
-        case DataEnd::ReadPastEnd:
-            return pastEnd_;
         case DataEnd::Checked:
             break;
     }

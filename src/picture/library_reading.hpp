@@ -44,7 +44,6 @@ class LibraryReading {
     SplicedBytes bytes_;
     std::uint64_t position_ = 0;  // the decoder's place in the bytes
     bool shortRead_ = false;      // a read got fewer bytes than it asked for
-    bool pastEnd_ = false;        // a read asked for bytes at or past the end
 };
 
 }  // namespace pelmo

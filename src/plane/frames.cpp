@@ -31,7 +31,7 @@ FrameGrid GridOf(const ImgOptions& options, std::uint32_t width, std::uint32_t h
         grid.blocks = Padded(options, options.frameHeight) / 8;
         grid.across = width / grid.width;
         grid.down = grid.blocks == 0 ? 0 : height / 8 / grid.blocks;
-    } else if (options.allFrames && pages > 0) {
+    } else if (options.allFrames) {
         grid.blocks = height / 8 / pages;
         grid.down = pages;
     }

@@ -31,8 +31,8 @@ struct SheetCut {
 SheetCut CutOf(const ImgOptions& options, std::uint32_t width, std::uint32_t pictureHeight);
 
 // The frames of a plane of `width` x `height` pixels (a multiple of 8) that
-// was made as `options` say; `pages` is the number of pages of -frames all,
-// stacked top to bottom.
+// was made as `options` say; `pages` (at least 1) is the number of pages of
+// -frames all, stacked top to bottom.
 FrameGrid GridOf(const ImgOptions& options, std::uint32_t width, std::uint32_t height,
                  std::uint32_t pages);
 

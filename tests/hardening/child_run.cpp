@@ -120,9 +120,11 @@ class ChildCommand {
     ::setpgid(0, 0);  // the converter and any child of its own, killed together
     ::dup2(out, STDOUT_FILENO);
     ::dup2(err, STDERR_FILENO);
-    if (!limits.descriptor3.empty()) {
-        const int fd = ::open(limits.descriptor3.c_str(), O_RDWR);
-        if (fd < 0 || ::dup2(fd, 3) != 3) ::_exit(125);
+    for (const auto& [path, target] :
+         {std::pair{&limits.descriptor3, 3}, {&limits.stdoutFile, 1}}) {
+        if (path->empty()) continue;
+        const int fd = ::open(path->c_str(), target == 3 ? O_RDWR : O_WRONLY);
+        if (fd < 0 || ::dup2(fd, target) != target) ::_exit(125);
     }
     rlimit none{0, 0};
     ::setrlimit(RLIMIT_CORE, &none);

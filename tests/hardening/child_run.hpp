@@ -29,6 +29,8 @@ struct Limits {
     std::function<bool(const std::string& out)> onStdout;
     // A file opened for reading and writing as descriptor 3, like `3<>file`.
     std::string descriptor3;
+    // Standard output sent to this file instead, like `> /dev/full`.
+    std::string stdoutFile;
     // Descriptors closed before the program starts (0 to 2), as some
     // daemons and CI runners start programs.
     std::vector<int> closedDescriptors;

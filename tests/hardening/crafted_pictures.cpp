@@ -156,14 +156,15 @@ std::string PcxWithSize(std::uint16_t width, std::uint16_t height) {
     return pcx;
 }
 
-std::string PsdWithSize(std::uint32_t width, std::uint32_t height, std::uint16_t version) {
+std::string PsdWithSize(std::uint32_t width, std::uint32_t height, std::uint16_t version,
+                        std::uint16_t channels, std::uint16_t depth) {
     std::string psd = "8BPS";
     Be16(psd, version);
     psd.append(6, '\0');
-    Be16(psd, 3);  // channels
+    Be16(psd, channels);
     Be32(psd, height);
     Be32(psd, width);
-    Be16(psd, 8);  // bits per channel
+    Be16(psd, depth);
     Be16(psd, 3);  // RGB
     Be32(psd, 0);  // colour mode data
     Be32(psd, 0);  // image resources

@@ -23,8 +23,10 @@ std::string TgaWithSize(std::uint16_t width, std::uint16_t height);
 std::string GifWithSize(std::uint16_t width, std::uint16_t height);
 // 8-bit PCX whose window is `width` x `height`, a few RLE bytes of data.
 std::string PcxWithSize(std::uint16_t width, std::uint16_t height);
-// PSD (version 1) or PSB (version 2) of 3 RGB channels, raw data, few bytes.
-std::string PsdWithSize(std::uint32_t width, std::uint32_t height, std::uint16_t version);
+// PSD (version 1) or PSB (version 2) in RGB, its channels (the colours,
+// then alpha and extra ones) of `depth` bits, raw data, few bytes.
+std::string PsdWithSize(std::uint32_t width, std::uint32_t height, std::uint16_t version,
+                        std::uint16_t channels = 3, std::uint16_t depth = 8);
 // Little-endian TIFF (classic, or BigTIFF with its 64-bit offsets), one 8-bit
 // grey strip of a few bytes.
 enum class TiffKind { Classic, Big };

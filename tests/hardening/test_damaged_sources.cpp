@@ -89,6 +89,8 @@ TEST_F(DamagedSource, IsRefusedWithItsLineAndNoPicture) {
          "no codec has the decoder"},
         {"a bad hex digit", raw, [](Lines& l) { l[6].replace(5, 3, "$1g"); }, 7,
          "bad .db item \"$1g\""},
+        {"a byte of 256", raw, [](Lines& l) { l[6].replace(5, 3, "256"); }, 7,
+         "bad .db item \"256\""},
         {"a packet too many", rle, [](Lines& l) { Shift(l[3], 1); }, 0,
          "the stream ends inside packet"},
         {"a packet too few", rle, [](Lines& l) { Shift(l[3], -1); }, 0, "packets end after"},

@@ -74,6 +74,13 @@ TEST_F(FailingOutput, FullDeviceFailsEveryCodec) {
         EXPECT_TRUE(FailsWith(run, WriteError("/dev/full"), "/nonexistent")) << codec;
     }
     EXPECT_TRUE(IsCharacterDevice("/dev/full")) << "the device itself must never be removed";
+    // An answer that cannot be written fails too (`--help > /dev/full`), in both programs.
+    Limits full;
+    full.stdoutFile = "/dev/full";
+    for (const std::string answer : {"--help", "--version"}) {
+        EXPECT_EQ(RunConverter({answer}, full).status, 1) << answer;
+        EXPECT_EQ(RunRenderer({answer}, full).status, 1) << answer;
+    }
 }
 
 // The text outgrows the writer's buffer, so the first failing write comes in

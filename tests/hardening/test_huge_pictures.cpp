@@ -75,6 +75,9 @@ std::vector<HugeCase> Cases() {
         {"pcx_65535_square", ".pcx", [] { return PcxWithSize(65535, 65535); }},
         {"psd_30000_square", ".psd", [] { return PsdWithSize(30000, 30000, 1); }, true, true},
         {"psb_300000_square", ".psd", [] { return PsdWithSize(300000, 300000, 2); }},
+        // Within the pixel limit, and refused for its decoder's memory alone (120 GB).
+        {"psd_56_channels_of_32_bits", ".psd", [] { return PsdWithSize(16384, 16384, 1, 56, 32); },
+         true, true},
         {"tif_100000_square", ".tif", [] { return TiffWithSize(100000, 100000); }},
         {"bigtiff_100000_square", ".tif",
          [] { return TiffWithSize(100000, 100000, TiffKind::Big); }},

@@ -291,6 +291,7 @@ def valid(m):
         m.pil(f"pil_{v}.png", mode, v)
     m.pil("pil_palette4.png", "P", "palette4", colours=16, bits=4)
     m.pil("pil_rgb_oddh.png", "RGB", "odd height", size=(37, 21))
+    m.pil("pil_two_columns.png", "L", "rows of 16 bits, over a million pixels", size=(2, 524296))
     for fmt, mode in [("PNG8", "P"), ("PNG24", "RGB"), ("PNG32", "RGBA"), ("PNG48", "RGB"),
                       ("PNG64", "RGBA")]:
         m.im(f"im_{fmt.lower()}.png", mode, "", fmt, prefix=fmt + ":")
@@ -656,6 +657,10 @@ def damaged(m):
     put("ok_stray.jpg", jpeg[:app0] + b"\x00\x11\x22" + jpeg[app0:], "same:ok_plain.jpg",
         "stray bytes before a marker")
     put("ok_trailing.jpg", jpeg + b"trailing", "same:ok_plain.jpg", "bytes after the end marker")
+    put("ok_restart.jpg", jpeg[:app0] + b"\xff\xd0" + jpeg[app0:], "same:ok_plain.jpg",
+        "a marker without a length before the frame header")
+    put("dmg_stray_cut.jpg", (jpeg[:app0] + b"\x00\x11\x22" + jpeg[app0:])[:len(jpeg) // 2],
+        "refuse", "stray bytes before a marker (a harmless warning first), then cut to half")
 
     plain = saved(im, "TIFF")
     put("ok_plain.tif", plain, "valid", "the twin")
@@ -681,6 +686,20 @@ def damaged(m):
     counts = tif.index(struct.pack("<HHII", 279, 4, 1, size))
     put("dmg_packbits_short.tif", tif[:counts + 8] + struct.pack("<I", size // 2) +
         tif[counts + 12:], "refuse", "packbits strip declared half its length")
+    if m.wants("dmg_group3.tif"):
+        dithered = m.source("fax", "RGB", size=(96, 64)).convert("1")
+        fax = saved(dithered, "TIFF", compression="group3")
+        at, size = strip(fax)
+
+        def warns(data):  # decoded to the end, a line of the wrong length only warned of
+            path = os.path.join(m.work, "fax.tif")
+            with open(path, "wb") as f:
+                f.write(fax[:at] + data + fax[at + size:])
+            done = subprocess.run(["tiffcp", "-c", "none", path, path + ".out"],
+                                  capture_output=True)
+            return done.returncode == 0 and b"Line length mismatch" in done.stderr
+        put("dmg_group3.tif", fax[:at] + spoiled(fax[at:at + size], warns) + fax[at + size:],
+            "refuse", "group 3 fax strip damaged: a line of the wrong length, warned of")
 
     gif = saved(im.quantize(48), "GIF", interlace=False)
     put("ok_plain.gif", gif, "valid", "the twin")
@@ -692,6 +711,11 @@ def damaged(m):
     head, data = gif_parts(saved(im.quantize(48), "GIF"))
     put("dmg_third_interlaced.gif", gif_joined(head, data[:len(data) // 3]), "refuse",
         "interlaced, LZW data cut to a third")
+
+    # Duotone and an extra channel, raw: the image library reads the tone alone.
+    tone = m.source("duotone", "L", size=(40, 24)).tobytes()
+    put("duotone_alpha.psd", b"8BPS" + struct.pack(">H6xHIIHH", 1, 2, 24, 40, 8, 8) + bytes(14) +
+        tone + tone[::-1], "alpha-dropped", "duotone and an extra channel", writer="hand")
 
     # Grey and alpha as ImageMagick writes them from a grey and alpha PNG.
     grey = m.staged(m.source("grey+alpha", "LA", size=(40, 24)), "grey+alpha", "png")

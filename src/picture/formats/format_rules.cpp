@@ -16,7 +16,7 @@ Expected<PictureFacts> WholePng(ByteReader& file) {
 constexpr FormatRules kRules[] = {
     {FIF_BMP, header::Bmp, nullptr, nullptr, DataEnd::AnyShortRead, false, false},
     {FIF_ICO, header::Ico, header::IcoPages, nullptr, DataEnd::AnyShortRead, false, false},
-    {FIF_JPEG, header::Jpeg, nullptr, nullptr, DataEnd::ReadPastEnd, false, false},
+    {FIF_JPEG, header::Jpeg, nullptr, nullptr, DataEnd::Checked, false, false},
     {FIF_PCX, header::Pcx, nullptr, header::PcxHoldsItsPixels, DataEnd::Checked, true, false},
     {FIF_PNG, WholePng, nullptr, nullptr, DataEnd::Checked, false, false},
     {FIF_TARGA, header::Tga, nullptr, header::TgaHoldsItsPixels, DataEnd::Checked, true, false},

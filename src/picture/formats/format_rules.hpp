@@ -16,16 +16,14 @@ namespace pelmo {
 
 // What a read at the end of the file means, as each format's decoder goes.
 enum class DataEnd {
-    // Nothing: the decoder checks its data itself (PNG, GIF), or reads ahead
-    // in blocks and may ask past the end of a whole file, whose run-length
-    // data the header's reader follows instead (PCX, TGA).
+    // Nothing: the decoder checks its data itself (PNG, GIF; JPEG, whose
+    // decoder warns of the end it meets, see ReportLosesPixels), or reads
+    // ahead in blocks and may ask past the end of a whole file, whose
+    // run-length data the header's reader follows instead (PCX, TGA).
     Checked,
     // Data is missing: the decoder reads exactly what it needs (BMP, ICO,
     // PSD, TIFF), so it never meets a short read in a whole file.
     AnyShortRead,
-    // Data is missing when a read asks at or past the end: the decoder reads
-    // ahead in blocks, and asks again only when it lacks data (JPEG).
-    ReadPastEnd,
 };
 
 // The pages of a file of several: the splice of each, in order; for a GIF
