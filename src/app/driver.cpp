@@ -36,15 +36,18 @@ int RunConversion(int argc, const char* const* argv, const ClosedStreams& closed
     OutputFile::Settings output;
     output.closedStreams = closed;
     output.check = [&cmd](const LinkTarget& target) { return PictureRefusal(cmd, target); };
-    if (cmd.options.Frames() || cmd.options.plusmask) return ConvertFrames(cmd, toneMap, output);
+    if (cmd.options.Frames() || cmd.options.plusmask || cmd.options.planeCount > 0) {
+        return ConvertFrames(cmd, toneMap, output);
+    }
 
     ImgRawData raw(cmd.options);
     if (!raw.Pack(toneMap)) return 1;
     if (!quiet) std::printf("RAW image is %d bytes.\n", raw.length);
 
-    Codecs codecs = CompressAsAsked(cmd, std::span(&raw, 1));
-    if (codecs.empty()) return 1;
-    CPelmoImgCompress& codec = *codecs.front();
+    std::optional<CompressedStreams> done =
+        CompressAsAsked(cmd, {1, [&raw](std::size_t) -> const RawBytes& { return raw; }});
+    if (!done) return 1;
+    CPelmoImgCompress& codec = *done->codec;
 
     ImgAsmWriter writer(cmd.options);
     writer.SetPictureSize(toneMap.width, toneMap.height);
@@ -52,7 +55,7 @@ int RunConversion(int argc, const char* const* argv, const ClosedStreams& closed
     if (!writer.Open(cmd.outputFile, output)) return 1;
     codec.WriteOutput(writer);
     if (!writer.Close()) return 1;
-    codecs.clear();
+    done.reset();
 
     if (!quiet) std::fputs("Operation completed.\n", stdout);
     return 0;

@@ -65,7 +65,7 @@ constexpr bool KeywordsInModeOrder() {
 }
 static_assert(KeywordsInModeOrder(), "table-code keywords must follow TableCodeMode");
 
-enum class OptionKind { Flag, Codec, TableCode, Name, PixelLimit, Frames, Dither, Levels };
+enum class OptionKind { Flag, Codec, TableCode, Name, PixelLimit, Frames, Dither, Levels, Planes };
 
 struct DitherKeyword {
     DitherMethod method;
@@ -114,6 +114,20 @@ constexpr OptionRule kOptions[] = {
     {"levels", OptionKind::Levels, nullptr, {}},
     {"invert", OptionKind::Flag, &ImgOptions::invert, {}},
     {"dither", OptionKind::Dither, nullptr, {}},
+    {"planes", OptionKind::Planes, nullptr, {}},
+    {"interleave", OptionKind::Flag, &ImgOptions::interleave, {}},
+    {"ftable", OptionKind::Flag, &ImgOptions::ftable, {}},
+};
+
+struct PlaneKeyword {
+    PlaneKind kind;
+    std::string_view keyword;
+};
+
+constexpr PlaneKeyword kPlaneKeywords[] = {
+    {PlaneKind::Full, "full"},
+    {PlaneKind::Dim, "dim"},
+    {PlaneKind::Mask, "mask"},
 };
 
 // What --help prints after the usage text: the options beyond it.
@@ -138,7 +152,13 @@ constexpr std::string_view kMoreHelp =
     "  -levels A,B      Dim from A, full from B (default 128,192; 0 < A <= B <= 255)\n"
     "  -invert          Swap off and full after the tones are decided (dim stays dim)\n"
     "  -dither METHOD   Mix the three tones to show the shades between them: fs\n"
-    "                   (Floyd-Steinberg), atkinson, bayer4, bayer8 or none (default)\n";
+    "                   (Floyd-Steinberg), atkinson, bayer4, bayer8 or none (default)\n"
+    "  -planes LIST     The planes full, dim and mask (comma-separated, in this order) in\n"
+    "                   one run: IMG_FULL_SIZE, img_full_data, ...; tone planes are off\n"
+    "                   where the picture is transparent when a mask is listed\n"
+    "  -interleave      With -planes, their bytes side by side in one stream per frame\n"
+    "  -ftable          After the frames, <lprefix>_frames: a .dw line per frame naming\n"
+    "                   its data label (each plane's), and its size with a codec\n";
 
 const OptionRule* FindOption(std::string_view name) {
     for (const OptionRule& entry : kOptions) {
@@ -286,6 +306,25 @@ bool TakeLevels(const char* value, CommandLine& cmd) {
     return true;
 }
 
+// -planes: any of "full", "dim" and "mask", comma-separated, each once.
+bool TakePlanes(const char* value, CommandLine& cmd) {
+    std::string_view rest = value;
+    ImgOptions& options = cmd.options;
+    options.planeCount = 0;
+    while (true) {
+        const std::size_t comma = rest.find(',');
+        const PlaneKeyword* entry = FindKeyword(kPlaneKeywords, rest.substr(0, comma));
+        const auto listed = options.planes.begin() + options.planeCount;
+        if (entry == nullptr || std::find(options.planes.begin(), listed, entry->kind) != listed) {
+            options.planeCount = 0;
+            return FailQuoting(cmd, "invalid planes", value);
+        }
+        options.planes[options.planeCount++] = entry->kind;
+        if (comma == std::string_view::npos) return true;
+        rest.remove_prefix(comma + 1);
+    }
+}
+
 // The value of an option that takes one.
 bool TakeValue(const OptionRule& option, const char* value, CommandLine& cmd) {
     switch (option.kind) {
@@ -317,6 +356,8 @@ bool TakeValue(const OptionRule& option, const char* value, CommandLine& cmd) {
         }
         case OptionKind::Levels:
             return TakeLevels(value, cmd);
+        case OptionKind::Planes:
+            return TakePlanes(value, cmd);
         case OptionKind::Flag:
             break;
     }
@@ -342,6 +383,28 @@ bool TakeFramesFromName(CommandLine& cmd) {
     }
     cmd.options.frameWidth = static_cast<std::uint32_t>(size->width);
     cmd.options.frameHeight = static_cast<std::uint32_t>(size->height);
+    return true;
+}
+
+// -planes names every plane itself, -interleave puts them side by side, and
+// -ftable lists frames.
+bool RefusePlaneCombinations(const CommandLine& cmd) {
+    const ImgOptions& options = cmd.options;
+    if (options.planeCount > 0) {
+        for (const auto& [set, name] : {std::pair{options.dim, "-dim"},
+                                        {options.mask, "-mask"},
+                                        {options.plusmask, "-plusmask"}}) {
+            if (set) {
+                return Fail(cmd, "Error, -planes and " + std::string(name) +
+                                     " cannot be given together.\n");
+            }
+        }
+    } else if (options.interleave) {
+        return Fail(cmd, "Error, -interleave needs -planes.\n");
+    }
+    if (options.ftable && !options.Frames() && !cmd.autoFrames) {
+        return Fail(cmd, "Error, -ftable needs -frames.\n");
+    }
     return true;
 }
 
@@ -391,6 +454,7 @@ bool ParseCommandLine(int argc, const char* const* argv, CommandLine& cmd) {
     if (cmd.options.plusmask && cmd.options.mask) {
         return Fail(cmd, "Error, -plusmask and -mask cannot be given together.\n");
     }
+    if (!RefusePlaneCombinations(cmd)) return false;
     if (cmd.autoFrames && !TakeFramesFromName(cmd)) return false;
     if (cmd.options.frameHeight % 8 != 0 && !cmd.options.pad) {
         return Fail(cmd, "Error, frame height " + std::to_string(cmd.options.frameHeight) +

@@ -26,19 +26,22 @@ Status ReadPlane(const RenderSettings& settings, SourcePlane& plane) {
     return {};
 }
 
-// The codec of a picture or frame: as -c gives it, or its include line, or
-// the source's codec comment (-c best); and its flag symbol where, and only
-// where, the codec has one.
+// The codec of a picture or frame: as -c gives it, or its include line (the
+// first frame's: the source includes the decoder once), or the source's
+// codec comment (-c best); and its flag symbol where, and only where, the
+// codec has one.
 Expected<ImgCodecKind> CodecOfPlane(const RenderSettings& settings, const SourcePlane& plane,
                                     const AsmSource& s) {
     const std::size_t includeLine = s.labelLine + 1;
     const std::optional<ImgCodecKind> comment = plane.source.commentCodec;
-    if (!settings.codec && !s.includeCodec && !comment) {
+    const std::optional<ImgCodecKind> included =
+        s.includeCodec || !plane.Framed() || plane.source.frames.empty()
+            ? s.includeCodec
+            : plane.source.frames.front().includeCodec;
+    if (!settings.codec && !included && !comment) {
         return AtLine(plane, includeLine, "no include line names the codec: give it with -c");
     }
-    const ImgCodecKind kind = settings.codec   ? *settings.codec
-                              : s.includeCodec ? *s.includeCodec
-                                               : *comment;
+    const ImgCodecKind kind = settings.codec ? *settings.codec : included ? *included : *comment;
     const std::string keyword(CodecFor(kind).keyword);
     if (s.includeCodec && *s.includeCodec != kind) {
         return AtLine(plane, includeLine,
