@@ -477,8 +477,23 @@ def shades_png(path):
     image.save(path, format="PNG", optimize=True)
 
 
+# 8 x 8 in three colours for -tones, whose red components say otherwise:
+# red (off with -tones), blue (dim) and green (full), in a 2-bit palette.
+TRIO = [(255, 0, 0), (0, 0, 255), (0, 255, 0)]
+TRIO_DRAWING = parse_drawing(["..++++..", ".+####+.", "+##..##+", "+#.++.#+",
+                              "+#.++.#+", "+##..##+", ".+####+.", "#.++++.."])
+TRIO_RGB = [[TRIO[t] for t in row] for row in TRIO_DRAWING]
+
+
+def trio_png(path):
+    image = Image.new("P", (8, 8))
+    image.putpalette([v for c in TRIO for v in c] + [0] * (768 - 9))
+    image.putdata([t for row in TRIO_DRAWING for t in row])
+    image.save(path, format="PNG", optimize=True, bits=2)
+
+
 OPAQUE = {"sheet_16x8.png": SHEET_OPAQUE, "shades.png": SHADES_OPAQUE}
-COLOURS = {"shades.png": SHADES_RGB}
+COLOURS = {"shades.png": SHADES_RGB, "trio.png": TRIO_RGB}
 
 
 def raw_bytes(data):
@@ -715,6 +730,7 @@ def fixtures():
         ("sheet_16x8.png", SHEET_TONES, rgba_png(SHEET_TONES, SHEET_OPAQUE), None),
         # The tone options, from the colours themselves.
         ("shades.png", SHADES_TONES, shades_png, None),
+        ("trio.png", [[tone_of_red(c[0]) for c in row] for row in TRIO_RGB], trio_png, None),
         ("anim.gif", first_tones(animation_frames()[0]), animated_gif, None),
         ("anim_screen.gif", None, screen_gif, None),
         ("pages.tif", [[(x + y) % 3 for x in range(16)] for y in range(16)],

@@ -22,7 +22,8 @@ FIBITMAP* ReadablePixels(FIBITMAP* loaded, AlphaRule rule, Bitmap& converted) {
 }
 
 bool SendBlocks(FIBITMAP* pixels, std::uint32_t width, const ImgOptions& options,
-                const PlaneSources& sources, const SheetCut& cut, const ChildReply& reply) {
+                const PlaneSources& sources, const SheetCut& cut, const ChildReply& reply,
+                StrayPixels& strays) {
     // Each plane's rows, or none for a plane lit everywhere; the tones other
     // than the plain red ones through their own reader.
     std::optional<BitmapRows> tones;
@@ -69,6 +70,7 @@ bool SendBlocks(FIBITMAP* pixels, std::uint32_t width, const ImgOptions& options
         }
         if (!reply.Bytes(batch.data(), std::size_t{count} * width * planes)) return false;
     }
+    if (shades) strays = shades->Strays();
     return true;
 }
 

@@ -11,6 +11,7 @@
 #include "picture/isolated_decode.hpp"
 #include "plane/frames.hpp"
 #include "tones/bitmap_rows.hpp"
+#include "tones/stray_pixels.hpp"
 
 namespace pelmo {
 
@@ -44,8 +45,10 @@ FIBITMAP* ReadablePixels(FIBITMAP* loaded, AlphaRule rule, Bitmap& converted);
 // `cut` says, and sends them in batches: for each block its bytes, and with
 // -plusmask the sprite's bytes (the tone plane, as -alpha gives it) then the
 // mask's (the opacity plane, as -mask gives it). False when the parent
-// stopped listening.
+// stopped listening. With -tones, `strays` are then the pixels that are none
+// of its colours.
 bool SendBlocks(FIBITMAP* pixels, std::uint32_t width, const ImgOptions& options,
-                const PlaneSources& sources, const SheetCut& cut, const ChildReply& reply);
+                const PlaneSources& sources, const SheetCut& cut, const ChildReply& reply,
+                StrayPixels& strays);
 
 }  // namespace pelmo
