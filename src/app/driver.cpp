@@ -9,6 +9,7 @@
 #include "app/raw_data.hpp"
 #include "app/tone_map.hpp"
 #include "asm/asm_writer.hpp"
+#include "base/errors.hpp"
 #include "base/output_file.hpp"
 #include "codec/codec_table.hpp"
 #include "codec/compress.hpp"
@@ -28,6 +29,7 @@ int RunConversion(int argc, const char* const* argv, const ClosedStreams& closed
     ImgToneMap toneMap(cmd.options);
     if (!toneMap.Load(cmd.imageFile)) return 1;
     if (!quiet) std::printf("Loaded %dx%d image.\n", toneMap.width, toneMap.pictureHeight);
+    if (toneMap.strays.count != 0) PrintError(StrayWarning(toneMap.strays, cmd.imageFile));
 
     // The output file is created only after compression, so a failure before
     // that leaves any existing file of that name untouched. The picture check

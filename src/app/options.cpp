@@ -65,7 +65,18 @@ constexpr bool KeywordsInModeOrder() {
 }
 static_assert(KeywordsInModeOrder(), "table-code keywords must follow TableCodeMode");
 
-enum class OptionKind { Flag, Codec, TableCode, Name, PixelLimit, Frames, Dither, Levels, Planes };
+enum class OptionKind {
+    Flag,
+    Codec,
+    TableCode,
+    Name,
+    PixelLimit,
+    Frames,
+    Dither,
+    Levels,
+    Planes,
+    Tones
+};
 
 struct DitherKeyword {
     DitherMethod method;
@@ -117,6 +128,7 @@ constexpr OptionRule kOptions[] = {
     {"planes", OptionKind::Planes, nullptr, {}},
     {"interleave", OptionKind::Flag, &ImgOptions::interleave, {}},
     {"ftable", OptionKind::Flag, &ImgOptions::ftable, {}},
+    {"tones", OptionKind::Tones, nullptr, {}},
 };
 
 struct PlaneKeyword {
@@ -158,7 +170,10 @@ constexpr std::string_view kMoreHelp =
     "                   where the picture is transparent when a mask is listed\n"
     "  -interleave      With -planes, their bytes side by side in one stream per frame\n"
     "  -ftable          After the frames, <lprefix>_frames: a .dw line per frame naming\n"
-    "                   its data label (each plane's), and its size with a codec\n";
+    "                   its data label (each plane's), and its size with a codec\n"
+
+    "  -tones C0,C1,C2  Off, dim and full as colours (#rrggbb): each pixel takes the tone of\n"
+    "                   the nearest; one warning counts the pixels that are none of them\n";
 
 const OptionRule* FindOption(std::string_view name) {
     for (const OptionRule& entry : kOptions) {
@@ -303,6 +318,7 @@ bool TakeLevels(const char* value, CommandLine& cmd) {
     }
     cmd.options.dimFrom = static_cast<std::uint8_t>(*dim);
     cmd.options.fullFrom = static_cast<std::uint8_t>(*full);
+    cmd.levelsGiven = true;
     return true;
 }
 
@@ -323,6 +339,46 @@ bool TakePlanes(const char* value, CommandLine& cmd) {
         if (comma == std::string_view::npos) return true;
         rest.remove_prefix(comma + 1);
     }
+}
+
+// A colour of -tones: "#rrggbb" or "rrggbb", hexadecimal in either letter
+// case, as 0xRRGGBB.
+std::optional<std::uint32_t> HexColour(std::string_view text) {
+    if (text.starts_with('#')) text.remove_prefix(1);
+    if (text.size() != 6) return std::nullopt;
+    std::uint32_t colour = 0;
+    for (const char c : text) {
+        const char lower = AsciiLower(c);
+        const bool digit = c >= '0' && c <= '9';
+        if (!digit && (lower < 'a' || lower > 'f')) return std::nullopt;
+        colour = colour << 4 | static_cast<std::uint32_t>(digit ? c - '0' : lower - 'a' + 10);
+    }
+    return colour;
+}
+
+// -tones: "C0,C1,C2", the colours of off, dim and full.
+bool TakeTones(const char* value, CommandLine& cmd) {
+    std::string_view rest = value;
+    for (std::size_t tone = 0; tone < 3; ++tone) {
+        const std::size_t comma = rest.find(',');
+        const auto colour = HexColour(rest.substr(0, comma));
+        if (!colour || (comma == std::string_view::npos) != (tone == 2)) {
+            return FailQuoting(cmd, "invalid tones", value);
+        }
+        cmd.options.toneColours[tone] = *colour;
+        rest = rest.substr(comma == std::string_view::npos ? rest.size() : comma + 1);
+    }
+    cmd.options.colourTones = true;
+    return true;
+}
+
+// The option given with -tones that decides tones in another way, or null.
+const char* OtherToneRule(const CommandLine& cmd) {
+    if (!cmd.options.colourTones) return nullptr;
+    return cmd.options.luma  ? "-luma"
+           : cmd.levelsGiven ? "-levels"
+           : cmd.ditherGiven ? "-dither"
+                             : nullptr;
 }
 
 // The value of an option that takes one.
@@ -352,12 +408,15 @@ bool TakeValue(const OptionRule& option, const char* value, CommandLine& cmd) {
             const DitherKeyword* entry = FindKeyword(kDitherKeywords, value);
             if (entry == nullptr) return FailQuoting(cmd, "unknown dither method", value);
             cmd.options.dither = entry->method;
+            cmd.ditherGiven = true;
             return true;
         }
         case OptionKind::Levels:
             return TakeLevels(value, cmd);
         case OptionKind::Planes:
             return TakePlanes(value, cmd);
+        case OptionKind::Tones:
+            return TakeTones(value, cmd);
         case OptionKind::Flag:
             break;
     }
@@ -440,6 +499,10 @@ bool ParseCommandLine(int argc, const char* const* argv, CommandLine& cmd) {
     }
     if (cmd.options.mask && cmd.options.dim) {
         return Fail(cmd, "Error, -mask and -dim cannot be given together.\n");
+    }
+    if (const char* other = OtherToneRule(cmd)) {
+        return Fail(cmd,
+                    "Error, -tones and " + std::string(other) + " cannot be given together.\n");
     }
     if (cmd.imageFile.empty()) return Fail(cmd, "Error, missing input image filename.\n");
     if (cmd.outputFile.empty()) return Fail(cmd, "Error, missing output filename.\n");

@@ -89,11 +89,15 @@ struct ImgOptions {
     std::uint8_t fullFrom = 192;
     bool invert = false;
     DitherMethod dither = DitherMethod::None;
+    // -tones: each pixel takes the tone of the nearest of these colours
+    // (0xRRGGBB: off, dim, full) instead of its value's.
+    bool colourTones = false;
+    std::array<std::uint32_t, 3> toneColours{};
 
     // True when the tones are the red component's at the usual levels.
     bool PlainTones() const {
         return !luma && dimFrom == 128 && fullFrom == 192 && !invert &&
-               dither == DitherMethod::None;
+               dither == DitherMethod::None && !colourTones;
     }
 
     bool Frames() const { return frameWidth != 0 || allFrames; }

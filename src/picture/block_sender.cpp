@@ -51,6 +51,9 @@ class PlaneRows {
         }
     }
 
+    // The pixels that are none of the -tones colours, of a tone plane.
+    const StrayPixels* Strays() const { return tones_ ? &tones_->Strays() : nullptr; }
+
     // The bits of picture row `y`.
     void Read(std::uint32_t y, std::uint8_t* bits, std::size_t count) {
         if (tones_) {
@@ -70,7 +73,8 @@ class PlaneRows {
 }  // namespace
 
 bool SendBlocks(FIBITMAP* pixels, std::uint32_t width, const ImgOptions& options,
-                const PlaneSources& sources, const SheetCut& cut, const ChildReply& reply) {
+                const PlaneSources& sources, const SheetCut& cut, const ChildReply& reply,
+                StrayPixels& strays) {
     const PlaneSet set = PlaneSet::Of(options);
     std::vector<PlaneRows> readers;
     readers.reserve(set.count);
@@ -102,6 +106,7 @@ bool SendBlocks(FIBITMAP* pixels, std::uint32_t width, const ImgOptions& options
         }
         if (!reply.Bytes(batch.data(), std::size_t{count} * width * planes)) return false;
     }
+    if (shades) strays = shades->Strays();
     return true;
 }
 

@@ -11,6 +11,7 @@
 #include "picture/isolated_decode.hpp"
 #include "plane/frames.hpp"
 #include "tones/bitmap_rows.hpp"
+#include "tones/stray_pixels.hpp"
 
 namespace pelmo {
 
@@ -43,8 +44,10 @@ FIBITMAP* ReadablePixels(FIBITMAP* loaded, AlphaRule rule, Bitmap& converted);
 // `pixels` (from ReadablePixels; null when `sources` read none), its rows in
 // the bands that `cut` says, and sends them in batches: for each block the
 // bytes of each plane in turn (a tone plane as -alpha gives it beside a
-// mask, a mask as -mask gives it). False when the parent stopped listening.
+// mask, a mask as -mask gives it). False when the parent stopped listening. With
+// -tones, `strays` are then the pixels that are none of its colours.
 bool SendBlocks(FIBITMAP* pixels, std::uint32_t width, const ImgOptions& options,
-                const PlaneSources& sources, const SheetCut& cut, const ChildReply& reply);
+                const PlaneSources& sources, const SheetCut& cut, const ChildReply& reply,
+                StrayPixels& strays);
 
 }  // namespace pelmo

@@ -91,12 +91,14 @@ MORE_HELP = (
     "  -interleave      With -planes, their bytes side by side in one stream per frame\n"
     "  -ftable          After the frames, <lprefix>_frames: a .dw line per frame naming\n"
     "                   its data label (each plane's), and its size with a codec\n"
+    "  -tones C0,C1,C2  Off, dim and full as colours (#rrggbb): each pixel takes the tone of\n"
+    "                   the nearest; one warning counts the pixels that are none of them\n"
 )
 
 FLAGS = ["dim", "xorder", "unflip", "strim", "etrim", "setsymb"]
 # Beyond the classic options: frames and their masks, the padding of a frame
 # and the frame's size as symbols.
-MORE_FLAGS = ["plusmask", "pad", "dims", "luma", "invert", "interleave", "ftable"]
+MORE_FLAGS = ["plusmask", "pad", "dims", "luma", "invert", "interleave", "ftable", "q"]
 PLANES = ["full", "dim", "mask"]
 NAMES = {"vprefix": "IMG", "vsize": "_SIZE", "vpackets": "_PACKETS", "vstart": "_START",
          "vflag": "_FLAG", "lprefix": "img", "ldata": "_data"}
@@ -171,6 +173,7 @@ def parse(argv):
             break
         value = argv[i]
         i += 1
+        given.add(name)
         if name == "c":
             if ascii_lower(value) not in CODECS + ["best"]:
                 fail(f'Error, unknown compression format "{value}"\n')
@@ -193,12 +196,20 @@ def parse(argv):
             if ascii_lower(value) not in DITHERS:
                 fail(f'Error, unknown dither method "{value}"\n')
             opts["dither"] = ascii_lower(value)
+        elif name == "tones":
+            parts = value.split(",")
+            if len(parts) != 3 or not all(re.fullmatch("#?[0-9A-Fa-f]{6}", p) for p in parts):
+                fail(f'Error, invalid tones "{value}"\n')
+            opts["tones"] = [[int(p[-6:][k:k + 2], 16) for k in (0, 2, 4)] for p in parts]
         elif name == "frames":
             opts["frames"] = ascii_lower(value) if ascii_lower(value) == "auto" else frame_size(value)
             if opts["frames"] is None:
                 fail(f'Error, invalid frames "{value}"\n')
         else:
             opts[name] = fits(value)
+    other = [o for o in ("luma", "levels", "dither") if o in given or o == "luma" and opts[o]]
+    if opts["tones"] and other:
+        fail(f"Error, -tones and -{other[0]} cannot be given together.\n")
     if opts["image"] == "":
         fail("Error, missing input image filename.\n")
     if opts["output"] == "":
@@ -339,6 +350,29 @@ def shaded_tones(entry, opaque, opts):
             for y, row in enumerate(part):
                 tones[top + y][left:left + fw] = row
     return tones
+
+
+def colour_tones(entry, opaque, opts):
+    """-tones: each pixel the tone of the nearest colour (the lower on a tie),
+    then -invert; and the warning on the pixels that are none of them, those
+    that -plusmask's opacity cuts aside."""
+    tones, strays = [], []
+    for y, text in enumerate(entry["rgb"]):
+        row = []
+        for x in range(len(text) // 6):
+            colour = [int(text[6 * x + k:6 * x + k + 2], 16) for k in (0, 2, 4)]
+            distances = [sum((a - b) ** 2 for a, b in zip(colour, c)) for c in opts["tones"]]
+            row.append(distances.index(min(distances)))
+            if min(distances) and (opaque[y][x] or not opts["plusmask"]):
+                strays.append((x, y, text[6 * x:6 * x + 6].lower()))
+        tones.append([2 - t if opts["invert"] else t for t in row])
+    if not strays:
+        return tones, ""
+    x, y, rgb = strays[0]
+    said = (f"is none of the -tones colours; it is at {x},{y}, #{rgb}" if len(strays) == 1 else
+            f"are none of the -tones colours; the first, at {x},{y}, is #{rgb}")
+    return tones, (f'Warning, {len(strays)} pixel{"s" * (len(strays) > 1)} of "{opts["image"]}" '
+                   f"{said}.\n")
 
 
 def pack(tones, opts, lit=None):
@@ -598,13 +632,18 @@ def run(argv, fixtures):
         return answer.out, "", 0, None
     except Failure as failure:
         return BANNER, failure.err, 1, None
-    out = BANNER
+    out, warning = BANNER, ""
+
+    def done(stdout, stderr, status, text=None):
+        return "" if opts["q"] else stdout, warning + stderr, status, text
     framed = opts["frames"] is not None
     try:
         tones, opaque = load(opts["image"], fixtures, opts["frames"])
         plain = (opts["levels"], opts["dither"], opts["luma"], opts["invert"]) == \
             ((128, 192), "none", False, False)
-        if not plain:
+        if opts["tones"]:
+            tones, warning = colour_tones(fixtures[opts["image"]], opaque, opts)
+        elif not plain:
             tones = shaded_tones(fixtures[opts["image"]], opaque, opts)
         out += f"Loaded {len(tones[0])}x{len(tones)} image.\n"
         if framed or opts["plusmask"] or opts["planes"]:
@@ -622,7 +661,7 @@ def run(argv, fixtures):
         else:
             encoded = [globals()[opts["codec"]](data) for data, _ in frames]
     except Failure as failure:
-        return out, failure.err, 1, None
+        return done(out, failure.err, 1)
     path = opts["output"]
     if path == "adir" or "/" in path and not path.startswith("/dev/"):
         return out, f'Error, couldn\'t open "{path}".\n', 1, None
@@ -654,8 +693,8 @@ def run(argv, fixtures):
         text += f"{label}:\n" + "".join("\t.dw " + ", ".join(names) + "\n" for names in table)
         lines += f"Wrote a table of {len(table)} frames to '{label}'\n"
     if path == "/dev/full":
-        return out + lines, f'Error, couldn\'t write "{path}".\n', 1, None
-    return out + lines + "Operation completed.\n", "", 0, text if path == OUT_NAME else None
+        return done(out + lines, f'Error, couldn\'t write "{path}".\n', 1)
+    return done(out + lines + "Operation completed.\n", "", 0, text if path == OUT_NAME else None)
 
 
 def read(path):
