@@ -106,7 +106,13 @@ bool SendBlocks(FIBITMAP* pixels, std::uint32_t width, const ImgOptions& options
         }
         if (!reply.Bytes(batch.data(), std::size_t{count} * width * planes)) return false;
     }
-    if (shades) strays = shades->Strays();
+    // Every tone plane reads the same colours: the first one's count.
+    for (const PlaneRows& reader : readers) {
+        if (reader.Strays() != nullptr) {
+            strays = *reader.Strays();
+            break;
+        }
+    }
     return true;
 }
 
