@@ -13,7 +13,7 @@ _pelmoimage() {
     while ((i < COMP_CWORD)); do
         word=${COMP_WORDS[i],,}
         case $word in
-        -c | -tc | -vprefix | -vsize | -vpackets | -vstart | -vflag | -lprefix | -ldata | -maxpixels | -frames | -levels | -dither)
+        -c | -tc | -vprefix | -vsize | -vpackets | -vstart | -vflag | -lprefix | -ldata | -maxpixels | -frames | -levels | -dither | -tones)
             if ((i + 1 == COMP_CWORD)); then
                 owner=$word
             fi
@@ -50,8 +50,8 @@ _pelmoimage() {
         return 0
         ;;
     ?*)
-        # A free text value (a symbol or label part), a pixel count or levels: nothing
-        # sensible to offer.
+        # A free text value (a symbol or label part), a pixel count, levels or
+        # colours: nothing sensible to offer.
         return 0
         ;;
     esac
@@ -59,7 +59,7 @@ _pelmoimage() {
     if [[ $cur == -* ]]; then
         mapfile -t COMPREPLY < <(compgen -W '-c -tc -dim -unflip -xorder -strim -etrim -setsymb
             -vprefix -vsize -vpackets -vstart -vflag -lprefix -ldata -maxpixels -alpha -mask
-            -pad -dims -q -frames -plusmask -luma -levels -invert -dither --help --version' \
+            -pad -dims -q -frames -plusmask -luma -levels -invert -dither -tones --help --version' \
             -- "${cur,,}")
         return 0
     fi

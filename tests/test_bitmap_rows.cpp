@@ -42,13 +42,20 @@ std::vector<std::uint8_t> AllRows(FIBITMAP* bitmap, std::uint8_t litFrom, bool v
     return RowsOf(bitmap, reader);
 }
 
-// The same through the tone reader: -luma (green and blue count), dithered.
-std::vector<std::uint8_t> AllToneRows(FIBITMAP* bitmap, DitherMethod dither) {
+// The same through the tone reader: -luma (green and blue count), dithered;
+// or with `colours` (-tones), followed by the strays' count, place and colour.
+std::vector<std::uint8_t> AllToneRows(FIBITMAP* bitmap, DitherMethod dither, bool colours = false) {
     ImgOptions options;
-    options.luma = true;
+    options.luma = !colours;
     options.dither = dither;
+    options.colourTones = colours;
+    options.toneColours = {0x000000, 0x3A8FD2, 0xFFFFFF};
     ToneRows reader(bitmap, options, AlphaRule::Ignore, FreeImage_GetHeight(bitmap));
-    return RowsOf(bitmap, reader);
+    std::vector<std::uint8_t> rows = RowsOf(bitmap, reader);
+    const StrayPixels& s = reader.Strays();
+    for (const std::uint64_t v : {s.count, std::uint64_t{s.x} << 32 | s.y, std::uint64_t{s.colour}})
+        rows.insert(rows.end(), {std::uint8_t(v), std::uint8_t(v >> 24), std::uint8_t(v >> 40)});
+    return rows;
 }
 
 TEST(BitmapRows, DirectReadingMatchesThe32BitConversionOnEveryFixture) {
@@ -122,6 +129,7 @@ TEST(BitmapRows, RandomBitmapsOfEveryDepthMatchThe32BitConversion) {
             for (const DitherMethod dither : {DitherMethod::None, DitherMethod::FloydSteinberg}) {
                 ASSERT_EQ(AllToneRows(bitmap.get(), dither), AllToneRows(as32.get(), dither));
             }
+            ASSERT_EQ(AllToneRows(bitmap.get(), {}, true), AllToneRows(as32.get(), {}, true));
         }
     }
 }

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <array>
 #include <string>
 #include <utility>
 #include <vector>
@@ -308,6 +309,21 @@ TEST(ParseCommandLine, NamesAndKeywordsIgnoreLetterCase) {
     EXPECT_EQ(Accepted({"-c", "sRlE", "a", "b"}).codec, ImgCodecKind::Srle);
     EXPECT_EQ(Accepted({"-TC", "INCLUDE", "a", "b"}).options.tc, TableCodeMode::Include);
     EXPECT_EQ(Accepted({"-LDATA", "_Pic", "a", "b"}).options.Name(SymbolName::ldata), "_Pic");
+}
+
+// -tones: three colours, with or without '#', in either letter case; no
+// other way of deciding tones beside it (the golden cases hold -luma).
+TEST(ParseCommandLine, TonesAsColours) {
+    EXPECT_EQ(Accepted({"-tones", "#0A0b0C,808080,#FfFfFf", "a", "b"}).options.toneColours,
+              (std::array<std::uint32_t, 3>{0x0A0B0C, 0x808080, 0xFFFFFF}));
+    for (const char* value : {"", "000000,808080", "0,1,2", "000000,808080,ffffff,", "##00000,1,2",
+                              "000000,808080,fffffg", "000000, 808080,ffffff"}) {
+        ExpectRefused({"-tones", value}, "Error, invalid tones \"" + std::string(value) + "\"\n");
+    }
+    for (const auto& [other, value] : {std::pair{"-dither", "none"}, {"-levels", "128,192"}}) {
+        ExpectRefused({"-tones", "000000,808080,ffffff", other, value, "a.png", "b.asm"},
+                      "Error, -tones and " + std::string(other) + " cannot be given together.\n");
+    }
 }
 
 TEST(ParseCommandLine, PositionalArguments) {

@@ -181,8 +181,9 @@ TEST_P(RenderGolden, EverySourceShowsThePlaneOfItsPicture) {
         unit::CaptureConsole([&] {
             ASSERT_TRUE(ParseCommandLine(static_cast<int>(argv.size()), argv.data(), cmd));
         });
-        // Sprites over their masks show a checkerboard: RenderRoundTrip.Frames checks them.
-        if (cmd.options.plusmask) continue;
+        // Sprites over their masks, and the planes of -planes, show a
+        // checkerboard and three tones: RenderRoundTrip.Frames checks them.
+        if (cmd.options.plusmask || cmd.options.planeCount > 0) continue;
         const int index = rendered++;
         if (static_cast<std::uint32_t>(index) % InParts::kParts != GetParam()) continue;
         const unit::LoadedTones tones = unit::LoadTones(cmd.imageFile, cmd.options);
@@ -585,7 +586,8 @@ TEST(RenderRoundTrip, PadIsThePicturePaddedBeforehand) {
 // Random sheets through the converter and the renderer, with random frame
 // sizes, codecs and options: every frame shows where the sheet has it (padded
 // to whole blocks with -pad), a -plusmask sprite over its mask and the
-// checkerboard, -frame N alone; -c best's codec is the smallest in total.
+// checkerboard, the planes of -planes in three tones from one source, -frame
+// N alone; -c best's codec is the smallest in total.
 TEST_P(RenderRoundTripSeeds, FramesOfRandomSheets) {
     const char* const kModes[] = {"none", "image", "data", "include"};
     const unit::TempDir dir;
@@ -629,6 +631,18 @@ TEST_P(RenderRoundTripSeeds, FramesOfRandomSheets) {
             if (rng() % 2 == 0) layout.push_back(flag);
         }
         const bool dim = rng() % 3 == 0;
+        // -planes: some of the three in any order, side by side or not; one
+        // source shows them in three tones over the checkerboard of a mask.
+        std::string planes;
+        std::array<std::string, 3> kinds = {"full", "dim", "mask"};
+        std::shuffle(kinds.begin(), kinds.end(), rng);
+        const std::size_t listed = !plusmask && !dim && rng() % 3 == 0 ? 1 + rng() % 3 : 0;
+        for (std::size_t k = 0; k < listed; ++k) planes += (k == 0 ? "" : ",") + kinds[k];
+        const auto has = [&](const char* kind) {
+            return std::find(kinds.begin(), kinds.begin() + listed, kind) != kinds.begin() + listed;
+        };
+        if (listed > 0) convert.insert(convert.end(), {"-planes", planes});
+        if (listed > 0 && rng() % 2 == 0) convert.push_back("-interleave");
         for (const auto& [on, flag] : {std::pair{rng() % 2 == 0, "-strim"},
                                        {rng() % 2 == 0, "-etrim"},
                                        {dim, "-dim"},
@@ -701,7 +715,13 @@ TEST_P(RenderRoundTripSeeds, FramesOfRandomSheets) {
                 const bool lit = inside && red[i] >= (dim ? 128 : 192);
                 const bool opaque = inside && opacity[i] >= 128;
                 const std::uint8_t checks = (x / 4 + y / 4) % 2 == 0 ? 64 : 96;
-                expected.push_back(!plusmask       ? (lit ? 255 : 0)
+                const bool shown = opaque || !has("mask");
+                const bool dimLit = inside && red[i] >= 128 && shown && has("dim");
+                expected.push_back(listed > 0      ? (lit && shown && has("full") ? 255
+                                                      : dimLit                    ? 128
+                                                      : has("mask") && !opaque    ? checks
+                                                                                  : 0)
+                                   : !plusmask     ? (lit ? 255 : 0)
                                    : lit && opaque ? 255
                                    : opaque        ? 0
                                                    : checks);

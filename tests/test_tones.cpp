@@ -187,7 +187,7 @@ TEST(RenderDriver, GuessedHeightsAndRefusals) {
     }
 }
 
-// The README's dithering pictures are what the two programs make now.
+// The README's dithering and -tones pictures are what the two programs make now.
 TEST(RenderDocs, DitheringPicturesAreUpToDate) {
     const unit::TempDir dir;
     for (const std::string picture : {"gradient", "photo"}) {
@@ -199,6 +199,12 @@ TEST(RenderDocs, DitheringPicturesAreUpToDate) {
                 ThreeTones(dir, PELMO_DOCS_DIR "/" + picture + ".png", options, {"-zoom", "2"});
             EXPECT_TRUE(unit::SameAsCommitted(fresh, PELMO_DOCS_DIR, name));
         }
+    }
+    for (const Args& options : {Args{}, Args{"-tones", "102810,70a850,c8f0a0"}}) {
+        const unit::GreyPixels fresh =
+            ThreeTones(dir, PELMO_DOCS_DIR "/greens.png", options, {"-zoom", "3"});
+        EXPECT_TRUE(unit::SameAsCommitted(
+            fresh, PELMO_DOCS_DIR, options.empty() ? "greens_plain.png" : "greens_tones.png"));
     }
 }
 

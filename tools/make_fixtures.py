@@ -477,8 +477,23 @@ def shades_png(path):
     image.save(path, format="PNG", optimize=True)
 
 
+# 8 x 8 in three colours for -tones, whose red components say otherwise:
+# red (off with -tones), blue (dim) and green (full), in a 2-bit palette.
+TRIO = [(255, 0, 0), (0, 0, 255), (0, 255, 0)]
+TRIO_DRAWING = parse_drawing(["..++++..", ".+####+.", "+##..##+", "+#.++.#+",
+                              "+#.++.#+", "+##..##+", ".+####+.", "#.++++.."])
+TRIO_RGB = [[TRIO[t] for t in row] for row in TRIO_DRAWING]
+
+
+def trio_png(path):
+    image = Image.new("P", (8, 8))
+    image.putpalette([v for c in TRIO for v in c] + [0] * (768 - 9))
+    image.putdata([t for row in TRIO_DRAWING for t in row])
+    image.save(path, format="PNG", optimize=True, bits=2)
+
+
 OPAQUE = {"sheet_16x8.png": SHEET_OPAQUE, "shades.png": SHADES_OPAQUE}
-COLOURS = {"shades.png": SHADES_RGB}
+COLOURS = {"shades.png": SHADES_RGB, "trio.png": TRIO_RGB}
 
 
 def raw_bytes(data):
@@ -630,6 +645,22 @@ def photo_image():
     return image
 
 
+def greens_image():
+    """The README's picture for -tones, 64 x 32: a fir on a hill under the sun,
+    drawn in four greens; the darkest, the middle one and the lightest are
+    the tones, and the fir's shade (index 1) is none of them."""
+    image = Image.new("P", (64, 32), 3)
+    image.putpalette([16, 40, 16, 48, 104, 48, 112, 168, 80, 200, 240, 160] + [0] * (768 - 12))
+    draw = ImageDraw.Draw(image)
+    draw.ellipse((42, 3, 53, 14), fill=2)
+    draw.ellipse((-20, 20, 84, 60), fill=2, outline=0)
+    for top in (2, 8, 14):
+        draw.polygon([(20, top), (9, top + 10), (31, top + 10)], fill=1, outline=0)
+        draw.line((20, top + 2, 26, top + 8), fill=2)
+    draw.rectangle((18, 25, 22, 29), fill=0)
+    return image
+
+
 def tones_of_image(image):
     rgb = image.convert("RGB")
     width, height = rgb.size
@@ -715,6 +746,7 @@ def fixtures():
         ("sheet_16x8.png", SHEET_TONES, rgba_png(SHEET_TONES, SHEET_OPAQUE), None),
         # The tone options, from the colours themselves.
         ("shades.png", SHADES_TONES, shades_png, None),
+        ("trio.png", [[tone_of_red(c[0]) for c in row] for row in TRIO_RGB], trio_png, None),
         ("anim.gif", first_tones(animation_frames()[0]), animated_gif, None),
         ("anim_screen.gif", None, screen_gif, None),
         ("pages.tif", [[(x + y) % 3 for x in range(16)] for y in range(16)],
@@ -768,7 +800,8 @@ def main():
     print(f"{os.path.getsize(os.path.join(DOCS, 'sample.png')):6d}  docs/sample.png")
     sheet_image().save(os.path.join(DOCS, "ball_16x16.png"), format="PNG", optimize=True)
     print(f"{os.path.getsize(os.path.join(DOCS, 'ball_16x16.png')):6d}  docs/ball_16x16.png")
-    for name, image in (("gradient.png", gradient_image()), ("photo.png", photo_image())):
+    for name, image in (("gradient.png", gradient_image()), ("photo.png", photo_image()),
+                        ("greens.png", greens_image())):
         image.save(os.path.join(DOCS, name), format="PNG", optimize=True)
         print(f"{os.path.getsize(os.path.join(DOCS, name)):6d}  docs/{name}")
     with open(os.path.join(DATA, "fixtures.json"), "w") as f:

@@ -9,6 +9,7 @@
 #include "app/raw_data.hpp"
 #include "app/tone_map.hpp"
 #include "asm/asm_writer.hpp"
+#include "base/errors.hpp"
 #include "base/output_file.hpp"
 #include "codec/codec_table.hpp"
 #include "codec/compress.hpp"
@@ -28,6 +29,7 @@ int RunConversion(int argc, const char* const* argv, const ClosedStreams& closed
     ImgToneMap toneMap(cmd.options);
     if (!toneMap.Load(cmd.imageFile)) return 1;
     if (!quiet) std::printf("Loaded %dx%d image.\n", toneMap.width, toneMap.pictureHeight);
+    if (toneMap.strays.count != 0) PrintError(StrayWarning(toneMap.strays, cmd.imageFile));
 
     // The output file is created only after compression, so a failure before
     // that leaves any existing file of that name untouched. The picture check
@@ -36,18 +38,20 @@ int RunConversion(int argc, const char* const* argv, const ClosedStreams& closed
     OutputFile::Settings output;
     output.closedStreams = closed;
     output.check = [&cmd](const LinkTarget& target) { return PictureRefusal(cmd, target); };
-    if (cmd.options.Frames() || cmd.options.plusmask) return ConvertFrames(cmd, toneMap, output);
+    if (cmd.options.Frames() || cmd.options.plusmask || cmd.options.planeCount > 0) {
+        return ConvertFrames(cmd, toneMap, output);
+    }
 
     // Nothing to write, whichever step found it: packing (which a loaded map
     // always passes) or compressing.
     ImgRawData raw(cmd.options);
-    Codecs codecs;
+    std::optional<CompressedStreams> done;
     if (raw.Pack(toneMap)) {
         if (!quiet) std::printf("RAW image is %d bytes.\n", raw.length);
-        codecs = CompressAsAsked(cmd, std::span(&raw, 1));
+        done = CompressAsAsked(cmd, {1, [&raw](std::size_t) -> const RawBytes& { return raw; }});
     }
-    if (codecs.empty()) return 1;
-    CPelmoImgCompress& codec = *codecs.front();
+    if (!done) return 1;
+    CPelmoImgCompress& codec = *done->codec;
 
     ImgAsmWriter writer(cmd.options);
     writer.SetPictureSize(toneMap.width, toneMap.height);
@@ -55,7 +59,7 @@ int RunConversion(int argc, const char* const* argv, const ClosedStreams& closed
     if (!writer.Open(cmd.outputFile, output)) return 1;
     codec.WriteOutput(writer);
     if (!writer.Close()) return 1;
-    codecs.clear();
+    done.reset();
 
     if (!quiet) std::fputs("Operation completed.\n", stdout);
     return 0;

@@ -66,7 +66,18 @@ constexpr bool KeywordsInModeOrder() {
 }
 static_assert(KeywordsInModeOrder(), "table-code keywords must follow TableCodeMode");
 
-enum class OptionKind { Flag, Codec, TableCode, Name, PixelLimit, Frames, Dither, Levels };
+enum class OptionKind {
+    Flag,
+    Codec,
+    TableCode,
+    Name,
+    PixelLimit,
+    Frames,
+    Dither,
+    Levels,
+    Planes,
+    Tones
+};
 
 struct DitherKeyword {
     DitherMethod method;
@@ -115,6 +126,21 @@ constexpr OptionRule kOptions[] = {
     {"levels", OptionKind::Levels, nullptr, {}},
     {"invert", OptionKind::Flag, &ImgOptions::invert, {}},
     {"dither", OptionKind::Dither, nullptr, {}},
+    {"planes", OptionKind::Planes, nullptr, {}},
+    {"interleave", OptionKind::Flag, &ImgOptions::interleave, {}},
+    {"ftable", OptionKind::Flag, &ImgOptions::ftable, {}},
+    {"tones", OptionKind::Tones, nullptr, {}},
+};
+
+struct PlaneKeyword {
+    PlaneKind kind;
+    std::string_view keyword;
+};
+
+constexpr PlaneKeyword kPlaneKeywords[] = {
+    {PlaneKind::Full, "full"},
+    {PlaneKind::Dim, "dim"},
+    {PlaneKind::Mask, "mask"},
 };
 
 // What --help prints after the usage text: the options beyond it.
@@ -139,7 +165,16 @@ constexpr std::string_view kMoreHelp =
     "  -levels A,B      Dim from A, full from B (default 128,192; 0 < A <= B <= 255)\n"
     "  -invert          Swap off and full after the tones are decided (dim stays dim)\n"
     "  -dither METHOD   Mix the three tones to show the shades between them: fs\n"
-    "                   (Floyd-Steinberg), atkinson, bayer4, bayer8 or none (default)\n";
+    "                   (Floyd-Steinberg), atkinson, bayer4, bayer8 or none (default)\n"
+    "  -planes LIST     The planes full, dim and mask (comma-separated, in this order) in\n"
+    "                   one run: IMG_FULL_SIZE, img_full_data, ...; tone planes are off\n"
+    "                   where the picture is transparent when a mask is listed\n"
+    "  -interleave      With -planes, their bytes side by side in one stream per frame\n"
+    "  -ftable          After the frames, <lprefix>_frames: a .dw line per frame naming\n"
+    "                   its data label (each plane's), and its size with a codec\n"
+
+    "  -tones C0,C1,C2  Off, dim and full as colours (#rrggbb): each pixel takes the tone of\n"
+    "                   the nearest; one warning counts the pixels that are none of them\n";
 
 const OptionRule* FindOption(std::string_view name) {
     for (const OptionRule& entry : kOptions) {
@@ -286,7 +321,67 @@ bool TakeLevels(const char* value, CommandLine& cmd) {
     }
     cmd.options.dimFrom = static_cast<std::uint8_t>(*dim);
     cmd.options.fullFrom = static_cast<std::uint8_t>(*full);
+    cmd.levelsGiven = true;
     return true;
+}
+
+// -planes: any of "full", "dim" and "mask", comma-separated, each once.
+bool TakePlanes(const char* value, CommandLine& cmd) {
+    std::string_view rest = value;
+    ImgOptions& options = cmd.options;
+    options.planeCount = 0;
+    while (true) {
+        const std::size_t comma = rest.find(',');
+        const PlaneKeyword* entry = FindKeyword(kPlaneKeywords, rest.substr(0, comma));
+        const auto listed = options.planes.begin() + options.planeCount;
+        if (entry == nullptr || std::find(options.planes.begin(), listed, entry->kind) != listed) {
+            options.planeCount = 0;
+            return FailQuoting(cmd, "invalid planes", value);
+        }
+        options.planes[options.planeCount++] = entry->kind;
+        if (comma == std::string_view::npos) return true;
+        rest.remove_prefix(comma + 1);
+    }
+}
+
+// A colour of -tones: "#rrggbb" or "rrggbb", hexadecimal in either letter
+// case, as 0xRRGGBB.
+std::optional<std::uint32_t> HexColour(std::string_view text) {
+    if (text.starts_with('#')) text.remove_prefix(1);
+    if (text.size() != 6) return std::nullopt;
+    std::uint32_t colour = 0;
+    for (const char c : text) {
+        const char lower = AsciiLower(c);
+        const bool digit = c >= '0' && c <= '9';
+        if (!digit && (lower < 'a' || lower > 'f')) return std::nullopt;
+        colour = colour << 4 | static_cast<std::uint32_t>(digit ? c - '0' : lower - 'a' + 10);
+    }
+    return colour;
+}
+
+// -tones: "C0,C1,C2", the colours of off, dim and full.
+bool TakeTones(const char* value, CommandLine& cmd) {
+    std::string_view rest = value;
+    for (std::size_t tone = 0; tone < 3; ++tone) {
+        const std::size_t comma = rest.find(',');
+        const auto colour = HexColour(rest.substr(0, comma));
+        if (!colour || (comma == std::string_view::npos) != (tone == 2)) {
+            return FailQuoting(cmd, "invalid tones", value);
+        }
+        cmd.options.toneColours[tone] = *colour;
+        rest = rest.substr(comma == std::string_view::npos ? rest.size() : comma + 1);
+    }
+    cmd.options.colourTones = true;
+    return true;
+}
+
+// The option given with -tones that decides tones in another way, or null.
+const char* OtherToneRule(const CommandLine& cmd) {
+    if (!cmd.options.colourTones) return nullptr;
+    return cmd.options.luma  ? "-luma"
+           : cmd.levelsGiven ? "-levels"
+           : cmd.ditherGiven ? "-dither"
+                             : nullptr;
 }
 
 // The value of an option that takes one.
@@ -316,10 +411,15 @@ bool TakeValue(const OptionRule& option, const char* value, CommandLine& cmd) {
             const DitherKeyword* entry = FindKeyword(kDitherKeywords, value);
             if (entry == nullptr) return FailQuoting(cmd, "unknown dither method", value);
             cmd.options.dither = entry->method;
+            cmd.ditherGiven = true;
             return true;
         }
         case OptionKind::Levels:
             return TakeLevels(value, cmd);
+        case OptionKind::Planes:
+            return TakePlanes(value, cmd);
+        case OptionKind::Tones:
+            return TakeTones(value, cmd);
         case OptionKind::Flag:
             break;
     }
@@ -345,6 +445,28 @@ bool TakeFramesFromName(CommandLine& cmd) {
     }
     cmd.options.frameWidth = static_cast<std::uint32_t>(size->width);
     cmd.options.frameHeight = static_cast<std::uint32_t>(size->height);
+    return true;
+}
+
+// -planes names every plane itself, -interleave puts them side by side, and
+// -ftable lists frames.
+bool RefusePlaneCombinations(const CommandLine& cmd) {
+    const ImgOptions& options = cmd.options;
+    if (options.planeCount > 0) {
+        for (const auto& [set, name] : {std::pair{options.dim, "-dim"},
+                                        {options.mask, "-mask"},
+                                        {options.plusmask, "-plusmask"}}) {
+            if (set) {
+                return Fail(cmd, "Error, -planes and " + std::string(name) +
+                                     " cannot be given together.\n");
+            }
+        }
+    } else if (options.interleave) {
+        return Fail(cmd, "Error, -interleave needs -planes.\n");
+    }
+    if (options.ftable && !options.Frames() && !cmd.autoFrames) {
+        return Fail(cmd, "Error, -ftable needs -frames.\n");
+    }
     return true;
 }
 
@@ -386,6 +508,10 @@ bool ParseCommandLine(int argc, const char* const* argv, CommandLine& cmd) {
     if (cmd.options.mask && cmd.options.dim) {
         return Fail(cmd, "Error, -mask and -dim cannot be given together.\n");
     }
+    if (const char* other = OtherToneRule(cmd)) {
+        return Fail(cmd,
+                    "Error, -tones and " + std::string(other) + " cannot be given together.\n");
+    }
     if (cmd.imageFile.empty()) return Fail(cmd, "Error, missing input image filename.\n");
     if (cmd.outputFile.empty()) return Fail(cmd, "Error, missing output filename.\n");
     // As typed, and as its links lead now (the output file asks again).
@@ -399,6 +525,7 @@ bool ParseCommandLine(int argc, const char* const* argv, CommandLine& cmd) {
     if (cmd.options.plusmask && cmd.options.mask) {
         return Fail(cmd, "Error, -plusmask and -mask cannot be given together.\n");
     }
+    if (!RefusePlaneCombinations(cmd)) return false;
     if (cmd.autoFrames && !TakeFramesFromName(cmd)) return false;
     if (cmd.options.frameHeight % 8 != 0 && !cmd.options.pad) {
         return Fail(cmd, "Error, frame height " + std::to_string(cmd.options.frameHeight) +

@@ -18,6 +18,9 @@ struct CommandLine {
     ImgCodecKind codec = ImgCodecKind::Raw;
     bool bestCodec = false;   // -c best: every codec, and the smallest output kept
     bool autoFrames = false;  // -frames auto: the frame size from the image file's name
+    // -levels and -dither were given (-tones is refused with either).
+    bool levelsGiven = false;
+    bool ditherGiven = false;
     std::string imageFile;
     std::string outputFile;
     // --help or --version was answered: nothing to convert, and no failure.

@@ -28,13 +28,19 @@ bool ImgRawData::Pack(ImgToneMap& toneMap) {
     return true;
 }
 
-void ImgRawData::PackFrame(const ImgToneMap& toneMap, std::size_t frame) {
+void ImgRawData::PackFrame(const ImgToneMap& toneMap, std::size_t frame,
+                           std::optional<std::size_t> plane) {
     const std::size_t size = toneMap.grid.FrameBytes();
-    const auto first = toneMap.plane.begin() + static_cast<std::ptrdiff_t>(frame * size);
-    buffer.assign(first, first + static_cast<std::ptrdiff_t>(size));
-    length = static_cast<std::int32_t>(size);
+    const std::span<const std::uint8_t> bytes(toneMap.plane.data() + frame * size, size);
+    const Interleave& carried = toneMap.grid.interleave;
+    if (plane) {
+        buffer = carried.Take(bytes, *plane);
+    } else {
+        buffer.assign(bytes.begin(), bytes.end());
+    }
+    length = static_cast<std::int32_t>(buffer.size());
     start = 0;
-    Trim(toneMap.grid.interleave);
+    Trim(plane ? Interleave() : carried);
 }
 
 void ImgRawData::Trim(const Interleave& interleave) {

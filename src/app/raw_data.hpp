@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "app/tone_map.hpp"
@@ -26,9 +27,12 @@ class ImgRawData : public RawBytes {
     bool Pack(ImgToneMap& toneMap);
 
     // Copies frame `frame` of the frames that `toneMap` loaded (see
-    // FrameGrid) and trims it as `options` ask; with -plusmask only whole
-    // pairs of a blank sprite byte and a blank mask byte are trimmed.
-    void PackFrame(const ImgToneMap& toneMap, std::size_t frame);
+    // FrameGrid), its planes side by side or only plane `plane`, and trims
+    // it as `options` ask; of planes side by side only whole groups of blank
+    // bytes are trimmed (a blank sprite byte and a blank mask byte with
+    // -plusmask).
+    void PackFrame(const ImgToneMap& toneMap, std::size_t frame,
+                   std::optional<std::size_t> plane = std::nullopt);
 
   private:
     // Trims as `options` ask, whole groups of the interleaved planes at a time.

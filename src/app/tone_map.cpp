@@ -111,7 +111,19 @@ bool ImgToneMap::Load(const std::string& fileName) {
     height = static_cast<std::int32_t>(result.height);
     pictureHeight = static_cast<std::int32_t>(result.pictureHeight);
     grid = GridOf(options, result.width, result.height, result.pages);
+    strays = result.strays;
     return true;
+}
+
+std::string StrayWarning(const StrayPixels& strays, const std::string& fileName) {
+    if (strays.count == 0) return {};
+    char colour[8];
+    std::snprintf(colour, sizeof colour, "#%06x", static_cast<unsigned>(strays.colour & 0xFFFFFF));
+    const std::string place = std::to_string(strays.x) + "," + std::to_string(strays.y);
+    const bool one = strays.count == 1;
+    return "Warning, " + std::to_string(strays.count) + (one ? " pixel of " : " pixels of ") +
+           Quoted(fileName) + (one ? " is" : " are") + " none of the -tones colours; " +
+           (one ? "it is at " + place + ", " : "the first, at " + place + ", is ") + colour + ".\n";
 }
 
 }  // namespace pelmo

@@ -8,6 +8,7 @@
 #include "base/child_process.hpp"
 #include "base/img_options.hpp"
 #include "plane/plane_layout.hpp"
+#include "tones/stray_pixels.hpp"
 
 namespace pelmo {
 
@@ -29,6 +30,8 @@ class ImgToneMap {
     // other, as `grid` says.
     std::vector<std::uint8_t> plane;
     FrameGrid grid;
+    // -tones: the pixels that are none of its colours.
+    StrayPixels strays;
 
     explicit ImgToneMap(const ImgOptions& opts = ImgOptions()) : options(opts) {}
 
@@ -41,5 +44,9 @@ class ImgToneMap {
     // while the conversion goes on; collected when the map goes.
     ChildProcess decoder_;
 };
+
+// The warning line on the `strays` of the picture `fileName`, which took
+// the tones of the nearest -tones colours; empty when there are none.
+std::string StrayWarning(const StrayPixels& strays, const std::string& fileName);
 
 }  // namespace pelmo

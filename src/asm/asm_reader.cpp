@@ -91,6 +91,40 @@ std::optional<std::string_view> CommentCodecName(std::string_view line) {
     return text.substr(0, end);
 }
 
+// The planes a comment "; planes: full,mask interleaved" names, each once;
+// nothing for any other line.
+std::optional<std::pair<std::vector<PlaneKind>, bool>> CommentPlanes(std::string_view line) {
+    const std::size_t start = CommentStart(line);
+    if (start == line.size()) return std::nullopt;
+    std::string_view text = Trim(line.substr(start + 1));
+    const std::string_view prefix =
+        Trim(kPlanesCommentPrefix.substr(kPlanesCommentPrefix.find(';') + 1));
+    if (text.size() < prefix.size() || !EqualsIgnoreCase(text.substr(0, prefix.size()), prefix)) {
+        return std::nullopt;
+    }
+    text = Trim(text.substr(prefix.size()));
+    const std::string_view together = Trim(kInterleavedSuffix);
+    const bool interleaved = text.size() > together.size() &&
+                             EqualsIgnoreCase(text.substr(text.size() - together.size()), together);
+    if (interleaved) text = Trim(text.substr(0, text.size() - together.size()));
+    std::vector<PlaneKind> planes;
+    while (!text.empty()) {
+        const std::size_t comma = text.find(',');
+        const std::string_view name = Trim(text.substr(0, comma));
+        bool known = false;
+        for (const PlaneKind kind : {PlaneKind::Full, PlaneKind::Dim, PlaneKind::Mask}) {
+            if (!EqualsIgnoreCase(name, PlaneName(kind))) continue;
+            if (std::find(planes.begin(), planes.end(), kind) != planes.end()) return std::nullopt;
+            planes.push_back(kind);
+            known = true;
+        }
+        if (!known) return std::nullopt;
+        text = comma == std::string_view::npos ? std::string_view() : text.substr(comma + 1);
+    }
+    if (planes.empty()) return std::nullopt;
+    return std::pair{planes, interleaved};
+}
+
 // A line's code as the lookup stubs are compared: lower case, one space for
 // every run of blanks, none beside a comma.
 std::string Normalised(std::string_view code) {
@@ -258,6 +292,7 @@ class Reader {
     Status Totals();
     Status Section();
     Status Frames();
+    Status FrameTable();
 
     SourceLines& lines_;
     std::uint64_t mostStream_;
@@ -268,7 +303,8 @@ class Reader {
     bool ended_ = false;              // past the last line
     std::optional<Failure> stopped_;  // the fault NextLine or NextCode stopped at
     bool pending_ = false;            // `code_` is the first data line, read while telling the mode
-    bool symbolPending_ = false;  // `code_` is the next frame's first symbol, read after its data
+    bool symbolPending_ = false;  // `code_` is the next stream's first symbol, read after its data
+    bool tablePending_ = false;   // `code_` is the frame table's label, read after the last data
     bool beforeCode_ = true;      // no line of code read yet: a codec comment may come
     std::uint64_t streams_ = 0;   // stream bytes of every frame so far
     // How far the text may go: far enough for the header and symbols, then
@@ -300,8 +336,15 @@ bool Reader::NextCode() {
 }
 
 // The first comment "codec: NAME" before the first symbol that names a codec
-// by its -c keyword names the source's codec; any other is only a comment.
+// by its -c keyword names the source's codec, and the first "planes: LIST"
+// that names planes its planes; any other is only a comment.
 void Reader::CodecComment() {
+    if (auto planes = CommentPlanes(line_); planes && top_.commentPlanes.empty()) {
+        top_.commentPlanes = std::move(planes->first);
+        top_.interleaved = planes->second;
+        top_.planesLine = lines_.number();
+        return;
+    }
     const std::optional<std::string_view> name = CommentCodecName(line_);
     const CodecInfo* codec = name ? FindCodec(*name) : nullptr;
     if (codec == nullptr || top_.commentCodec) return;
@@ -524,8 +567,12 @@ Status Reader::Data() {
             continue;
         }
         const std::optional<std::string_view> items = AfterDirective(code_, ".db");
-        if (!items && top_.frameCount && ParseSymbol(code_)) {
-            symbolPending_ = true;  // the next frame's first symbol
+        if (!items && (top_.frameCount || top_.StreamsPerFrame() > 1) && ParseSymbol(code_)) {
+            symbolPending_ = true;  // the next stream's first symbol
+            break;
+        }
+        if (!items && IsLabel(code_) && code_.ends_with(std::string(kFrameTableSuffix) + ":")) {
+            tablePending_ = true;  // the frame table
             break;
         }
         if (!items) {
@@ -545,7 +592,7 @@ Status Reader::Data() {
                             " bytes of the size symbol");
         }
     }
-    section_->lastLine = lines_.number() - (symbolPending_ ? 1 : 0);
+    section_->lastLine = lines_.number() - (symbolPending_ || tablePending_ ? 1 : 0);
     return Stopped();
 }
 
@@ -580,9 +627,26 @@ Status Reader::Totals() {
 Expected<AsmSource> Reader::Read() {
     Status read = Header();
     if (read) read = Symbols();
-    if (read) read = top_.frameCount ? Frames() : Section();
+    if (read) read = top_.frameCount || top_.StreamsPerFrame() > 1 ? Frames() : Section();
+    if (read) read = FrameTable();
     if (!read) return read.failure();
     return std::move(top_);
+}
+
+// The frame table of -ftable, if the data ends with it: ".dw" lines to the
+// end.
+Status Reader::FrameTable() {
+    if (!tablePending_) return {};
+    if (!top_.frameCount) return Fail(lines_.number(), "a frame table, but no frames");
+    while (NextCode()) {
+        if (!AfterDirective(code_, ".dw")) {
+            return Fail(lines_.number(),
+                        "not a line of the frame table: expected \".dw\" items, "
+                        "found " +
+                            Quote(code_));
+        }
+    }
+    return Stopped();
 }
 
 // A picture's or a frame's label, data and totals, after its symbols.
@@ -593,15 +657,17 @@ Status Reader::Section() {
 }
 
 // The frames of a source of frames, as many as its frame count, each read as
-// a picture's symbols, label and data are.
+// a picture's symbols, label and data are; and each frame's planes (or the
+// picture's) where each is a stream of its own.
 Status Reader::Frames() {
-    const std::size_t count = top_.frameCount->value;
+    const std::size_t frames = top_.frameCount ? top_.frameCount->value : 1;
+    const std::size_t perFrame = top_.StreamsPerFrame();
     // Every frame holds eight pixels at least, a packed byte.
-    if (count == 0 || count > mostStream_ / 2) {
+    if (top_.frameCount && (frames == 0 || frames > mostStream_ / 2)) {
         return Fail(top_.frameCount->line,
-                    "a source of " + std::to_string(count) + " frames cannot be (see -maxpixels)");
+                    "a source of " + std::to_string(frames) + " frames cannot be (see -maxpixels)");
     }
-    for (std::size_t k = 0; k < count; ++k) {
+    for (std::size_t k = 0; k < frames * perFrame; ++k) {
         top_.frames.emplace_back();
         section_ = &top_.frames.back();
         if (k == 0) {  // its symbols were read with the frame count
@@ -610,8 +676,14 @@ Status Reader::Frames() {
             section_->start = top_.start;
             section_->flag = top_.flag;
         } else if (!symbolPending_) {
-            return Fail(Here(), "frame " + std::to_string(k) + " of the " + std::to_string(count) +
-                                    " of the frame count is missing");
+            const std::string plane =
+                perFrame > 1 ? "the " + std::string(PlaneName(top_.commentPlanes[k % perFrame])) +
+                                   " plane of "
+                             : std::string();
+            return Fail(Here(), top_.frameCount
+                                    ? plane + "frame " + std::to_string(k / perFrame) + " of the " +
+                                          std::to_string(frames) + " of the frame count is missing"
+                                    : plane + "the picture is missing");
         } else {
             mostText_ += kFrameText;
             if (Status symbols = Symbols(); !symbols) return symbols;
@@ -625,7 +697,9 @@ Status Reader::Frames() {
     }
     if (symbolPending_) {
         return Fail(lines_.number(),
-                    "a frame more than the " + std::to_string(count) + " of the frame count");
+                    top_.frameCount
+                        ? "a frame more than the " + std::to_string(frames) + " of the frame count"
+                        : std::string("a stream more than its planes"));
     }
     top_.lastLine = lines_.number();
     return {};

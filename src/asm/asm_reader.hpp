@@ -63,15 +63,27 @@ struct AsmSource {
     // -c best writes it), and its line.
     std::optional<ImgCodecKind> commentCodec;
     std::size_t commentLine = 0;
+    // The planes a comment "; planes: full,dim,mask" names (as -planes
+    // writes it), and whether they are interleaved in one stream; each of
+    // them otherwise is a stream of its own in each frame (or picture).
+    std::vector<PlaneKind> commentPlanes;
+    bool interleaved = false;
+    std::size_t planesLine = 0;
     std::size_t labelLine = 0;         // the line of the first label
     std::size_t lastLine = 0;          // the line count of the text
     std::vector<std::uint8_t> stream;  // the .db bytes of every page, in order
     // A source of frames (-frames): the frame count, and each frame as a
     // source of its own (its symbols, mode, label and data); `width` and
     // `height` are then the frame's, and the fields above but `lastLine` are
-    // frame 0's symbols only.
+    // frame 0's symbols only. A source of planes each a stream of its own
+    // holds each frame's planes (or the picture's) so, in their order.
     std::optional<SourceValue> frameCount;
     std::vector<AsmSource> frames;
+    // The streams of each frame (or of the picture): its planes when each is
+    // a stream of its own, else one.
+    std::size_t StreamsPerFrame() const {
+        return interleaved || commentPlanes.empty() ? 1 : commentPlanes.size();
+    }
 
     // The line that holds stream byte `offset`; the last line for an offset
     // at or past the end of the stream.

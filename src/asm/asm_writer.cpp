@@ -45,6 +45,11 @@ bool ImgAsmWriter::Open(const std::string& path, const OutputFile::Settings& set
         file.Write(codecComment_);
         file.Write("\n");
     }
+    if (!planesComment_.empty()) {
+        file.Write(kPlanesCommentPrefix);
+        file.Write(planesComment_);
+        file.Write("\n");
+    }
     file.Write("\n");
     return true;
 }
@@ -73,13 +78,47 @@ void ImgAsmWriter::SetFrame(std::int32_t frame) {
     frameLabel_ = label + (label.empty() ? "_" : "") + number;
 }
 
+void ImgAsmWriter::SetPlane(std::optional<PlaneKind> plane) {
+    plane_ = plane;
+}
+
+std::string ImgAsmWriter::StreamPrefix() const {
+    std::string prefix = inFrames_ ? framePrefix_ : options.Name(SymbolName::vprefix);
+    if (plane_) prefix += PlaneSymbol(*plane_);
+    return prefix;
+}
+
+std::string ImgAsmWriter::StreamLabel() const {
+    std::string label = inFrames_ ? frameLabel_ : options.Name(SymbolName::lprefix);
+    if (plane_) label.append("_").append(PlaneName(*plane_));
+    return label;
+}
+
+std::string ImgAsmWriter::SizeSymbol() const {
+    return StreamPrefix() + options.Name(SymbolName::vsize);
+}
+
+void ImgAsmWriter::WriteFrameTable(const std::vector<std::vector<std::string>>& frames) {
+    const std::string label = options.Name(SymbolName::lprefix) + std::string(kFrameTableSuffix);
+    WriteLabel(label);
+    std::string line;
+    for (const std::vector<std::string>& names : frames) {
+        line.assign(kDwPrefix);
+        for (std::size_t i = 0; i < names.size(); ++i)
+            line.append(i == 0 ? "" : ", ").append(names[i]);
+        file.Write(line.append("\n"));
+    }
+    if (!options.quiet) {
+        std::printf("Wrote a table of %zu frames to '%s'\n", frames.size(), label.c_str());
+    }
+}
+
 void ImgAsmWriter::WriteSymbol(SymbolKind kind, std::int32_t value) {
     static constexpr SymbolName kSuffix[] = {SymbolName::vsize, SymbolName::vpackets,
                                              SymbolName::vstart, SymbolName::vflag};
     const bool whole =
         kind == SymbolKind::Width || kind == SymbolKind::Height || kind == SymbolKind::Frames;
-    const std::string& prefix =
-        inFrames_ && !whole ? framePrefix_ : options.Name(SymbolName::vprefix);
+    const std::string prefix = whole ? options.Name(SymbolName::vprefix) : StreamPrefix();
     const std::string_view suffix =
         kind == SymbolKind::Width    ? kWidthSuffix
         : kind == SymbolKind::Height ? kHeightSuffix
@@ -111,16 +150,20 @@ void ImgAsmWriter::WriteLabel(const std::string& label) {
 
 void ImgAsmWriter::WriteData(const std::uint8_t* bytes, std::int32_t count,
                              const CPelmoImgCompress& codec) {
-    if (options.dims && !inFrames_) {
+    // A picture's size, once, after its first stream's symbols.
+    if (options.dims && !inFrames_ && !dimsWritten_) {
         WriteSymbol(SymbolKind::Width, width_);
         WriteSymbol(SymbolKind::Height, height_);
+        dimsWritten_ = true;
     }
-    const std::string base = (inFrames_ ? frameLabel_ : options.Name(SymbolName::lprefix)) +
-                             options.Name(SymbolName::ldata);
+    const std::string base = StreamLabel() + options.Name(SymbolName::ldata);
 
     if (options.tc == TableCodeMode::Include) {
         WriteLabel(base);
-        codec.WriteTableCode(file);
+        dataLabel_ = base;
+        // The decoder is included once, after the source's first label.
+        if (!included_) codec.WriteTableCode(file);
+        included_ = true;
         if (!options.quiet) std::printf("Wrote %d bytes to '%s'\n", count, base.c_str());
         WriteDbLines(bytes, count);
         return;
@@ -131,6 +174,7 @@ void ImgAsmWriter::WriteData(const std::uint8_t* bytes, std::int32_t count,
     // A block that fits one page keeps the plain label; a longer one numbers
     // every page from _0.
     const bool paged = count > pageSize;
+    dataLabel_ = paged ? base + "_0" : base;
     for (std::int32_t page = 0;; ++page) {
         const std::string label = paged ? base + "_" + std::to_string(page) : base;
         WriteLabel(label);

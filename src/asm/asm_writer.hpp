@@ -2,8 +2,11 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "asm/asm_stream.hpp"
 #include "asm/source_format.hpp"
@@ -27,6 +30,8 @@ class ImgAsmWriter final : public SourceSink {
     // The codec that -c best chose, named in a comment after the header
     // comment; set before Open.
     void SetCodecComment(std::string_view keyword) { codecComment_ = keyword; }
+    // The planes of -planes, named in a comment after those; set before Open.
+    void SetPlanesComment(std::string text) { planesComment_ = std::move(text); }
 
     // Prepares to replace `path` and writes the header comment. On failure
     // prints "Error, couldn't open ..." (or the line of the check in
@@ -53,6 +58,17 @@ class ImgAsmWriter final : public SourceSink {
     // ("img3_data"; "_3_data" with an empty label prefix, so that no label
     // starts with a digit).
     void SetFrame(std::int32_t frame);
+    // The symbols and labels that follow are those of plane `plane` (of the
+    // frame, if any): "_FULL" after the symbols' prefix (and the frame's
+    // number), "_full" before the label's `ldata`; none for the usual names.
+    void SetPlane(std::optional<PlaneKind> plane);
+    // The first label of the last data block ("img3_full_data", or
+    // "img3_full_data_0" when it was paged) and the name of its size symbol.
+    const std::string& DataLabel() const { return dataLabel_; }
+    std::string SizeSymbol() const;
+    // The frame table: under the label prefix and "_frames", one ".dw" line
+    // for each frame in `frames`, each naming what its list holds.
+    void WriteFrameTable(const std::vector<std::vector<std::string>>& frames);
 
     // One symbol definition, and its "Symbol ..." line on standard output.
     void WriteSymbol(SymbolKind kind, std::int32_t value) override;
@@ -66,11 +82,20 @@ class ImgAsmWriter final : public SourceSink {
   private:
     void WriteLabel(const std::string& label);
 
+    // The current stream's symbol prefix, and its label before `ldata`.
+    std::string StreamPrefix() const;
+    std::string StreamLabel() const;
+
     std::string path_;
-    std::string codecComment_;  // empty for none
-    std::string framePrefix_;   // of the current frame's symbols, after SetFrame
-    std::string frameLabel_;    // of its label, before `ldata`
+    std::string codecComment_;   // empty for none
+    std::string planesComment_;  // empty for none
+    std::string framePrefix_;    // of the current frame's symbols, after SetFrame
+    std::string frameLabel_;     // of its label, before `ldata`
+    std::optional<PlaneKind> plane_;
+    std::string dataLabel_;
     bool inFrames_ = false;
+    bool included_ = false;     // the include line is written once a source
+    bool dimsWritten_ = false;  // and so is a picture's size
     std::int32_t width_ = 0;
     std::int32_t height_ = 0;
 };

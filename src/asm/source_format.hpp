@@ -16,6 +16,26 @@ inline constexpr std::string_view kHeaderPrefix = "\t; Created by ";
 // "\t; codec: bnp", the -c keyword.
 inline constexpr std::string_view kCodecCommentPrefix = "\t; codec: ";
 
+// With -planes the line after the header comment (and the codec comment)
+// names the planes in their order: "\t; planes: full,dim,mask", and
+// " interleaved" after them with -interleave.
+inline constexpr std::string_view kPlanesCommentPrefix = "\t; planes: ";
+inline constexpr std::string_view kInterleavedSuffix = " interleaved";
+
+// A plane's name in -planes and in the planes comment; "_full" in its
+// labels, "_FULL" in its symbols (after the frame's number).
+constexpr std::string_view PlaneName(PlaneKind kind) {
+    return kind == PlaneKind::Full ? "full" : kind == PlaneKind::Dim ? "dim" : "mask";
+}
+constexpr std::string_view PlaneSymbol(PlaneKind kind) {
+    return kind == PlaneKind::Full ? "_FULL" : kind == PlaneKind::Dim ? "_DIM" : "_MASK";
+}
+
+// With -ftable, the frames' table follows them under the label prefix and
+// this; each frame's line names its data labels (and sizes).
+inline constexpr std::string_view kFrameTableSuffix = "_frames";
+inline constexpr std::string_view kDwPrefix = "\t.dw ";
+
 // The names of -dims's two symbols end so, after the symbol prefix.
 inline constexpr std::string_view kWidthSuffix = "_WIDTH";
 inline constexpr std::string_view kHeightSuffix = "_HEIGHT";

@@ -25,6 +25,10 @@ enum class ImgCodecKind : std::int32_t {
 // Atkinson) or ordered dithering with a 4 x 4 or 8 x 8 Bayer matrix.
 enum class DitherMethod : std::uint8_t { None, FloydSteinberg, Atkinson, Bayer4, Bayer8 };
 
+// The planes -planes names: the full plane (full pixels lit), the dim plane
+// (dim and full pixels lit) and the mask (opaque pixels lit).
+enum class PlaneKind : std::uint8_t { Full, Dim, Mask };
+
 // Values selected with -tc.
 enum class TableCodeMode : std::int32_t { None = 0, Image = 1, Data = 2, Include = 3 };
 
@@ -69,6 +73,13 @@ struct ImgOptions {
     std::uint32_t frameHeight = 0;
     bool allFrames = false;
     bool plusmask = false;  // -plusmask: each sprite byte followed by its mask byte
+    // -planes: the planes written, in this order (planeCount of them; none
+    // without -planes: the one plane that -dim or -mask choose, or the two
+    // of -plusmask); -interleave: their bytes side by side in one stream.
+    std::array<PlaneKind, 3> planes{};
+    std::uint8_t planeCount = 0;
+    bool interleave = false;
+    bool ftable = false;  // -ftable: a table of the frames' labels after them
     // How a pixel's tone is decided (see tones/tone_rows.hpp): by its red
     // component, or its luminance with -luma; off below `dimFrom`, full from
     // `fullFrom` (-levels); off and full swapped with -invert; dithered with
@@ -78,11 +89,15 @@ struct ImgOptions {
     std::uint8_t fullFrom = 192;
     bool invert = false;
     DitherMethod dither = DitherMethod::None;
+    // -tones: each pixel takes the tone of the nearest of these colours
+    // (0xRRGGBB: off, dim, full) instead of its value's.
+    bool colourTones = false;
+    std::array<std::uint32_t, 3> toneColours{};
 
     // True when the tones are the red component's at the usual levels.
     bool PlainTones() const {
         return !luma && dimFrom == 128 && fullFrom == 192 && !invert &&
-               dither == DitherMethod::None;
+               dither == DitherMethod::None && !colourTones;
     }
 
     bool Frames() const { return frameWidth != 0 || allFrames; }

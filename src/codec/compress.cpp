@@ -55,6 +55,13 @@ bool CPelmoImgCompress::CanCompress(const RawBytes&) const {
     return true;
 }
 
+void CPelmoImgCompress::Resume(const Made& made, const std::uint8_t* bytes) {
+    buffer.assign(bytes, bytes + made.size);
+    start = made.start;
+    size = made.size;
+    packets = made.packets;
+}
+
 void CPelmoImgCompress::WriteTableCode(TextStream& stream) const {
     stream.Write("\t.include \"");
     stream.Write(CodecFor(kind_).includeFile);

@@ -67,6 +67,18 @@ class CPelmoImgCompress {
     // False when Compress would refuse `raw` (the flagged codecs find no free
     // byte value in it), without a word.
     virtual bool CanCompress(const RawBytes& raw) const;
+
+    // What the last Compress made besides its bytes, so that the output can
+    // be kept while the codec goes on to other data, and written later.
+    struct Made {
+        std::int32_t start = 0;
+        std::int32_t size = 0;
+        std::int32_t packets = 0;
+        std::int32_t flag = -1;  // the flag byte, for the codec that publishes one
+    };
+    virtual Made Outcome() const { return {start, size, packets, -1}; }
+    // Takes back the output that `made` and its `made.size` bytes describe.
+    virtual void Resume(const Made& made, const std::uint8_t* bytes);
     ImgCodecKind Kind() const { return kind_; }
 
     // The raw stream is the packed bytes themselves; it has no packets.

@@ -21,6 +21,11 @@ class CPelmoImgCompress_BNP : public CPelmoImgCompress {
     static Expected<DecodedStream> Decode(const EncodedStream& in);
     // The base symbols, then the flag symbol, then the data.
     bool WriteOutput(SourceSink& writer) override;
+    Made Outcome() const override { return {start, size, packets, flag}; }
+    void Resume(const Made& made, const std::uint8_t* bytes) override {
+        CPelmoImgCompress::Resume(made, bytes);
+        flag = made.flag;
+    }
 };
 
 }  // namespace pelmo

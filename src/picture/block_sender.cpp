@@ -10,9 +10,14 @@
 namespace pelmo {
 
 AlphaRule AlphaRuleOf(const ImgOptions& options) {
-    return options.mask                        ? AlphaRule::Only
-           : options.alpha || options.plusmask ? AlphaRule::Cut
-                                               : AlphaRule::Ignore;
+    const PlaneSet set = PlaneSet::Of(options);
+    if (set.count == 1 && set.kinds[0] == PlaneKind::Mask) return AlphaRule::Only;
+    return set.cut ? AlphaRule::Cut : AlphaRule::Ignore;
+}
+
+bool PlaneSources::ReadsPixels(const ImgOptions& options) const {
+    const PlaneSet set = PlaneSet::Of(options);
+    return !opaque || set.count > 1 || set.kinds[0] != PlaneKind::Mask;
 }
 
 FIBITMAP* ReadablePixels(FIBITMAP* loaded, AlphaRule rule, Bitmap& converted) {
@@ -21,26 +26,62 @@ FIBITMAP* ReadablePixels(FIBITMAP* loaded, AlphaRule rule, Bitmap& converted) {
     return converted.get();
 }
 
-bool SendBlocks(FIBITMAP* pixels, std::uint32_t width, const ImgOptions& options,
-                const PlaneSources& sources, const SheetCut& cut, const ChildReply& reply) {
-    // Each plane's rows, or none for a plane lit everywhere; the tones other
-    // than the plain red ones through their own reader.
-    std::optional<BitmapRows> tones;
-    std::optional<ToneRows> shades;
-    std::optional<BitmapRows> opacity;
-    if (!(sources.opaque && sources.alpha == AlphaRule::Only)) {
-        if (sources.Rule() != AlphaRule::Only && !options.PlainTones()) {
-            shades.emplace(pixels, options, sources.Rule(), cut.band);
+namespace {
+
+// The rows of one plane: through the reader of the plain red tones, or of
+// the tones the options decide otherwise; none for a plane lit everywhere
+// (the mask of a picture without opacity).
+class PlaneRows {
+  public:
+    PlaneRows(FIBITMAP* pixels, PlaneKind kind, const ImgOptions& options,
+              const PlaneSources& sources, std::uint32_t band) {
+        if (kind == PlaneKind::Mask) {
+            if (!sources.opaque) rows_.emplace(pixels, LitFromRed(false), AlphaRule::Only);
+            return;
+        }
+        const AlphaRule rule = sources.opaque || sources.alpha == AlphaRule::Ignore
+                                   ? AlphaRule::Ignore
+                                   : AlphaRule::Cut;
+        if (options.PlainTones()) {
+            rows_.emplace(pixels, LitFromRed(kind == PlaneKind::Dim), rule);
         } else {
-            tones.emplace(pixels, LitFromRed(options.dim), sources.Rule());
+            ImgOptions plane = options;
+            plane.dim = kind == PlaneKind::Dim;
+            tones_.emplace(pixels, plane, rule, band);
         }
     }
-    if (options.plusmask && !sources.opaque) {
-        opacity.emplace(pixels, LitFromRed(false), AlphaRule::Only);
-    }
-    const BitmapRows* const readers[] = {tones ? &*tones : nullptr, opacity ? &*opacity : nullptr};
-    const std::size_t planes = Interleave::Of(options).planes;
 
+    // The pixels that are none of the -tones colours, of a tone plane.
+    const StrayPixels* Strays() const { return tones_ ? &tones_->Strays() : nullptr; }
+
+    // The bits of picture row `y`.
+    void Read(std::uint32_t y, std::uint8_t* bits, std::size_t count) {
+        if (tones_) {
+            tones_->Read(y, bits);
+        } else if (rows_) {
+            rows_->Read(y, bits);
+        } else {
+            std::fill_n(bits, count, std::uint8_t{0});  // every pixel lit
+        }
+    }
+
+  private:
+    std::optional<BitmapRows> rows_;
+    std::optional<ToneRows> tones_;
+};
+
+}  // namespace
+
+bool SendBlocks(FIBITMAP* pixels, std::uint32_t width, const ImgOptions& options,
+                const PlaneSources& sources, const SheetCut& cut, const ChildReply& reply,
+                StrayPixels& strays) {
+    const PlaneSet set = PlaneSet::Of(options);
+    std::vector<PlaneRows> readers;
+    readers.reserve(set.count);
+    for (std::size_t p = 0; p < set.count; ++p) {
+        readers.emplace_back(pixels, set.kinds[p], options, sources, cut.band);
+    }
+    const std::size_t planes = set.count;
     const std::size_t stride = RowBytes(width);
     std::vector<std::uint8_t> bits(8 * stride);
     const std::uint32_t blocks = cut.Height() / 8;
@@ -55,12 +96,8 @@ bool SendBlocks(FIBITMAP* pixels, std::uint32_t width, const ImgOptions& options
                     const std::int64_t y = cut.PictureRow(8 * k + i);
                     if (y < 0) {
                         std::fill_n(row, stride, std::uint8_t{0xFF});  // -pad: an off row
-                    } else if (p == 0 && shades) {
-                        shades->Read(static_cast<std::uint32_t>(y), row);
-                    } else if (readers[p] == nullptr) {
-                        std::fill_n(row, stride, std::uint8_t{0});  // opaque: every pixel lit
                     } else {
-                        readers[p]->Read(static_cast<std::uint32_t>(y), row);
+                        readers[p].Read(static_cast<std::uint32_t>(y), row, stride);
                     }
                 }
                 PackBlock(bits.data(), stride, width,
@@ -68,6 +105,13 @@ bool SendBlocks(FIBITMAP* pixels, std::uint32_t width, const ImgOptions& options
             }
         }
         if (!reply.Bytes(batch.data(), std::size_t{count} * width * planes)) return false;
+    }
+    // Every tone plane reads the same colours: the first one's count.
+    for (const PlaneRows& reader : readers) {
+        if (reader.Strays() != nullptr) {
+            strays = *reader.Strays();
+            break;
+        }
     }
     return true;
 }

@@ -11,11 +11,13 @@
 #include "picture/isolated_decode.hpp"
 #include "plane/frames.hpp"
 #include "tones/bitmap_rows.hpp"
+#include "tones/stray_pixels.hpp"
 
 namespace pelmo {
 
-// What opacity does to the plane that `options` choose (the sprite's, with
-// -plusmask).
+// What opacity does to the planes that `options` choose: all that counts
+// for a mask alone, tone planes cut where it is low beside a mask or with
+// -alpha, nothing otherwise.
 AlphaRule AlphaRuleOf(const ImgOptions& options);
 
 // Where a block's planes come from: the picture's pixels, as `alpha` says,
@@ -28,10 +30,9 @@ struct PlaneSources {
 
     // The rule the pixels are read with.
     AlphaRule Rule() const { return opaque ? AlphaRule::Ignore : alpha; }
-    // False when no plane needs a pixel: the mask of an opaque picture.
-    bool ReadsPixels(const ImgOptions& options) const {
-        return options.plusmask || !(opaque && alpha == AlphaRule::Only);
-    }
+    // False when no plane needs a pixel: the mask alone of an opaque
+    // picture.
+    bool ReadsPixels(const ImgOptions& options) const;
 };
 
 // The bitmap whose pixels BitmapRows reads with `rule`: `loaded` itself
@@ -39,13 +40,14 @@ struct PlaneSources {
 // then holds; null when the conversion fails.
 FIBITMAP* ReadablePixels(FIBITMAP* loaded, AlphaRule rule, Bitmap& converted);
 
-// Packs every block of the plane of the `width` columns of `pixels` (from
-// ReadablePixels; null when `sources` read none), its rows in the bands that
-// `cut` says, and sends them in batches: for each block its bytes, and with
-// -plusmask the sprite's bytes (the tone plane, as -alpha gives it) then the
-// mask's (the opacity plane, as -mask gives it). False when the parent
-// stopped listening.
+// Packs every block of the planes (PlaneSet) of the `width` columns of
+// `pixels` (from ReadablePixels; null when `sources` read none), its rows in
+// the bands that `cut` says, and sends them in batches: for each block the
+// bytes of each plane in turn (a tone plane as -alpha gives it beside a
+// mask, a mask as -mask gives it). False when the parent stopped listening. With
+// -tones, `strays` are then the pixels that are none of its colours.
 bool SendBlocks(FIBITMAP* pixels, std::uint32_t width, const ImgOptions& options,
-                const PlaneSources& sources, const SheetCut& cut, const ChildReply& reply);
+                const PlaneSources& sources, const SheetCut& cut, const ChildReply& reply,
+                StrayPixels& strays);
 
 }  // namespace pelmo

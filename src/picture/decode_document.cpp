@@ -269,9 +269,11 @@ DecodedPage DecodePage(const Decoding& d, const Page& page) {
 // first page's blocks its size (early, so that the parent makes room for the
 // plane meanwhile) and the result. Opacity follows the options; a page whose
 // header declares none has the mask of an opaque one, whatever the library
-// made up.
+// made up. With -tones, `strays` are the page's pixels that are none of its
+// colours.
 DecodeResult SendPage(const Decoding& d, Bitmap& decoded, FIBITMAP* shown, Opacity opacity,
-                      bool first, const DecodeResult& result, const ChildReply& reply) {
+                      bool first, const DecodeResult& result, const ChildReply& reply,
+                      StrayPixels& strays) {
     if (first && !reply.Size(result.width, result.height)) return Refused(DecodeStatus::OpenFailed);
     const PlaneSources sources{AlphaRuleOf(d.request.options), opacity == Opacity::None};
     Bitmap converted;
@@ -285,7 +287,7 @@ DecodeResult SendPage(const Decoding& d, Bitmap& decoded, FIBITMAP* shown, Opaci
     }
     const SheetCut cut = CutOf(d.request.options, d.sheet.width, d.sheet.height);
     if ((first && !reply.Result(result)) ||
-        !SendBlocks(pixels, d.sheet.width, d.request.options, sources, cut, reply)) {
+        !SendBlocks(pixels, d.sheet.width, d.request.options, sources, cut, reply, strays)) {
         return Refused(DecodeStatus::OpenFailed);
     }
     return result;
@@ -317,12 +319,14 @@ void SendPages(Decoding& d, DecodeResult result, const ChildReply& reply) {
             reply.Result(Refused(DecodeStatus::OpenFailed));
             return;
         }
+        StrayPixels strays;
         const DecodeResult sent =
-            SendPage(d, decoded.bitmap, shown, page.facts.opacity, n == 0, result, reply);
+            SendPage(d, decoded.bitmap, shown, page.facts.opacity, n == 0, result, reply, strays);
         if (sent.status != DecodeStatus::Ok) {
             if (n == 0 || sent.status != DecodeStatus::OpenFailed) reply.Result(sent);
             return;
         }
+        result.strays.Add(strays, static_cast<std::uint32_t>(n) * d.sheet.height);
         if (screen) screen->Dispose();
     }
     reply.Result(result);  // all there

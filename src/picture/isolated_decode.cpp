@@ -316,6 +316,7 @@ std::optional<DecodeResult> ReceivePlane(int fd, const ImgOptions& options,
         message.result.height != result->height) {
         return std::nullopt;
     }
+    result->strays = message.result.strays;
     plane = std::move(prepared);
     return result;
 }

@@ -17,6 +17,7 @@
 #include "base/img_options.hpp"
 #include "base/limits.hpp"
 #include "picture/formats/facts.hpp"
+#include "tones/stray_pixels.hpp"
 
 namespace pelmo {
 
@@ -41,6 +42,9 @@ struct DecodeResult {
     std::uint32_t pictureHeight = 0;  // as the picture has it
     Misread misread = Misread::None;
     std::uint32_t pages = 1;  // stacked top to bottom: those of -frames all, else the one
+    // -tones: the pixels that are none of its colours, the pages' rows
+    // counted one below the other; the last result alone carries them.
+    StrayPixels strays{};
 };
 
 struct DecodeRequest {

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <algorithm>
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <span>
@@ -19,9 +20,9 @@ namespace pelmo {
 struct Interleave {
     std::size_t planes = 1;
 
-    // The planes that `options` interleave: the sprite and its mask with
-    // -plusmask, the one plane otherwise.
-    static Interleave Of(const ImgOptions& options) { return {options.plusmask ? 2u : 1u}; }
+    // The planes that `options` make, side by side as they travel from the
+    // decoder (see PlaneSet).
+    static Interleave Of(const ImgOptions& options);
 
     // The stream bytes of `perPlane` bytes of each plane.
     std::size_t Bytes(std::size_t perPlane) const { return perPlane * planes; }
@@ -54,5 +55,48 @@ struct Interleave {
         return static_cast<std::size_t>(blank) / planes * planes;
     }
 };
+
+// The planes a conversion makes of a picture, in the order they are made and
+// written: those -planes lists; -plusmask's sprite (the plane -dim chooses)
+// and mask; or the one plane that -dim or -mask choose.
+struct PlaneSet {
+    std::array<PlaneKind, 3> kinds{};
+    std::size_t count = 1;
+    // The tone planes are off where the picture is less than half opaque:
+    // with -alpha, or beside a mask.
+    bool cut = false;
+    // Written as one stream under the usual names, their bytes side by side
+    // (-plusmask, -interleave; a single plane), not each plane as a stream
+    // of its own named after it (-planes).
+    bool together = true;
+
+    static PlaneSet Of(const ImgOptions& options) {
+        PlaneSet set;
+        const PlaneKind tone = options.dim ? PlaneKind::Dim : PlaneKind::Full;
+        if (options.planeCount > 0) {
+            set.count = options.planeCount;
+            std::copy_n(options.planes.begin(), set.count, set.kinds.begin());
+            set.together = options.interleave;
+        } else if (options.plusmask) {
+            set.count = 2;
+            set.kinds = {tone, PlaneKind::Mask};
+        } else {
+            set.kinds[0] = options.mask ? PlaneKind::Mask : tone;
+        }
+        set.cut = options.alpha || set.Has(PlaneKind::Mask);
+        return set;
+    }
+    bool Has(PlaneKind kind) const {
+        return std::find(kinds.begin(), kinds.begin() + static_cast<std::ptrdiff_t>(count), kind) !=
+               kinds.begin() + static_cast<std::ptrdiff_t>(count);
+    }
+    // As the planes travel from the decoder, and as each stream is written.
+    Interleave Carried() const { return {count}; }
+    Interleave Written() const { return {together ? count : 1}; }
+};
+
+inline Interleave Interleave::Of(const ImgOptions& options) {
+    return PlaneSet::Of(options).Carried();
+}
 
 }  // namespace pelmo

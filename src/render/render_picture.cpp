@@ -25,7 +25,9 @@ class Rendering {
         : settings_(std::move(settings)),
           interleave_(settings_.Interleaving()),
           closed_(closed),
-          progress_(progress) {}
+          progress_(progress) {
+        planes_.reserve(3);
+    }
 
     Status Run();
     const Rendered& Result() const { return rendered_; }
@@ -34,6 +36,7 @@ class Rendering {
     static Failure Fail(std::string what) { return {std::move(what)}; }
     Status CheckPictureFile();
     Status LoadPlanes();
+    Status TakePlanesApart();
     Status PlanesOfOneKind(const std::vector<std::string>& roles) const;
     Status TakeSizeFromSources();
     Status PictureHeight();
@@ -58,6 +61,16 @@ class Rendering {
     std::vector<SourcePlane> planes_;
     const SourcePlane* dim_ = nullptr;
     const SourcePlane* over_ = nullptr;
+    // A source of planes, which its planes in `planes_` refer to.
+    SourcePlane combined_;
+    // What is painted, in order: each plane's lit pixels in its grey, over
+    // black, or over the checkerboard where a mask is.
+    struct Layer {
+        const SourcePlane* plane;
+        std::uint8_t lit;
+    };
+    std::vector<Layer> layers_;
+    bool checks_ = false;
     std::int32_t height_ = 0;
     // The frames shown, in reading order, `across` to a row of the picture
     // (one, the whole picture, for a source of one picture), each
@@ -335,7 +348,7 @@ constexpr std::int32_t kCheckSide = 4;
 // which lights the full pixels too, the full plane over it; a mask (of
 // -plusmask or -over) black over the checkerboard, the sprite over that.
 void Rendering::Paint(PixelRows rows) const {
-    if (settings_.plusmask || over_ != nullptr) {
+    if (checks_) {
         for (std::int32_t y = 0; y < height_; ++y) {
             for (std::int32_t x = 0; x < settings_.width; ++x) {
                 rows.top[y * rows.stride + x] = kChecks[(x / kCheckSide + y / kCheckSide) % 2];
@@ -350,18 +363,17 @@ void Rendering::Paint(PixelRows rows) const {
             const DecodedFrame& frame = planes_[0].frames[shown_[n]];
             const std::vector<std::uint8_t> sprite = interleave_.Take(frame.bytes, 0);
             const std::vector<std::uint8_t> mask = interleave_.Take(frame.bytes, 1);
-            const std::size_t start = frame.source->start.value / interleave_.planes;
+            const std::size_t start = frame.start / interleave_.planes;
             PaintPlane({mask, start}, frameWidth_, frameHeight_, settings_.layout, 0, -1, at);
             PaintPlane({sprite, start}, frameWidth_, frameHeight_, settings_.layout, 255, -1, at);
             continue;
         }
         // Each plane over the ones before it: the first over black, or the
         // mask over the checkerboard.
-        int unlit = over_ != nullptr ? -1 : 0;
-        for (const auto& [plane, lit] : {std::pair{over_, 0}, {dim_, 128}, {&planes_[0], 255}}) {
-            if (plane == nullptr) continue;
-            PaintPlane(plane->frames[shown_[n]].Packed(), frameWidth_, frameHeight_,
-                       settings_.layout, static_cast<std::uint8_t>(lit), unlit, at);
+        int unlit = checks_ ? -1 : 0;
+        for (const Layer& layer : layers_) {
+            PaintPlane(layer.plane->frames[shown_[n]].Packed(), frameWidth_, frameHeight_,
+                       settings_.layout, layer.lit, unlit, at);
             unlit = -1;
         }
     }
@@ -432,7 +444,45 @@ Status Rendering::LoadPlanes() {
     }
     dim_ = settings_.dimSourceFile.empty() ? nullptr : &planes_[1];
     over_ = settings_.overSourceFile.empty() ? nullptr : &planes_.back();
+    if (!planes_[0].source.commentPlanes.empty()) return TakePlanesApart();
+    checks_ = settings_.plusmask || over_ != nullptr;
+    for (const Layer layer : {Layer{over_, 0}, {dim_, 128}, {&planes_[0], 255}}) {
+        if (layer.plane != nullptr) layers_.push_back(layer);
+    }
     return PlanesOfOneKind(roles);
+}
+
+// A source of planes shows them all, in three tones, the sprite over the
+// checkerboard where its mask is off: its planes are its first source's,
+// its dim plane's and its mask's, and no other source is given.
+Status Rendering::TakePlanesApart() {
+    if (planes_.size() > 1 || settings_.plusmask) {
+        return Fail(Quoted(planes_[0].file) +
+                    " holds its planes: give no -dimplane, -over or -plusmask with it");
+    }
+    combined_ = std::move(planes_[0]);
+    planes_ = SplitPlanes(combined_);
+    // The full plane first where there is one, then the dim plane, the mask.
+    std::stable_sort(planes_.begin(), planes_.end(),
+                     [](const SourcePlane& a, const SourcePlane& b) { return a.kind < b.kind; });
+    const auto find = [&](PlaneKind kind) -> const SourcePlane* {
+        for (const SourcePlane& plane : planes_) {
+            if (plane.kind == kind) return &plane;
+        }
+        return nullptr;
+    };
+    const SourcePlane* full = find(PlaneKind::Full);
+    dim_ = full != nullptr ? find(PlaneKind::Dim) : nullptr;
+    over_ = find(PlaneKind::Mask);
+    checks_ = over_ != nullptr;
+    for (const PlaneKind kind : {PlaneKind::Mask, PlaneKind::Dim, PlaneKind::Full}) {
+        if (const SourcePlane* plane = find(kind)) {
+            layers_.push_back({plane, kind == PlaneKind::Mask  ? std::uint8_t{0}
+                                      : kind == PlaneKind::Dim ? std::uint8_t{128}
+                                                               : std::uint8_t{255}});
+        }
+    }
+    return PlanesOfOneKind(std::vector<std::string>(planes_.size(), "plane"));
 }
 
 // Every plane a source of frames, or none, the planes having the `roles`

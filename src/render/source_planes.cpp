@@ -26,19 +26,21 @@ Status ReadPlane(const RenderSettings& settings, SourcePlane& plane) {
     return {};
 }
 
-// The codec of a picture or frame: as -c gives it, or its include line, or
-// the source's codec comment (-c best); and its flag symbol where, and only
-// where, the codec has one.
+// The codec of a picture or frame: as -c gives it, or its include line (the
+// first frame's: the source includes the decoder once), or the source's
+// codec comment (-c best); and its flag symbol where, and only where, the
+// codec has one.
 Expected<ImgCodecKind> CodecOfPlane(const RenderSettings& settings, const SourcePlane& plane,
                                     const AsmSource& s) {
     const std::size_t includeLine = s.labelLine + 1;
     const std::optional<ImgCodecKind> comment = plane.source.commentCodec;
-    if (!settings.codec && !s.includeCodec && !comment) {
+    const std::optional<ImgCodecKind> included = s.includeCodec || plane.source.frames.empty()
+                                                     ? s.includeCodec
+                                                     : plane.source.frames.front().includeCodec;
+    if (!settings.codec && !included && !comment) {
         return AtLine(plane, includeLine, "no include line names the codec: give it with -c");
     }
-    const ImgCodecKind kind = settings.codec   ? *settings.codec
-                              : s.includeCodec ? *s.includeCodec
-                                               : *comment;
+    const ImgCodecKind kind = settings.codec ? *settings.codec : included ? *included : *comment;
     const std::string keyword(CodecFor(kind).keyword);
     if (s.includeCodec && *s.includeCodec != kind) {
         return AtLine(plane, includeLine,
@@ -89,19 +91,51 @@ Expected<DecodedFrame> DecodeFrame(const RenderSettings& settings, const SourceP
                           std::to_string(s.stream.size()) + " bytes");
     }
     room -= decoded->bytes.size();
-    DecodedFrame frame{&s, std::move(decoded->bytes)};
+    DecodedFrame frame{&s, std::move(decoded->bytes), s.start.value};
     // The planes' bytes come in whole groups (sprite and mask bytes in
     // pairs), from the start on.
-    const Interleave interleave = settings.Interleaving();
+    const AsmSource& top = plane.source;
+    const bool planes = top.interleaved;
+    const Interleave interleave =
+        planes ? Interleave{top.commentPlanes.size()} : settings.Interleaving();
     if (!interleave.Whole(s.start.value) || !interleave.Whole(frame.bytes.size())) {
+        const std::string holds =
+            planes ? "interleaved planes hold groups of " + std::to_string(interleave.planes)
+                   : std::string("-plusmask data holds pairs");
         return AtLine(plane, s.size.line,
-                      "-plusmask data holds pairs, not " + std::to_string(s.start.value) +
-                          " blank bytes and " + std::to_string(frame.bytes.size()) + " more");
+                      holds + ", not " + std::to_string(s.start.value) + " blank bytes and " +
+                          std::to_string(frame.bytes.size()) + " more");
     }
     return frame;
 }
 
 }  // namespace
+
+std::vector<SourcePlane> SplitPlanes(const SourcePlane& combined) {
+    const AsmSource& source = combined.source;
+    const std::size_t count = source.commentPlanes.size();
+    const std::size_t perFrame = source.StreamsPerFrame();
+    const Interleave interleave{source.interleaved ? count : 1};
+    std::vector<SourcePlane> planes(count);
+    for (std::size_t p = 0; p < count; ++p) {
+        SourcePlane& plane = planes[p];
+        plane.file = combined.file;
+        plane.kind = source.commentPlanes[p];
+        // The source's symbols, without its streams.
+        plane.source.size = source.size;
+        plane.source.width = source.width;
+        plane.source.height = source.height;
+        plane.source.frameCount = source.frameCount;
+        for (std::size_t f = p % perFrame; f < combined.frames.size(); f += perFrame) {
+            const DecodedFrame& frame = combined.frames[f];
+            DecodedFrame& own = plane.frames.emplace_back();
+            own.source = frame.source;
+            own.bytes = perFrame == 1 ? interleave.Take(frame.bytes, p) : frame.bytes;
+            own.start = perFrame == 1 ? frame.start / count : frame.start;
+        }
+    }
+    return planes;
+}
 
 Failure AtLine(const SourcePlane& plane, std::size_t line, const std::string& what) {
     return {Quoted(plane.file) + " line " + std::to_string(line) + ": " + what, line};
@@ -111,11 +145,8 @@ Status LoadSourcePlane(const RenderSettings& settings, const RenderProgress& pro
                        SourcePlane& plane) {
     if (Status read = ReadPlane(settings, plane); !read) return read;
     std::vector<const AsmSource*> sections;
-    if (plane.Framed()) {
-        for (const AsmSource& frame : plane.source.frames) sections.push_back(&frame);
-    } else {
-        sections.push_back(&plane.source);
-    }
+    for (const AsmSource& frame : plane.source.frames) sections.push_back(&frame);
+    if (sections.empty()) sections.push_back(&plane.source);
     // Every frame within what a picture within the pixel limit holds.
     std::uint64_t room = settings.Interleaving().Bytes(settings.maxPixels / 8);
     ImgCodecKind kind = ImgCodecKind::Raw;
@@ -133,8 +164,9 @@ Status LoadSourcePlane(const RenderSettings& settings, const RenderProgress& pro
         decoded += plane.frames.back().bytes.size();
     }
     if (progress) {
+        const std::size_t count = sections.size() / plane.source.StreamsPerFrame();
         const std::string frames =
-            plane.Framed() ? std::to_string(sections.size()) + " frames, " : std::string();
+            plane.Framed() ? std::to_string(count) + " frames, " : std::string();
         progress("Decoded '" + plane.file + "': " + frames + std::to_string(stream) + " bytes of " +
                  std::string(CodecFor(kind).keyword) + " data give " + std::to_string(decoded) +
                  " bytes.\n");

@@ -19,21 +19,28 @@ namespace pelmo {
 struct DecodedFrame {
     const AsmSource* source = nullptr;  // its symbols and lines
     std::vector<std::uint8_t> bytes;
+    std::size_t start = 0;  // the blank bytes before them
 
-    PackedPlane Packed() const { return {bytes, source->start.value}; }
+    PackedPlane Packed() const { return {bytes, start}; }
     std::int64_t End() const {
-        return std::int64_t{source->start.value} + std::int64_t(bytes.size());
+        return static_cast<std::int64_t>(start) + static_cast<std::int64_t>(bytes.size());
     }
 };
 
-// One source, read and decoded.
+// One source, read and decoded; or one plane of a source of planes.
 struct SourcePlane {
     std::string file;
     AsmSource source;
     std::vector<DecodedFrame> frames;  // one for a source of one picture
+    PlaneKind kind = PlaneKind::Full;  // of a plane of a source of planes
 
     bool Framed() const { return source.frameCount.has_value(); }
 };
+
+// The planes of a source of planes (`combined`, which must outlive them),
+// each a plane of its own: its frames' bytes (taken apart where they are
+// interleaved), under the source's symbols.
+std::vector<SourcePlane> SplitPlanes(const SourcePlane& combined);
 
 // `what` at line `line` of the plane's source: the failure that names both.
 Failure AtLine(const SourcePlane& plane, std::size_t line, const std::string& what);

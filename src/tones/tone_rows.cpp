@@ -62,6 +62,30 @@ void RgbValues(const BYTE* line, std::uint32_t width, bool luma, std::uint8_t* v
     }
 }
 
+// The tone (0 to 2) of the colour of `colours` nearest `rgb` (0xRRGGBB), the
+// lower on a tie, with 4 added when `rgb` is none of them.
+unsigned NearestTone(std::uint32_t rgb, const std::array<std::uint32_t, 3>& colours) {
+    unsigned nearest = 0;
+    std::uint32_t least = UINT32_MAX;
+    for (unsigned tone = 0; tone < 3; ++tone) {
+        std::uint32_t distance = 0;
+        for (const unsigned shift : {16u, 8u, 0u}) {
+            const int d = static_cast<int>(rgb >> shift & 0xFF) -
+                          static_cast<int>(colours[tone] >> shift & 0xFF);
+            distance += static_cast<std::uint32_t>(d * d);
+        }
+        if (distance < least) {
+            nearest = tone;
+            least = distance;
+        }
+    }
+    return least == 0 ? nearest : nearest + 4;
+}
+
+std::uint32_t Rgb(unsigned red, unsigned green, unsigned blue) {
+    return red << 16 | green << 8 | blue;
+}
+
 // The values of a row of `kBits`-bit palette indices, looked up in `value`.
 template <unsigned kBits>
 void PaletteValues(const BYTE* line, std::uint32_t width,
@@ -77,8 +101,10 @@ ToneRows::ToneRows(FIBITMAP* bitmap, const ImgOptions& options, AlphaRule alpha,
       height_(FreeImage_GetHeight(bitmap)),
       band_(std::max<std::uint32_t>(band, 1)),
       frameWidth_(options.frameWidth),
-      dither_(options.dither),
-      luma_(options.luma) {
+      dither_(options.colourTones ? DitherMethod::None : options.dither),
+      luma_(options.luma),
+      byColour_(options.colourTones),
+      colours_(options.toneColours) {
     if (frameWidth_ == 0 || width_ % frameWidth_ != 0) frameWidth_ = width_;
     const int litTone = options.dim ? 1 : 2;
     for (int t = 0; t < 3; ++t) unlit_[t] = (options.invert ? 2 - t : t) < litTone ? 1 : 0;
@@ -101,9 +127,17 @@ ToneRows::ToneRows(FIBITMAP* bitmap, const ImgOptions& options, AlphaRule alpha,
     paletteValue_ = layout.PerIndex([this](const RGBQUAD& c) {
         return luma_ ? Luma(c.rgbRed, c.rgbGreen, c.rgbBlue) : c.rgbRed;
     });
+    for (unsigned i = 0; i < 256; ++i) {
+        const RGBQUAD c = layout.Entry(i);
+        paletteColour_[i] = Rgb(c.rgbRed, c.rgbGreen, c.rgbBlue);
+    }
 }
 
-void ToneRows::ReadValues(const BYTE* line) {
+void ToneRows::ReadValues(const BYTE* line, std::uint32_t y) {
+    if (byColour_) {
+        ReadColours(line, y);
+        return;
+    }
     std::uint8_t* v = values_.data();
     switch (layout_) {
         case PixelLayout::Rgb24:
@@ -120,6 +154,50 @@ void ToneRows::ReadValues(const BYTE* line) {
             break;
         case PixelLayout::Palette1:
             PaletteValues<1>(line, width_, paletteValue_, v);
+            break;
+    }
+}
+
+// The tones of picture row `y` from its pixels' colours, `colourAt(x)` each;
+// the strays among those not cut by opacity noted.
+template <typename ColourAt>
+void ToneRows::ColourTones(std::uint32_t y, const ColourAt& colourAt) {
+    std::uint32_t last = UINT32_MAX;  // no colour: the first pixel's is looked for
+    unsigned found = 0;
+    for (std::uint32_t x = 0; x < width_; ++x) {
+        const std::uint32_t colour = colourAt(x);
+        if (colour != last) {
+            last = colour;
+            found = NearestTone(colour, colours_);
+        }
+        values_[x] = static_cast<std::uint8_t>(found & 3);
+        const bool cut = opacity_ && (opacityBits_[x / 8] >> (7 - x % 8) & 1) != 0;
+        if (found > 3 && !cut) strays_.Note(x, y, colour);
+    }
+}
+
+void ToneRows::ReadColours(const BYTE* line, std::uint32_t y) {
+    const auto rgb = [](const BYTE* p) {
+        return Rgb(p[FI_RGBA_RED], p[FI_RGBA_GREEN], p[FI_RGBA_BLUE]);
+    };
+    const auto indexed = [&](unsigned bits) {
+        return [&, bits](std::uint32_t x) { return paletteColour_[PaletteIndex(line, x, bits)]; };
+    };
+    switch (layout_) {
+        case PixelLayout::Rgb24:
+            ColourTones(y, [&](std::uint32_t x) { return rgb(line + 3 * x); });
+            break;
+        case PixelLayout::Rgb32:
+            ColourTones(y, [&](std::uint32_t x) { return rgb(line + 4 * x); });
+            break;
+        case PixelLayout::Palette8:
+            ColourTones(y, indexed(8));
+            break;
+        case PixelLayout::Palette4:
+            ColourTones(y, indexed(4));
+            break;
+        case PixelLayout::Palette1:
+            ColourTones(y, indexed(1));
             break;
     }
 }
@@ -199,11 +277,12 @@ void ToneRows::Read(std::uint32_t y, std::uint8_t* bits) {
     if (row == 0) {
         for (auto& errors : errors_) std::fill(errors.begin(), errors.end(), 0);
     }
-    ReadValues(FreeImage_GetScanLine(bitmap_, static_cast<int>(height_ - 1 - y)));
     if (opacity_) opacity_->Read(y, opacityBits_.data());
+    ReadValues(FreeImage_GetScanLine(bitmap_, static_cast<int>(height_ - 1 - y)), y);
     const bool cut = opacity_.has_value();
     switch (dither_) {
         case DitherMethod::None:
+            if (byColour_) break;  // tones already
             for (std::uint32_t x = 0; x < width_; ++x) values_[x] = toneOf_[values_[x]];
             break;
         case DitherMethod::FloydSteinberg:

@@ -1,6 +1,6 @@
 // The rows of a decoded bitmap as bits of the plane, through the tones that
-// -luma, -levels, -invert and -dither decide (BitmapRows reads the plain
-// red tones, faster).
+// -luma, -levels, -invert, -dither and -tones decide (BitmapRows reads the
+// plain red tones, faster).
 //
 // Each pixel has a value from 0 to 255: its red component, or with -luma its
 // luminance (2126 R + 7152 G + 722 B + 5000) / 10000, in integers. Without
@@ -25,6 +25,11 @@
 //     pixel below 128 dim when 2 N N v > 128 (2m + 1), and one from 128 on
 //     full when 2 N N (v - 128) > 127 (2m + 1).
 //
+// With -tones a pixel takes instead the tone of the nearest of its three
+// colours (the least sum of the squares of the differences of red, green and
+// blue), the lower tone on a tie; the pixels that are none of them exactly
+// are counted, those that -alpha makes off aside.
+//
 // -invert then swaps off and full, and with -alpha (and the sprite of
 // -plusmask) a pixel less than half opaque is off, takes no part in the
 // dithering and passes no error on. With -frames each frame is dithered on
@@ -42,6 +47,7 @@
 #include "base/img_options.hpp"
 #include "tones/bitmap_rows.hpp"
 #include "tones/pixel_layout.hpp"
+#include "tones/stray_pixels.hpp"
 
 namespace pelmo {
 
@@ -59,8 +65,14 @@ class ToneRows {
     // rows are read in order, from its first.
     void Read(std::uint32_t y, std::uint8_t* bits);
 
+    // -tones: the pixels of the rows read so far that are none of its colours.
+    const StrayPixels& Strays() const { return strays_; }
+
   private:
-    void ReadValues(const BYTE* line);
+    void ReadValues(const BYTE* line, std::uint32_t y);
+    void ReadColours(const BYTE* line, std::uint32_t y);
+    template <typename ColourAt>
+    void ColourTones(std::uint32_t y, const ColourAt& colourAt);
     template <DitherMethod kMethod, bool kCut>
     void Diffuse(std::uint32_t row);
     void Order(std::uint32_t row);
@@ -73,6 +85,8 @@ class ToneRows {
     std::uint32_t frameWidth_;
     DitherMethod dither_;
     bool luma_;
+    bool byColour_;  // -tones
+    std::array<std::uint32_t, 3> colours_;
     // 1 for each tone that leaves a pixel of the plane unlit: below the
     // plane's (full, or dim with -dim), after -invert.
     std::array<std::uint8_t, 3> unlit_{};
@@ -80,7 +94,9 @@ class ToneRows {
     // levels' curve with it.
     std::array<std::uint8_t, 256> toneOf_{};
     std::array<std::uint8_t, 256> curve_{};
-    std::array<std::uint8_t, 256> paletteValue_{};  // for palette bitmaps
+    std::array<std::uint8_t, 256> paletteValue_{};    // for palette bitmaps
+    std::array<std::uint32_t, 256> paletteColour_{};  // the same, 0xRRGGBB, for -tones
+    StrayPixels strays_;
     // The opacity of a row, read as -mask reads it (with -alpha).
     std::optional<BitmapRows> opacity_;
     std::vector<std::uint8_t> opacityBits_;

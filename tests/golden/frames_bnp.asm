@@ -16,7 +16,6 @@ hero0_data:
 	.set HERO_1_START $00
 	.set HERO_1_FLAG $FE
 hero1_data:
-	.include "tablecode_bnp.asm"
 	.db $CC,$FF,$CC,$FF,$33,$FF,$33,$FF,$CC,$FF,$CC,$FF,$33,$FF,$33,$FF
 	.db $CC,$FF,$CC,$FF,$33,$FF,$33,$FF,$CC,$FF,$CC,$FF,$33,$FF,$33
 	.set HERO_2_SIZE $20
@@ -24,6 +23,5 @@ hero1_data:
 	.set HERO_2_START $00
 	.set HERO_2_FLAG $FE
 hero2_data:
-	.include "tablecode_bnp.asm"
 	.db $00,$FF,$7E,$FF,$7E,$FF,$7E,$FF,$7E,$FF,$7E,$FF,$7E,$FF,$7E,$FF
 	.db $7E,$FF,$7E,$FF,$7E,$FF,$7E,$FF,$7E,$FF,$7E,$92,$7E,$92,$00,$92

@@ -85,6 +85,14 @@ MORE_HELP = (
     "  -invert          Swap off and full after the tones are decided (dim stays dim)\n"
     "  -dither METHOD   Mix the three tones to show the shades between them: fs\n"
     "                   (Floyd-Steinberg), atkinson, bayer4, bayer8 or none (default)\n"
+    "  -planes LIST     The planes full, dim and mask (comma-separated, in this order) in\n"
+    "                   one run: IMG_FULL_SIZE, img_full_data, ...; tone planes are off\n"
+    "                   where the picture is transparent when a mask is listed\n"
+    "  -interleave      With -planes, their bytes side by side in one stream per frame\n"
+    "  -ftable          After the frames, <lprefix>_frames: a .dw line per frame naming\n"
+    "                   its data label (each plane's), and its size with a codec\n"
+    "  -tones C0,C1,C2  Off, dim and full as colours (#rrggbb): each pixel takes the tone of\n"
+    "                   the nearest; one warning counts the pixels that are none of them\n"
     "  @FILE            The words of FILE in its place: white space separates them,\n"
     "                   \"a b\" is one word, # begins a comment; no @FILE inside FILE\n"
     "                   (a file whose name begins with @ is given as ./@name)\n"
@@ -93,7 +101,8 @@ MORE_HELP = (
 FLAGS = ["dim", "xorder", "unflip", "strim", "etrim", "setsymb"]
 # Beyond the classic options: frames and their masks, the padding of a frame
 # and the frame's size as symbols.
-MORE_FLAGS = ["plusmask", "pad", "dims", "luma", "invert"]
+MORE_FLAGS = ["plusmask", "pad", "dims", "luma", "invert", "interleave", "ftable", "q"]
+PLANES = ["full", "dim", "mask"]
 NAMES = {"vprefix": "IMG", "vsize": "_SIZE", "vpackets": "_PACKETS", "vstart": "_START",
          "vflag": "_FLAG", "lprefix": "img", "ldata": "_data"}
 CODECS = ["raw", "rle", "srle", "frle", "bnp", "bit2xp"]
@@ -142,7 +151,8 @@ def parse(argv):
     opts = {flag: False for flag in FLAGS + MORE_FLAGS}
     opts.update(NAMES)
     opts.update(codec="raw", tc="none", image="", output="", frames=None, levels=(128, 192),
-                dither="none")
+                dither="none", planes=[], tones=None)
+    given = set()
 
     def fail(line):
         raise Failure(line + USAGE)
@@ -183,12 +193,13 @@ def parse(argv):
         if name in FLAGS + MORE_FLAGS:
             opts[name] = True
             continue
-        if name not in ("c", "tc", "frames", "levels", "dither") and name not in NAMES:
+        if name not in ("c", "tc", "frames", "levels", "dither", "planes", "tones") and name not in NAMES:
             fail(f'Error, unknown option "{arg}"\n')
         if not more(i):
             break
         value = argv[i]
         i += 1
+        given.add(name)
         if name == "c":
             if ascii_lower(value) not in CODECS + ["best"]:
                 fail(f'Error, unknown compression format "{value}"\n')
@@ -202,20 +213,40 @@ def parse(argv):
             opts["levels"] = tuple(int(n) for n in match.groups()) if match else (0, 0)
             if not 0 < opts["levels"][0] <= opts["levels"][1] <= 255:
                 fail(f'Error, invalid levels "{value}", expected A,B with 0 < A <= B <= 255\n')
+        elif name == "planes":
+            listed = [ascii_lower(p) for p in value.split(",")]
+            if any(p not in PLANES for p in listed) or len(set(listed)) < len(listed):
+                fail(f'Error, invalid planes "{value}"\n')
+            opts["planes"] = listed
         elif name == "dither":
             if ascii_lower(value) not in DITHERS:
                 fail(f'Error, unknown dither method "{value}"\n')
             opts["dither"] = ascii_lower(value)
+        elif name == "tones":
+            parts = value.split(",")
+            if len(parts) != 3 or not all(re.fullmatch("#?[0-9A-Fa-f]{6}", p) for p in parts):
+                fail(f'Error, invalid tones "{value}"\n')
+            opts["tones"] = [[int(p[-6:][k:k + 2], 16) for k in (0, 2, 4)] for p in parts]
         elif name == "frames":
             opts["frames"] = ascii_lower(value) if ascii_lower(value) == "auto" else frame_size(value)
             if opts["frames"] is None:
                 fail(f'Error, invalid frames "{value}"\n')
         else:
             opts[name] = fits(value)
+    other = [o for o in ("luma", "levels", "dither") if o in given or o == "luma" and opts[o]]
+    if opts["tones"] and other:
+        fail(f"Error, -tones and -{other[0]} cannot be given together.\n")
     if opts["image"] == "":
         fail("Error, missing input image filename.\n")
     if opts["output"] == "":
         fail("Error, missing output filename.\n")
+    if opts["planes"] and (opts["dim"] or opts["plusmask"]):
+        fail(f"Error, -planes and {'-dim' if opts['dim'] else '-plusmask'} cannot be given "
+             "together.\n")
+    if opts["interleave"] and not opts["planes"]:
+        fail("Error, -interleave needs -planes.\n")
+    if opts["ftable"] and not opts["frames"]:
+        fail("Error, -ftable needs -frames.\n")
     if opts["frames"] == "auto":
         base = opts["image"][opts["image"].rfind("/") + 1:]
         stem = base[:base.rfind(".")] if "." in base else base
@@ -341,10 +372,33 @@ def shaded_tones(entry, opaque, opts):
         for left in range(0, width, fw):
             part = shade([row[left:left + fw] for row in values[top:top + fh]],
                          [row[left:left + fw] for row in opaque[top:top + fh]], opts,
-                         opts["plusmask"])
+                         "mask" in planes_of(opts)[0])
             for y, row in enumerate(part):
                 tones[top + y][left:left + fw] = row
     return tones
+
+
+def colour_tones(entry, opaque, opts):
+    """-tones: each pixel the tone of the nearest colour (the lower on a tie),
+    then -invert; and the warning on the pixels that are none of them, those
+    that -plusmask's opacity cuts aside."""
+    tones, strays = [], []
+    for y, text in enumerate(entry["rgb"]):
+        row = []
+        for x in range(len(text) // 6):
+            colour = [int(text[6 * x + k:6 * x + k + 2], 16) for k in (0, 2, 4)]
+            distances = [sum((a - b) ** 2 for a, b in zip(colour, c)) for c in opts["tones"]]
+            row.append(distances.index(min(distances)))
+            if min(distances) and (opaque[y][x] or not opts["plusmask"]):
+                strays.append((x, y, text[6 * x:6 * x + 6].lower()))
+        tones.append([2 - t if opts["invert"] else t for t in row])
+    if not strays:
+        return tones, ""
+    x, y, rgb = strays[0]
+    said = (f"is none of the -tones colours; it is at {x},{y}, #{rgb}" if len(strays) == 1 else
+            f"are none of the -tones colours; the first, at {x},{y}, is #{rgb}")
+    return tones, (f'Warning, {len(strays)} pixel{"s" * (len(strays) > 1)} of "{opts["image"]}" '
+                   f"{said}.\n")
 
 
 def pack(tones, opts, lit=None):
@@ -377,27 +431,40 @@ def trim(data, opts, unit):
     return data, start
 
 
+def planes_of(opts):
+    """The planes made, in order, and whether they are one stream: those of
+    -planes; -plusmask's sprite and mask side by side; or the one plane."""
+    tone = "dim" if opts["dim"] else "full"
+    if opts["planes"]:
+        return opts["planes"], opts["interleave"]
+    return ([tone, "mask"], True) if opts["plusmask"] else ([tone], True)
+
+
 def pack_frames(tones, opaque, opts):
-    """Each frame of a sheet (the whole picture without -frames) as (bytes,
-    start), in reading order, and the size of a frame in the plane."""
+    """Each stream of a sheet (the whole picture without -frames) as (bytes,
+    start), frame by frame in reading order, and in each frame each plane or
+    the planes side by side; and the size of a frame in the plane."""
     height, width = len(tones), len(tones[0])
     fw, fh = opts["frames"] or (width, height)
     padded = fh + (-fh % 8 if opts["pad"] else 0)
-    threshold = 1 if opts["dim"] else 2
-    frames = []
+    planes, together = planes_of(opts)
+    cut = "mask" in planes
+    streams = []
     for top in range(0, height, fh):
         for left in range(0, width, fw):
             rows = [row[left:left + fw] for row in tones[top:top + fh]] + [[0] * fw] * (padded - fh)
             alpha = [row[left:left + fw] for row in opaque[top:top + fh]] + [[0] * fw] * (padded - fh)
-            if not opts["plusmask"]:
-                frames.append(pack(rows, opts))
-                continue
+            lit = {"full": lambda t, y, x: t >= 2 and (alpha[y][x] or not cut),
+                   "dim": lambda t, y, x: t >= 1 and (alpha[y][x] or not cut),
+                   "mask": lambda t, y, x: alpha[y][x]}
             no_trim = dict(opts, strim=False, etrim=False)
-            sprite = pack(rows, no_trim, lambda t, y, x: t >= threshold and alpha[y][x])[0]
-            mask = pack(rows, no_trim, lambda t, y, x: alpha[y][x])[0]
-            pairs = bytes(b for pair in zip(sprite, mask) for b in pair)
-            frames.append(trim(pairs, opts, 2))
-    return frames, (fw, padded)
+            packed = [pack(rows, no_trim, lit[p])[0] for p in planes]
+            if together:
+                streams.append(trim(bytes(b for group in zip(*packed) for b in group), opts,
+                                    len(planes)))
+            else:
+                streams += [trim(data, opts, 1) for data in packed]
+    return streams, (fw, padded)
 
 
 # --- codecs: each returns (output bytes, packets, extra symbols) ---------------
@@ -508,9 +575,14 @@ def symbol(opts, name, value):
 
 
 def header(opts):
-    """The header comment, with -c best the codec chosen, and an empty line."""
+    """The header comment, with -c best the codec chosen, with -planes the
+    planes, and an empty line."""
     best = f"\t; codec: {opts['codec']}\n" if opts.get("best") else ""
-    return HEADER[:-1] + best + "\n"
+    planes = ""
+    if opts["planes"]:
+        planes = "\t; planes: " + ",".join(opts["planes"])
+        planes += " interleaved\n" if opts["interleave"] else "\n"
+    return HEADER[:-1] + best + planes + "\n"
 
 
 def best_codec(frames, opts):
@@ -529,15 +601,16 @@ def best_codec(frames, opts):
     return chosen[1], f"Best codec is {chosen[0]} ({sizes} bytes).\n"
 
 
-def write(opts, data, packets, start, extra, frame=None, size=None):
-    """Returns (file text, stdout lines): the header and a picture's symbols
-    and data, or with `frame` only frame `frame`'s. `size` is the picture's,
-    for -dims."""
-    text, out = ("", "") if frame is not None else (header(opts), "")
+def write(opts, data, packets, start, extra, frame=None, size=None, plane=None, first=True):
+    """Returns (file text, stdout lines, first data label): a stream's symbols
+    and data, frame `frame`'s and plane `plane`'s if given. `size` is the
+    picture's, for -dims, written with the `first` stream of a picture."""
+    text, out = "", ""
     suffixes = [opts["vsize"], opts["vpackets"], opts["vstart"], opts["vflag"]]
     prefix = opts["vprefix"] + ("" if frame is None else f"_{frame}")
-    dims = [] if frame is not None or not opts.get("dims") else [("_WIDTH", size[0]),
-                                                             ("_HEIGHT", size[1])]
+    prefix += "" if plane is None else "_" + plane.upper()
+    dims = [] if frame is not None or not opts.get("dims") or not first else [
+        ("_WIDTH", size[0]), ("_HEIGHT", size[1])]
     for kind, value in [(0, len(data)), (1, packets), (2, start)] + extra:
         if kind == 2 and opts["tc"] == "image":
             value += 6
@@ -552,11 +625,13 @@ def write(opts, data, packets, start, extra, frame=None, size=None):
                        for k in range(0, len(chunk), 16))
 
     number = "" if frame is None else ("" if opts["lprefix"] else "_") + str(frame)
-    label = opts["lprefix"] + number + opts["ldata"]
+    label = opts["lprefix"] + number + ("" if plane is None else "_" + plane) + opts["ldata"]
     if opts["tc"] == "include":
-        text += f"{label}:\n\t.include \"tablecode_{INCLUDES[opts['codec']]}.asm\"\n"
+        text += f"{label}:\n"
+        if first:  # the decoder is included once a source
+            text += f"\t.include \"tablecode_{INCLUDES[opts['codec']]}.asm\"\n"
         out += f"Wrote {len(data)} bytes to '{label}'\n"
-        return text + db_lines(data), out
+        return text + db_lines(data), out, label
     page = {"none": 256, "image": 250, "data": 252}[opts["tc"]]
     stub = {"none": "", "image": "\tmovp\ta, @a\n\tret\n\t.db 0,0,0,0\n",
             "data": "\tadd\ta, ($+4) & 255\n\tmovp\ta, @a\n\tret\n"}[opts["tc"]]
@@ -570,7 +645,7 @@ def write(opts, data, packets, start, extra, frame=None, size=None):
         rest = rest[page:]
         index += 1
         if not rest:
-            return text, out
+            return text, out, f"{label}_0" if len(data) > page else label
 
 
 # --- one run -----------------------------------------------------------------
@@ -583,21 +658,28 @@ def run(argv, fixtures):
         return answer.out, "", 0, None
     except Failure as failure:
         return BANNER, failure.err, 1, None
-    out = BANNER
+    out, warning = BANNER, ""
+
+    def done(stdout, stderr, status, text=None):
+        return "" if opts["q"] else stdout, warning + stderr, status, text
     framed = opts["frames"] is not None
     try:
         tones, opaque = load(opts["image"], fixtures, opts["frames"])
         plain = (opts["levels"], opts["dither"], opts["luma"], opts["invert"]) == \
             ((128, 192), "none", False, False)
-        if not plain:
+        if opts["tones"]:
+            tones, warning = colour_tones(fixtures[opts["image"]], opaque, opts)
+        elif not plain:
             tones = shaded_tones(fixtures[opts["image"]], opaque, opts)
         out += f"Loaded {len(tones[0])}x{len(tones)} image.\n"
-        if framed or opts["plusmask"]:
+        if framed or opts["plusmask"] or opts["planes"]:
             frames, size = pack_frames(tones, opaque, opts)
         else:
             frames, size = [pack(tones, opts)], (len(tones[0]), len(tones))
         if framed:
-            out += f"Frames: {len(frames)} of {opts['frames'][0]}x{opts['frames'][1]}.\n"
+            planes, together = planes_of(opts)
+            count = len(frames) // (1 if together else len(planes))
+            out += f"Frames: {count} of {opts['frames'][0]}x{opts['frames'][1]}.\n"
         out += f"RAW image is {sum(len(data) for data, _ in frames)} bytes.\n"
         if opts["codec"] == "best":
             encoded, said = best_codec(frames, opts)
@@ -605,26 +687,40 @@ def run(argv, fixtures):
         else:
             encoded = [globals()[opts["codec"]](data) for data, _ in frames]
     except Failure as failure:
-        return out, failure.err, 1, None
+        return done(out, failure.err, 1)
     path = opts["output"]
     if path == "adir" or "/" in path and not path.startswith("/dev/"):
         return out, f'Error, couldn\'t open "{path}".\n', 1, None
-    if not framed:
-        (data, packets, extra), (_, start) = encoded[0], frames[0]
-        text, lines = write(opts, data, packets, start, extra, size=size)
-    else:
-        text, lines = header(opts), ""
-        head = [("_FRAMES", len(frames))]
+    planes, together = planes_of(opts)
+    named = [None] if together else planes
+    text, lines = header(opts), ""
+    if framed:
+        head = [("_FRAMES", len(frames) // len(named))]
         head += [("_WIDTH", size[0]), ("_HEIGHT", size[1])] if opts["dims"] else []
         for suffix, value in head:
             line, said = symbol(opts, opts["vprefix"] + suffix, value)
             text, lines = text + line, lines + said
-        for k, ((data, packets, extra), (_, start)) in enumerate(zip(encoded, frames)):
-            more, said = write(opts, data, packets, start, extra, frame=k)
-            text, lines = text + more, lines + said
+    table = []
+    for k, ((data, packets, extra), (_, start)) in enumerate(zip(encoded, frames)):
+        frame, plane = k // len(named), named[k % len(named)]
+        more, said, label = write(opts, data, packets, start, extra,
+                                  frame=frame if framed else None, size=size, plane=plane,
+                                  first=k == 0)
+        text, lines = text + more, lines + said
+        if k % len(named) == 0:
+            table.append([])
+        table[-1].append(label)
+        if opts["codec"] != "raw":
+            prefix = opts["vprefix"] + (f"_{frame}" if framed else "")
+            table[-1].append(prefix + ("" if plane is None else "_" + plane.upper()) +
+                             opts["vsize"])
+    if opts["ftable"]:
+        label = opts["lprefix"] + "_frames"
+        text += f"{label}:\n" + "".join("\t.dw " + ", ".join(names) + "\n" for names in table)
+        lines += f"Wrote a table of {len(table)} frames to '{label}'\n"
     if path == "/dev/full":
-        return out + lines, f'Error, couldn\'t write "{path}".\n', 1, None
-    return out + lines + "Operation completed.\n", "", 0, text if path == OUT_NAME else None
+        return done(out + lines, f'Error, couldn\'t write "{path}".\n', 1)
+    return done(out + lines + "Operation completed.\n", "", 0, text if path == OUT_NAME else None)
 
 
 def read(path):
@@ -689,7 +785,7 @@ def self_check():
         assert pack(tones, opts) == (h(want), start), flags
 
     opts = dict(NAMES, setsymb=False, tc="image", codec="raw")
-    text, out = write(opts, bytes(300), 0, 0, [])
+    text, out, _ = write(opts, bytes(300), 0, 0, [])
     assert "img_data_0:\n\tmovp\ta, @a\n\tret\n\t.db 0,0,0,0\n" in text
     assert out.endswith("Wrote 250 bytes to 'img_data_0'\nWrote 50 bytes to 'img_data_1'\n")
     assert "\t.equ IMG_START $06\n" in text

@@ -12,31 +12,26 @@ img0_data:
 	.equ IMG_1_PACKETS $01
 	.equ IMG_1_START $00
 img1_data:
-	.include "tablecode_frle.asm"
 	.db $FE,$FE,$10,$FF
 	.equ IMG_2_SIZE $07
 	.equ IMG_2_PACKETS $02
 	.equ IMG_2_START $00
 img2_data:
-	.include "tablecode_frle.asm"
 	.db $FE,$FE,$0D,$FF,$FE,$03,$92
 	.equ IMG_3_SIZE $11
 	.equ IMG_3_PACKETS $10
 	.equ IMG_3_START $00
 img3_data:
-	.include "tablecode_frle.asm"
 	.db $FE,$DB,$B6,$6D,$DB,$B6,$6D,$DB,$B6,$6D,$DB,$B6,$6D,$DB,$B6,$6D
 	.db $DB
 	.equ IMG_4_SIZE $11
 	.equ IMG_4_PACKETS $10
 	.equ IMG_4_START $00
 img4_data:
-	.include "tablecode_frle.asm"
 	.db $FE,$CC,$CC,$33,$33,$CC,$CC,$33,$33,$CC,$CC,$33,$33,$CC,$CC,$33
 	.db $33
 	.equ IMG_5_SIZE $06
 	.equ IMG_5_PACKETS $03
 	.equ IMG_5_START $00
 img5_data:
-	.include "tablecode_frle.asm"
 	.db $FE,$00,$FE,$0E,$7E,$00

@@ -79,6 +79,8 @@ LoadedTones LoadTones(const std::string& fileName, const ImgOptions& tones) {
     options.fullFrom = tones.fullFrom;
     options.invert = tones.invert;
     options.dither = tones.dither;
+    options.colourTones = tones.colourTones;
+    options.toneColours = tones.toneColours;
     ImgToneMap full(options);
     options.dim = true;
     ImgToneMap dim(options);
