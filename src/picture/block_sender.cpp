@@ -106,7 +106,13 @@ bool SendBlocks(FIBITMAP* pixels, std::uint32_t width, const ImgOptions& options
         }
         if (!reply.Bytes(batch.data(), std::size_t{count} * width * planes)) return false;
     }
-    if (shades) strays = shades->Strays();
+    // Every tone plane notes the same pixels: the first one's are the picture's.
+    for (const PlaneRows& reader : readers) {
+        if (const StrayPixels* noted = reader.Strays()) {
+            strays = *noted;
+            break;
+        }
+    }
     return true;
 }
 
