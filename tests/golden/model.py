@@ -266,11 +266,13 @@ def load(name, fixtures, frames=None):
                       f'of {frames[0]}x{frames[1]} frames.\n')
     if not frames and height % 8:
         raise Failure("Error, height must be multiple of 8.\n")
-    if entry.get("fails") == "convert":
-        raise Failure("Error, failed to convert image.\n")
     opaque = entry.get("opaque", ["1" * width] * height)
-    return ([[int(c) for c in row] for row in entry["tones"]],
-            [[int(c) for c in row] for row in opaque])
+    tones = [[int(c) for c in row] for row in entry["tones"]]
+    if "grey16" in entry:  # 16-bit grey: a sample's high byte is its level
+        tones = [[0 if v < 128 else 1 if v < 192 else 2 for v in
+                  (int(row[i:i + 4], 16) >> 8 for i in range(0, len(row), 4))]
+                 for row in entry["grey16"]]
+    return tones, [[int(c) for c in row] for row in opaque]
 
 
 def divided(a, b):
