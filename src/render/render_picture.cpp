@@ -303,20 +303,24 @@ Status Rendering::PlanesBelongTogether(const SourcePlane& full, const SourcePlan
 
 // A source whose height no -h and no symbol gives is as high as the fewest
 // blocks of eight rows that hold its data; -etrim may have cut blank bytes
-// from its end, and with them blocks of rows. The height is sure only when
-// some plane holds no such cut: its data ends in a blank byte (which -etrim
-// never leaves), or all of it is blank bytes counted by the start symbol,
-// and it fills whole blocks of the width. Otherwise the height is a guess,
-// and the warning says so.
+// from its end, and with them blocks of rows. A plane says its height when
+// its data fills whole rows of blocks and nothing shows such a cut: the data
+// ends in a blank byte (which -etrim never leaves), or all of it is blank
+// bytes counted by the start symbol, or the converter trimmed nothing from
+// its start either (a start symbol of 0, as every source written without
+// -strim has). Data that stops inside a row of blocks was cut; data that
+// -strim trimmed may have lost its end to -etrim as well. Where no plane
+// says it, the height is a guess, and the warning says so.
 void Rendering::WarnOfAGuess() {
     // The stream bytes of a row of blocks of every plane.
     const auto row =
         static_cast<std::int64_t>(interleave_.Bytes(static_cast<std::size_t>(settings_.width)));
     for (const SourcePlane& plane : planes_) {
         const DecodedFrame& data = plane.frames[0];
-        const bool whole =
-            data.bytes.empty() ? data.source->start.value > 0 : data.bytes.back() == 0xFF;
-        if (whole && data.End() % row == 0) return;
+        const bool endsBlank = !data.bytes.empty() && data.bytes.back() == 0xFF;
+        const bool allBlank = data.bytes.empty() && data.start > 0;
+        const bool startKept = !data.bytes.empty() && data.start == 0;
+        if ((endsBlank || allBlank || startKept) && data.End() % row == 0) return;
     }
     rendered_.warning = "the height of " + Quoted(planes_[0].file) +
                         " is a guess: " + std::to_string(height_) +
