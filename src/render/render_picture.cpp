@@ -41,7 +41,9 @@ class Rendering {
     Status TakeSizeFromSources();
     Status PictureHeight();
     Status FrameSize();
+    Status FramesFit() const;
     Status SheetSize();
+    Status BeyondTheLimit(Status fault);
     Status PlanesAlike(const SourcePlane& first, const SourcePlane& other,
                        const std::string& role) const;
     Status PlanesBelongTogether(const SourcePlane& full, const SourcePlane& dim) const;
@@ -201,6 +203,11 @@ Status Rendering::FrameSize() {
         frameHeight_ = height;
     }
     if (frameWidth_ == 0) return Fail("missing frame size: give -frames WxH");
+    return {};
+}
+
+// Every frame's bytes within the frame.
+Status Rendering::FramesFit() const {
     const auto bytes = static_cast<std::int64_t>(interleave_.Bytes(
         static_cast<std::size_t>(frameWidth_) * static_cast<std::size_t>(frameHeight_ / 8)));
     for (const SourcePlane& plane : planes_) {
@@ -328,6 +335,36 @@ void Rendering::WarnOfAGuess() {
                         "(or convert with -dims) to be sure";
 }
 
+// Decoding stopped at the pixel limit (`fault`, the source's line): the
+// picture the sizes and symbols give is refused for its size where it is over
+// the limit, as SheetSize or PictureHeight would refuse it; of a source of
+// frames, the sheet of them all, even with -frame, which shows one: every
+// frame is decoded all the same. Else the data are more than those sizes
+// hold, the source's fault; and so where the sizes are not known.
+Status Rendering::BeyondTheLimit(Status fault) {
+    const SourcePlane& first = planes_[0];
+    std::uint64_t width = 0;
+    std::uint64_t height = 0;
+    if (first.Framed()) {
+        if (!FrameSize()) return fault;
+        // The sheet as SheetSize makes it without -frame; with it, which
+        // takes no -w or -h, a column.
+        const bool shown = settings_.frame.has_value();
+        width = settings_.width != 0 && !shown ? settings_.width : frameWidth_;
+        if (width % frameWidth_ != 0) return fault;
+        const std::uint64_t across = width / frameWidth_;
+        const std::uint64_t count = first.source.frames.size() / first.source.StreamsPerFrame();
+        height = settings_.height != 0 && !shown ? settings_.height
+                                                 : (count + across - 1) / across * frameHeight_;
+    } else {
+        if (!TakeSizeFromSources() || settings_.height == 0) return fault;
+        width = settings_.width;
+        height = settings_.height;
+    }
+    const Status within = WithinLimit(width, height);
+    return within ? fault : within;
+}
+
 // Whether a picture of `width` x `height` pixels, shown with -zoom, is
 // within the pixel limit.
 Status Rendering::WithinLimit(std::uint64_t width, std::uint64_t height) const {
@@ -444,7 +481,9 @@ Status Rendering::LoadPlanes() {
         roles.emplace_back(role);
     }
     for (SourcePlane& plane : planes_) {
-        if (Status loaded = LoadSourcePlane(settings_, progress_, plane); !loaded) return loaded;
+        if (Status loaded = LoadSourcePlane(settings_, progress_, plane); !loaded) {
+            return plane.pastLimit ? BeyondTheLimit(loaded) : loaded;
+        }
     }
     dim_ = settings_.dimSourceFile.empty() ? nullptr : &planes_[1];
     over_ = settings_.overSourceFile.empty() ? nullptr : &planes_.back();
@@ -513,6 +552,7 @@ Status Rendering::Run() {
     if (!step) return step;
     const bool framed = planes_[0].Framed();
     if (framed) step = FrameSize();
+    if (step && framed) step = FramesFit();
     if (step) step = framed ? SheetSize() : TakeSizeFromSources();
     if (step && dim_ != nullptr) step = PlanesBelongTogether(planes_[0], *dim_);
     if (step && over_ != nullptr) step = PlanesAlike(planes_[0], *over_, "-over source");
