@@ -82,9 +82,12 @@ class ImgAsmWriter final : public SourceSink {
   private:
     void WriteLabel(const std::string& label);
 
-    // The current stream's symbol prefix, and its label before `ldata`.
-    std::string StreamPrefix() const;
-    std::string StreamLabel() const;
+    // The current stream's symbol prefix, and its label before `ldata`,
+    // appended to `to`.
+    void AppendStreamPrefix(std::string& to) const;
+    void AppendStreamLabel(std::string& to) const;
+    // "Wrote <count> bytes to '<label>'" on standard output, unless -q.
+    void SayWritten(std::int32_t count, const std::string& label);
 
     std::string path_;
     std::string codecComment_;   // empty for none
@@ -98,6 +101,9 @@ class ImgAsmWriter final : public SourceSink {
     bool dimsWritten_ = false;  // and so is a picture's size
     std::int32_t width_ = 0;
     std::int32_t height_ = 0;
+    // A symbol's line, and a line of standard output, kept for their room.
+    std::string line_;
+    std::string said_;
 };
 
 }  // namespace pelmo
