@@ -49,14 +49,23 @@ std::string_view DollarHex(std::int32_t value, std::array<char, 16>& text) {
     return {at, static_cast<std::size_t>(end - at)};
 }
 
-// A progress line of standard output, as printf would write it.
-void Say(const std::string& line) {
-    std::fwrite(line.data(), 1, line.size(), stdout);
+// `text` at `out`; the place after it.
+char* Put(char* out, std::string_view text) {
+    std::memcpy(out, text.data(), text.size());
+    return out + text.size();
 }
 
 }  // namespace
 
-ImgAsmWriter::~ImgAsmWriter() = default;
+ImgAsmWriter::~ImgAsmWriter() {
+    SayAll();
+}
+
+void ImgAsmWriter::SayAll() {
+    if (said_.empty()) return;
+    std::fwrite(said_.data(), 1, said_.size(), stdout);
+    said_.clear();
+}
 
 bool ImgAsmWriter::Open(const std::string& path, const OutputFile::Settings& settings) {
     path_ = path;
@@ -83,6 +92,7 @@ bool ImgAsmWriter::Open(const std::string& path, const OutputFile::Settings& set
 }
 
 bool ImgAsmWriter::Close() {
+    SayAll();
     if (!file.IsOpen()) return true;
     if (file.Close()) return true;
     PrintError(file.Refusal().empty() ? "Error, couldn't write " + Quoted(path_) + ".\n"
@@ -138,6 +148,7 @@ void ImgAsmWriter::WriteFrameTable(const std::vector<std::vector<std::string>>& 
         file.Write(line.append("\n"));
     }
     if (!options.quiet) {
+        SayAll();
         std::printf("Wrote a table of %zu frames to '%s'\n", frames.size(), label.c_str());
     }
 }
@@ -157,22 +168,24 @@ void ImgAsmWriter::WriteSymbol(SymbolKind kind, std::int32_t value) {
         value += kImageStartOffset;
     }
 
-    // The line, and the symbol's name in it (the console says it too).
-    std::string& line = line_;
-    line.assign(options.setsymb ? "\t.set " : "\t.equ ");
-    const std::size_t name = line.size();
-    if (whole) {
-        line.append(options.Name(SymbolName::vprefix));
-    } else {
-        AppendStreamPrefix(line);
-    }
-    line.append(suffix);
+    // The name: the prefix, the plane's part of a stream's name, the suffix.
+    const std::string& prefix =
+        whole || !inFrames_ ? options.Name(SymbolName::vprefix) : framePrefix_;
+    const std::string_view plane = !whole && plane_ ? PlaneSymbol(*plane_) : std::string_view();
     std::array<char, 16> text;
     if (!options.quiet) {
-        said_.assign("Symbol '").append(line, name, std::string::npos).append("' set to ");
-        Say(said_.append(Decimal(value, text)).append("\n"));
+        said_.append("Symbol '").append(prefix).append(plane).append(suffix).append("' set to ");
+        said_.append(Decimal(value, text)).append("\n");
     }
-    file.Write(line.append(" ").append(DollarHex(value, text)).append("\n"));
+    const std::string_view directive = options.setsymb ? "\t.set " : "\t.equ ";
+    const std::string_view hex = DollarHex(value, text);
+    char* const line = file.Reserve(directive.size() + prefix.size() + plane.size() +
+                                    suffix.size() + hex.size() + 2);
+    char* out = Put(Put(Put(Put(line, directive), prefix), plane), suffix);
+    *out++ = ' ';
+    out = Put(out, hex);
+    *out++ = '\n';
+    file.Commit(static_cast<std::size_t>(out - line));
 }
 
 void ImgAsmWriter::WriteLabel(const std::string& label) {
@@ -200,6 +213,7 @@ void ImgAsmWriter::WriteData(const std::uint8_t* bytes, std::int32_t count,
         included_ = true;
         SayWritten(count, base);
         WriteDbLines(bytes, count);
+        SayAll();
         return;
     }
 
@@ -220,13 +234,14 @@ void ImgAsmWriter::WriteData(const std::uint8_t* bytes, std::int32_t count,
         bytes += pageSize;
         count -= pageSize;
     }
+    SayAll();
 }
 
 void ImgAsmWriter::SayWritten(std::int32_t count, const std::string& label) {
     if (options.quiet) return;
     std::array<char, 16> text;
-    said_.assign("Wrote ").append(Decimal(count, text)).append(" bytes to '");
-    Say(said_.append(label).append("'\n"));
+    said_.append("Wrote ").append(Decimal(count, text)).append(" bytes to '");
+    said_.append(label).append("'\n");
 }
 
 void ImgAsmWriter::WriteDbLines(const std::uint8_t* bytes, std::int32_t count) {

@@ -22,7 +22,7 @@ class ImgAsmWriter final : public SourceSink {
 
     explicit ImgAsmWriter(const ImgOptions& opts) : options(opts) {}
     // A writer given up before Close() leaves no partly written file behind,
-    // and an existing file as it was.
+    // and an existing file as it was; what it said is on standard output.
     ~ImgAsmWriter();
     ImgAsmWriter(const ImgAsmWriter&) = delete;
     ImgAsmWriter& operator=(const ImgAsmWriter&) = delete;
@@ -88,6 +88,9 @@ class ImgAsmWriter final : public SourceSink {
     void AppendStreamLabel(std::string& to) const;
     // "Wrote <count> bytes to '<label>'" on standard output, unless -q.
     void SayWritten(std::int32_t count, const std::string& label);
+    // Hands the console's lines said so far to standard output: a stream's
+    // lines at once, after its data.
+    void SayAll();
 
     std::string path_;
     std::string codecComment_;   // empty for none
@@ -101,8 +104,7 @@ class ImgAsmWriter final : public SourceSink {
     bool dimsWritten_ = false;  // and so is a picture's size
     std::int32_t width_ = 0;
     std::int32_t height_ = 0;
-    // A symbol's line, and a line of standard output, kept for their room.
-    std::string line_;
+    // The console's lines not yet handed to standard output.
     std::string said_;
 };
 
