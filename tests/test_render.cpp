@@ -821,7 +821,9 @@ TEST(RenderRoundTrip, FramesAllAreTheFramesTheLibraryPlays) {
     EXPECT_EQ(console.err, "Error, failed to open image \"" + dir.File("cut.gif") + "\".\n");
 }
 
-// What the renderer refuses of a source of frames, in one line each.
+// What the renderer refuses of a source of frames, in one line each; a limit
+// that the decoded frames outgrow is one on the picture's size, as without
+// -frame.
 TEST(RenderFrames, Refusals) {
     const unit::TempDir dir;
     unit::ConsoleText console;
@@ -842,6 +844,10 @@ TEST(RenderFrames, Refusals) {
         {{"-frames", "16x8", "-w", "48", dir.File("one.asm")},
          "Error, \"" + dir.File("one.asm") +
              "\" holds no frames (-frames and -frame show frames).\n"},
+        // Every frame is decoded, the one shown or not: the sheet of them all is too large.
+        {{"-frames", "16x8", "-frame", "1", "-maxpixels", "500", frames},
+         "Error, the picture would be 16x48 pixels, more than the limit of 500 (see "
+         "-maxpixels).\n"},
     };
     for (const auto& [args, error] : cases) {
         Args render = {"-f", "-c", "raw"};

@@ -135,7 +135,8 @@ TEST(Dithering, FramesOnTheirOwnInvertAndZoom) {
 
 // A height neither -h nor a symbol gives is a guess when -etrim may have cut
 // blank bytes from the data's end: the renderer says so in one line and
-// writes the picture; data that ends in a blank byte says its height. A
+// writes the picture; data that ends in a blank byte, or whose start nothing
+// was trimmed from, says its height. A
 // codec comment that names another codec than -c, zooms out of 1 to 16 and
 // enlarged pictures over the pixel limit are refused.
 TEST(RenderDriver, GuessedHeightsAndRefusals) {
@@ -148,6 +149,9 @@ TEST(RenderDriver, GuessedHeightsAndRefusals) {
           Args{"-c", "best", dot, dir.File("best.asm")}}) {
         ASSERT_EQ(unit::RunEntry(RunConversion, convert, console), 0);
     }
+    // The top right pixel lit instead: the last byte, nothing trimmed.
+    const std::string corner = Grey(dir, 8, 24, [](int x, int y) { return x - y == 7 ? 255 : 0; });
+    ASSERT_EQ(unit::RunEntry(RunConversion, {corner, dir.File("whole.asm")}, console), 0);
     const std::string trimmed = dir.File("etrim.asm");
     const std::pair<Args, std::string> cases[] = {
         {{trimmed},
@@ -156,6 +160,7 @@ TEST(RenderDriver, GuessedHeightsAndRefusals) {
              "give -h (or convert with -dims) to be sure.\n"},
         {{"-h", "24", trimmed}, ""},
         {{dir.File("strim.asm")}, ""},
+        {{dir.File("whole.asm")}, ""},
     };
     for (const auto& [source, warning] : cases) {
         Args render = {"-q", "-f", "-w", "8", "-c", "raw", dir.File("shown.png")};

@@ -316,14 +316,22 @@ def png_chunk(kind, data):
             + struct.pack(">I", zlib.crc32(kind + data) & 0xFFFFFFFF))
 
 
+def grey16_of(tones):
+    """16-bit grey samples whose high byte is the tone's grey level, the low
+    byte 0xFF under an odd level and 0 under an even one: samples read other
+    than by their high byte (0xC000 scaled to 191, 0x7FFF rounded to 128)
+    fall into another tone."""
+    return [[v * 256 + (0xFF if v % 2 else 0) for v in row] for row in grey_of(tones)]
+
+
 def png16(tones, grey=False):
     """16 bits per sample: RGB (colour type 2) or grey (colour type 0)."""
     def write(path):
         width, height = size_of(tones)
         raw = b""
         if grey:
-            for row in grey_of(tones):
-                raw += b"\0" + b"".join(struct.pack(">H", v * 257) for v in row)
+            for row in grey16_of(tones):
+                raw += b"\0" + b"".join(struct.pack(">H", v) for v in row)
         else:
             for row in rgb_of(tones):
                 raw += b"\0" + b"".join(struct.pack(">HHH", r * 257, g * 257, b * 257)
@@ -332,6 +340,15 @@ def png16(tones, grey=False):
         with open(path, "wb") as f:
             f.write(b"\x89PNG\r\n\x1a\n" + png_chunk(b"IHDR", ihdr)
                     + png_chunk(b"IDAT", zlib.compress(raw, 9)) + png_chunk(b"IEND", b""))
+    return write
+
+
+def tiff16(tones):
+    """16-bit grey, as the Python imaging library writes it."""
+    def write(path):
+        width, height = size_of(tones)
+        samples = b"".join(struct.pack("<H", v) for row in grey16_of(tones) for v in row)
+        Image.frombytes("I;16", (width, height), samples).save(path, format="TIFF")
     return write
 
 
@@ -672,9 +689,8 @@ def tones_of_image(image):
 def fixtures():
     """(file name, tone map or None, writer, loader failure or None).
 
-    The failure is "open" (the decoder returns nothing), "height" (not a
-    multiple of 8) or "convert" (the library has no 32-bit conversion for a
-    16-bit grey picture)."""
+    The failure is "open" (the decoder returns nothing) or "height" (not a
+    multiple of 8)."""
     pattern = PATTERN
     blocks = blocks_tones(BLOCKS)
     column = [[t] for t in (FULL, DIM, OFF, FULL, DIM, OFF, FULL, DIM)]
@@ -726,7 +742,8 @@ def fixtures():
         ("bilevel.png", two_tone(pattern), png(two_tone(pattern), bilevel_image), None),
         ("alpha.png", pattern, alpha_png(pattern), None),
         ("rgb48.png", pattern, png16(pattern), None),
-        ("grey16.png", pattern, png16(pattern, grey=True), "convert"),
+        ("grey16.png", pattern, png16(pattern, grey=True), None),
+        ("grey16.tif", pattern, tiff16(pattern), None),
         ("topleft.tga", pattern, save_pil(rgb_image(pattern), format="TGA", orientation=1), None),
         ("grey.psd", pattern, psd(pattern, grey=True), None),
         # Tones, bit order, odd widths, nothing lit.
@@ -792,7 +809,9 @@ def main():
                 entry["opaque"] = ["".join(str(a) for a in row) for row in OPAQUE[name]]
             if name in COLOURS:
                 entry["rgb"] = ["".join("%02X%02X%02X" % c for c in row) for row in COLOURS[name]]
-            if failure in (None, "convert"):
+            if name.startswith("grey16."):
+                entry["grey16"] = ["".join("%04X" % v for v in row) for row in grey16_of(tones)]
+            if failure is None:
                 check_read_back(path, tones, name)
         manifest["data/" + name] = entry
         print(f"{os.path.getsize(path):6d}  tests/data/{name}")

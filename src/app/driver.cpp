@@ -48,7 +48,8 @@ int RunConversion(int argc, const char* const* argv, const ClosedStreams& closed
     std::optional<CompressedStreams> done;
     if (raw.Pack(toneMap)) {
         if (!quiet) std::printf("RAW image is %d bytes.\n", raw.length);
-        done = CompressAsAsked(cmd, {1, [&raw](std::size_t) -> const RawBytes& { return raw; }});
+        done = CompressAsAsked(cmd, {1, static_cast<std::size_t>(raw.length),
+                                     [&raw](std::size_t) -> const RawBytes& { return raw; }});
     }
     if (!done) return 1;
     CPelmoImgCompress& codec = *done->codec;

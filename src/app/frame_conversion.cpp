@@ -20,6 +20,7 @@ std::optional<CompressedStreams> CompressAll(ImgCodecKind kind, const StreamSour
     CompressedStreams out;
     out.codec = MakeCodec(kind, options);
     out.made.reserve(streams.count);
+    if (streams.count > 1) out.bytes.reserve(streams.bytes);
     for (std::size_t i = 0; i < streams.count; ++i) {
         const RawBytes& raw = streams.at(i);
         if ((quietly && !out.codec->CanCompress(raw)) || !out.codec->Compress(raw)) {
@@ -77,7 +78,7 @@ class PackedStreams {
     std::int64_t Total() const { return static_cast<std::int64_t>(bytes_.size()); }
     // Each stream in turn, in one packed bitmap.
     StreamSource Source() {
-        return {streams_.size(), [this](std::size_t i) -> const RawBytes& {
+        return {streams_.size(), bytes_.size(), [this](std::size_t i) -> const RawBytes& {
                     const Stream& s = streams_[i];
                     const auto first = bytes_.begin() + static_cast<std::ptrdiff_t>(s.offset);
                     raw_.buffer.assign(first, first + s.length);

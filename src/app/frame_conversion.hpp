@@ -31,10 +31,11 @@ struct CompressedStreams {
     void Resume(std::size_t stream, std::size_t offset) const;
 };
 
-// The streams to compress: `count` of them, each handed out by `at` in turn
-// (the same object may hold each in turn).
+// The streams to compress: `count` of them, of `bytes` in all, each handed
+// out by `at` in turn (the same object may hold each in turn).
 struct StreamSource {
     std::size_t count = 0;
+    std::size_t bytes = 0;
     std::function<const RawBytes&(std::size_t)> at;
 };
 

@@ -1,6 +1,7 @@
 #include "asm/asm_writer.hpp"
 
 #include <array>
+#include <charconv>
 #include <cstdio>
 #include <cstring>
 #include <string_view>
@@ -26,9 +27,44 @@ constexpr std::array<std::array<char, kItemChars>, 256> kDbItems = [] {
     return items;
 }();
 
+// `value` as printf's "%d" writes it.
+std::string_view Decimal(std::int32_t value, std::array<char, 16>& text) {
+    const auto end = std::to_chars(text.data(), text.data() + text.size(), value).ptr;
+    return {text.data(), static_cast<std::size_t>(end - text.data())};
+}
+
+// `value` as printf's "$%02X" writes it: of the unsigned value, at least two
+// upper-case digits.
+std::string_view DollarHex(std::int32_t value, std::array<char, 16>& text) {
+    constexpr char kHex[] = "0123456789ABCDEF";
+    auto bits = static_cast<std::uint32_t>(value);
+    char* end = text.data() + text.size();
+    char* at = end;
+    do {
+        *--at = kHex[bits & 15];
+        bits >>= 4;
+    } while (bits != 0);
+    if (end - at < 2) *--at = '0';
+    *--at = '$';
+    return {at, static_cast<std::size_t>(end - at)};
+}
+
+// `text` at `out`; the place after it.
+char* Put(char* out, std::string_view text) {
+    return std::copy(text.begin(), text.end(), out);  // an empty view may hold no pointer
+}
+
 }  // namespace
 
-ImgAsmWriter::~ImgAsmWriter() = default;
+ImgAsmWriter::~ImgAsmWriter() {
+    SayAll();
+}
+
+void ImgAsmWriter::SayAll() {
+    if (said_.empty()) return;
+    std::fwrite(said_.data(), 1, said_.size(), stdout);
+    said_.clear();
+}
 
 bool ImgAsmWriter::Open(const std::string& path, const OutputFile::Settings& settings) {
     path_ = path;
@@ -55,6 +91,7 @@ bool ImgAsmWriter::Open(const std::string& path, const OutputFile::Settings& set
 }
 
 bool ImgAsmWriter::Close() {
+    SayAll();
     if (!file.IsOpen()) return true;
     if (file.Close()) return true;
     PrintError(file.Refusal().empty() ? "Error, couldn't write " + Quoted(path_) + ".\n"
@@ -72,30 +109,31 @@ void ImgAsmWriter::WriteFramesHead(std::int32_t frames) {
 
 void ImgAsmWriter::SetFrame(std::int32_t frame) {
     inFrames_ = true;
-    const std::string number = std::to_string(frame);
-    framePrefix_ = options.Name(SymbolName::vprefix) + "_" + number;
+    std::array<char, 16> text;
+    const std::string_view number = Decimal(frame, text);
+    framePrefix_.assign(options.Name(SymbolName::vprefix)).append("_").append(number);
     const std::string& label = options.Name(SymbolName::lprefix);
-    frameLabel_ = label + (label.empty() ? "_" : "") + number;
+    frameLabel_.assign(label).append(label.empty() ? "_" : "").append(number);
 }
 
 void ImgAsmWriter::SetPlane(std::optional<PlaneKind> plane) {
     plane_ = plane;
 }
 
-std::string ImgAsmWriter::StreamPrefix() const {
-    std::string prefix = inFrames_ ? framePrefix_ : options.Name(SymbolName::vprefix);
-    if (plane_) prefix += PlaneSymbol(*plane_);
-    return prefix;
+void ImgAsmWriter::AppendStreamPrefix(std::string& to) const {
+    to.append(inFrames_ ? framePrefix_ : options.Name(SymbolName::vprefix));
+    if (plane_) to.append(PlaneSymbol(*plane_));
 }
 
-std::string ImgAsmWriter::StreamLabel() const {
-    std::string label = inFrames_ ? frameLabel_ : options.Name(SymbolName::lprefix);
-    if (plane_) label.append("_").append(PlaneName(*plane_));
-    return label;
+void ImgAsmWriter::AppendStreamLabel(std::string& to) const {
+    to.append(inFrames_ ? frameLabel_ : options.Name(SymbolName::lprefix));
+    if (plane_) to.append("_").append(PlaneName(*plane_));
 }
 
 std::string ImgAsmWriter::SizeSymbol() const {
-    return StreamPrefix() + options.Name(SymbolName::vsize);
+    std::string name;
+    AppendStreamPrefix(name);
+    return name.append(options.Name(SymbolName::vsize));
 }
 
 void ImgAsmWriter::WriteFrameTable(const std::vector<std::vector<std::string>>& frames) {
@@ -109,6 +147,7 @@ void ImgAsmWriter::WriteFrameTable(const std::vector<std::vector<std::string>>& 
         file.Write(line.append("\n"));
     }
     if (!options.quiet) {
+        SayAll();
         std::printf("Wrote a table of %zu frames to '%s'\n", frames.size(), label.c_str());
     }
 }
@@ -118,7 +157,6 @@ void ImgAsmWriter::WriteSymbol(SymbolKind kind, std::int32_t value) {
                                              SymbolName::vstart, SymbolName::vflag};
     const bool whole =
         kind == SymbolKind::Width || kind == SymbolKind::Height || kind == SymbolKind::Frames;
-    const std::string prefix = whole ? options.Name(SymbolName::vprefix) : StreamPrefix();
     const std::string_view suffix =
         kind == SymbolKind::Width    ? kWidthSuffix
         : kind == SymbolKind::Height ? kHeightSuffix
@@ -129,18 +167,24 @@ void ImgAsmWriter::WriteSymbol(SymbolKind kind, std::int32_t value) {
         value += kImageStartOffset;
     }
 
+    // The name: the prefix, the plane's part of a stream's name, the suffix.
+    const std::string& prefix =
+        whole || !inFrames_ ? options.Name(SymbolName::vprefix) : framePrefix_;
+    const std::string_view plane = !whole && plane_ ? PlaneSymbol(*plane_) : std::string_view();
+    std::array<char, 16> text;
     if (!options.quiet) {
-        std::printf("Symbol '%s%.*s' set to %d\n", prefix.c_str(), static_cast<int>(suffix.size()),
-                    suffix.data(), value);
+        said_.append("Symbol '").append(prefix).append(plane).append(suffix).append("' set to ");
+        said_.append(Decimal(value, text)).append("\n");
     }
-
-    char hex[16];
-    const int digits = std::snprintf(hex, sizeof hex, "$%02X", static_cast<unsigned>(value));
-    std::string line;
-    line.reserve(prefix.size() + suffix.size() + 32);
-    line.append(options.setsymb ? "\t.set " : "\t.equ ").append(prefix).append(suffix);
-    line.append(" ").append(hex, static_cast<std::size_t>(digits)).append("\n");
-    file.Write(line);
+    const std::string_view directive = options.setsymb ? "\t.set " : "\t.equ ";
+    const std::string_view hex = DollarHex(value, text);
+    char* const line = file.Reserve(directive.size() + prefix.size() + plane.size() +
+                                    suffix.size() + hex.size() + 2);
+    char* out = Put(Put(Put(Put(line, directive), prefix), plane), suffix);
+    *out++ = ' ';
+    out = Put(out, hex);
+    *out++ = '\n';
+    file.Commit(static_cast<std::size_t>(out - line));
 }
 
 void ImgAsmWriter::WriteLabel(const std::string& label) {
@@ -156,7 +200,9 @@ void ImgAsmWriter::WriteData(const std::uint8_t* bytes, std::int32_t count,
         WriteSymbol(SymbolKind::Height, height_);
         dimsWritten_ = true;
     }
-    const std::string base = StreamLabel() + options.Name(SymbolName::ldata);
+    std::string base;
+    AppendStreamLabel(base);
+    base.append(options.Name(SymbolName::ldata));
 
     if (options.tc == TableCodeMode::Include) {
         WriteLabel(base);
@@ -164,8 +210,9 @@ void ImgAsmWriter::WriteData(const std::uint8_t* bytes, std::int32_t count,
         // The decoder is included once, after the source's first label.
         if (!included_) codec.WriteTableCode(file);
         included_ = true;
-        if (!options.quiet) std::printf("Wrote %d bytes to '%s'\n", count, base.c_str());
+        SayWritten(count, base);
         WriteDbLines(bytes, count);
+        SayAll();
         return;
     }
 
@@ -180,12 +227,20 @@ void ImgAsmWriter::WriteData(const std::uint8_t* bytes, std::int32_t count,
         WriteLabel(label);
         file.Write(stub);
         const std::int32_t n = count < pageSize ? count : pageSize;
-        if (!options.quiet) std::printf("Wrote %d bytes to '%s'\n", n, label.c_str());
+        SayWritten(n, label);
         WriteDbLines(bytes, n);
         if (count - pageSize <= 0) break;
         bytes += pageSize;
         count -= pageSize;
     }
+    SayAll();
+}
+
+void ImgAsmWriter::SayWritten(std::int32_t count, const std::string& label) {
+    if (options.quiet) return;
+    std::array<char, 16> text;
+    said_.append("Wrote ").append(Decimal(count, text)).append(" bytes to '");
+    said_.append(label).append("'\n");
 }
 
 void ImgAsmWriter::WriteDbLines(const std::uint8_t* bytes, std::int32_t count) {

@@ -22,7 +22,7 @@ class ImgAsmWriter final : public SourceSink {
 
     explicit ImgAsmWriter(const ImgOptions& opts) : options(opts) {}
     // A writer given up before Close() leaves no partly written file behind,
-    // and an existing file as it was.
+    // and an existing file as it was; what it said is on standard output.
     ~ImgAsmWriter();
     ImgAsmWriter(const ImgAsmWriter&) = delete;
     ImgAsmWriter& operator=(const ImgAsmWriter&) = delete;
@@ -82,9 +82,15 @@ class ImgAsmWriter final : public SourceSink {
   private:
     void WriteLabel(const std::string& label);
 
-    // The current stream's symbol prefix, and its label before `ldata`.
-    std::string StreamPrefix() const;
-    std::string StreamLabel() const;
+    // The current stream's symbol prefix, and its label before `ldata`,
+    // appended to `to`.
+    void AppendStreamPrefix(std::string& to) const;
+    void AppendStreamLabel(std::string& to) const;
+    // "Wrote <count> bytes to '<label>'" on standard output, unless -q.
+    void SayWritten(std::int32_t count, const std::string& label);
+    // Hands the console's lines said so far to standard output: a stream's
+    // lines at once, after its data.
+    void SayAll();
 
     std::string path_;
     std::string codecComment_;   // empty for none
@@ -98,6 +104,8 @@ class ImgAsmWriter final : public SourceSink {
     bool dimsWritten_ = false;  // and so is a picture's size
     std::int32_t width_ = 0;
     std::int32_t height_ = 0;
+    // The console's lines not yet handed to standard output.
+    std::string said_;
 };
 
 }  // namespace pelmo

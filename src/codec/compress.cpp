@@ -8,10 +8,14 @@
 namespace pelmo {
 
 std::uint8_t* CPelmoImgCompress::BeginOutput(const RawBytes& raw, std::size_t capacity) {
-    buffer = OutputBytes();
     capacity = std::max<std::size_t>(capacity, 1);
-    buffer.reserve(capacity);
-    AdviseHugePages(buffer.data(), capacity);
+    // The room of the last output, where it is enough (the many small
+    // streams of frames); else the old room goes before the new is taken.
+    if (buffer.capacity() < capacity) {
+        buffer = OutputBytes();
+        buffer.reserve(capacity);
+        AdviseHugePages(buffer.data(), capacity);
+    }
     buffer.resize(capacity);
     start = raw.start;
     size = 0;

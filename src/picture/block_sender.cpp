@@ -21,7 +21,19 @@ bool PlaneSources::ReadsPixels(const ImgOptions& options) const {
 }
 
 FIBITMAP* ReadablePixels(FIBITMAP* loaded, AlphaRule rule, Bitmap& converted) {
-    if (BitmapRows::ReadsDirectly(loaded, rule)) return loaded;
+    Bitmap grey;
+    if (FreeImage_GetImageType(loaded) == FIT_UINT16) {
+        // 16-bit grey, which has no 32-bit conversion: read as the library's
+        // 8-bit conversion has it (the high byte of each sample), an 8-bit
+        // grey picture from then on.
+        grey.reset(FreeImage_ConvertTo8Bits(loaded));
+        if (!grey) return nullptr;
+        loaded = grey.get();
+    }
+    if (BitmapRows::ReadsDirectly(loaded, rule)) {
+        if (grey) converted = std::move(grey);
+        return loaded;
+    }
     converted.reset(FreeImage_ConvertTo32Bits(loaded));
     return converted.get();
 }
@@ -106,10 +118,10 @@ bool SendBlocks(FIBITMAP* pixels, std::uint32_t width, const ImgOptions& options
         }
         if (!reply.Bytes(batch.data(), std::size_t{count} * width * planes)) return false;
     }
-    // Every tone plane reads the same colours: the first one's count.
+    // Every tone plane notes the same pixels: the first one's are the picture's.
     for (const PlaneRows& reader : readers) {
-        if (reader.Strays() != nullptr) {
-            strays = *reader.Strays();
+        if (const StrayPixels* noted = reader.Strays()) {
+            strays = *noted;
             break;
         }
     }

@@ -37,7 +37,8 @@ struct PlaneSources {
 
 // The bitmap whose pixels BitmapRows reads with `rule`: `loaded` itself
 // where it can be read directly, else its 32-bit copy, which `converted`
-// then holds; null when the conversion fails.
+// then holds; null when the conversion fails. A 16-bit grey bitmap is its
+// 8-bit conversion, read as such (and held in `converted` too).
 FIBITMAP* ReadablePixels(FIBITMAP* loaded, AlphaRule rule, Bitmap& converted);
 
 // Packs every block of the planes (PlaneSet) of the `width` columns of

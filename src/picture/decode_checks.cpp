@@ -42,8 +42,14 @@ std::uint64_t BitmapsNeeded(FIBITMAP* header, AlphaRule alpha) {
     const std::uint64_t w = FreeImage_GetWidth(header);
     const std::uint64_t h = FreeImage_GetHeight(header);
     const std::uint64_t decoded = (w * FreeImage_GetBPP(header) + 31) / 32 * 4 * h;
-    const std::uint64_t converted = BitmapRows::ReadsDirectly(header, alpha) ? 0 : w * 4 * h;
-    return decoded + converted + w * h / 8;
+    // 16-bit grey is read through its 8-bit conversion (see ReadablePixels),
+    // and that through the 32-bit one where opacity counts.
+    const bool grey16 = FreeImage_GetImageType(header) == FIT_UINT16;
+    const std::uint64_t grey = grey16 ? (w + 3) / 4 * 4 * h : 0;
+    const bool direct =
+        grey16 ? alpha == AlphaRule::Ignore : BitmapRows::ReadsDirectly(header, alpha);
+    const std::uint64_t converted = direct ? 0 : w * 4 * h;
+    return decoded + grey + converted + w * h / 8;
 }
 
 DecodeStatus LimitCost(const DecodeRequest& request, const DecodeCost& cost,

@@ -42,8 +42,9 @@ DecodeStatus LimitCost(const DecodeRequest& request, const DecodeCost& cost,
 // limit, what the process has mapped so far (its libraries) counts too.
 std::uint64_t AvailableMemory(std::uint64_t budget);
 
-// The bitmaps a picture with this header needs: as decoded, the 32-bit copy
-// where the pixels cannot be read directly, and the plane.
+// The bitmaps a picture with this header needs: as decoded, the 8-bit copy
+// of 16-bit grey, the 32-bit copy where the pixels cannot be read directly,
+// and the plane.
 std::uint64_t BitmapsNeeded(FIBITMAP* header, AlphaRule alpha);
 
 // True when the decoded bitmap keeps an alpha channel: RGBA of 8 or 16 bits

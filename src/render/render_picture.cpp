@@ -41,7 +41,9 @@ class Rendering {
     Status TakeSizeFromSources();
     Status PictureHeight();
     Status FrameSize();
+    Status FramesFit() const;
     Status SheetSize();
+    Status BeyondTheLimit(Status fault);
     Status PlanesAlike(const SourcePlane& first, const SourcePlane& other,
                        const std::string& role) const;
     Status PlanesBelongTogether(const SourcePlane& full, const SourcePlane& dim) const;
@@ -201,6 +203,11 @@ Status Rendering::FrameSize() {
         frameHeight_ = height;
     }
     if (frameWidth_ == 0) return Fail("missing frame size: give -frames WxH");
+    return {};
+}
+
+// Every frame's bytes within the frame.
+Status Rendering::FramesFit() const {
     const auto bytes = static_cast<std::int64_t>(interleave_.Bytes(
         static_cast<std::size_t>(frameWidth_) * static_cast<std::size_t>(frameHeight_ / 8)));
     for (const SourcePlane& plane : planes_) {
@@ -303,25 +310,59 @@ Status Rendering::PlanesBelongTogether(const SourcePlane& full, const SourcePlan
 
 // A source whose height no -h and no symbol gives is as high as the fewest
 // blocks of eight rows that hold its data; -etrim may have cut blank bytes
-// from its end, and with them blocks of rows. The height is sure only when
-// some plane holds no such cut: its data ends in a blank byte (which -etrim
-// never leaves), or all of it is blank bytes counted by the start symbol,
-// and it fills whole blocks of the width. Otherwise the height is a guess,
-// and the warning says so.
+// from its end, and with them blocks of rows. A plane says its height when
+// its data fills whole rows of blocks and nothing shows such a cut: the data
+// ends in a blank byte (which -etrim never leaves), or all of it is blank
+// bytes counted by the start symbol, or the converter trimmed nothing from
+// its start either (a start symbol of 0, as every source written without
+// -strim has). Data that stops inside a row of blocks was cut; data that
+// -strim trimmed may have lost its end to -etrim as well. Where no plane
+// says it, the height is a guess, and the warning says so.
 void Rendering::WarnOfAGuess() {
     // The stream bytes of a row of blocks of every plane.
     const auto row =
         static_cast<std::int64_t>(interleave_.Bytes(static_cast<std::size_t>(settings_.width)));
     for (const SourcePlane& plane : planes_) {
         const DecodedFrame& data = plane.frames[0];
-        const bool whole =
-            data.bytes.empty() ? data.source->start.value > 0 : data.bytes.back() == 0xFF;
-        if (whole && data.End() % row == 0) return;
+        const bool endsBlank = !data.bytes.empty() && data.bytes.back() == 0xFF;
+        const bool allBlank = data.bytes.empty() && data.start > 0;
+        const bool startKept = !data.bytes.empty() && data.start == 0;
+        if ((endsBlank || allBlank || startKept) && data.End() % row == 0) return;
     }
     rendered_.warning = "the height of " + Quoted(planes_[0].file) +
                         " is a guess: " + std::to_string(height_) +
                         " rows hold its data, and -etrim may have cut more from its end; give -h "
                         "(or convert with -dims) to be sure";
+}
+
+// Decoding stopped at the pixel limit (`fault`, the source's line): the
+// picture the sizes and symbols give is refused for its size where it is over
+// the limit, as SheetSize or PictureHeight would refuse it; of a source of
+// frames, the sheet of them all, even with -frame, which shows one: every
+// frame is decoded all the same. Else the data are more than those sizes
+// hold, the source's fault; and so where the sizes are not known.
+Status Rendering::BeyondTheLimit(Status fault) {
+    const SourcePlane& first = planes_[0];
+    std::uint64_t width = 0;
+    std::uint64_t height = 0;
+    if (first.Framed()) {
+        if (!FrameSize()) return fault;
+        // The sheet as SheetSize makes it without -frame; with it, which
+        // takes no -w or -h, a column.
+        const bool shown = settings_.frame.has_value();
+        width = settings_.width != 0 && !shown ? settings_.width : frameWidth_;
+        if (width % frameWidth_ != 0) return fault;
+        const std::uint64_t across = width / frameWidth_;
+        const std::uint64_t count = first.source.frames.size() / first.source.StreamsPerFrame();
+        height = settings_.height != 0 && !shown ? settings_.height
+                                                 : (count + across - 1) / across * frameHeight_;
+    } else {
+        if (!TakeSizeFromSources() || settings_.height == 0) return fault;
+        width = settings_.width;
+        height = settings_.height;
+    }
+    const Status within = WithinLimit(width, height);
+    return within ? fault : within;
 }
 
 // Whether a picture of `width` x `height` pixels, shown with -zoom, is
@@ -440,7 +481,9 @@ Status Rendering::LoadPlanes() {
         roles.emplace_back(role);
     }
     for (SourcePlane& plane : planes_) {
-        if (Status loaded = LoadSourcePlane(settings_, progress_, plane); !loaded) return loaded;
+        if (Status loaded = LoadSourcePlane(settings_, progress_, plane); !loaded) {
+            return plane.pastLimit ? BeyondTheLimit(loaded) : loaded;
+        }
     }
     dim_ = settings_.dimSourceFile.empty() ? nullptr : &planes_[1];
     over_ = settings_.overSourceFile.empty() ? nullptr : &planes_.back();
@@ -509,6 +552,7 @@ Status Rendering::Run() {
     if (!step) return step;
     const bool framed = planes_[0].Framed();
     if (framed) step = FrameSize();
+    if (step && framed) step = FramesFit();
     if (step) step = framed ? SheetSize() : TakeSizeFromSources();
     if (step && dim_ != nullptr) step = PlanesBelongTogether(planes_[0], *dim_);
     if (step && over_ != nullptr) step = PlanesAlike(planes_[0], *over_, "-over source");

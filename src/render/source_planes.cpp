@@ -61,10 +61,13 @@ Expected<ImgCodecKind> CodecOfPlane(const RenderSettings& settings, const Source
 }
 
 // Decodes one picture or frame of the source with the codec of `kind`, in
-// `room` bytes at most, which it takes from `room`.
+// `room` bytes at most, which it takes from `room`; `pastRoom` tells a
+// failure for lack of room.
 Expected<DecodedFrame> DecodeFrame(const RenderSettings& settings, const SourcePlane& plane,
-                                   const AsmSource& s, ImgCodecKind kind, std::uint64_t& room) {
-    if (s.start.value > room) {
+                                   const AsmSource& s, ImgCodecKind kind, std::uint64_t& room,
+                                   bool& pastRoom) {
+    pastRoom = s.start.value > room;
+    if (pastRoom) {
         return AtLine(plane, s.start.line,
                       "more blank bytes than a picture within the pixel limit holds "
                       "(see -maxpixels)");
@@ -78,6 +81,7 @@ Expected<DecodedFrame> DecodeFrame(const RenderSettings& settings, const SourceP
          static_cast<std::size_t>(room)});
     if (!decoded) {
         const Failure& fault = decoded.failure();
+        pastRoom = fault.message == decode::TooLong(static_cast<std::size_t>(room));
         const std::size_t line = fault.at != decode::kAtSymbols
                                      ? s.LineOf(static_cast<std::size_t>(fault.at))
                                  : flagged ? s.flag->line
@@ -157,7 +161,8 @@ Status LoadSourcePlane(const RenderSettings& settings, const RenderProgress& pro
         const Expected<ImgCodecKind> codec = CodecOfPlane(settings, plane, *section);
         if (!codec) return codec.failure();
         kind = *codec;
-        Expected<DecodedFrame> frame = DecodeFrame(settings, plane, *section, kind, room);
+        Expected<DecodedFrame> frame =
+            DecodeFrame(settings, plane, *section, kind, room, plane.pastLimit);
         if (!frame) return frame.failure();
         plane.frames.push_back(std::move(*frame));
         stream += section->stream.size();

@@ -33,6 +33,9 @@ struct SourcePlane {
     AsmSource source;
     std::vector<DecodedFrame> frames;  // one for a source of one picture
     PlaneKind kind = PlaneKind::Full;  // of a plane of a source of planes
+    // Its decoding stopped where the data of a picture within the pixel
+    // limit end, all frames before counted.
+    bool pastLimit = false;
 
     bool Framed() const { return source.frameCount.has_value(); }
 };

@@ -68,10 +68,13 @@ class MemoryFile {
 };
 
 // The tone levels (row-major, top row first) of the library's 32-bit
-// conversion: 2 where the red lights the full plane, 1 where it lights the dim
-// plane only, 0 elsewhere; nothing when the conversion fails.
+// conversion (of its 8-bit one, for 16-bit grey): 2 where the red lights the
+// full plane, 1 where it lights the dim plane only, 0 elsewhere; nothing when
+// the conversion fails.
 std::optional<std::vector<std::uint8_t>> ConvertedTones(FIBITMAP* bitmap) {
-    const pelmo::Bitmap converted(FreeImage_ConvertTo32Bits(bitmap));
+    const pelmo::Bitmap grey(
+        FreeImage_GetImageType(bitmap) == FIT_UINT16 ? FreeImage_ConvertTo8Bits(bitmap) : nullptr);
+    const pelmo::Bitmap converted(FreeImage_ConvertTo32Bits(grey ? grey.get() : bitmap));
     if (!converted) return std::nullopt;
     const unsigned w = FreeImage_GetWidth(converted.get());
     const unsigned h = FreeImage_GetHeight(converted.get());

@@ -193,7 +193,8 @@ def parse(argv):
         if name in FLAGS + MORE_FLAGS:
             opts[name] = True
             continue
-        if name not in ("c", "tc", "frames", "levels", "dither", "planes", "tones") and name not in NAMES:
+        if name not in ("c", "tc", "frames", "levels", "dither", "planes", "tones") and \
+                name not in NAMES:
             fail(f'Error, unknown option "{arg}"\n')
         if not more(i):
             break
@@ -290,11 +291,13 @@ def load(name, fixtures, frames=None):
                       f'of {frames[0]}x{frames[1]} frames.\n')
     if not frames and height % 8:
         raise Failure("Error, height must be multiple of 8.\n")
-    if entry.get("fails") == "convert":
-        raise Failure("Error, failed to convert image.\n")
     opaque = entry.get("opaque", ["1" * width] * height)
-    return ([[int(c) for c in row] for row in entry["tones"]],
-            [[int(c) for c in row] for row in opaque])
+    tones = [[int(c) for c in row] for row in entry["tones"]]
+    if "grey16" in entry:  # 16-bit grey: a sample's high byte is its level
+        tones = [[0 if v < 128 else 1 if v < 192 else 2 for v in
+                  (int(row[i:i + 4], 16) >> 8 for i in range(0, len(row), 4))]
+                 for row in entry["grey16"]]
+    return tones, [[int(c) for c in row] for row in opaque]
 
 
 def divided(a, b):
@@ -690,7 +693,7 @@ def run(argv, fixtures):
         return done(out, failure.err, 1)
     path = opts["output"]
     if path == "adir" or "/" in path and not path.startswith("/dev/"):
-        return out, f'Error, couldn\'t open "{path}".\n', 1, None
+        return done(out, f'Error, couldn\'t open "{path}".\n', 1)
     planes, together = planes_of(opts)
     named = [None] if together else planes
     text, lines = header(opts), ""

@@ -68,7 +68,8 @@ void ExpectHeaderSize(FREE_IMAGE_FORMAT format, const std::string& path) {
         << FreeImage_GetWidth(header.get()) << "x" << FreeImage_GetHeight(header.get());
 }
 
-// What the library reads: the red and alpha of its 32-bit conversion, top row first.
+// What the library reads: the red and alpha of its 32-bit conversion (of the
+// 8-bit one for 16-bit grey), top row first.
 struct LibraryPixels {
     bool read = false;
     bool converted = false;
@@ -91,7 +92,10 @@ LibraryPixels LoadWithLibrary(FREE_IMAGE_FORMAT format, const std::string& path)
     const unsigned bpp = FreeImage_GetBPP(loaded.get());
     p.channel = type == FIT_RGBA16 || type == FIT_RGBAF || (type == FIT_BITMAP && bpp == 32);
     p.palette = bpp <= 8 && FreeImage_IsTransparent(loaded.get());
-    const Bitmap rgba(FreeImage_ConvertTo32Bits(loaded.get()));
+    // 16-bit grey has no 32-bit conversion of its own: the library reads it
+    // through its 8-bit one.
+    const Bitmap grey(type == FIT_UINT16 ? FreeImage_ConvertTo8Bits(loaded.get()) : nullptr);
+    const Bitmap rgba(FreeImage_ConvertTo32Bits(grey ? grey.get() : loaded.get()));
     if (!rgba) return p;
     p.converted = true;
     for (int y = 0; y < p.height; ++y) {
