@@ -1,7 +1,8 @@
 # bash completion for pelmoimage                               -*- shell-script -*-
 # Completes option names, the codec keywords after -c, the table-code keywords
-# after -tc, the keywords after -frames and -dither, option files after @ and
-# file names everywhere else. Names and keywords are matched without regard to
+# after -tc, the keywords after -frames and -dither, the planes after -planes
+# (those not yet in the comma-separated list), option files after @ and file
+# names everywhere else. Names and keywords are matched without regard to
 # letter case, as the program itself matches them.
 
 _pelmoimage() {
@@ -13,7 +14,7 @@ _pelmoimage() {
     while ((i < COMP_CWORD)); do
         word=${COMP_WORDS[i],,}
         case $word in
-        -c | -tc | -vprefix | -vsize | -vpackets | -vstart | -vflag | -lprefix | -ldata | -maxpixels | -frames | -levels | -dither | -tones)
+        -c | -tc | -vprefix | -vsize | -vpackets | -vstart | -vflag | -lprefix | -ldata | -maxpixels | -frames | -levels | -dither | -planes | -tones)
             if ((i + 1 == COMP_CWORD)); then
                 owner=$word
             fi
@@ -49,6 +50,17 @@ _pelmoimage() {
         mapfile -t COMPREPLY < <(compgen -W 'none fs atkinson bayer4 bayer8' -- "${cur,,}")
         return 0
         ;;
+    -planes)
+        # The list so far, up to its last comma, then each plane it lacks.
+        local listed=${cur,,} last plane left=''
+        last=${listed##*,}
+        listed=${listed%"$last"}
+        for plane in full dim mask; do
+            [[ ,$listed == *",$plane,"* ]] || left+=" $plane"
+        done
+        mapfile -t COMPREPLY < <(compgen -P "$listed" -W "$left" -- "$last")
+        return 0
+        ;;
     ?*)
         # A free text value (a symbol or label part), a pixel count, levels or
         # colours: nothing sensible to offer.
@@ -59,7 +71,8 @@ _pelmoimage() {
     if [[ $cur == -* ]]; then
         mapfile -t COMPREPLY < <(compgen -W '-c -tc -dim -unflip -xorder -strim -etrim -setsymb
             -vprefix -vsize -vpackets -vstart -vflag -lprefix -ldata -maxpixels -alpha -mask
-            -pad -dims -q -frames -plusmask -luma -levels -invert -dither -tones --help --version' \
+            -pad -dims -q -frames -plusmask -luma -levels -invert -dither -planes -interleave
+            -ftable -tones --help --version' \
             -- "${cur,,}")
         return 0
     fi

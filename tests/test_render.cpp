@@ -881,6 +881,18 @@ TEST(RenderDocs, SheetPicturesAreUpToDate) {
                 unit::SameAsCommitted(unit::LoadGreyPicture(dir.File(name)), PELMO_DOCS_DIR, name));
         }
     }
+    // Each plane of -planes alone, and the three in one source.
+    const std::string ball = dir.File("ball.asm");
+    for (const std::string planes : {"full", "dim", "mask", "full,dim,mask"}) {
+        const std::string name = "ball_" + (planes.size() > 4 ? "tones" : planes) + ".png";
+        Args convert = {"-frames", "auto", "-dims", "-c", "best", "-planes", planes, sheet};
+        convert.push_back(ball);
+        const Args render = {"-f", "-zoom", "2", "-w", "64", ball, dir.File(name)};
+        ASSERT_EQ(unit::RunEntry(RunConversion, convert, console), 0) << console.err;
+        ASSERT_EQ(unit::RunEntry(RunRender, render, console), 0) << console.err;
+        EXPECT_TRUE(
+            unit::SameAsCommitted(unit::LoadGreyPicture(dir.File(name)), PELMO_DOCS_DIR, name));
+    }
 }
 
 }  // namespace
