@@ -1,5 +1,6 @@
 #include "asm/asm_writer.hpp"
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <cstring>
@@ -83,6 +84,7 @@ void ImgAsmWriter::SetPlane(std::optional<PlaneKind> plane) {
 }
 
 std::string ImgAsmWriter::StreamPrefix() const {
+    if (inTiles_) return options.Name(SymbolName::vprefix) + std::string(kTilesSymbol);
     std::string prefix = inFrames_ ? framePrefix_ : options.Name(SymbolName::vprefix);
     if (plane_) prefix += PlaneSymbol(*plane_);
     return prefix;
@@ -128,19 +130,57 @@ void ImgAsmWriter::WriteSymbol(SymbolKind kind, std::int32_t value) {
     if (kind == SymbolKind::Start && options.tc == TableCodeMode::Image) {
         value += kImageStartOffset;
     }
+    WriteNamedSymbol(prefix + std::string(suffix), value);
+}
 
-    if (!options.quiet) {
-        std::printf("Symbol '%s%.*s' set to %d\n", prefix.c_str(), static_cast<int>(suffix.size()),
-                    suffix.data(), value);
-    }
-
+void ImgAsmWriter::WriteNamedSymbol(const std::string& name, std::int32_t value) {
+    if (!options.quiet) std::printf("Symbol '%s' set to %d\n", name.c_str(), value);
     char hex[16];
     const int digits = std::snprintf(hex, sizeof hex, "$%02X", static_cast<unsigned>(value));
     std::string line;
-    line.reserve(prefix.size() + suffix.size() + 32);
-    line.append(options.setsymb ? "\t.set " : "\t.equ ").append(prefix).append(suffix);
+    line.reserve(name.size() + 32);
+    line.append(options.setsymb ? "\t.set " : "\t.equ ").append(name);
     line.append(" ").append(hex, static_cast<std::size_t>(digits)).append("\n");
     file.Write(line);
+}
+
+void ImgAsmWriter::WriteTilesHead(const TilesHead& head) {
+    const std::string& prefix = options.Name(SymbolName::vprefix);
+    for (const auto& [suffix, value] : {std::pair{kTileCountSuffix, head.count},
+                                        {kTileWidthSuffix, head.width},
+                                        {kTileHeightSuffix, head.height},
+                                        {kMapWidthSuffix, head.mapWidth},
+                                        {kMapHeightSuffix, head.mapHeight}}) {
+        WriteNamedSymbol(prefix + std::string(suffix), value);
+    }
+    if (options.dims) {
+        WriteSymbol(SymbolKind::Width, width_);
+        WriteSymbol(SymbolKind::Height, height_);
+    }
+    dimsWritten_ = true;
+    inTiles_ = true;
+}
+
+void ImgAsmWriter::WriteMap(std::span<const std::uint32_t> cells, const TilesHead& head,
+                            bool words) {
+    const std::string label = options.Name(SymbolName::lprefix) + std::string(kMapLabel);
+    WriteLabel(label);
+    constexpr char kHex[] = "0123456789ABCDEF";
+    const int digits = words ? 4 : 2;
+    std::string line;
+    for (std::size_t first = 0; first < cells.size(); first += kBytesPerLine) {
+        line.assign(words ? kDwPrefix : kDbPrefix);
+        const std::size_t end = std::min(first + kBytesPerLine, cells.size());
+        for (std::size_t k = first; k < end; ++k) {
+            line.append(k == first ? "$" : ",$");
+            for (int d = digits - 1; d >= 0; --d) line += kHex[(cells[k] >> (4 * d)) & 15];
+        }
+        file.Write(line.append("\n"));
+    }
+    if (!options.quiet) {
+        std::printf("Wrote a map of %dx%d tiles to '%s'\n", head.mapWidth, head.mapHeight,
+                    label.c_str());
+    }
 }
 
 void ImgAsmWriter::WriteLabel(const std::string& label) {
@@ -156,7 +196,8 @@ void ImgAsmWriter::WriteData(const std::uint8_t* bytes, std::int32_t count,
         WriteSymbol(SymbolKind::Height, height_);
         dimsWritten_ = true;
     }
-    const std::string base = StreamLabel() + options.Name(SymbolName::ldata);
+    const std::string base = inTiles_ ? options.Name(SymbolName::lprefix) + std::string(kTilesLabel)
+                                      : StreamLabel() + options.Name(SymbolName::ldata);
 
     if (options.tc == TableCodeMode::Include) {
         WriteLabel(base);

@@ -7,7 +7,7 @@ script=$1 render=$2 scratch=$3
 codecs='best bit2xp bnp frle raw rle srle'
 render_codecs='bit2xp bnp frle raw rle srle'
 modes='data image include none'
-options='--help --version -alpha -c -dim -dims -dither -etrim -frames -invert -ldata -levels -lprefix -luma -mask -maxpixels -pad -plusmask -q -setsymb -strim -tc -tones -unflip -vflag -vpackets -vprefix -vsize -vstart -xorder'
+options='--help --version -alpha -c -dim -dims -dither -etrim -frames -ftable -interleave -invert -ldata -levels -lprefix -luma -mask -maxpixels -pad -planes -plusmask -q -setsymb -strim -tc -tiles -tileset -tones -unflip -vflag -vpackets -vprefix -vsize -vstart -xorder'
 
 expect_completion "$script" "$codecs" pelmoimage -c ''
 expect_completion "$script" 'best bit2xp bnp' pelmoimage -c b
@@ -26,6 +26,7 @@ expect_completion "$script" 'all' pelmoimage -FRAMES al
 expect_completion "$script" 'bayer4 bayer8' pelmoimage -dither B
 expect_completion "$script" '' pelmoimage -levels ''
 expect_completion "$script" '' pelmoimage -tones ''
+expect_completion "$script" 'dim dim,mask' pelmoimage -planes d
 
 # File names everywhere else.
 rm -rf "$scratch"
@@ -34,9 +35,11 @@ touch "$scratch/picture.png" "$scratch/picture.gif" "$scratch/other.bmp"
 expect_completion "$script" "$scratch/picture.gif $scratch/picture.png" \
     pelmoimage "$scratch/pic"
 expect_completion "$script" "$scratch/other.bmp" pelmoimage -c rle "$scratch/o"
+expect_completion "$script" "$scratch/other.bmp" pelmoimage -tileset "$scratch/o"
+expect_completion "$script" "$scratch/other.bmp" pelmoimage -tiles "$scratch/o"
 
 # The renderer's: its options, codecs after -c, nothing after -w, files elsewhere.
-expect_completion "$render" '--help --version -c -dimplane -f -frame -frames -h -maxpixels -over -plusmask -q -unflip -w -xorder -zoom' pelmoimage-render -
+expect_completion "$render" '--help --version -c -dimplane -f -frame -frames -h -maxpixels -over -plusmask -q -tileset -unflip -w -xorder -zoom' pelmoimage-render -
 expect_completion "$render" '' pelmoimage-render -zoom ''
 expect_completion "$render" '' pelmoimage-render -frame ''
 expect_completion "$script" '' pelmoimage -maxpixels ''
