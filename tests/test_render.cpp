@@ -539,7 +539,9 @@ TEST(RenderRoundTrip, PadIsThePicturePaddedBeforehand) {
 // sizes, codecs and options: every frame shows where the sheet has it (padded
 // to whole blocks with -pad), a -plusmask sprite over its mask and the
 // checkerboard, the planes of -planes in three tones from one source, -frame
-// N alone; -c best's codec is the smallest in total.
+// N alone; -c best's codec is the smallest in total. Cut into tiles instead
+// (-tiles, with or without the -tileset of another sheet), every cell shows
+// where a frame would.
 TEST(RenderRoundTrip, FramesOfRandomSheets) {
     const char* const kModes[] = {"none", "image", "data", "include"};
     const unit::TempDir dir;
@@ -572,7 +574,12 @@ TEST(RenderRoundTrip, FramesOfRandomSheets) {
         const std::string codec =
             rng() % 7 == 0 ? "best" : std::string(CodecTable()[rng() % kCodecCount].keyword);
         const std::string mode = kModes[rng() % 4];
-        Args convert = {"-frames", rng() % 2 == 0 ? "auto" : size, "-c", codec, "-tc", mode};
+        // Tiles drawn apart, so that the draws of frames stay as they were.
+        std::mt19937 tileRng(seed);
+        const bool tiles = !whole && tileRng() % 3 == 0;
+        const bool tileSet = tiles && tileRng() % 2 == 0;
+        const std::string cut = rng() % 2 == 0 && !tiles ? "auto" : size;
+        Args convert = {tiles ? "-tiles" : "-frames", cut, "-c", codec, "-tc", mode};
         for (const char* name : {"-vprefix", "-lprefix", "-ldata"}) {
             const char* const kNames[] = {"", "a b", "$1F", "x:", "_0", "hero"};
             if (rng() % 3 == 0) convert.insert(convert.end(), {name, kNames[rng() % 6]});
@@ -603,6 +610,19 @@ TEST(RenderRoundTrip, FramesOfRandomSheets) {
             if (on) convert.push_back(flag);
         }
         convert.insert(convert.end(), layout.begin(), layout.end());
+        if (tileSet) {
+            // The tiles of another sheet first, made with the same options.
+            const std::vector<std::uint8_t> other = RandomReds(tileRng, width, height);
+            ASSERT_TRUE(
+                unit::SavePicture(dir.File("other.png"), FIF_PNG, width, height, [&](int x, int y) {
+                    const auto i = static_cast<std::size_t>(y * width + x);
+                    return unit::Colour{other[i], 0, 0, opacity[i]};
+                }));
+            Args known = convert;
+            known.insert(known.end(), {dir.File("other.png"), dir.File("known.asm")});
+            ASSERT_EQ(unit::RunEntry(RunConversion, known, console), 0) << console.err;
+            convert.insert(convert.end(), {"-tileset", dir.File("known.asm")});
+        }
         convert.insert(convert.end(), {picture, dir.File("out.asm")});
         if (whole) convert.erase(convert.begin(), convert.begin() + 2);
         ASSERT_EQ(unit::RunEntry(RunConversion, convert, console), 0) << console.err;
@@ -639,12 +659,13 @@ TEST(RenderRoundTrip, FramesOfRandomSheets) {
         }
         const int padded = pad ? (fh + 7) / 8 * 8 : fh;
         const int count = across * (height / fh);
-        const int frame = !whole && rng() % 4 == 0 ? static_cast<int>(rng() % count) : -1;
+        const int drawn = !whole && rng() % 4 == 0 ? static_cast<int>(rng() % count) : -1;
+        const int frame = tiles ? -1 : drawn;
         Args render = {"-f", "-w", std::to_string(width), dir.File("out.asm"),
                        dir.File("shown.png")};
         if (whole && (pad || rng() % 2 == 0)) {
             render.insert(render.end(), {"-h", std::to_string(padded)});
-        } else if (!whole && (!dims || rng() % 2 == 0)) {
+        } else if (!whole && (!dims || rng() % 2 == 0) && !tiles) {
             render.insert(render.end(),
                           {"-frames", std::to_string(fw) + "x" + std::to_string(padded)});
         }

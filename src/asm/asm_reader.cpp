@@ -283,7 +283,7 @@ class Reader {
     Status Symbols();
     Expected<std::vector<SeenSymbol>> SymbolLines(bool first);
     std::size_t FramesHead(const std::vector<SeenSymbol>& seen);
-    Expected<std::size_t> TilesHead(const std::vector<SeenSymbol>& seen);
+    std::size_t TilesHead(const std::vector<SeenSymbol>& seen);
     Status OwnSymbols(const std::vector<SeenSymbol>& seen, std::size_t from);
     Status Label();
     Status StubAfter(std::size_t first);
@@ -400,11 +400,7 @@ Status Reader::Symbols() {
     if (!seen) return seen.failure();
     // The first of the picture's (or frame's) own symbols.
     std::size_t from = first ? FramesHead(*seen) : 0;
-    if (first && from == 0) {
-        const Expected<std::size_t> tiles = TilesHead(*seen);
-        if (!tiles) return tiles.failure();
-        from = *tiles;
-    }
+    if (first && from == 0) from = TilesHead(*seen);
     return OwnSymbols(*seen, from);
 }
 
@@ -460,34 +456,31 @@ std::size_t Reader::FramesHead(const std::vector<SeenSymbol>& seen) {
     return own;
 }
 
-// The head of a source of tiles, where `seen` begins with a tile count: the
-// tile's size, the map's size and -dims's picture size after it; the
+// The head of a source of tiles, where `seen` begins as one does: the tile
+// count, the tile's size, the map's size and -dims's picture size; the
 // symbols that follow are the tile set's, whose first this gives (0 for any
 // other source).
-Expected<std::size_t> Reader::TilesHead(const std::vector<SeenSymbol>& seen) {
-    if (seen.empty() || !seen[0].name.ends_with(kTileCountSuffix)) return std::size_t{0};
+std::size_t Reader::TilesHead(const std::vector<SeenSymbol>& seen) {
+    if (seen.empty() || !seen[0].name.ends_with(kTileCountSuffix)) return 0;
     const std::string prefix =
         seen[0].name.substr(0, seen[0].name.size() - kTileCountSuffix.size());
-    AsmSource::Tiles& tiles = top_.tiles.emplace();
+    AsmSource::Tiles tiles;
     SourceValue* const values[] = {&tiles.count, &tiles.width, &tiles.height, &tiles.mapWidth,
                                    &tiles.mapHeight};
     const std::string_view suffixes[] = {kTileCountSuffix, kTileWidthSuffix, kTileHeightSuffix,
                                          kMapWidthSuffix, kMapHeightSuffix};
     for (std::size_t i = 0; i < std::size(suffixes); ++i) {
-        const std::string name = prefix + std::string(suffixes[i]);
-        if (i >= seen.size() || seen[i].name != name) {
-            return Fail(i < seen.size() ? seen[i].value.line : Here(),
-                        "expected the symbol " + Quote(name) + " of a source of tiles");
-        }
+        if (i >= seen.size() || seen[i].name != prefix + std::string(suffixes[i])) return 0;
         *values[i] = seen[i].value;
     }
+    top_.tiles = std::move(tiles);
     const bool dims = seen.size() >= 7 && seen[5].name == prefix + std::string(kWidthSuffix) &&
                       seen[6].name == prefix + std::string(kHeightSuffix);
     if (dims) {
         top_.width = seen[5].value;
         top_.height = seen[6].value;
     }
-    return std::size_t{dims ? 7u : 5u};
+    return dims ? 7 : 5;
 }
 
 // The picture's (or frame's) own symbols, from `seen[from]` on: size,
