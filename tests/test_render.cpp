@@ -825,23 +825,33 @@ TEST(RenderFrames, Refusals) {
     }
 }
 
-// The README's sheet pictures are what the two programs make of the ball now.
+// The README's sheet pictures are what the two programs make of the ball
+// now, and its tile pictures what they make of the level.
 TEST(RenderDocs, SheetPicturesAreUpToDate) {
     const unit::TempDir dir;
     unit::ConsoleText console;
     const std::string sheet = PELMO_DOCS_DIR "/ball_16x16.png";
-    for (const std::string plusmask : {"", "-plusmask"}) {
-        Args convert = {"-frames", "auto", "-dims", "-c", "bnp", sheet, dir.File("ball.asm")};
-        if (!plusmask.empty()) convert.push_back(plusmask);
+    for (const std::string kind : {"", "-plusmask", "-tiles"}) {
+        const bool tiles = kind == "-tiles";
+        Args convert = tiles ? Args{"-tiles", "-planes", "full,dim", PELMO_DOCS_DIR "/level.png"}
+                             : Args{"-frames", "auto", "-dims", sheet};
+        convert.insert(convert.end(), {"-c", "bnp", dir.File("ball.asm")});
+        if (kind == "-plusmask") convert.push_back(kind);
         ASSERT_EQ(unit::RunEntry(RunConversion, convert, console), 0) << console.err;
         const std::pair<std::string, Args> pictures[] = {
-            {plusmask.empty() ? "ball_frames.png" : "ball_plusmask.png", {"-w", "64"}},
-            {plusmask.empty() ? "ball_frame4.png" : "", {"-frame", "4"}}};
+            {tiles          ? "level_map.png"
+             : kind.empty() ? "ball_frames.png"
+                            : "ball_plusmask.png",
+             tiles ? Args{"-zoom", "2"} : Args{"-w", "64"}},
+            {tiles          ? "level_tileset.png"
+             : kind.empty() ? "ball_frame4.png"
+                            : "",
+             tiles ? Args{"-tileset", "-w", "56", "-zoom", "4"} : Args{"-frame", "4"}}};
         for (const auto& [name, options] : pictures) {
             if (name.empty()) continue;
             Args render = {"-f", "-c", "bnp", dir.File("ball.asm"), dir.File(name)};
             render.insert(render.end(), options.begin(), options.end());
-            if (!plusmask.empty()) render.push_back(plusmask);
+            if (kind == "-plusmask") render.push_back(kind);
             ASSERT_EQ(unit::RunEntry(RunRender, render, console), 0) << console.err;
             EXPECT_TRUE(
                 unit::SameAsCommitted(unit::LoadGreyPicture(dir.File(name)), PELMO_DOCS_DIR, name));
