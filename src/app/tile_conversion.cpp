@@ -116,13 +116,11 @@ int WriteTileSource(const CommandLine& cmd, const TileSet& tiles, const FrameGri
 int ConvertTiles(const CommandLine& cmd, ImgToneMap& toneMap, const OutputFile::Settings& output) {
     const ImgOptions& options = cmd.options;
     const FrameGrid grid = toneMap.grid;
-    TileSet tiles(grid.FrameBytes());
+    TileSet tiles(grid.FrameBytes(), kMostTiles);
     if (!cmd.tileSetFile.empty() && !LoadKnownTiles(cmd, grid, tiles)) return 1;
-    tiles.MapCells(toneMap.plane);
-    if (tiles.Count() > kMostTiles) {
-        PrintError("Error, " + std::to_string(tiles.Count()) +
-                   " different tiles are more than a map numbers (" + std::to_string(kMostTiles) +
-                   ").\n");
+    if (tiles.Count() > kMostTiles || !tiles.MapCells(toneMap.plane)) {
+        PrintError("Error, the picture holds more different tiles than a map numbers (" +
+                   std::to_string(kMostTiles) + ").\n");
         return 1;
     }
     if (!options.quiet) PrintTiles(cmd, tiles, grid);

@@ -1,5 +1,6 @@
 #include "plane/tile_set.hpp"
 
+#include <algorithm>
 #include <cstring>
 #include <utility>
 
@@ -34,8 +35,9 @@ constexpr std::size_t kFirstTiles = 1024;
 
 }  // namespace
 
-TileSet::TileSet(std::size_t tileBytes)
+TileSet::TileSet(std::size_t tileBytes, std::size_t most)
     : tileBytes_(tileBytes),
+      most_(most),
       pool_(kFirstTiles * 4 * sizeof(void*)),
       numbers_(0, ByBytes{this}, ByBytes{this}, &pool_) {}
 
@@ -67,10 +69,16 @@ void TileSet::AddKnown(std::vector<std::uint8_t> bytes) {
     }
 }
 
-void TileSet::MapCells(std::span<const std::uint8_t> sheet) {
+bool TileSet::MapCells(std::span<const std::uint8_t> sheet) {
     const std::size_t cells = sheet.size() / tileBytes_;
     map_.reserve(map_.size() + cells);
-    for (std::size_t c = 0; c < cells; ++c) map_.push_back(NumberOf(sheet.data() + c * tileBytes_));
+    // Room for every tile the set may hold, so that the table never grows.
+    numbers_.reserve(std::min(tiles_.size() + cells, most_ + 1));
+    for (std::size_t c = 0; c < cells; ++c) {
+        map_.push_back(NumberOf(sheet.data() + c * tileBytes_));
+        if (tiles_.size() > most_) return false;
+    }
+    return true;
 }
 
 std::vector<std::uint8_t> TileSet::Stream(std::size_t planes, bool together) const {

@@ -16,8 +16,8 @@ namespace pelmo {
 
 class TileSet {
   public:
-    // Tiles of `tileBytes` bytes each (at least one).
-    explicit TileSet(std::size_t tileBytes);
+    // Tiles of `tileBytes` bytes each (at least one), `most` of them at most.
+    TileSet(std::size_t tileBytes, std::size_t most);
     TileSet(const TileSet&) = delete;
     TileSet& operator=(const TileSet&) = delete;
 
@@ -26,8 +26,9 @@ class TileSet {
     void AddKnown(std::vector<std::uint8_t> bytes);
     // Maps each of the tiles one after the other in `sheet`, which must
     // outlive the set: a tile seen before takes its number, a new one the
-    // next.
-    void MapCells(std::span<const std::uint8_t> sheet);
+    // next. False, the map left short, as soon as the set holds more than
+    // its most tiles.
+    bool MapCells(std::span<const std::uint8_t> sheet);
 
     std::size_t TileBytes() const { return tileBytes_; }
     std::size_t Count() const { return tiles_.size(); }
@@ -54,6 +55,7 @@ class TileSet {
     std::uint32_t NumberOf(const std::uint8_t* bytes);
 
     std::size_t tileBytes_;
+    std::size_t most_;
     std::vector<std::uint8_t> known_;
     std::size_t knownCount_ = 0;
     std::vector<const std::uint8_t*> tiles_;  // each number's bytes, in `known_` or a sheet

@@ -775,7 +775,7 @@ def tiled(opts, tones, opaque, fixtures, said):
     """-tiles: appends the console lines to `said`; returns the source."""
     tiles, known, cells, size = tile_set(opts, tones, opaque, fixtures)
     if len(tiles) > 65536:
-        raise Failure(f"Error, {len(tiles)} different tiles are more than a map numbers (65536).\n")
+        raise Failure("Error, the picture holds more different tiles than a map numbers (65536).\n")
     across, down = len(tones[0]) // opts["tiles"][0], len(tones) // opts["tiles"][1]
     origin = f", {known} of them from '{opts['tileset']}'," if known else ""
     said.append(f"Tiles: {len(tiles)} of {opts['tiles'][0]}x{opts['tiles'][1]}{origin} in a map "
