@@ -510,6 +510,19 @@ bool TakeTileCut(CommandLine& cmd) {
     return true;
 }
 
+// The cut of the picture into tiles or frames (-frames auto's from the file
+// name), whose height is a multiple of 8 unless -pad pads each cell.
+bool TakeCut(CommandLine& cmd) {
+    if (!TakeTileCut(cmd)) return false;
+    if (cmd.autoFrames && !TakeFramesFromName(cmd)) return false;
+    if (cmd.options.frameHeight % 8 != 0 && !cmd.options.pad) {
+        const std::string cell = cmd.options.tiles ? "tile" : "frame";
+        return Fail(cmd, "Error, " + cell + " height " + std::to_string(cmd.options.frameHeight) +
+                             " is not a multiple of 8; give -pad to pad each " + cell + ".\n");
+    }
+    return true;
+}
+
 }  // namespace
 
 bool ParseCommandLine(int argc, const char* const* argv, CommandLine& cmd) {
@@ -564,14 +577,7 @@ bool ParseCommandLine(int argc, const char* const* argv, CommandLine& cmd) {
     if (cmd.options.plusmask && cmd.options.mask) {
         return Fail(cmd, "Error, -plusmask and -mask cannot be given together.\n");
     }
-    if (!RefusePlaneCombinations(cmd) || !TakeTileCut(cmd)) return false;
-    if (cmd.autoFrames && !TakeFramesFromName(cmd)) return false;
-    if (cmd.options.frameHeight % 8 != 0 && !cmd.options.pad) {
-        const std::string cell = cmd.options.tiles ? "tile" : "frame";
-        return Fail(cmd, "Error, " + cell + " height " + std::to_string(cmd.options.frameHeight) +
-                             " is not a multiple of 8; give -pad to pad each " + cell + ".\n");
-    }
-    return true;
+    return RefusePlaneCombinations(cmd) && TakeCut(cmd);
 }
 
 }  // namespace pelmo
