@@ -44,7 +44,7 @@ _pelmoimage_render() {
 
     if [[ $cur == -* ]]; then
         mapfile -t COMPREPLY < <(compgen -W '-w -h -c -xorder -unflip -dimplane -f -maxpixels
-            -q -frames -frame -plusmask -zoom -over --help --version' -- "${cur,,}")
+            -q -frames -frame -plusmask -zoom -over -tileset --help --version' -- "${cur,,}")
         return 0
     fi
 

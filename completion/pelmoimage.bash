@@ -2,8 +2,9 @@
 # Completes option names, the codec keywords after -c, the table-code keywords
 # after -tc, the keywords after -frames and -dither, the planes after -planes
 # (those not yet in the comma-separated list), option files after @ and file
-# names everywhere else. Names and keywords are matched without regard to
+# names everywhere else (after -tileset too). Names and keywords are matched without regard to
 # letter case, as the program itself matches them.
+# -tiles takes a size only when one follows, so the word after it is anyone's.
 
 _pelmoimage() {
     local cur=${COMP_WORDS[COMP_CWORD]} owner='' word i=1
@@ -14,7 +15,7 @@ _pelmoimage() {
     while ((i < COMP_CWORD)); do
         word=${COMP_WORDS[i],,}
         case $word in
-        -c | -tc | -vprefix | -vsize | -vpackets | -vstart | -vflag | -lprefix | -ldata | -maxpixels | -frames | -levels | -dither | -planes | -tones)
+        -c | -tc | -vprefix | -vsize | -vpackets | -vstart | -vflag | -lprefix | -ldata | -maxpixels | -frames | -levels | -dither | -tones | -planes | -tileset)
             if ((i + 1 == COMP_CWORD)); then
                 owner=$word
             fi
@@ -61,6 +62,9 @@ _pelmoimage() {
         mapfile -t COMPREPLY < <(compgen -P "$listed" -W "$left" -- "$last")
         return 0
         ;;
+    -tileset)
+        # A source: the file names below.
+        ;;
     ?*)
         # A free text value (a symbol or label part), a pixel count, levels or
         # colours: nothing sensible to offer.
@@ -71,8 +75,8 @@ _pelmoimage() {
     if [[ $cur == -* ]]; then
         mapfile -t COMPREPLY < <(compgen -W '-c -tc -dim -unflip -xorder -strim -etrim -setsymb
             -vprefix -vsize -vpackets -vstart -vflag -lprefix -ldata -maxpixels -alpha -mask
-            -pad -dims -q -frames -plusmask -luma -levels -invert -dither -planes -interleave
-            -ftable -tones --help --version' \
+            -pad -dims -q -frames -plusmask -luma -levels -invert -dither -tones -planes -interleave
+            -ftable -tiles -tileset --help --version' \
             -- "${cur,,}")
         return 0
     fi

@@ -587,7 +587,9 @@ TEST(RenderRoundTrip, PadIsThePicturePaddedBeforehand) {
 // sizes, codecs and options: every frame shows where the sheet has it (padded
 // to whole blocks with -pad), a -plusmask sprite over its mask and the
 // checkerboard, the planes of -planes in three tones from one source, -frame
-// N alone; -c best's codec is the smallest in total.
+// N alone; -c best's codec is the smallest in total. Cut into tiles instead
+// (-tiles, with or without the -tileset of another sheet), every cell shows
+// where a frame would.
 TEST_P(RenderRoundTripSeeds, FramesOfRandomSheets) {
     const char* const kModes[] = {"none", "image", "data", "include"};
     const unit::TempDir dir;
@@ -621,7 +623,12 @@ TEST_P(RenderRoundTripSeeds, FramesOfRandomSheets) {
         const std::string codec =
             rng() % 7 == 0 ? "best" : std::string(CodecTable()[rng() % kCodecCount].keyword);
         const std::string mode = kModes[rng() % 4];
-        Args convert = {"-frames", rng() % 2 == 0 ? "auto" : size, "-c", codec, "-tc", mode};
+        // Tiles drawn apart, so that the draws of frames stay as they were.
+        std::mt19937 tileRng(seed);
+        const bool tiles = !whole && tileRng() % 3 == 0;
+        const bool tileSet = tiles && tileRng() % 2 == 0;
+        const std::string cut = rng() % 2 == 0 && !tiles ? "auto" : size;
+        Args convert = {tiles ? "-tiles" : "-frames", cut, "-c", codec, "-tc", mode};
         for (const char* name : {"-vprefix", "-lprefix", "-ldata"}) {
             const char* const kNames[] = {"", "a b", "$1F", "x:", "_0", "hero"};
             if (rng() % 3 == 0) convert.insert(convert.end(), {name, kNames[rng() % 6]});
@@ -652,6 +659,19 @@ TEST_P(RenderRoundTripSeeds, FramesOfRandomSheets) {
             if (on) convert.push_back(flag);
         }
         convert.insert(convert.end(), layout.begin(), layout.end());
+        if (tileSet) {
+            // The tiles of another sheet first, made with the same options.
+            const std::vector<std::uint8_t> other = RandomReds(tileRng, width, height);
+            ASSERT_TRUE(
+                unit::SavePicture(dir.File("other.png"), FIF_PNG, width, height, [&](int x, int y) {
+                    const auto i = static_cast<std::size_t>(y * width + x);
+                    return unit::Colour{other[i], 0, 0, opacity[i]};
+                }));
+            Args known = convert;
+            known.insert(known.end(), {dir.File("other.png"), dir.File("known.asm")});
+            ASSERT_EQ(unit::RunEntry(RunConversion, known, console), 0) << console.err;
+            convert.insert(convert.end(), {"-tileset", dir.File("known.asm")});
+        }
         convert.insert(convert.end(), {picture, dir.File("out.asm")});
         if (whole) convert.erase(convert.begin(), convert.begin() + 2);
         ASSERT_EQ(unit::RunEntry(RunConversion, convert, console), 0) << console.err;
@@ -688,12 +708,13 @@ TEST_P(RenderRoundTripSeeds, FramesOfRandomSheets) {
         }
         const int padded = pad ? (fh + 7) / 8 * 8 : fh;
         const int count = across * (height / fh);
-        const int frame = !whole && rng() % 4 == 0 ? static_cast<int>(rng() % count) : -1;
+        const int drawn = !whole && rng() % 4 == 0 ? static_cast<int>(rng() % count) : -1;
+        const int frame = tiles ? -1 : drawn;
         Args render = {"-f", "-w", std::to_string(width), dir.File("out.asm"),
                        dir.File("shown.png")};
         if (whole && (pad || rng() % 2 == 0)) {
             render.insert(render.end(), {"-h", std::to_string(padded)});
-        } else if (!whole && (!dims || rng() % 2 == 0)) {
+        } else if (!whole && (!dims || rng() % 2 == 0) && !tiles) {
             render.insert(render.end(),
                           {"-frames", std::to_string(fw) + "x" + std::to_string(padded)});
         }
@@ -859,23 +880,33 @@ TEST(RenderFrames, Refusals) {
     }
 }
 
-// The README's sheet pictures are what the two programs make of the ball now.
+// The README's sheet pictures are what the two programs make of the ball
+// now, and its tile pictures what they make of the level.
 TEST(RenderDocs, SheetPicturesAreUpToDate) {
     const unit::TempDir dir;
     unit::ConsoleText console;
     const std::string sheet = PELMO_DOCS_DIR "/ball_16x16.png";
-    for (const std::string plusmask : {"", "-plusmask"}) {
-        Args convert = {"-frames", "auto", "-dims", "-c", "bnp", sheet, dir.File("ball.asm")};
-        if (!plusmask.empty()) convert.push_back(plusmask);
+    for (const std::string kind : {"", "-plusmask", "-tiles"}) {
+        const bool tiles = kind == "-tiles";
+        Args convert = tiles ? Args{"-tiles", "-planes", "full,dim", PELMO_DOCS_DIR "/level.png"}
+                             : Args{"-frames", "auto", "-dims", sheet};
+        convert.insert(convert.end(), {"-c", "bnp", dir.File("ball.asm")});
+        if (kind == "-plusmask") convert.push_back(kind);
         ASSERT_EQ(unit::RunEntry(RunConversion, convert, console), 0) << console.err;
         const std::pair<std::string, Args> pictures[] = {
-            {plusmask.empty() ? "ball_frames.png" : "ball_plusmask.png", {"-w", "64"}},
-            {plusmask.empty() ? "ball_frame4.png" : "", {"-frame", "4"}}};
+            {tiles          ? "level_map.png"
+             : kind.empty() ? "ball_frames.png"
+                            : "ball_plusmask.png",
+             tiles ? Args{"-zoom", "2"} : Args{"-w", "64"}},
+            {tiles          ? "level_tileset.png"
+             : kind.empty() ? "ball_frame4.png"
+                            : "",
+             tiles ? Args{"-tileset", "-w", "56", "-zoom", "4"} : Args{"-frame", "4"}}};
         for (const auto& [name, options] : pictures) {
             if (name.empty()) continue;
             Args render = {"-f", "-c", "bnp", dir.File("ball.asm"), dir.File(name)};
             render.insert(render.end(), options.begin(), options.end());
-            if (!plusmask.empty()) render.push_back(plusmask);
+            if (kind == "-plusmask") render.push_back(kind);
             ASSERT_EQ(unit::RunEntry(RunRender, render, console), 0) << console.err;
             EXPECT_TRUE(
                 unit::SameAsCommitted(unit::LoadGreyPicture(dir.File(name)), PELMO_DOCS_DIR, name));

@@ -397,6 +397,40 @@ def sheet():
 
 SHEET_TONES, SHEET_OPAQUE = sheet()
 
+# 8 x 8 tiles for -tiles, and pictures laid out of them.
+TILES = {name: parse_drawing(rows) for name, rows in {
+    "sky": ["........"] * 8,
+    "cloud": ["........", "..###...", ".#####..", "########", ".######.", "..++++..",
+              "........", "........"],
+    "star": ["........", "...#....", "..+#+...", ".##.##..", "..+#+...", "...#....",
+             "........", "........"],
+    "brick": ["########", "#+++#+++", "#+++#+++", "########", "++#+++#+", "++#+++#+",
+              "########", "........"],
+    "grass": ["........", "..#...#.", ".#+#.#+#", "#+++#+++", "++++++++", "+#++++#+",
+              "++++++++", "++++++++"],
+    "water": ["........", "........", "++..++..", "+#++#++#", "########", "++++++++",
+              "+.+.+.+.", "++++++++"],
+    "sun": ["..+##+..", ".######.", "+######+", "########", "########", "+######+",
+            ".######.", "..+##+.."],
+}.items()}
+
+
+def tiled_rows(layout):
+    """The tones of a picture whose 8 x 8 cells show the tiles `layout` names,
+    row by row."""
+    return [[TILES[row[x // 8]][y][x % 8] for x in range(8 * len(row))]
+            for row in layout for y in range(8)]
+
+
+# 48 x 16: five different tiles of 8 x 8 among twelve cells (four of 16 x 8
+# among six), and 40 x 8 of three of them and two more.
+TILED_TONES = tiled_rows([["sky", "cloud", "sky", "star", "sky", "cloud"],
+                          ["brick", "brick", "grass", "grass", "brick", "brick"]])
+TILED2_TONES = tiled_rows([["grass", "sky", "water", "cloud", "sun"]])
+# 300 x 8: column c holds c in base 3, a digit a pixel (off, dim, full): 300
+# different columns, as different as the full and dim planes together tell.
+BASE3_TONES = [[c // 3 ** y % 3 for c in range(300)] for y in range(8)]
+
 
 def animation_frames():
     """Four 16 x 16 frames of a ball crossing a lit floor, on a transparent
@@ -678,6 +712,28 @@ def greens_image():
     return image
 
 
+def level_image():
+    """The README's tiled background, 128 x 64: sky, clouds, stars and the sun
+    over platforms of bricks, grass with a pond and bricks below, in six
+    different tiles of 8 x 8 (the sample's colours)."""
+    sky = ["sky"] * 16
+    rows = [list(sky) for _ in range(8)]
+    for x, y, name in ((2, 0, "cloud"), (6, 0, "star"), (10, 0, "cloud"), (13, 0, "star"),
+                       (13, 1, "sun"), (1, 1, "star"), (4, 1, "cloud"), (9, 1, "star"),
+                       (14, 0, "cloud")):
+        rows[y][x] = name
+    for x in (3, 4, 5, 11, 12):
+        rows[3][x] = "brick"
+    for x in (7, 8, 9):
+        rows[5][x] = "brick"
+    rows[6] = ["grass"] * 10 + ["water"] * 3 + ["grass"] * 3
+    rows[7] = ["brick"] * 16
+    image = Image.new("P", (128, 64))
+    image.putpalette([16, 24, 64, 160, 160, 160, 255, 255, 255] + [0] * (768 - 9))
+    image.putdata([t for row in tiled_rows(rows) for t in row])
+    return image
+
+
 def tones_of_image(image):
     rgb = image.convert("RGB")
     width, height = rgb.size
@@ -759,6 +815,10 @@ def fixtures():
         ("edge258.png", edge258, png(edge258, bilevel_image), None),
         ("edge253.png", edge253, png(edge253, bilevel_image), None),
         ("sample.png", sample, save_pil(sample_image(), format="PNG", optimize=True), None),
+        # Tiles.
+        ("tiled.png", TILED_TONES, png(TILED_TONES), None),
+        ("tiled2.png", TILED2_TONES, png(TILED2_TONES), None),
+        ("base3.png", BASE3_TONES, png(BASE3_TONES), None),
         # Frames, with opacity for the masks.
         ("sheet_16x8.png", SHEET_TONES, rgba_png(SHEET_TONES, SHEET_OPAQUE), None),
         # The tone options, from the colours themselves.
@@ -820,7 +880,7 @@ def main():
     sheet_image().save(os.path.join(DOCS, "ball_16x16.png"), format="PNG", optimize=True)
     print(f"{os.path.getsize(os.path.join(DOCS, 'ball_16x16.png')):6d}  docs/ball_16x16.png")
     for name, image in (("gradient.png", gradient_image()), ("photo.png", photo_image()),
-                        ("greens.png", greens_image())):
+                        ("greens.png", greens_image()), ("level.png", level_image())):
         image.save(os.path.join(DOCS, name), format="PNG", optimize=True)
         print(f"{os.path.getsize(os.path.join(DOCS, name)):6d}  docs/{name}")
     with open(os.path.join(DATA, "fixtures.json"), "w") as f:

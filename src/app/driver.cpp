@@ -7,6 +7,7 @@
 #include "app/frame_conversion.hpp"
 #include "app/options.hpp"
 #include "app/raw_data.hpp"
+#include "app/tile_conversion.hpp"
 #include "app/tone_map.hpp"
 #include "asm/asm_writer.hpp"
 #include "base/errors.hpp"
@@ -38,6 +39,7 @@ int RunConversion(int argc, const char* const* argv, const ClosedStreams& closed
     OutputFile::Settings output;
     output.closedStreams = closed;
     output.check = [&cmd](const LinkTarget& target) { return PictureRefusal(cmd, target); };
+    if (cmd.options.tiles) return ConvertTiles(cmd, toneMap, output);
     if (cmd.options.Frames() || cmd.options.plusmask || cmd.options.planeCount > 0) {
         return ConvertFrames(cmd, toneMap, output);
     }

@@ -100,17 +100,6 @@ class PackedStreams {
     std::vector<Stream> streams_;
 };
 
-// The planes comment of -planes: their names in order, and whether they
-// are interleaved.
-std::string PlanesComment(const ImgOptions& options) {
-    std::string text;
-    for (std::size_t p = 0; p < options.planeCount; ++p) {
-        text.append(p == 0 ? "" : ",").append(PlaneName(options.planes[p]));
-    }
-    if (!text.empty() && options.interleave) text += kInterleavedSuffix;
-    return text;
-}
-
 // Writes every stream, frame by frame, and with -ftable the frames' table.
 void WriteStreams(const CommandLine& cmd, const CompressedStreams& done, std::size_t perFrame,
                   ImgAsmWriter& writer) {
@@ -136,6 +125,15 @@ void WriteStreams(const CommandLine& cmd, const CompressedStreams& done, std::si
 }
 
 }  // namespace
+
+std::string PlanesComment(const ImgOptions& options) {
+    std::string text;
+    for (std::size_t p = 0; p < options.planeCount; ++p) {
+        text.append(p == 0 ? "" : ",").append(PlaneName(options.planes[p]));
+    }
+    if (!text.empty() && options.interleave) text += kInterleavedSuffix;
+    return text;
+}
 
 void CompressedStreams::Resume(std::size_t stream, std::size_t offset) const {
     codec->Resume(made[stream], bytes.data() + offset);

@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "app/options.hpp"
@@ -44,6 +45,10 @@ struct StreamSource {
 // ..." line. Nothing, after the codec's error line, when a stream cannot be.
 std::optional<CompressedStreams> CompressAsAsked(const CommandLine& cmd,
                                                  const StreamSource& streams);
+
+// The planes comment of -planes: their names in order, and whether they
+// are interleaved; empty without -planes.
+std::string PlanesComment(const ImgOptions& options);
 
 // Goes on from a loaded picture to the finished output file, opened with
 // `output`'s checks; returns the exit status, as RunConversion does.

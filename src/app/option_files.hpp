@@ -41,6 +41,8 @@ class ArgumentList {
     Status Open();
     // Whether no argument is left (Open first).
     bool AtEnd() const { return pending_.empty(); }
+    // The next argument, left in its place (not AtEnd).
+    const std::string& Next() const { return pending_.back(); }
     // The next argument, taken (not AtEnd).
     std::string Take();
 

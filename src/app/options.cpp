@@ -76,7 +76,9 @@ enum class OptionKind {
     Dither,
     Levels,
     Planes,
-    Tones
+    Tones,
+    Tiles,
+    TileSet
 };
 
 struct DitherKeyword {
@@ -130,7 +132,12 @@ constexpr OptionRule kOptions[] = {
     {"interleave", OptionKind::Flag, &ImgOptions::interleave, {}},
     {"ftable", OptionKind::Flag, &ImgOptions::ftable, {}},
     {"tones", OptionKind::Tones, nullptr, {}},
+    {"tiles", OptionKind::Tiles, nullptr, {}},
+    {"tileset", OptionKind::TileSet, nullptr, {}},
 };
+
+// The tiles of -tiles without a size.
+constexpr std::uint32_t kDefaultTileSide = 8;
 
 struct PlaneKeyword {
     PlaneKind kind;
@@ -174,7 +181,13 @@ constexpr std::string_view kMoreHelp =
     "                   its data label (each plane's), and its size with a codec\n"
 
     "  -tones C0,C1,C2  Off, dim and full as colours (#rrggbb): each pixel takes the tone of\n"
-    "                   the nearest; one warning counts the pixels that are none of them\n";
+    "                   the nearest; one warning counts the pixels that are none of them\n"
+    "  -tiles [WxH]     Cut the picture into tiles of W x H pixels (8x8 when the next\n"
+    "                   argument is no size): each different tile once, in the order\n"
+    "                   first seen, in <lprefix>_tiles; their numbers cell by cell in\n"
+    "                   <lprefix>_map (.db, or .dw past 256 tiles)\n"
+    "  -tileset FILE    With -tiles, the tiles of a source written before first, each\n"
+    "                   keeping its number; new tiles after them\n";
 
 const OptionRule* FindOption(std::string_view name) {
     for (const OptionRule& entry : kOptions) {
@@ -308,6 +321,16 @@ bool TakeFrames(const char* value, CommandLine& cmd) {
     return true;
 }
 
+// -tiles [WxH]: the size `next` gives when it is one ("16x8"), else 8 x 8.
+// True when it took `next`.
+bool TakeTiles(const char* next, CommandLine& cmd) {
+    const std::optional<Size2D> size = next != nullptr ? SizeNumbers(next) : std::nullopt;
+    cmd.options.tiles = true;
+    cmd.tileWidth = size ? static_cast<std::uint32_t>(size->width) : kDefaultTileSide;
+    cmd.tileHeight = size ? static_cast<std::uint32_t>(size->height) : kDefaultTileSide;
+    return size.has_value();
+}
+
 // -levels: "A,B", whole numbers with 0 < A <= B <= 255.
 bool TakeLevels(const char* value, CommandLine& cmd) {
     const std::string_view text = value;
@@ -420,7 +443,12 @@ bool TakeValue(const OptionRule& option, const char* value, CommandLine& cmd) {
             return TakePlanes(value, cmd);
         case OptionKind::Tones:
             return TakeTones(value, cmd);
+        case OptionKind::TileSet:
+            if (!FitsTextField(value)) return TooLong(cmd, value);
+            cmd.tileSetFile = value;
+            return true;
         case OptionKind::Flag:
+        case OptionKind::Tiles:
             break;
     }
     return true;
@@ -470,6 +498,34 @@ bool RefusePlaneCombinations(const CommandLine& cmd) {
     return true;
 }
 
+// -tiles cuts the picture as -frames would, so not with it; -tileset adds
+// to the tiles of -tiles. The tile size becomes the options' cut.
+bool TakeTileCut(CommandLine& cmd) {
+    ImgOptions& options = cmd.options;
+    if (!options.tiles) {
+        return cmd.tileSetFile.empty() || Fail(cmd, "Error, -tileset needs -tiles.\n");
+    }
+    if (options.frameWidth != 0 || options.allFrames || cmd.autoFrames) {
+        return Fail(cmd, "Error, -tiles and -frames cannot be given together.\n");
+    }
+    options.frameWidth = cmd.tileWidth;
+    options.frameHeight = cmd.tileHeight;
+    return true;
+}
+
+// The cut of the picture into tiles or frames (-frames auto's from the file
+// name), whose height is a multiple of 8 unless -pad pads each cell.
+bool TakeCut(CommandLine& cmd) {
+    if (!TakeTileCut(cmd)) return false;
+    if (cmd.autoFrames && !TakeFramesFromName(cmd)) return false;
+    if (cmd.options.frameHeight % 8 != 0 && !cmd.options.pad) {
+        const std::string cell = cmd.options.tiles ? "tile" : "frame";
+        return Fail(cmd, "Error, " + cell + " height " + std::to_string(cmd.options.frameHeight) +
+                             " is not a multiple of 8; give -pad to pad each " + cell + ".\n");
+    }
+    return true;
+}
+
 }  // namespace
 
 bool ParseCommandLine(int argc, const char* const* argv, CommandLine& cmd) {
@@ -499,6 +555,12 @@ bool ParseCommandLine(int argc, const char* const* argv, CommandLine& cmd) {
             cmd.options.*(option->flag) = true;
             continue;
         }
+        if (option->kind == OptionKind::Tiles) {
+            opened = args.Open();
+            if (!opened) break;
+            if (TakeTiles(args.AtEnd() ? nullptr : args.Next().c_str(), cmd)) args.Take();
+            continue;
+        }
         // An option that needs a value but comes last is dropped.
         opened = args.Open();
         if (!opened || args.AtEnd()) break;
@@ -525,13 +587,7 @@ bool ParseCommandLine(int argc, const char* const* argv, CommandLine& cmd) {
     if (cmd.options.plusmask && cmd.options.mask) {
         return Fail(cmd, "Error, -plusmask and -mask cannot be given together.\n");
     }
-    if (!RefusePlaneCombinations(cmd)) return false;
-    if (cmd.autoFrames && !TakeFramesFromName(cmd)) return false;
-    if (cmd.options.frameHeight % 8 != 0 && !cmd.options.pad) {
-        return Fail(cmd, "Error, frame height " + std::to_string(cmd.options.frameHeight) +
-                             " is not a multiple of 8; give -pad to pad each frame.\n");
-    }
-    return true;
+    return RefusePlaneCombinations(cmd) && TakeCut(cmd);
 }
 
 }  // namespace pelmo

@@ -18,6 +18,12 @@ struct CommandLine {
     ImgCodecKind codec = ImgCodecKind::Raw;
     bool bestCodec = false;   // -c best: every codec, and the smallest output kept
     bool autoFrames = false;  // -frames auto: the frame size from the image file's name
+    // -tiles [WxH]: the tile size (8 x 8 when no size follows); put in the
+    // options' cut once the command line is whole. -tileset: the source whose
+    // tiles come first.
+    std::uint32_t tileWidth = 0;
+    std::uint32_t tileHeight = 0;
+    std::string tileSetFile;
     // -levels and -dither were given (-tones is refused with either).
     bool levelsGiven = false;
     bool ditherGiven = false;

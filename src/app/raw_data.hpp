@@ -34,6 +34,10 @@ class ImgRawData : public RawBytes {
     void PackFrame(const ImgToneMap& toneMap, std::size_t frame,
                    std::optional<std::size_t> plane = std::nullopt);
 
+    // Takes `bytes` as the packed bitmap (a tile set's), trimmed as
+    // `options` ask in whole groups of `groups`.
+    void Take(std::vector<std::uint8_t> bytes, const Interleave& groups);
+
   private:
     // Trims as `options` ask, whole groups of the interleaved planes at a time.
     void Trim(const Interleave& interleave);

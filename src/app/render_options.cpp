@@ -37,7 +37,9 @@ constexpr std::string_view kMoreHelp =
     "                   sprite over a checkerboard where the mask is off\n"
     "  -zoom N          Show each pixel as N x N pixels, 1 to 16 (default 1)\n"
     "  -over FILE       A source of the sprite's mask (pelmoimage -mask): the sprite\n"
-    "                   over a checkerboard where the mask is off\n";
+    "                   over a checkerboard where the mask is off\n"
+    "  -tileset         A source of tiles (pelmoimage -tiles): its tiles in number\n"
+    "                   order as a sheet of frames, -w wide, instead of its map's picture\n";
 
 // The most -zoom gives: a pixel as 16 x 16.
 
@@ -71,6 +73,7 @@ bool TakeFlag(std::string_view arg, RenderCommandLine& cmd) {
                        : EqualsIgnoreCase(arg, "-f")        ? &cmd.force
                        : EqualsIgnoreCase(arg, "-q")        ? &cmd.quiet
                        : EqualsIgnoreCase(arg, "-plusmask") ? &cmd.plusmask
+                       : EqualsIgnoreCase(arg, "-tileset")  ? &cmd.tileSet
                                                             : nullptr;
     if (flag != nullptr) *flag = true;
     return flag != nullptr;

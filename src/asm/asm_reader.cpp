@@ -283,6 +283,7 @@ class Reader {
     Status Symbols();
     Expected<std::vector<SeenSymbol>> SymbolLines(bool first);
     std::size_t FramesHead(const std::vector<SeenSymbol>& seen);
+    std::size_t TilesHead(const std::vector<SeenSymbol>& seen);
     Status OwnSymbols(const std::vector<SeenSymbol>& seen, std::size_t from);
     Status Label();
     Status StubAfter(std::size_t first);
@@ -293,6 +294,8 @@ class Reader {
     Status Section();
     Status Frames();
     Status FrameTable();
+    Status Map();
+    Status MapItems(std::string_view items, std::size_t cells);
 
     SourceLines& lines_;
     std::uint64_t mostStream_;
@@ -305,6 +308,7 @@ class Reader {
     bool pending_ = false;            // `code_` is the first data line, read while telling the mode
     bool symbolPending_ = false;  // `code_` is the next stream's first symbol, read after its data
     bool tablePending_ = false;   // `code_` is the frame table's label, read after the last data
+    bool mapPending_ = false;     // `code_` is the map's label, read after the tile set
     bool beforeCode_ = true;      // no line of code read yet: a codec comment may come
     std::uint64_t streams_ = 0;   // stream bytes of every frame so far
     // How far the text may go: far enough for the header and symbols, then
@@ -395,7 +399,8 @@ Status Reader::Symbols() {
     Expected<std::vector<SeenSymbol>> seen = SymbolLines(first);
     if (!seen) return seen.failure();
     // The first of the picture's (or frame's) own symbols.
-    const std::size_t from = first ? FramesHead(*seen) : 0;
+    std::size_t from = first ? FramesHead(*seen) : 0;
+    if (first && from == 0) from = TilesHead(*seen);
     return OwnSymbols(*seen, from);
 }
 
@@ -413,12 +418,18 @@ Expected<std::vector<Reader::SeenSymbol>> Reader::SymbolLines(bool first) {
             return Fail(Here(),
                         "the data label is missing: expected \"NAME:\", found " + Quote(code_));
         }
-        const bool frames = first && !seen.empty() && seen[0].name.ends_with(kFramesSuffix);
-        const std::size_t most = !first ? 4 : frames ? 7 : 6;
+        const auto head = [&](std::string_view suffix) {
+            return first && !seen.empty() && seen[0].name.ends_with(suffix);
+        };
+        const std::size_t most = !first                   ? 4
+                                 : head(kFramesSuffix)    ? 7
+                                 : head(kTileCountSuffix) ? 11
+                                                          : 6;
         if (seen.size() == most) {
-            return Fail(Here(), std::string(most == 4 ? "a fifth"
-                                            : frames  ? "an eighth"
-                                                      : "a seventh") +
+            return Fail(Here(), std::string(most == 4   ? "a fifth"
+                                            : most == 7 ? "an eighth"
+                                            : most == 6 ? "a seventh"
+                                                        : "a twelfth") +
                                     " symbol: expected the data label");
         }
         seen.push_back({{symbol->value, lines_.number()}, std::string(symbol->name)});
@@ -445,6 +456,33 @@ std::size_t Reader::FramesHead(const std::vector<SeenSymbol>& seen) {
     return own;
 }
 
+// The head of a source of tiles, where `seen` begins as one does: the tile
+// count, the tile's size, the map's size and -dims's picture size; the
+// symbols that follow are the tile set's, whose first this gives (0 for any
+// other source).
+std::size_t Reader::TilesHead(const std::vector<SeenSymbol>& seen) {
+    if (seen.empty() || !seen[0].name.ends_with(kTileCountSuffix)) return 0;
+    const std::string prefix =
+        seen[0].name.substr(0, seen[0].name.size() - kTileCountSuffix.size());
+    AsmSource::Tiles tiles;
+    SourceValue* const values[] = {&tiles.count, &tiles.width, &tiles.height, &tiles.mapWidth,
+                                   &tiles.mapHeight};
+    const std::string_view suffixes[] = {kTileCountSuffix, kTileWidthSuffix, kTileHeightSuffix,
+                                         kMapWidthSuffix, kMapHeightSuffix};
+    for (std::size_t i = 0; i < std::size(suffixes); ++i) {
+        if (i >= seen.size() || seen[i].name != prefix + std::string(suffixes[i])) return 0;
+        *values[i] = seen[i].value;
+    }
+    top_.tiles = std::move(tiles);
+    const bool dims = seen.size() >= 7 && seen[5].name == prefix + std::string(kWidthSuffix) &&
+                      seen[6].name == prefix + std::string(kHeightSuffix);
+    if (dims) {
+        top_.width = seen[5].value;
+        top_.height = seen[6].value;
+    }
+    return dims ? 7 : 5;
+}
+
 // The picture's (or frame's) own symbols, from `seen[from]` on: size,
 // packets, start and a flag, and a picture's width and height last; its
 // data within what the pixel limit allows.
@@ -459,7 +497,7 @@ Status Reader::OwnSymbols(const std::vector<SeenSymbol>& seen, std::size_t from)
     const auto named = [&](std::size_t i, std::string_view suffix) {
         return seen[i].name.ends_with(suffix);
     };
-    if (!top_.frameCount && count >= 5 && named(seen.size() - 2, kWidthSuffix) &&
+    if (!top_.frameCount && !top_.tiles && count >= 5 && named(seen.size() - 2, kWidthSuffix) &&
         named(seen.size() - 1, kHeightSuffix)) {
         top_.width = seen[seen.size() - 2].value;
         top_.height = seen[seen.size() - 1].value;
@@ -567,7 +605,13 @@ Status Reader::Data() {
             continue;
         }
         const std::optional<std::string_view> items = AfterDirective(code_, ".db");
-        if (!items && (top_.frameCount || top_.StreamsPerFrame() > 1) && ParseSymbol(code_)) {
+        if (!items && top_.tiles && IsLabel(code_) &&
+            code_.ends_with(std::string(kMapLabel) + ":")) {
+            mapPending_ = true;  // the map, after the tile set
+            break;
+        }
+        if (!items && !top_.tiles && (top_.frameCount || top_.StreamsPerFrame() > 1) &&
+            ParseSymbol(code_)) {
             symbolPending_ = true;  // the next stream's first symbol
             break;
         }
@@ -592,7 +636,7 @@ Status Reader::Data() {
                             " bytes of the size symbol");
         }
     }
-    section_->lastLine = lines_.number() - (symbolPending_ || tablePending_ ? 1 : 0);
+    section_->lastLine = lines_.number() - (symbolPending_ || tablePending_ || mapPending_ ? 1 : 0);
     return Stopped();
 }
 
@@ -627,8 +671,9 @@ Status Reader::Totals() {
 Expected<AsmSource> Reader::Read() {
     Status read = Header();
     if (read) read = Symbols();
-    if (read) read = top_.frameCount || top_.StreamsPerFrame() > 1 ? Frames() : Section();
-    if (read) read = FrameTable();
+    const bool frames = !top_.tiles && (top_.frameCount || top_.StreamsPerFrame() > 1);
+    if (read) read = frames ? Frames() : Section();
+    if (read) read = top_.tiles ? Map() : FrameTable();
     if (!read) return read.failure();
     return std::move(top_);
 }
@@ -647,6 +692,68 @@ Status Reader::FrameTable() {
         }
     }
     return Stopped();
+}
+
+// The map of a source of tiles, to the end: ".db" or ".dw" lines, as many
+// tile numbers as the map has cells, each a tile of the tile count.
+Status Reader::Map() {
+    AsmSource::Tiles& tiles = *top_.tiles;
+    if (!mapPending_) {
+        return Fail(Here(), "the map is missing: expected the label \"" +
+                                std::string(kMapLabel.substr(1)) + "\" after the tile set's data");
+    }
+    tiles.mapLine = lines_.number();
+    const std::uint64_t cells = std::uint64_t{tiles.mapWidth.value} * tiles.mapHeight.value;
+    // Every cell shows eight pixels at least.
+    if (cells == 0 || cells > mostStream_ / 2) {
+        return Fail(tiles.mapWidth.line, "a map of " + std::to_string(tiles.mapWidth.value) + "x" +
+                                             std::to_string(tiles.mapHeight.value) +
+                                             " cells cannot be (see -maxpixels)");
+    }
+    mostText_ += 16 * cells;
+    tiles.map.reserve(static_cast<std::size_t>(cells));
+    while (NextCode()) {
+        std::optional<std::string_view> items = AfterDirective(code_, ".db");
+        if (!items) items = AfterDirective(code_, ".dw");
+        if (!items) {
+            return Fail(
+                lines_.number(),
+                "not a line of the map: expected \".db\" or \".dw\" items, found " + Quote(code_));
+        }
+        if (Status read = MapItems(*items, static_cast<std::size_t>(cells)); !read) return read;
+    }
+    if (stopped_) return *stopped_;
+    if (tiles.map.size() != cells) {
+        return Fail(lines_.number(), "the map holds " + std::to_string(tiles.map.size()) +
+                                         " cells, not the " + std::to_string(tiles.mapWidth.value) +
+                                         "x" + std::to_string(tiles.mapHeight.value) +
+                                         " of its symbols");
+    }
+    return {};
+}
+
+// The tile numbers of one line of the map.
+Status Reader::MapItems(std::string_view items, std::size_t cells) {
+    AsmSource::Tiles& tiles = *top_.tiles;
+    for (;;) {
+        const std::size_t comma = items.find(',');
+        const std::string_view item = Trim(items.substr(0, comma));
+        const std::optional<std::uint32_t> number = Number(item, UINT16_MAX);
+        if (!number) return Fail(lines_.number(), "bad map item " + Quote(item));
+        if (*number >= tiles.count.value) {
+            return Fail(lines_.number(), "tile " + std::to_string(*number) + " is not among the " +
+                                             std::to_string(tiles.count.value) +
+                                             " of the tile count");
+        }
+        if (tiles.map.size() == cells) {
+            return Fail(lines_.number(), "the map holds more than its " +
+                                             std::to_string(tiles.mapWidth.value) + "x" +
+                                             std::to_string(tiles.mapHeight.value) + " cells");
+        }
+        tiles.map.push_back(*number);
+        if (comma == std::string_view::npos) return {};
+        items.remove_prefix(comma + 1);
+    }
 }
 
 // A picture's or a frame's label, data and totals, after its symbols.

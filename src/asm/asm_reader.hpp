@@ -79,6 +79,20 @@ struct AsmSource {
     // holds each frame's planes (or the picture's) so, in their order.
     std::optional<SourceValue> frameCount;
     std::vector<AsmSource> frames;
+    // A source of tiles (-tiles): the tile count, a tile's size and the
+    // map's size in tiles (`width` and `height` are then the picture's, of
+    // -dims), the tile set being the stream above; and the map, a tile
+    // number for every cell in reading order.
+    struct Tiles {
+        SourceValue count;
+        SourceValue width;
+        SourceValue height;
+        SourceValue mapWidth;
+        SourceValue mapHeight;
+        std::vector<std::uint32_t> map;
+        std::size_t mapLine = 0;  // the line of the map's label
+    };
+    std::optional<Tiles> tiles;
     // The streams of each frame (or of the picture): its planes when each is
     // a stream of its own, else one.
     std::size_t StreamsPerFrame() const {

@@ -1,5 +1,6 @@
 #include "asm/asm_writer.hpp"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cstdio>
@@ -121,6 +122,10 @@ void ImgAsmWriter::SetPlane(std::optional<PlaneKind> plane) {
 }
 
 void ImgAsmWriter::AppendStreamPrefix(std::string& to) const {
+    if (inTiles_) {
+        to.append(options.Name(SymbolName::vprefix)).append(kTilesSymbol);
+        return;
+    }
     to.append(inFrames_ ? framePrefix_ : options.Name(SymbolName::vprefix));
     if (plane_) to.append(PlaneSymbol(*plane_));
 }
@@ -166,25 +171,70 @@ void ImgAsmWriter::WriteSymbol(SymbolKind kind, std::int32_t value) {
     if (kind == SymbolKind::Start && options.tc == TableCodeMode::Image) {
         value += kImageStartOffset;
     }
-
     // The name: the prefix, the plane's part of a stream's name, the suffix.
-    const std::string& prefix =
-        whole || !inFrames_ ? options.Name(SymbolName::vprefix) : framePrefix_;
-    const std::string_view plane = !whole && plane_ ? PlaneSymbol(*plane_) : std::string_view();
+    symbolName_.clear();
+    if (whole) {
+        symbolName_.append(options.Name(SymbolName::vprefix));
+    } else {
+        AppendStreamPrefix(symbolName_);
+    }
+    WriteNamedSymbol(symbolName_.append(suffix), value);
+}
+
+void ImgAsmWriter::WriteNamedSymbol(std::string_view name, std::int32_t value) {
     std::array<char, 16> text;
     if (!options.quiet) {
-        said_.append("Symbol '").append(prefix).append(plane).append(suffix).append("' set to ");
+        said_.append("Symbol '").append(name).append("' set to ");
         said_.append(Decimal(value, text)).append("\n");
     }
     const std::string_view directive = options.setsymb ? "\t.set " : "\t.equ ";
     const std::string_view hex = DollarHex(value, text);
-    char* const line = file.Reserve(directive.size() + prefix.size() + plane.size() +
-                                    suffix.size() + hex.size() + 2);
-    char* out = Put(Put(Put(Put(line, directive), prefix), plane), suffix);
+    char* const line = file.Reserve(directive.size() + name.size() + hex.size() + 2);
+    char* out = Put(Put(line, directive), name);
     *out++ = ' ';
     out = Put(out, hex);
     *out++ = '\n';
     file.Commit(static_cast<std::size_t>(out - line));
+}
+
+void ImgAsmWriter::WriteTilesHead(const TilesHead& head) {
+    const std::string& prefix = options.Name(SymbolName::vprefix);
+    for (const auto& [suffix, value] : {std::pair{kTileCountSuffix, head.count},
+                                        {kTileWidthSuffix, head.width},
+                                        {kTileHeightSuffix, head.height},
+                                        {kMapWidthSuffix, head.mapWidth},
+                                        {kMapHeightSuffix, head.mapHeight}}) {
+        WriteNamedSymbol(prefix + std::string(suffix), value);
+    }
+    if (options.dims) {
+        WriteSymbol(SymbolKind::Width, width_);
+        WriteSymbol(SymbolKind::Height, height_);
+    }
+    dimsWritten_ = true;
+    inTiles_ = true;
+}
+
+void ImgAsmWriter::WriteMap(std::span<const std::uint32_t> cells, const TilesHead& head,
+                            bool words) {
+    const std::string label = options.Name(SymbolName::lprefix) + std::string(kMapLabel);
+    WriteLabel(label);
+    constexpr char kHex[] = "0123456789ABCDEF";
+    const int digits = words ? 4 : 2;
+    std::string line;
+    for (std::size_t first = 0; first < cells.size(); first += kBytesPerLine) {
+        line.assign(words ? kDwPrefix : kDbPrefix);
+        const std::size_t end = std::min(first + kBytesPerLine, cells.size());
+        for (std::size_t k = first; k < end; ++k) {
+            line.append(k == first ? "$" : ",$");
+            for (int d = digits - 1; d >= 0; --d) line += kHex[(cells[k] >> (4 * d)) & 15];
+        }
+        file.Write(line.append("\n"));
+    }
+    if (!options.quiet) {
+        SayAll();
+        std::printf("Wrote a map of %dx%d tiles to '%s'\n", head.mapWidth, head.mapHeight,
+                    label.c_str());
+    }
 }
 
 void ImgAsmWriter::WriteLabel(const std::string& label) {
@@ -201,8 +251,12 @@ void ImgAsmWriter::WriteData(const std::uint8_t* bytes, std::int32_t count,
         dimsWritten_ = true;
     }
     std::string base;
-    AppendStreamLabel(base);
-    base.append(options.Name(SymbolName::ldata));
+    if (inTiles_) {
+        base.append(options.Name(SymbolName::lprefix)).append(kTilesLabel);
+    } else {
+        AppendStreamLabel(base);
+        base.append(options.Name(SymbolName::ldata));
+    }
 
     if (options.tc == TableCodeMode::Include) {
         WriteLabel(base);

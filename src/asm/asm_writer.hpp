@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -70,6 +71,22 @@ class ImgAsmWriter final : public SourceSink {
     // for each frame in `frames`, each naming what its list holds.
     void WriteFrameTable(const std::vector<std::vector<std::string>>& frames);
 
+    // A source of tiles: the tile count, a tile's size and the map's size in
+    // tiles, with -dims the picture's size (set by SetPictureSize); the
+    // stream that follows is the tile set's ("IMG_TILES_SIZE", "img_tiles").
+    struct TilesHead {
+        std::int32_t count = 0;
+        std::int32_t width = 0;
+        std::int32_t height = 0;
+        std::int32_t mapWidth = 0;
+        std::int32_t mapHeight = 0;
+    };
+    void WriteTilesHead(const TilesHead& head);
+    // The map, after the tile set: under the label prefix and "_map", the
+    // number of each cell's tile, 16 to a line, as ".dw" items when `words`,
+    // else ".db" items.
+    void WriteMap(std::span<const std::uint32_t> cells, const TilesHead& head, bool words);
+
     // One symbol definition, and its "Symbol ..." line on standard output.
     void WriteSymbol(SymbolKind kind, std::int32_t value) override;
     // The data block under its label(s), paged by the table-code mode; in
@@ -81,6 +98,8 @@ class ImgAsmWriter final : public SourceSink {
 
   private:
     void WriteLabel(const std::string& label);
+    // A symbol named `name` in full.
+    void WriteNamedSymbol(std::string_view name, std::int32_t value);
 
     // The current stream's symbol prefix, and its label before `ldata`,
     // appended to `to`.
@@ -99,7 +118,9 @@ class ImgAsmWriter final : public SourceSink {
     std::string frameLabel_;     // of its label, before `ldata`
     std::optional<PlaneKind> plane_;
     std::string dataLabel_;
+    std::string symbolName_;  // the name WriteSymbol builds, kept for its room
     bool inFrames_ = false;
+    bool inTiles_ = false;
     bool included_ = false;     // the include line is written once a source
     bool dimsWritten_ = false;  // and so is a picture's size
     std::int32_t width_ = 0;

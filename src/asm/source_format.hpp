@@ -2,6 +2,7 @@
 // back.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string_view>
 
@@ -42,6 +43,22 @@ inline constexpr std::string_view kHeightSuffix = "_HEIGHT";
 // A source of frames (-frames) begins with the frame count, so named; frame
 // k's own symbols take "_k" after the symbol prefix.
 inline constexpr std::string_view kFramesSuffix = "_FRAMES";
+
+// A source of tiles (-tiles) begins with the tile count, a tile's size and
+// the map's size in tiles, named so after the symbol prefix; then the tile
+// set, one stream under the symbol prefix and "_TILES" ("IMG_TILES_SIZE"),
+// labelled with the label prefix and "_tiles"; then the map under the label
+// prefix and "_map": a tile number for every cell in reading order, as
+// ".db" items while every number fits a byte, ".dw" items past that.
+inline constexpr std::string_view kTileCountSuffix = "_TILE_COUNT";
+inline constexpr std::string_view kTileWidthSuffix = "_TILE_WIDTH";
+inline constexpr std::string_view kTileHeightSuffix = "_TILE_HEIGHT";
+inline constexpr std::string_view kMapWidthSuffix = "_MAP_WIDTH";
+inline constexpr std::string_view kMapHeightSuffix = "_MAP_HEIGHT";
+inline constexpr std::string_view kTilesSymbol = "_TILES";
+inline constexpr std::string_view kTilesLabel = "_tiles";
+inline constexpr std::string_view kMapLabel = "_map";
+inline constexpr std::size_t kMostByteTiles = 256;
 
 // A data line starts so; its items are "$XX", comma-separated.
 inline constexpr std::string_view kDbPrefix = "\t.db ";

@@ -72,6 +72,10 @@ struct ImgOptions {
     std::uint32_t frameWidth = 0;
     std::uint32_t frameHeight = 0;
     bool allFrames = false;
+    // -tiles WxH: the picture cut as -frames cuts it, into tiles of
+    // frameWidth x frameHeight; identical tiles are kept once, and a map
+    // names the tile of every cell.
+    bool tiles = false;
     bool plusmask = false;  // -plusmask: each sprite byte followed by its mask byte
     // -planes: the planes written, in this order (planeCount of them; none
     // without -planes: the one plane that -dim or -mask choose, or the two
@@ -100,7 +104,7 @@ struct ImgOptions {
                dither == DitherMethod::None && !colourTones;
     }
 
-    bool Frames() const { return frameWidth != 0 || allFrames; }
+    bool Frames() const { return (frameWidth != 0 && !tiles) || allFrames; }
 
     const std::string& Name(SymbolName n) const { return names[static_cast<std::size_t>(n)]; }
     std::string& Name(SymbolName n) { return names[static_cast<std::size_t>(n)]; }

@@ -19,6 +19,10 @@ inline constexpr std::uint64_t kDefaultPixelLimit = std::uint64_t{1} << 28;
 // reads: far more than any animation or icon has; a file of more is refused.
 inline constexpr std::size_t kMostPages = 65536;
 
+// The most distinct tiles of -tiles: a cell of the map is a .dw word, which
+// numbers no more (a set of more would not fit the target's memory anyway).
+inline constexpr std::size_t kMostTiles = 65536;
+
 // ---- Walking the headers: the decoding child's first phase, bounded from
 // its first instruction, whatever the file.
 

@@ -44,6 +44,7 @@ class Rendering {
     Status FramesFit() const;
     Status SheetSize();
     Status BeyondTheLimit(Status fault);
+    Status TileSheet();
     Status PlanesAlike(const SourcePlane& first, const SourcePlane& other,
                        const std::string& role) const;
     Status PlanesBelongTogether(const SourcePlane& full, const SourcePlane& dim) const;
@@ -265,6 +266,32 @@ Status Rendering::SheetSize() {
     return {};
 }
 
+// The picture of a source of tiles: each cell of the map, in reading order,
+// shows its tile; as large as the map, which -w and -h only confirm. With
+// -tileset the tiles themselves, in number order, as a sheet of frames.
+Status Rendering::TileSheet() {
+    const AsmSource::Tiles& tiles = *planes_[0].source.tiles;
+    frameWidth_ = static_cast<std::int32_t>(tiles.width.value);
+    frameHeight_ = static_cast<std::int32_t>(tiles.height.value);
+    if (settings_.tileSet) return SheetSize();  // the tiles as frames
+    across_ = tiles.mapWidth.value;
+    const std::uint64_t width = std::uint64_t{tiles.mapWidth.value} * tiles.width.value;
+    const std::uint64_t height = std::uint64_t{tiles.mapHeight.value} * tiles.height.value;
+    for (const auto& [given, value, option] :
+         {std::tuple{settings_.width, width, "-w"}, std::tuple{settings_.height, height, "-h"}}) {
+        if (given != 0 && static_cast<std::uint64_t>(given) != value) {
+            return AtLine(planes_[0], tiles.mapWidth.line,
+                          "the map is " + std::to_string(width) + "x" + std::to_string(height) +
+                              " pixels, " + option + " says " + std::to_string(given));
+        }
+    }
+    if (Status within = WithinLimit(width, height); !within) return within;
+    shown_.assign(tiles.map.begin(), tiles.map.end());
+    settings_.width = static_cast<std::int32_t>(width);
+    height_ = static_cast<std::int32_t>(height);
+    return {};
+}
+
 // Two planes of one picture, `other` the source's `role`: as many frames,
 // and the same size when the height is not given.
 Status Rendering::PlanesAlike(const SourcePlane& first, const SourcePlane& other,
@@ -369,8 +396,10 @@ Status Rendering::BeyondTheLimit(Status fault) {
 // within the pixel limit.
 Status Rendering::WithinLimit(std::uint64_t width, std::uint64_t height) const {
     const auto zoom = static_cast<std::uint64_t>(settings_.zoom);
-    // Both sides at most 2^31 and the zoom at most 16: no product wraps.
-    if (width * height <= settings_.maxPixels / (zoom * zoom) && width * zoom <= INT32_MAX &&
+    // Both sides at most 2^31 before they are multiplied, and below 2^59 (a
+    // map's cells of a tile's size) with the zoom at most 16: no product wraps.
+    if (width <= INT32_MAX && height <= INT32_MAX &&
+        width * height <= settings_.maxPixels / (zoom * zoom) && width * zoom <= INT32_MAX &&
         height * zoom <= INT32_MAX) {
         return {};
     }
@@ -485,6 +514,11 @@ Status Rendering::LoadPlanes() {
             return plane.pastLimit ? BeyondTheLimit(loaded) : loaded;
         }
     }
+    for (const SourcePlane& plane : planes_) {
+        if (plane.Tiled() && planes_.size() > 1) {
+            return Fail(Quoted(plane.file) + " holds tiles: give no -dimplane or -over with it");
+        }
+    }
     dim_ = settings_.dimSourceFile.empty() ? nullptr : &planes_[1];
     over_ = settings_.overSourceFile.empty() ? nullptr : &planes_.back();
     if (!planes_[0].source.commentPlanes.empty()) return TakePlanesApart();
@@ -538,6 +572,9 @@ Status Rendering::PlanesOfOneKind(const std::vector<std::string>& roles) const {
                     " holds frames, its " + roles[framed ? i : 0] + " " +
                     Quoted(planes_[framed ? i : 0].file) + " does not");
     }
+    if (settings_.tileSet && !planes_[0].Tiled()) {
+        return Fail(Quoted(planes_[0].file) + " holds no tiles (-tileset shows a source's tiles)");
+    }
     if (!framed && (settings_.frameWidth != 0 || settings_.frame.value_or(0) != 0)) {
         return Fail(Quoted(planes_[0].file) + " holds no frames (-frames and -frame show frames)");
     }
@@ -551,6 +588,10 @@ Status Rendering::Run() {
     if (step) step = LoadPlanes();
     if (!step) return step;
     const bool framed = planes_[0].Framed();
+    if (planes_[0].Tiled()) {
+        step = TileSheet();
+        return step ? WritePicture() : step;
+    }
     if (framed) step = FrameSize();
     if (step && framed) step = FramesFit();
     if (step) step = framed ? SheetSize() : TakeSizeFromSources();

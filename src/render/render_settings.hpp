@@ -30,6 +30,9 @@ struct RenderSettings {
     std::int32_t frameHeight = 0;
     std::optional<std::int32_t> frame;
     bool plusmask = false;  // -plusmask: sprite and mask bytes in pairs
+    // -tileset: a source of tiles shows its tiles in number order, as a
+    // sheet of frames, instead of the picture its map makes.
+    bool tileSet = false;
     // Previews: each pixel shown as zoom x zoom (-zoom), and the sprite drawn
     // over the mask of this source (-over; empty for none).
     std::int32_t zoom = 1;

@@ -113,6 +113,44 @@ Expected<DecodedFrame> DecodeFrame(const RenderSettings& settings, const SourceP
     return frame;
 }
 
+// A source of tiles: its tile set, decoded into the one frame, cut into
+// the tiles of the tile count, each a frame (each plane of each a frame
+// where the planes are each whole in turn), with blank bytes where the
+// stream was trimmed; no more tiles than a picture within the pixel limit
+// holds pixels for.
+Status CutTiles(const RenderSettings& settings, SourcePlane& plane) {
+    const AsmSource& s = plane.source;
+    const AsmSource::Tiles& t = *s.tiles;
+    const std::uint64_t width = t.width.value;
+    const std::uint64_t height = t.height.value;
+    if (width == 0 || height == 0 || height % 8 != 0 || width * height > settings.maxPixels ||
+        t.count.value == 0 || t.count.value * width * height > settings.maxPixels) {
+        return AtLine(plane, t.count.line,
+                      std::to_string(t.count.value) + " tiles of " + std::to_string(width) + "x" +
+                          std::to_string(height) + " pixels cannot be (see -maxpixels)");
+    }
+    const std::size_t parts = s.StreamsPerFrame();
+    const Interleave interleave =
+        s.interleaved ? Interleave{s.commentPlanes.size()} : settings.Interleaving();
+    const std::size_t part = interleave.Bytes(static_cast<std::size_t>(width * height / 8));
+    const DecodedFrame whole = std::move(plane.frames.front());
+    const std::size_t total = t.count.value * parts * part;
+    if (static_cast<std::uint64_t>(whole.End()) > total) {
+        return AtLine(plane, s.size.line,
+                      std::to_string(whole.End()) + " bytes do not fit " +
+                          std::to_string(t.count.value) + " tiles of " + std::to_string(width) +
+                          "x" + std::to_string(height));
+    }
+    const PackedPlane packed = whole.Packed();
+    plane.frames.assign(t.count.value * parts, DecodedFrame{&s, {}, 0});
+    for (std::size_t f = 0; f < plane.frames.size(); ++f) {
+        std::vector<std::uint8_t>& bytes = plane.frames[f].bytes;
+        bytes.resize(part);
+        for (std::size_t k = 0; k < part; ++k) bytes[k] = packed.ByteAt(f * part + k);
+    }
+    return {};
+}
+
 }  // namespace
 
 std::vector<SourcePlane> SplitPlanes(const SourcePlane& combined) {
@@ -130,6 +168,7 @@ std::vector<SourcePlane> SplitPlanes(const SourcePlane& combined) {
         plane.source.width = source.width;
         plane.source.height = source.height;
         plane.source.frameCount = source.frameCount;
+        plane.source.tiles = source.tiles;
         for (std::size_t f = p % perFrame; f < combined.frames.size(); f += perFrame) {
             const DecodedFrame& frame = combined.frames[f];
             DecodedFrame& own = plane.frames.emplace_back();
@@ -171,12 +210,14 @@ Status LoadSourcePlane(const RenderSettings& settings, const RenderProgress& pro
     if (progress) {
         const std::size_t count = sections.size() / plane.source.StreamsPerFrame();
         const std::string frames =
-            plane.Framed() ? std::to_string(count) + " frames, " : std::string();
+            plane.Tiled()    ? std::to_string(plane.source.tiles->count.value) + " tiles, "
+            : plane.Framed() ? std::to_string(count) + " frames, "
+                             : std::string();
         progress("Decoded '" + plane.file + "': " + frames + std::to_string(stream) + " bytes of " +
                  std::string(CodecFor(kind).keyword) + " data give " + std::to_string(decoded) +
                  " bytes.\n");
     }
-    return {};
+    return plane.Tiled() ? CutTiles(settings, plane) : Status();
 }
 
 }  // namespace pelmo

@@ -38,6 +38,9 @@ struct SourcePlane {
     bool pastLimit = false;
 
     bool Framed() const { return source.frameCount.has_value(); }
+    // A source of tiles, whose frames are its tiles (each plane of each tile
+    // where the planes are streams of their own), each as its source says.
+    bool Tiled() const { return source.tiles.has_value(); }
 };
 
 // The planes of a source of planes (`combined`, which must outlive them),
@@ -49,7 +52,8 @@ std::vector<SourcePlane> SplitPlanes(const SourcePlane& combined);
 Failure AtLine(const SourcePlane& plane, std::size_t line, const std::string& what);
 
 // Reads, checks and decodes the source `plane.file`, with the codec that
-// `settings` or its include lines name. A Failure (the reason after "Error, ")
+// `settings` or its include lines name; a source of tiles's tile set cut
+// into its tiles. A Failure (the reason after "Error, ")
 // when it cannot be read or is not as the converter writes it.
 Status LoadSourcePlane(const RenderSettings& settings, const RenderProgress& progress,
                        SourcePlane& plane);

@@ -93,6 +93,12 @@ MORE_HELP = (
     "                   its data label (each plane's), and its size with a codec\n"
     "  -tones C0,C1,C2  Off, dim and full as colours (#rrggbb): each pixel takes the tone of\n"
     "                   the nearest; one warning counts the pixels that are none of them\n"
+    "  -tiles [WxH]     Cut the picture into tiles of W x H pixels (8x8 when the next\n"
+    "                   argument is no size): each different tile once, in the order\n"
+    "                   first seen, in <lprefix>_tiles; their numbers cell by cell in\n"
+    "                   <lprefix>_map (.db, or .dw past 256 tiles)\n"
+    "  -tileset FILE    With -tiles, the tiles of a source written before first, each\n"
+    "                   keeping its number; new tiles after them\n"
     "  @FILE            The words of FILE in its place: white space separates them,\n"
     "                   \"a b\" is one word, # begins a comment; no @FILE inside FILE\n"
     "                   (a file whose name begins with @ is given as ./@name)\n"
@@ -151,7 +157,7 @@ def parse(argv):
     opts = {flag: False for flag in FLAGS + MORE_FLAGS}
     opts.update(NAMES)
     opts.update(codec="raw", tc="none", image="", output="", frames=None, levels=(128, 192),
-                dither="none", planes=[], tones=None)
+                dither="none", planes=[], tones=None, tiles=None, tileset="")
     given = set()
 
     def fail(line):
@@ -193,8 +199,13 @@ def parse(argv):
         if name in FLAGS + MORE_FLAGS:
             opts[name] = True
             continue
-        if name not in ("c", "tc", "frames", "levels", "dither", "planes", "tones") and \
-                name not in NAMES:
+        if name == "tiles":  # its size only when one follows
+            size = frame_size(argv[i]) if more(i) else None
+            i += size is not None
+            opts["tiles"] = size or (8, 8)
+            continue
+        if name not in ("c", "tc", "frames", "levels", "dither", "planes", "tones",
+                        "tileset") and name not in NAMES:
             fail(f'Error, unknown option "{arg}"\n')
         if not more(i):
             break
@@ -248,6 +259,10 @@ def parse(argv):
         fail("Error, -interleave needs -planes.\n")
     if opts["ftable"] and not opts["frames"]:
         fail("Error, -ftable needs -frames.\n")
+    if opts["tileset"] and not opts["tiles"]:
+        fail("Error, -tileset needs -tiles.\n")
+    if opts["tiles"] and opts["frames"]:
+        fail("Error, -tiles and -frames cannot be given together.\n")
     if opts["frames"] == "auto":
         base = opts["image"][opts["image"].rfind("/") + 1:]
         stem = base[:base.rfind(".")] if "." in base else base
@@ -260,6 +275,9 @@ def parse(argv):
     if opts["frames"] and opts["frames"][1] % 8 and not opts["pad"]:
         fail(f"Error, frame height {opts['frames'][1]} is not a multiple of 8; "
              "give -pad to pad each frame.\n")
+    if opts["tiles"] and opts["tiles"][1] % 8 and not opts["pad"]:
+        fail(f"Error, tile height {opts['tiles'][1]} is not a multiple of 8; "
+             "give -pad to pad each tile.\n")
     return opts
 
 
@@ -273,7 +291,7 @@ def frame_size(text):
 
 # --- loading and packing -----------------------------------------------------
 
-def load(name, fixtures, frames=None):
+def load(name, fixtures, frames=None, cells="frames"):
     """The tone map (rows of levels 0..2) of the picture `name`, and its
     opacity (rows of 0 and 1) with the frames' size checked against it."""
     dot = name.rfind(".")
@@ -288,7 +306,7 @@ def load(name, fixtures, frames=None):
     width, height = entry["width"], entry["height"]
     if frames and (width % frames[0] or height % frames[1]):
         raise Failure(f'Error, image "{name}" is {width}x{height} pixels, not a whole number '
-                      f'of {frames[0]}x{frames[1]} frames.\n')
+                      f'of {frames[0]}x{frames[1]} {cells}.\n')
     if not frames and height % 8:
         raise Failure("Error, height must be multiple of 8.\n")
     opaque = entry.get("opaque", ["1" * width] * height)
@@ -369,7 +387,7 @@ def shaded_tones(entry, opaque, opts):
     values = [[(2126 * r + 7152 * g + 722 * b + 5000) // 10000 if opts["luma"] else r
                for r, g, b in row] for row in pixels]
     height, width = len(values), len(values[0])
-    fw, fh = opts["frames"] or (width, height)
+    fw, fh = opts["frames"] or opts["tiles"] or (width, height)
     tones = [[0] * width for _ in range(height)]
     for top in range(0, height, fh):
         for left in range(0, width, fw):
@@ -604,7 +622,8 @@ def best_codec(frames, opts):
     return chosen[1], f"Best codec is {chosen[0]} ({sizes} bytes).\n"
 
 
-def write(opts, data, packets, start, extra, frame=None, size=None, plane=None, first=True):
+def write(opts, data, packets, start, extra, frame=None, size=None, plane=None, first=True,
+          tiles=False):
     """Returns (file text, stdout lines, first data label): a stream's symbols
     and data, frame `frame`'s and plane `plane`'s if given. `size` is the
     picture's, for -dims, written with the `first` stream of a picture."""
@@ -612,7 +631,8 @@ def write(opts, data, packets, start, extra, frame=None, size=None, plane=None, 
     suffixes = [opts["vsize"], opts["vpackets"], opts["vstart"], opts["vflag"]]
     prefix = opts["vprefix"] + ("" if frame is None else f"_{frame}")
     prefix += "" if plane is None else "_" + plane.upper()
-    dims = [] if frame is not None or not opts.get("dims") or not first else [
+    prefix = opts["vprefix"] + "_TILES" if tiles else prefix
+    dims = [] if frame is not None or not opts.get("dims") or not first or tiles else [
         ("_WIDTH", size[0]), ("_HEIGHT", size[1])]
     for kind, value in [(0, len(data)), (1, packets), (2, start)] + extra:
         if kind == 2 and opts["tc"] == "image":
@@ -629,6 +649,7 @@ def write(opts, data, packets, start, extra, frame=None, size=None, plane=None, 
 
     number = "" if frame is None else ("" if opts["lprefix"] else "_") + str(frame)
     label = opts["lprefix"] + number + ("" if plane is None else "_" + plane) + opts["ldata"]
+    label = opts["lprefix"] + "_tiles" if tiles else label
     if opts["tc"] == "include":
         text += f"{label}:\n"
         if first:  # the decoder is included once a source
@@ -661,13 +682,14 @@ def run(argv, fixtures):
         return answer.out, "", 0, None
     except Failure as failure:
         return BANNER, failure.err, 1, None
-    out, warning = BANNER, ""
+    out, warning, said = BANNER, "", []
 
     def done(stdout, stderr, status, text=None):
         return "" if opts["q"] else stdout, warning + stderr, status, text
     framed = opts["frames"] is not None
     try:
-        tones, opaque = load(opts["image"], fixtures, opts["frames"])
+        tones, opaque = load(opts["image"], fixtures, opts["frames"] or opts["tiles"],
+                             "tiles" if opts["tiles"] else "frames")
         plain = (opts["levels"], opts["dither"], opts["luma"], opts["invert"]) == \
             ((128, 192), "none", False, False)
         if opts["tones"]:
@@ -675,6 +697,9 @@ def run(argv, fixtures):
         elif not plain:
             tones = shaded_tones(fixtures[opts["image"]], opaque, opts)
         out += f"Loaded {len(tones[0])}x{len(tones)} image.\n"
+        if opts["tiles"]:
+            text = tiled(opts, tones, opaque, fixtures, said)
+            return done(out + "".join(said) + "Operation completed.\n", "", 0, text)
         if framed or opts["plusmask"] or opts["planes"]:
             frames, size = pack_frames(tones, opaque, opts)
         else:
@@ -690,7 +715,7 @@ def run(argv, fixtures):
         else:
             encoded = [globals()[opts["codec"]](data) for data, _ in frames]
     except Failure as failure:
-        return done(out, failure.err, 1)
+        return done(out + "".join(said), failure.err, 1)
     path = opts["output"]
     if path == "adir" or "/" in path and not path.startswith("/dev/"):
         return done(out, f'Error, couldn\'t open "{path}".\n', 1)
@@ -724,6 +749,90 @@ def run(argv, fixtures):
     if path == "/dev/full":
         return done(out + lines, f'Error, couldn\'t write "{path}".\n', 1)
     return done(out + lines + "Operation completed.\n", "", 0, text if path == OUT_NAME else None)
+
+
+# --- tiles --------------------------------------------------------------------
+
+def cut_tiles(tones, opaque, opts):
+    """Each cell's tile in reading order as the tile set holds it (its planes
+    side by side, or one after the other), and a tile's size in the plane."""
+    planes, together = planes_of(opts)
+    streams, size = pack_frames(tones, opaque, dict(opts, frames=opts["tiles"], strim=False,
+                                                    etrim=False))
+    per = 1 if together else len(planes)
+    return [b"".join(data for data, _ in streams[k:k + per])
+            for k in range(0, len(streams), per)], size
+
+
+def tile_kind(opts, size):
+    planes = ",".join(opts["planes"]) + (" interleaved" if opts["interleave"] else "")
+    return f"{size[0]}x{size[1]}" + (f" of the planes {planes}" if opts["planes"] else "")
+
+
+def known_tiles(opts, size, fixtures):
+    """-tileset: the tiles of the golden case whose source it names, made
+    from that case's own picture and options."""
+    case = re.fullmatch(r"data/\.\./golden/(\w+)\.asm", opts["tileset"]).group(1)
+    theirs = parse([OUT_NAME if a == "@OUT@" else a
+                    for a in read(os.path.join(HERE, case + ".args")).split("\n") if a])
+    their_tones, their_opaque = load(theirs["image"], fixtures)
+    tiles, _, _, their_size = tile_set(theirs, their_tones, their_opaque, fixtures)
+    if tile_kind(theirs, their_size) != tile_kind(opts, size):
+        raise Failure(f'Error, the tiles of "{opts["tileset"]}" are '
+                      f"{tile_kind(theirs, their_size)}, not {tile_kind(opts, size)}.\n")
+    return tiles
+
+
+def tile_set(opts, tones, opaque, fixtures):
+    """(the tiles in number order, how many came from -tileset, the map, a
+    tile's size): each different tile once, in the order first seen."""
+    cells, size = cut_tiles(tones, opaque, opts)
+    tiles = known_tiles(opts, size, fixtures) if opts["tileset"] else []
+    numbers = {}
+    for k, tile in enumerate(tiles):
+        numbers.setdefault(tile, k)
+    known = len(tiles)
+    for tile in cells:
+        if tile not in numbers:
+            numbers[tile] = len(tiles)
+            tiles.append(tile)
+    return tiles, known, [numbers[tile] for tile in cells], size
+
+
+def tiled(opts, tones, opaque, fixtures, said):
+    """-tiles: appends the console lines to `said`; returns the source."""
+    tiles, known, cells, size = tile_set(opts, tones, opaque, fixtures)
+    if len(tiles) > 65536:
+        raise Failure("Error, the picture holds more different tiles than a map numbers (65536).\n")
+    across, down = len(tones[0]) // opts["tiles"][0], len(tones) // opts["tiles"][1]
+    origin = f", {known} of them from '{opts['tileset']}'," if known else ""
+    said.append(f"Tiles: {len(tiles)} of {opts['tiles'][0]}x{opts['tiles'][1]}{origin} in a map "
+                f"of {across}x{down}.\n")
+    planes, together = planes_of(opts)
+    data, start = trim(b"".join(tiles), opts, len(planes) if together else 1)
+    said.append(f"RAW image is {len(data)} bytes.\n")
+    if opts["codec"] == "best":
+        (encoded,), line = best_codec([(data, start)], opts)
+        said.append(line)
+    else:
+        encoded = globals()[opts["codec"]](data)
+    text = header(dict(opts, best=True))
+    head = [("_TILE_COUNT", len(tiles)), ("_TILE_WIDTH", size[0]), ("_TILE_HEIGHT", size[1]),
+            ("_MAP_WIDTH", across), ("_MAP_HEIGHT", down)]
+    head += [("_WIDTH", size[0] * across), ("_HEIGHT", size[1] * down)] if opts["dims"] else []
+    for suffix, value in head:
+        line, shown = symbol(opts, opts["vprefix"] + suffix, value)
+        text, said[len(said):] = text + line, [shown]
+    more, shown, _ = write(opts, *encoded[:2], start, encoded[2], tiles=True)
+    said.append(shown)
+    words = len(tiles) > 256
+    label = opts["lprefix"] + "_map"
+    text += more + f"{label}:\n" + "".join(
+        ("\t.dw " if words else "\t.db ") +
+        ",".join(f"${n:04X}" if words else f"${n:02X}" for n in cells[k:k + 16]) + "\n"
+        for k in range(0, len(cells), 16))
+    said.append(f"Wrote a map of {across}x{down} tiles to '{label}'\n")
+    return text
 
 
 def read(path):
