@@ -106,7 +106,13 @@ bool SendBlocks(FIBITMAP* pixels, std::uint32_t width, const ImgOptions& options
         }
         if (!reply.Bytes(batch.data(), std::size_t{count} * width * planes)) return false;
     }
-    if (shades) strays = shades->Strays();
+    // Every tone plane reads the same pixels through the colours: the first one counts them.
+    for (const PlaneRows& reader : readers) {
+        if (const StrayPixels* found = reader.Strays()) {
+            strays = *found;
+            break;
+        }
+    }
     return true;
 }
 

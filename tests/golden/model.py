@@ -139,7 +139,8 @@ def parse(argv):
     opts = {flag: False for flag in FLAGS + MORE_FLAGS}
     opts.update(NAMES)
     opts.update(codec="raw", tc="none", image="", output="", frames=None, levels=(128, 192),
-                dither="none", planes=[])
+                dither="none", planes=[], tones=None)
+    given = set()
 
     def fail(line):
         raise Failure(line + USAGE)
@@ -167,7 +168,7 @@ def parse(argv):
         if name in FLAGS + MORE_FLAGS:
             opts[name] = True
             continue
-        if name not in ("c", "tc", "frames", "levels", "dither", "planes") and name not in NAMES:
+        if name not in ("c", "tc", "frames", "levels", "dither", "planes", "tones") and name not in NAMES:
             fail(f'Error, unknown option "{arg}"\n')
         if i >= len(argv):
             break
