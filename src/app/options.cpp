@@ -1,5 +1,6 @@
 #include "app/options.hpp"
 
+#include <algorithm>
 #include <cstdio>
 #include <optional>
 #include <string>
@@ -65,8 +66,20 @@ constexpr bool KeywordsInModeOrder() {
 }
 static_assert(KeywordsInModeOrder(), "table-code keywords must follow TableCodeMode");
 
+struct FormatKeyword {
+    OutputFormat format;
+    std::string_view keyword;
+};
+
+constexpr FormatKeyword kFormatKeywords[] = {
+    {OutputFormat::Asm, "asm"},
+    {OutputFormat::C, "c"},
+    {OutputFormat::Bin, "bin"},
+};
+
 enum class OptionKind {
     Flag,
+    Format,
     Codec,
     TableCode,
     Name,
@@ -129,6 +142,7 @@ constexpr OptionRule kOptions[] = {
     {"interleave", OptionKind::Flag, &ImgOptions::interleave, {}},
     {"ftable", OptionKind::Flag, &ImgOptions::ftable, {}},
     {"tones", OptionKind::Tones, nullptr, {}},
+    {"format", OptionKind::Format, nullptr, {}},
 };
 
 struct PlaneKeyword {
@@ -173,7 +187,11 @@ constexpr std::string_view kMoreHelp =
     "                   its data label (each plane's), and its size with a codec\n"
 
     "  -tones C0,C1,C2  Off, dim and full as colours (#rrggbb): each pixel takes the tone of\n"
-    "                   the nearest; one warning counts the pixels that are none of them\n";
+    "                   the nearest; one warning counts the pixels that are none of them\n"
+    "  -format asm      An assembler source (default)\n"
+    "  -format c        A C header: the symbols as #defines, each label an array of bytes,\n"
+    "                   the frame table an array of their addresses\n"
+    "  -format bin      The bytes alone, of a single stream: no symbols, no labels\n";
 
 const OptionRule* FindOption(std::string_view name) {
     for (const OptionRule& entry : kOptions) {
@@ -417,6 +435,12 @@ bool TakeValue(const OptionRule& option, const char* value, CommandLine& cmd) {
             return TakePlanes(value, cmd);
         case OptionKind::Tones:
             return TakeTones(value, cmd);
+        case OptionKind::Format: {
+            const FormatKeyword* entry = FindKeyword(kFormatKeywords, value);
+            if (entry == nullptr) return FailQuoting(cmd, "unknown output format", value);
+            cmd.options.format = entry->format;
+            return true;
+        }
         case OptionKind::Flag:
             break;
     }
@@ -463,6 +487,45 @@ bool RefusePlaneCombinations(const CommandLine& cmd) {
     }
     if (options.ftable && !options.Frames() && !cmd.autoFrames) {
         return Fail(cmd, "Error, -ftable needs -frames.\n");
+    }
+    return true;
+}
+
+// A C header's names are the symbols' and the labels': each naming option
+// letters, digits and underscores, and no prefix starting with a digit.
+bool RefuseCNames(const CommandLine& cmd) {
+    for (const SymbolName kind :
+         {SymbolName::vprefix, SymbolName::vsize, SymbolName::vpackets, SymbolName::vstart,
+          SymbolName::vflag, SymbolName::lprefix, SymbolName::ldata}) {
+        const std::string& name = cmd.options.Name(kind);
+        const auto inName = [](char c) { return IsAsciiAlnum(c) || c == '_'; };
+        const bool prefix = kind == SymbolName::vprefix || kind == SymbolName::lprefix;
+        const bool digitFirst = !name.empty() && IsAsciiDigit(name[0]);
+        if (!std::all_of(name.begin(), name.end(), inName) || (prefix && digitFirst)) {
+            return FailQuoting(cmd, "invalid C name", name);
+        }
+    }
+    return true;
+}
+
+// What only an assembler source holds: the lookup stubs and the decoder's
+// include line of -tc; and the bytes alone are those of one stream, not of
+// frames or of planes each a stream of its own.
+bool RefuseFormatCombinations(const CommandLine& cmd) {
+    const ImgOptions& options = cmd.options;
+    if (options.format == OutputFormat::Asm) return true;
+    const std::string format =
+        "-format " + std::string(options.format == OutputFormat::C ? "c" : "bin");
+    if (options.tc != TableCodeMode::None) {
+        const std::string mode(kTableCodeKeywords[static_cast<std::size_t>(options.tc)].keyword);
+        return Fail(cmd, "Error, " + format + " and -tc " + mode + " cannot be given together.\n");
+    }
+    if (options.format == OutputFormat::C) return RefuseCNames(cmd);
+    if (options.Frames() || cmd.autoFrames) {
+        return Fail(cmd, "Error, " + format + " and -frames cannot be given together.\n");
+    }
+    if (options.planeCount > 1 && !options.interleave) {
+        return Fail(cmd, "Error, " + format + " with more than one plane needs -interleave.\n");
     }
     return true;
 }
@@ -518,6 +581,7 @@ bool ParseCommandLine(int argc, const char* const* argv, CommandLine& cmd) {
         return Fail(cmd, "Error, -plusmask and -mask cannot be given together.\n");
     }
     if (!RefusePlaneCombinations(cmd)) return false;
+    if (!RefuseFormatCombinations(cmd)) return false;
     if (cmd.autoFrames && !TakeFramesFromName(cmd)) return false;
     if (cmd.options.frameHeight % 8 != 0 && !cmd.options.pad) {
         return Fail(cmd, "Error, frame height " + std::to_string(cmd.options.frameHeight) +

@@ -1,8 +1,6 @@
 #include "asm/asm_writer.hpp"
 
-#include <array>
 #include <cstdio>
-#include <cstring>
 #include <string_view>
 
 #include "base/errors.hpp"
@@ -13,18 +11,12 @@ namespace pelmo {
 
 namespace {
 
-constexpr std::size_t kBytesPerLine = 16;
-// ",$XX" per byte; the first of a line drops the comma.
-constexpr std::size_t kItemChars = 4;
-constexpr std::size_t kMaxLineChars = kDbPrefix.size() + kBytesPerLine * kItemChars;
-
-// ",$XX" for every byte value, upper-case hexadecimal.
-constexpr std::array<std::array<char, kItemChars>, 256> kDbItems = [] {
-    constexpr char kHex[] = "0123456789ABCDEF";
-    std::array<std::array<char, kItemChars>, 256> items{};
-    for (int v = 0; v < 256; ++v) items[v] = {',', '$', kHex[v >> 4], kHex[v & 15]};
-    return items;
-}();
+// The text a codec writes, kept to be written in its place.
+class TextCapture final : public TextStream {
+  public:
+    void Write(std::string_view text) override { held.append(text); }
+    std::string held;
+};
 
 }  // namespace
 
@@ -37,25 +29,14 @@ bool ImgAsmWriter::Open(const std::string& path, const OutputFile::Settings& set
                                           : file.Refusal());
         return false;
     }
-    file.Write(kHeaderPrefix);
-    file.Write(kVersionText);
-    file.Write("\n");
-    if (!codecComment_.empty()) {
-        file.Write(kCodecCommentPrefix);
-        file.Write(codecComment_);
-        file.Write("\n");
-    }
-    if (!planesComment_.empty()) {
-        file.Write(kPlanesCommentPrefix);
-        file.Write(planesComment_);
-        file.Write("\n");
-    }
-    file.Write("\n");
+    syntax_ = MakeSourceSyntax(options, path, file);
+    syntax_->Head(codecComment_, planesComment_);
     return true;
 }
 
 bool ImgAsmWriter::Close() {
     if (!file.IsOpen()) return true;
+    syntax_->Tail();
     if (file.Close()) return true;
     PrintError(file.Refusal().empty() ? "Error, couldn't write " + Quoted(path_) + ".\n"
                                       : file.Refusal());
@@ -98,16 +79,9 @@ std::string ImgAsmWriter::SizeSymbol() const {
     return StreamPrefix() + options.Name(SymbolName::vsize);
 }
 
-void ImgAsmWriter::WriteFrameTable(const std::vector<std::vector<std::string>>& frames) {
+void ImgAsmWriter::WriteFrameTable(const std::vector<std::vector<TableEntry>>& frames) {
     const std::string label = options.Name(SymbolName::lprefix) + std::string(kFrameTableSuffix);
-    WriteLabel(label);
-    std::string line;
-    for (const std::vector<std::string>& names : frames) {
-        line.assign(kDwPrefix);
-        for (std::size_t i = 0; i < names.size(); ++i)
-            line.append(i == 0 ? "" : ", ").append(names[i]);
-        file.Write(line.append("\n"));
-    }
+    syntax_->Table(label, frames);
     if (!options.quiet) {
         std::printf("Wrote a table of %zu frames to '%s'\n", frames.size(), label.c_str());
     }
@@ -133,19 +107,7 @@ void ImgAsmWriter::WriteSymbol(SymbolKind kind, std::int32_t value) {
         std::printf("Symbol '%s%.*s' set to %d\n", prefix.c_str(), static_cast<int>(suffix.size()),
                     suffix.data(), value);
     }
-
-    char hex[16];
-    const int digits = std::snprintf(hex, sizeof hex, "$%02X", static_cast<unsigned>(value));
-    std::string line;
-    line.reserve(prefix.size() + suffix.size() + 32);
-    line.append(options.setsymb ? "\t.set " : "\t.equ ").append(prefix).append(suffix);
-    line.append(" ").append(hex, static_cast<std::size_t>(digits)).append("\n");
-    file.Write(line);
-}
-
-void ImgAsmWriter::WriteLabel(const std::string& label) {
-    file.Write(label);
-    file.Write(":\n");
+    syntax_->Symbol(prefix + std::string(suffix), value);
 }
 
 void ImgAsmWriter::WriteData(const std::uint8_t* bytes, std::int32_t count,
@@ -159,13 +121,13 @@ void ImgAsmWriter::WriteData(const std::uint8_t* bytes, std::int32_t count,
     const std::string base = StreamLabel() + options.Name(SymbolName::ldata);
 
     if (options.tc == TableCodeMode::Include) {
-        WriteLabel(base);
         dataLabel_ = base;
         // The decoder is included once, after the source's first label.
-        if (!included_) codec.WriteTableCode(file);
+        TextCapture include;
+        if (!included_) codec.WriteTableCode(include);
         included_ = true;
         if (!options.quiet) std::printf("Wrote %d bytes to '%s'\n", count, base.c_str());
-        WriteDbLines(bytes, count);
+        syntax_->Block(base, include.held, bytes, count);
         return;
     }
 
@@ -177,45 +139,12 @@ void ImgAsmWriter::WriteData(const std::uint8_t* bytes, std::int32_t count,
     dataLabel_ = paged ? base + "_0" : base;
     for (std::int32_t page = 0;; ++page) {
         const std::string label = paged ? base + "_" + std::to_string(page) : base;
-        WriteLabel(label);
-        file.Write(stub);
         const std::int32_t n = count < pageSize ? count : pageSize;
         if (!options.quiet) std::printf("Wrote %d bytes to '%s'\n", n, label.c_str());
-        WriteDbLines(bytes, n);
+        syntax_->Block(label, stub, bytes, n);
         if (count - pageSize <= 0) break;
         bytes += pageSize;
         count -= pageSize;
-    }
-}
-
-void ImgAsmWriter::WriteDbLines(const std::uint8_t* bytes, std::int32_t count) {
-    if (count <= 0) return;
-    // Whole lines at a time, straight into the stream's buffer.
-    constexpr std::size_t kLinesPerChunk = 4096;
-    std::size_t left = static_cast<std::size_t>(count);
-    while (left > 0) {
-        const std::size_t chunkBytes =
-            left < kLinesPerChunk * kBytesPerLine ? left : kLinesPerChunk * kBytesPerLine;
-        const std::size_t lines = (chunkBytes + kBytesPerLine - 1) / kBytesPerLine;
-        char* const begin = file.Reserve(lines * (kMaxLineChars + 1));
-        char* out = begin;
-        std::size_t chunkLeft = chunkBytes;
-        while (chunkLeft > 0) {
-            const std::size_t n = chunkLeft < kBytesPerLine ? chunkLeft : kBytesPerLine;
-            std::memcpy(out, kDbPrefix.data(), kDbPrefix.size());
-            out += kDbPrefix.size();
-            std::memcpy(out, kDbItems[bytes[0]].data() + 1, kItemChars - 1);
-            out += kItemChars - 1;
-            for (std::size_t i = 1; i < n; ++i) {
-                std::memcpy(out, kDbItems[bytes[i]].data(), kItemChars);
-                out += kItemChars;
-            }
-            *out++ = '\n';
-            bytes += n;
-            chunkLeft -= n;
-        }
-        file.Commit(static_cast<std::size_t>(out - begin));
-        left -= chunkBytes;
     }
 }
 

@@ -1,7 +1,9 @@
-// Writes the assembler source: header, symbols, labels, page stubs, .db lines.
+// Writes the source: header, symbols, labels, page stubs and data, spelt as
+// -format asks (see source_syntax.hpp).
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -10,6 +12,7 @@
 
 #include "asm/asm_stream.hpp"
 #include "asm/source_format.hpp"
+#include "asm/source_syntax.hpp"
 #include "base/img_options.hpp"
 #include "codec/source_sink.hpp"
 
@@ -66,9 +69,9 @@ class ImgAsmWriter final : public SourceSink {
     // "img3_full_data_0" when it was paged) and the name of its size symbol.
     const std::string& DataLabel() const { return dataLabel_; }
     std::string SizeSymbol() const;
-    // The frame table: under the label prefix and "_frames", one ".dw" line
-    // for each frame in `frames`, each naming what its list holds.
-    void WriteFrameTable(const std::vector<std::vector<std::string>>& frames);
+    // The frame table: under the label prefix and "_frames", one line for
+    // each frame in `frames`, each naming what its entries hold.
+    void WriteFrameTable(const std::vector<std::vector<TableEntry>>& frames);
 
     // One symbol definition, and its "Symbol ..." line on standard output.
     void WriteSymbol(SymbolKind kind, std::int32_t value) override;
@@ -76,21 +79,18 @@ class ImgAsmWriter final : public SourceSink {
     // Include mode `codec` writes its include line after the label.
     void WriteData(const std::uint8_t* bytes, std::int32_t count,
                    const CPelmoImgCompress& codec) override;
-    // `count` bytes as ".db" lines of up to 16 values.
-    void WriteDbLines(const std::uint8_t* bytes, std::int32_t count);
 
   private:
-    void WriteLabel(const std::string& label);
-
     // The current stream's symbol prefix, and its label before `ldata`.
     std::string StreamPrefix() const;
     std::string StreamLabel() const;
 
     std::string path_;
-    std::string codecComment_;   // empty for none
-    std::string planesComment_;  // empty for none
-    std::string framePrefix_;    // of the current frame's symbols, after SetFrame
-    std::string frameLabel_;     // of its label, before `ldata`
+    std::unique_ptr<SourceSyntax> syntax_;  // chosen by Open
+    std::string codecComment_;              // empty for none
+    std::string planesComment_;             // empty for none
+    std::string framePrefix_;               // of the current frame's symbols, after SetFrame
+    std::string frameLabel_;                // of its label, before `ldata`
     std::optional<PlaneKind> plane_;
     std::string dataLabel_;
     bool inFrames_ = false;
