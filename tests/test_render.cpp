@@ -3,6 +3,7 @@
 // converter with random options, then through the renderer) give back the
 // plane that the picture's red values make, pixel for pixel. The seed is in
 // the trace.
+#include <algorithm>
 #include <array>
 #include <cctype>
 #include <cstdio>
@@ -87,9 +88,11 @@ std::string Numbers(std::string line, const char* format) {
     return line;
 }
 
+// Each edit, and whether it leaves a C header (-format c) a C header.
 const struct {
     const char* name;
     Edit edit;
+    bool inC = false;
 } kEdits[] = {
     {"comments",
      [](const std::string& t) {
@@ -118,14 +121,16 @@ const struct {
              }
              return l;
          });
-     }},
+     },
+     true},
     {"blank lines",
      [](const std::string& t) {
          return "\n" +
                 EachLine(t,
                          [](std::string l, std::size_t n) { return n % 3 == 0 ? l + "\n\n" : l; }) +
                 "\n\n";
-     }},
+     },
+     true},
     {"upper-case directives",
      [](const std::string& t) {
          return EachLine(t, [](std::string l, std::size_t) {
@@ -142,7 +147,8 @@ const struct {
     {"CRLF line ends",
      [](const std::string& t) {
          return EachLine(t, [](std::string l, std::size_t) { return l + "\r"; });
-     }},
+     },
+     true},
 };
 
 TEST(RenderGolden, EverySourceShowsThePlaneOfItsPicture) {
@@ -167,7 +173,7 @@ TEST(RenderGolden, EverySourceShowsThePlaneOfItsPicture) {
         // checkerboard and three tones: RenderRoundTrip.Frames checks them.
         if (cmd.options.plusmask || cmd.options.planeCount > 0) continue;
         // The bytes alone have no symbols to render them by.
-        if (cmd.options.format != OutputFormat::Asm) continue;
+        if (cmd.options.format == OutputFormat::Bin) continue;
         const unit::LoadedTones tones = unit::LoadTones(cmd.imageFile, cmd.options);
         ASSERT_TRUE(tones.ok) << tones.err;
         // A sheet shows its frames where they are, each padded to whole blocks with -pad.
@@ -208,9 +214,11 @@ TEST(RenderGolden, EverySourceShowsThePlaneOfItsPicture) {
 
         // Edited by hand: each source in one way, and in all of them at once.
         const std::string original = unit::ReadWholeFile(entry.path().string());
+        const bool inC = cmd.options.format == OutputFormat::C;
         std::string all = original;
-        for (const auto& e : kEdits) all = e.edit(all);
-        const auto& one = kEdits[static_cast<std::size_t>(rendered) % std::size(kEdits)];
+        for (const auto& e : kEdits) all = e.inC || !inC ? e.edit(all) : all;
+        auto one = kEdits[static_cast<std::size_t>(rendered) % std::size(kEdits)];
+        if (inC && !one.inC) one = kEdits[std::size(kEdits) - 1];
         for (const auto& [name, edited] :
              {std::pair{one.name, one.edit(original)}, std::pair{"every edit", all}}) {
             SCOPED_TRACE(name);
@@ -297,6 +305,13 @@ TEST(RenderDocs, PlanePicturesAreUpToDate) {
     }
 }
 
+// A name a C header can hold.
+bool CName(const std::string& name) {
+    return std::all_of(name.begin(), name.end(), [](char c) {
+        return std::isalnum(static_cast<unsigned char>(c)) != 0 || c == '_';
+    });
+}
+
 // Red values in rectangles of one level, with speckles; every level sits on
 // or beside a threshold.
 std::vector<std::uint8_t> RandomReds(std::mt19937& rng, int width, int height) {
@@ -367,6 +382,15 @@ TEST(RenderRoundTrip, RandomPicturesAndOptions) {
         }
         if (luma) options.push_back("-luma");
         if (invert) options.push_back("-invert");
+        // Now and then a C header, where the table-code mode and the names allow one.
+        bool inC = mode == "none" && toneRng() % 3 == 0;
+        for (std::size_t i = 0; i + 1 < options.size(); ++i) {
+            if (std::find(std::begin(kNameOptions), std::end(kNameOptions), options[i]) !=
+                std::end(kNameOptions)) {
+                inC = inC && CName(options[i + 1]);
+            }
+        }
+        if (inC) options.insert(options.end(), {"-format", "c"});
 
         // Both programs at the least pixel limit that lets the picture through:
         // the renderer reads whatever the converter writes under it.
@@ -605,6 +629,16 @@ TEST(RenderRoundTrip, FramesOfRandomSheets) {
             if (on) convert.push_back(flag);
         }
         convert.insert(convert.end(), layout.begin(), layout.end());
+        // Now and then a C header with its frame table, where the table-code
+        // mode and the names allow one (from draws of its own).
+        std::mt19937 formatRng(seed);
+        bool inC = mode == "none" && !whole && formatRng() % 3 == 0;
+        for (std::size_t i = 0; i + 1 < convert.size(); ++i) {
+            if (convert[i] == "-vprefix" || convert[i] == "-lprefix" || convert[i] == "-ldata") {
+                inC = inC && CName(convert[i + 1]);
+            }
+        }
+        if (inC) convert.insert(convert.end(), {"-format", "c", "-ftable"});
         convert.insert(convert.end(), {picture, dir.File("out.asm")});
         if (whole) convert.erase(convert.begin(), convert.begin() + 2);
         ASSERT_EQ(unit::RunEntry(RunConversion, convert, console), 0) << console.err;
