@@ -1,6 +1,6 @@
 # bash completion for pelmoimage                               -*- shell-script -*-
 # Completes option names, the codec keywords after -c, the table-code keywords
-# after -tc, the keywords after -frames and -dither, and file names everywhere else. Names and keywords are matched
+# after -tc, the keywords after -frames, -dither and -format, and file names everywhere else. Names and keywords are matched
 # without regard to letter case, as the program itself matches them.
 
 _pelmoimage() {
@@ -12,7 +12,7 @@ _pelmoimage() {
     while ((i < COMP_CWORD)); do
         word=${COMP_WORDS[i],,}
         case $word in
-        -c | -tc | -vprefix | -vsize | -vpackets | -vstart | -vflag | -lprefix | -ldata | -maxpixels | -frames | -levels | -dither | -tones)
+        -c | -tc | -vprefix | -vsize | -vpackets | -vstart | -vflag | -lprefix | -ldata | -maxpixels | -frames | -levels | -dither | -tones | -format)
             if ((i + 1 == COMP_CWORD)); then
                 owner=$word
             fi
@@ -40,6 +40,10 @@ _pelmoimage() {
         mapfile -t COMPREPLY < <(compgen -W 'none fs atkinson bayer4 bayer8' -- "${cur,,}")
         return 0
         ;;
+    -format)
+        mapfile -t COMPREPLY < <(compgen -W 'asm c bin' -- "${cur,,}")
+        return 0
+        ;;
     ?*)
         # A free text value (a symbol or label part), a pixel count, levels or
         # colours: nothing sensible to offer.
@@ -50,7 +54,8 @@ _pelmoimage() {
     if [[ $cur == -* ]]; then
         mapfile -t COMPREPLY < <(compgen -W '-c -tc -dim -unflip -xorder -strim -etrim -setsymb
             -vprefix -vsize -vpackets -vstart -vflag -lprefix -ldata -maxpixels -alpha -mask
-            -pad -dims -q -frames -plusmask -luma -levels -invert -dither -tones --help --version' \
+            -pad -dims -q -frames -plusmask -luma -levels -invert -dither -tones -format --help
+            --version' \
             -- "${cur,,}")
         return 0
     fi

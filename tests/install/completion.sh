@@ -7,7 +7,7 @@ script=$1 render=$2 scratch=$3
 codecs='best bit2xp bnp frle raw rle srle'
 render_codecs='bit2xp bnp frle raw rle srle'
 modes='data image include none'
-options='--help --version -alpha -c -dim -dims -dither -etrim -frames -invert -ldata -levels -lprefix -luma -mask -maxpixels -pad -plusmask -q -setsymb -strim -tc -tones -unflip -vflag -vpackets -vprefix -vsize -vstart -xorder'
+options='--help --version -alpha -c -dim -dims -dither -etrim -format -frames -invert -ldata -levels -lprefix -luma -mask -maxpixels -pad -plusmask -q -setsymb -strim -tc -tones -unflip -vflag -vpackets -vprefix -vsize -vstart -xorder'
 
 expect_completion "$script" "$codecs" pelmoimage -c ''
 expect_completion "$script" 'best bit2xp bnp' pelmoimage -c b
@@ -26,6 +26,8 @@ expect_completion "$script" 'all' pelmoimage -FRAMES al
 expect_completion "$script" 'bayer4 bayer8' pelmoimage -dither B
 expect_completion "$script" '' pelmoimage -levels ''
 expect_completion "$script" '' pelmoimage -tones ''
+expect_completion "$script" 'asm bin c' pelmoimage -format ''
+expect_completion "$script" 'bin' pelmoimage -FORMAT B
 
 # File names everywhere else.
 rm -rf "$scratch"
