@@ -33,7 +33,6 @@ def project_version():
 
 VERSION = f"PelmoImage v{project_version()} (Mar 2, 2013)"
 BANNER = f"{VERSION} by Orlavin\n\n"
-HEADER = f"\t; Created by {VERSION}\n\n"
 USAGE = (
     "Usage: PelmoImage [options] (image file) (output file)\n"
     "Options:\n"
@@ -173,7 +172,8 @@ def parse(argv):
         if name in FLAGS + MORE_FLAGS:
             opts[name] = True
             continue
-        if name not in ("c", "tc", "frames", "levels", "dither", "planes", "tones", "format") and name not in NAMES:
+        valued = ("c", "tc", "frames", "levels", "dither", "planes", "tones", "format")
+        if name not in valued and name not in NAMES:
             fail(f'Error, unknown option "{arg}"\n')
         if i >= len(argv):
             break

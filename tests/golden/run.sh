@@ -18,9 +18,9 @@
 # with a file already in its place, which must stay untouched; a successful run
 # is repeated over a longer existing file, which must be replaced entirely.
 # A successful case of "-format c" is compiled too (cc -std=c99 -Wall -Wextra
-# -pedantic -Werror, or $CC) into a program that lists the header's symbols,
-# the bytes of each array and the frame table's entries, which must be what
-# the assembler source of the same conversion holds.
+# -pedantic -Werror, or $CC) into a program that lists the header's symbols
+# and the bytes of each array, which must be what the assembler source of the
+# same conversion holds.
 # After --update, review the diff and run model.py, which recomputes every
 # case independently.
 set -uo pipefail
@@ -83,53 +83,22 @@ compare_console() {
 }
 
 # listing_program HEADER: a C program that includes HEADER and lists, in the
-# order the header defines them, each symbol "NAME=value", each label
-# "label: XX XX ..." and each line of the frame table "table: label size ...",
-# "-" for a label of no bytes.
+# order it defines them, each symbol "NAME=value" and each label's bytes
+# "label: XX XX ..."; asm_listing SOURCE: the same of an assembler source.
 listing_program() {
-    printf '#include <stdio.h>\n#include "%s"\n' "$1"
-    printf 'static void show(const char *label, const unsigned char *p, size_t n) {\n'
-    printf '    printf("%%s:", label);\n    while (n--) printf(" %%02X", *p++);\n    printf("\\n");\n}\n'
-    awk '
-        /^#define [A-Za-z0-9_]+ 0x[0-9A-F]+$/ { code = code sprintf("    printf(\"%s=%%ld\\n\", (long)%s);\n", $2, $2) }
-        /^#define [A-Za-z0-9_]+ \(\(const unsigned char \*\)0\)$/ { code = code sprintf("    show(\"%s\", %s, 0);\n", $2, $2) }
-        /^static const unsigned char [A-Za-z0-9_]+\[\] = \{$/ {
-            name = substr($5, 1, length($5) - 2)
-            code = code sprintf("    show(\"%s\", %s, sizeof %s);\n", name, name, name)
-            labels = labels sprintf("{\"%s\", %s}, ", name, name)
-        }
-        /^static const unsigned char \*const / { table = $6; sub(/\[.*/, "", table) }
-        /^static const unsigned long / { sizes = $5; sub(/\[.*/, "", sizes) }
-        END {
-            printf "int main(void) {\n%s", code
-            if (table != "") {
-                printf "    static const struct { const char *name; const unsigned char *at; } labels[] = {%s{\"-\", 0}};\n", labels
-                printf "    size_t k, i, n = sizeof %s[0] / sizeof(const unsigned char *);\n", table
-                printf "    for (k = 0; k < sizeof %s / sizeof %s[0]; k++) {\n", table, table
-                printf "        printf(\"%s:\");\n        for (i = 0; i < n; i++) {\n", table
-                printf "            size_t j = 0;\n            while (labels[j].at != ((const unsigned char *const *)&%s[k])[i]) j++;\n", table
-                printf "            printf(\" %%s\", labels[j].name);\n"
-                if (sizes != "") printf "            printf(\" %%lu\", ((const unsigned long *)&%s[k])[i]);\n", sizes
-                printf "        }\n        printf(\"\\n\");\n    }\n"
-            }
-            printf "    return 0;\n}\n"
-        }' "$1"
+    printf '#include <stdio.h>\n#include "%s"\nstatic void show(const char *label, const unsigned char *p, size_t n) {\n' "$1"
+    printf '    printf("%%s:", label);\n    while (n--) printf(" %%02X", *p++);\n    printf("\\n");\n}\nint main(void) {\n'
+    awk '/^#define [A-Za-z0-9_]+ 0x[0-9A-F]+$/ { printf "    printf(\"%s=%%ld\\n\", (long)%s);\n", $2, $2 }
+        /^#define [A-Za-z0-9_]+ \(\(const unsigned char \*\)0\)$/ { printf "    show(\"%s\", %s, 0);\n", $2, $2 }
+        /^static const unsigned char [A-Za-z0-9_]+\[\] = \{$/ { n = substr($5, 1, length($5) - 2); printf "    show(\"%s\", %s, sizeof %s);\n", n, n, n }
+        END { printf "    return 0;\n}\n" }' "$1"
 }
-
-# asm_listing SOURCE: the same listing from an assembler source.
 asm_listing() {
-    awk '
-        function hex(text, i, v) { for (i = 1; i <= length(text); i++) v = 16 * v + index("0123456789ABCDEF", substr(text, i, 1)) - 1; return v }
-        /^\t\.(equ|set) / { flush(); v = hex(substr($3, 2)); value[$2] = v; print $2 "=" v; next }
-        /^[A-Za-z0-9_]+_frames:$/ { table = substr($0, 1, length($0) - 1); next }
-        /^[A-Za-z0-9_]+:$/ { flush(); label = substr($0, 1, length($0) - 1); line = label ":"; empty = 1; next }
-        /^\t\.db / { n = split(substr($0, 6), b, ","); for (i = 1; i <= n; i++) line = line " " substr(b[i], 2); empty = 0 }
-        /^\t\.dw / {
-            flush(); n = split(substr($0, 6), w, ", "); line = table ":"
-            for (i = 1; i <= n; i++) line = line " " (w[i] in value ? value[w[i]] : (w[i] in none ? "-" : w[i]))
-            print line; line = ""
-        }
-        function flush() { if (line != "") print line; if (empty) none[label] = 1; line = ""; empty = 0 }
+    awk 'function hex(t, i, v) { for (i = 1; i <= length(t); i++) v = 16 * v + index("0123456789ABCDEF", substr(t, i, 1)) - 1; return v }
+        function flush() { if (line != "") print line; line = "" }
+        /^\t\.(equ|set) / { flush(); print $2 "=" hex(substr($3, 2)) }
+        /^[A-Za-z0-9_]+:$/ && !/_frames:$/ { flush(); line = $0 }
+        /^\t\.db / { n = split(substr($0, 6), b, ","); for (i = 1; i <= n; i++) line = line " " substr(b[i], 2) }
         END { flush() }' "$1"
 }
 
