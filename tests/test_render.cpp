@@ -382,15 +382,6 @@ TEST(RenderRoundTrip, RandomPicturesAndOptions) {
         }
         if (luma) options.push_back("-luma");
         if (invert) options.push_back("-invert");
-        // Now and then a C header, where the table-code mode and the names allow one.
-        bool inC = mode == "none" && toneRng() % 3 == 0;
-        for (std::size_t i = 0; i + 1 < options.size(); ++i) {
-            if (std::find(std::begin(kNameOptions), std::end(kNameOptions), options[i]) !=
-                std::end(kNameOptions)) {
-                inC = inC && CName(options[i + 1]);
-            }
-        }
-        if (inC) options.insert(options.end(), {"-format", "c"});
 
         // Both programs at the least pixel limit that lets the picture through:
         // the renderer reads whatever the converter writes under it.
