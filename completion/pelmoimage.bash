@@ -1,6 +1,6 @@
 # bash completion for pelmoimage                               -*- shell-script -*-
 # Completes option names, the codec keywords after -c, the table-code keywords
-# after -tc, the keywords after -frames and -dither, the planes after -planes
+# after -tc, the keywords after -frames, -dither and -format, the planes after -planes
 # (those not yet in the comma-separated list), option files after @ and file
 # names everywhere else (after -tileset too). Names and keywords are matched without regard to
 # letter case, as the program itself matches them.
@@ -15,7 +15,7 @@ _pelmoimage() {
     while ((i < COMP_CWORD)); do
         word=${COMP_WORDS[i],,}
         case $word in
-        -c | -tc | -vprefix | -vsize | -vpackets | -vstart | -vflag | -lprefix | -ldata | -maxpixels | -frames | -levels | -dither | -tones | -planes | -tileset)
+        -c | -tc | -vprefix | -vsize | -vpackets | -vstart | -vflag | -lprefix | -ldata | -maxpixels | -frames | -levels | -dither | -tones | -planes | -tileset | -format)
             if ((i + 1 == COMP_CWORD)); then
                 owner=$word
             fi
@@ -65,6 +65,10 @@ _pelmoimage() {
     -tileset)
         # A source: the file names below.
         ;;
+    -format)
+        mapfile -t COMPREPLY < <(compgen -W 'asm c bin' -- "${cur,,}")
+        return 0
+        ;;
     ?*)
         # A free text value (a symbol or label part), a pixel count, levels or
         # colours: nothing sensible to offer.
@@ -75,7 +79,7 @@ _pelmoimage() {
     if [[ $cur == -* ]]; then
         mapfile -t COMPREPLY < <(compgen -W '-c -tc -dim -unflip -xorder -strim -etrim -setsymb
             -vprefix -vsize -vpackets -vstart -vflag -lprefix -ldata -maxpixels -alpha -mask
-            -pad -dims -q -frames -plusmask -luma -levels -invert -dither -tones -planes -interleave
+            -pad -dims -q -frames -plusmask -luma -levels -invert -dither -tones -format -planes -interleave
             -ftable -tiles -tileset --help --version' \
             -- "${cur,,}")
         return 0

@@ -2,8 +2,8 @@
 // its failures by the hardening cases. What neither reaches: sources of
 // megabytes, whose text passes the writer's line chunks and the stream's
 // 1 MiB buffer many times, thousands of page labels and stubs, and symbol
-// values of up to eight digits. Each is read back by the renderer's source
-// reader.
+// values of up to eight digits; and a C header of as many. Each is read back
+// by the renderer's source reader.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -22,6 +22,7 @@ namespace {
 
 struct LargeCase {
     TableCodeMode mode;
+    OutputFormat format;
     std::size_t count;
     std::int32_t packets;
     std::int32_t start;
@@ -31,18 +32,21 @@ TEST(AsmWriter, LargeSourcesReadBack) {
     constexpr std::uint32_t kSeed = 77;
     std::mt19937 random(kSeed);
     const LargeCase cases[] = {
-        {TableCodeMode::Include, 2500001, 0x7FFFFFFF, 0x10000},  // one block, 10 MB of text
-        {TableCodeMode::Image, 1500000, 0x1000, 0x7FFFFFF0},     // 6000 pages
-        {TableCodeMode::None, 65537, 1, 0},
-        {TableCodeMode::Data, 262143, 0, 255},
+        {TableCodeMode::Include, OutputFormat::Asm, 2500001, 0x7FFFFFFF, 0x10000},  // 10 MB of text
+        {TableCodeMode::Image, OutputFormat::Asm, 1500000, 0x1000, 0x7FFFFFF0},     // 6000 pages
+        {TableCodeMode::None, OutputFormat::Asm, 65537, 1, 0},
+        {TableCodeMode::Data, OutputFormat::Asm, 262143, 0, 255},
+        {TableCodeMode::None, OutputFormat::C, 2000001, 0x10000, 0x7FFFFFF0},  // a C header
     };
     for (const LargeCase& c : cases) {
-        SCOPED_TRACE("mode " + std::to_string(static_cast<int>(c.mode)) + ", " +
-                     std::to_string(c.count) + " bytes, seed " + std::to_string(kSeed));
+        SCOPED_TRACE("mode " + std::to_string(static_cast<int>(c.mode)) + ", format " +
+                     std::to_string(static_cast<int>(c.format)) + ", " + std::to_string(c.count) +
+                     " bytes, seed " + std::to_string(kSeed));
         std::vector<std::uint8_t> bytes(c.count);
         for (std::uint8_t& b : bytes) b = static_cast<std::uint8_t>(random());
         ImgOptions options;
         options.tc = c.mode;
+        options.format = c.format;
         const unit::TempDir dir;
         const std::string path = dir.File("out.asm");
         bool written = false;

@@ -326,6 +326,23 @@ TEST(ParseCommandLine, TonesAsColours) {
     }
 }
 
+// -format c and bin refuse what only an assembler source holds, the bytes
+// alone more than one stream (the golden cases hold -frames and the names).
+TEST(ParseCommandLine, FormatsRefuseWhatTheyCannotHold) {
+    for (const std::string format : {"c", "bin"}) {
+        ExpectRefused({"-format", format, "-tc", "data", "a.png", "b"},
+                      "Error, -format " + format + " and -tc data cannot be given together.\n");
+    }
+    ExpectRefused({"-format", "bin", "-planes", "full,mask", "a.png", "b"},
+                  "Error, -format bin with more than one plane needs -interleave.\n");
+    ExpectRefused({"-format", "h", "a.png", "b"}, "Error, unknown output format \"h\"\n");
+    EXPECT_EQ(Accepted({"-format", "BIN", "-planes", "full,mask", "-interleave", "a", "b"})
+                  .options.format,
+              OutputFormat::Bin);
+    EXPECT_EQ(Accepted({"-format", "c", "-vsize", "9", "-lprefix", "", "a", "b"}).options.format,
+              OutputFormat::C);
+}
+
 TEST(ParseCommandLine, PositionalArguments) {
     ExpectRefused({"a.png", "b.asm", "frames", "16x16"}, "Error, unexpected argument \"frames\"\n");
     ExpectRefused({"a.png", "-dim", "b.asm", ""}, "Error, unexpected argument \"\"\n");

@@ -3,6 +3,7 @@
 // converter with random options, then through the renderer) give back the
 // plane that the picture's red values make, pixel for pixel. The seed is in
 // the trace.
+#include <algorithm>
 #include <array>
 #include <cctype>
 #include <cstdio>
@@ -89,9 +90,11 @@ std::string Numbers(std::string line, const char* format) {
     return line;
 }
 
+// Each edit, and whether it leaves a C header (-format c) a C header.
 const struct {
     const char* name;
     Edit edit;
+    bool inC = false;
 } kEdits[] = {
     {"comments",
      [](const std::string& t) {
@@ -120,14 +123,16 @@ const struct {
              }
              return l;
          });
-     }},
+     },
+     true},
     {"blank lines",
      [](const std::string& t) {
          return "\n" +
                 EachLine(t,
                          [](std::string l, std::size_t n) { return n % 3 == 0 ? l + "\n\n" : l; }) +
                 "\n\n";
-     }},
+     },
+     true},
     {"upper-case directives",
      [](const std::string& t) {
          return EachLine(t, [](std::string l, std::size_t) {
@@ -144,7 +149,8 @@ const struct {
     {"CRLF line ends",
      [](const std::string& t) {
          return EachLine(t, [](std::string l, std::size_t) { return l + "\r"; });
-     }},
+     },
+     true},
 };
 
 // The long tests that convert in process run in four parts, each a test of its
@@ -184,6 +190,8 @@ TEST_P(RenderGolden, EverySourceShowsThePlaneOfItsPicture) {
         // Sprites over their masks, and the planes of -planes, show a
         // checkerboard and three tones: RenderRoundTrip.Frames checks them.
         if (cmd.options.plusmask || cmd.options.planeCount > 0) continue;
+        // The bytes alone have no symbols to render them by.
+        if (cmd.options.format == OutputFormat::Bin) continue;
         const int index = rendered++;
         if (static_cast<std::uint32_t>(index) % InParts::kParts != GetParam()) continue;
         const unit::LoadedTones tones = unit::LoadTones(cmd.imageFile, cmd.options);
@@ -226,9 +234,11 @@ TEST_P(RenderGolden, EverySourceShowsThePlaneOfItsPicture) {
 
         // Edited by hand: each source in one way, and in all of them at once.
         const std::string original = unit::ReadWholeFile(entry.path().string());
+        const bool inC = cmd.options.format == OutputFormat::C;
         std::string all = original;
-        for (const auto& e : kEdits) all = e.edit(all);
-        const auto& one = kEdits[static_cast<std::size_t>(index) % std::size(kEdits)];
+        for (const auto& e : kEdits) all = e.inC || !inC ? e.edit(all) : all;
+        auto one = kEdits[static_cast<std::size_t>(index) % std::size(kEdits)];
+        if (inC && !one.inC) one = kEdits[std::size(kEdits) - 1];
         for (const auto& [name, edited] :
              {std::pair{one.name, one.edit(original)}, std::pair{"every edit", all}}) {
             SCOPED_TRACE(name);
@@ -328,6 +338,13 @@ TEST(RenderDocs, PlanePicturesAreUpToDate) {
         EXPECT_EQ(fresh.width, 96);
         EXPECT_TRUE(unit::SameAsCommitted(fresh, PELMO_DOCS_DIR, name));
     }
+}
+
+// A name a C header can hold.
+bool CName(const std::string& name) {
+    return std::all_of(name.begin(), name.end(), [](char c) {
+        return std::isalnum(static_cast<unsigned char>(c)) != 0 || c == '_';
+    });
 }
 
 // Red values in rectangles of one level, with speckles; every level sits on
@@ -672,6 +689,16 @@ TEST_P(RenderRoundTripSeeds, FramesOfRandomSheets) {
             ASSERT_EQ(unit::RunEntry(RunConversion, known, console), 0) << console.err;
             convert.insert(convert.end(), {"-tileset", dir.File("known.asm")});
         }
+        // Now and then a C header with its frame table, where the table-code
+        // mode and the names allow one (from draws of its own).
+        std::mt19937 formatRng(seed);
+        bool inC = mode == "none" && !whole && !tiles && formatRng() % 3 == 0;
+        for (std::size_t i = 0; i + 1 < convert.size(); ++i) {
+            if (convert[i] == "-vprefix" || convert[i] == "-lprefix" || convert[i] == "-ldata") {
+                inC = inC && CName(convert[i + 1]);
+            }
+        }
+        if (inC) convert.insert(convert.end(), {"-format", "c", "-ftable"});
         convert.insert(convert.end(), {picture, dir.File("out.asm")});
         if (whole) convert.erase(convert.begin(), convert.begin() + 2);
         ASSERT_EQ(unit::RunEntry(RunConversion, convert, console), 0) << console.err;

@@ -107,7 +107,7 @@ void WriteStreams(const CommandLine& cmd, const CompressedStreams& done, std::si
     const PlaneSet set = PlaneSet::Of(options);
     const bool framed = options.Frames();
     const bool sized = done.codec->Kind() != ImgCodecKind::Raw;
-    std::vector<std::vector<std::string>> table;
+    std::vector<std::vector<TableEntry>> table;
     std::size_t offset = 0;
     for (std::size_t i = 0; i < done.made.size(); ++i) {
         const std::size_t frame = i / perFrame;
@@ -118,8 +118,7 @@ void WriteStreams(const CommandLine& cmd, const CompressedStreams& done, std::si
         done.codec->WriteOutput(writer);
         if (!options.ftable) continue;
         if (i % perFrame == 0) table.emplace_back();
-        table.back().push_back(writer.DataLabel());
-        if (sized) table.back().push_back(writer.SizeSymbol());
+        table.back().push_back({writer.DataLabel(), sized ? writer.SizeSymbol() : std::string()});
     }
     if (options.ftable) writer.WriteFrameTable(table);
 }

@@ -1,5 +1,6 @@
 #include "app/options.hpp"
 
+#include <algorithm>
 #include <cstdio>
 #include <optional>
 #include <string>
@@ -66,8 +67,20 @@ constexpr bool KeywordsInModeOrder() {
 }
 static_assert(KeywordsInModeOrder(), "table-code keywords must follow TableCodeMode");
 
+struct FormatKeyword {
+    OutputFormat format;
+    std::string_view keyword;
+};
+
+constexpr FormatKeyword kFormatKeywords[] = {
+    {OutputFormat::Asm, "asm"},
+    {OutputFormat::C, "c"},
+    {OutputFormat::Bin, "bin"},
+};
+
 enum class OptionKind {
     Flag,
+    Format,
     Codec,
     TableCode,
     Name,
@@ -134,6 +147,7 @@ constexpr OptionRule kOptions[] = {
     {"tones", OptionKind::Tones, nullptr, {}},
     {"tiles", OptionKind::Tiles, nullptr, {}},
     {"tileset", OptionKind::TileSet, nullptr, {}},
+    {"format", OptionKind::Format, nullptr, {}},
 };
 
 // The tiles of -tiles without a size.
@@ -187,7 +201,11 @@ constexpr std::string_view kMoreHelp =
     "                   first seen, in <lprefix>_tiles; their numbers cell by cell in\n"
     "                   <lprefix>_map (.db, or .dw past 256 tiles)\n"
     "  -tileset FILE    With -tiles, the tiles of a source written before first, each\n"
-    "                   keeping its number; new tiles after them\n";
+    "                   keeping its number; new tiles after them\n"
+    "  -format asm      An assembler source (default)\n"
+    "  -format c        A C header: the symbols as #defines, each label an array of bytes,\n"
+    "                   the frame table an array of their addresses\n"
+    "  -format bin      The bytes alone, of a single stream: no symbols, no labels\n";
 
 const OptionRule* FindOption(std::string_view name) {
     for (const OptionRule& entry : kOptions) {
@@ -447,6 +465,12 @@ bool TakeValue(const OptionRule& option, const char* value, CommandLine& cmd) {
             if (!FitsTextField(value)) return TooLong(cmd, value);
             cmd.tileSetFile = value;
             return true;
+        case OptionKind::Format: {
+            const FormatKeyword* entry = FindKeyword(kFormatKeywords, value);
+            if (entry == nullptr) return FailQuoting(cmd, "unknown output format", value);
+            cmd.options.format = entry->format;
+            return true;
+        }
         case OptionKind::Flag:
         case OptionKind::Tiles:
             break;
@@ -526,6 +550,48 @@ bool TakeCut(CommandLine& cmd) {
     return true;
 }
 
+// A C header's names are the symbols' and the labels': each naming option
+// letters, digits and underscores, and no prefix starting with a digit.
+bool RefuseCNames(const CommandLine& cmd) {
+    for (const SymbolName kind :
+         {SymbolName::vprefix, SymbolName::vsize, SymbolName::vpackets, SymbolName::vstart,
+          SymbolName::vflag, SymbolName::lprefix, SymbolName::ldata}) {
+        const std::string& name = cmd.options.Name(kind);
+        const auto inName = [](char c) { return IsAsciiAlnum(c) || c == '_'; };
+        const bool prefix = kind == SymbolName::vprefix || kind == SymbolName::lprefix;
+        const bool digitFirst = !name.empty() && IsAsciiDigit(name[0]);
+        if (!std::all_of(name.begin(), name.end(), inName) || (prefix && digitFirst)) {
+            return FailQuoting(cmd, "invalid C name", name);
+        }
+    }
+    return true;
+}
+
+// What only an assembler source holds: the lookup stubs and the decoder's
+// include line of -tc; and the bytes alone are those of one stream, not of
+// frames or of planes each a stream of its own.
+bool RefuseFormatCombinations(const CommandLine& cmd) {
+    const ImgOptions& options = cmd.options;
+    if (options.format == OutputFormat::Asm) return true;
+    const std::string format =
+        "-format " + std::string(options.format == OutputFormat::C ? "c" : "bin");
+    if (options.tc != TableCodeMode::None) {
+        const std::string mode(kTableCodeKeywords[static_cast<std::size_t>(options.tc)].keyword);
+        return Fail(cmd, "Error, " + format + " and -tc " + mode + " cannot be given together.\n");
+    }
+    if (options.format == OutputFormat::C) return RefuseCNames(cmd);
+    if (options.Frames() || cmd.autoFrames) {
+        return Fail(cmd, "Error, " + format + " and -frames cannot be given together.\n");
+    }
+    if (options.tiles) {
+        return Fail(cmd, "Error, " + format + " and -tiles cannot be given together.\n");
+    }
+    if (options.planeCount > 1 && !options.interleave) {
+        return Fail(cmd, "Error, " + format + " with more than one plane needs -interleave.\n");
+    }
+    return true;
+}
+
 }  // namespace
 
 bool ParseCommandLine(int argc, const char* const* argv, CommandLine& cmd) {
@@ -587,7 +653,7 @@ bool ParseCommandLine(int argc, const char* const* argv, CommandLine& cmd) {
     if (cmd.options.plusmask && cmd.options.mask) {
         return Fail(cmd, "Error, -plusmask and -mask cannot be given together.\n");
     }
-    return RefusePlaneCombinations(cmd) && TakeCut(cmd);
+    return RefusePlaneCombinations(cmd) && RefuseFormatCombinations(cmd) && TakeCut(cmd);
 }
 
 }  // namespace pelmo

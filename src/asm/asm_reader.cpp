@@ -4,6 +4,7 @@
 #include <array>
 #include <cstring>
 
+#include "asm/c_lines.hpp"
 #include "asm/source_format.hpp"
 #include "base/ascii.hpp"
 #include "base/version.hpp"
@@ -45,7 +46,13 @@ SourceLines::Got SourceLines::Next(std::string_view& line) {
     bytes_ += line.size() + 1;
     ++number_;
     if (line.ends_with('\r')) line.remove_suffix(1);
-    return line.size() > kLongestSourceLine ? Got::TooLong : Got::Line;
+    if (line.size() > kLongestSourceLine) return Got::TooLong;
+    if (!dialectKnown_ && line.find_first_not_of(" \t\r") != std::string_view::npos) {
+        dialectKnown_ = true;
+        cHeader_ = StartsCHeader(line);
+    }
+    if (cHeader_) line = CLineAsAsm(line, translated_);
+    return Got::Line;
 }
 
 namespace {

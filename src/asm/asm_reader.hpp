@@ -20,7 +20,8 @@ namespace pelmo {
 
 // The lines of a source, from a file read as it goes or from text in
 // memory, none longer than kLongestSourceLine characters: a file of one
-// endless line costs no more than reading that many.
+// endless line costs no more than reading that many. The lines of a C header
+// are given as the assembler lines they stand for.
 class SourceLines {
   public:
     explicit SourceLines(std::string_view text) : text_(text) {}
@@ -40,6 +41,11 @@ class SourceLines {
     std::size_t at_ = 0;
     std::size_t end_ = 0;
     std::string buffer_;
+    // A C header (-format c) is read as the assembler source it stands for
+    // (see c_lines.hpp), as its first line but blank ones tells.
+    bool dialectKnown_ = false;
+    bool cHeader_ = false;
+    std::string translated_;
     std::size_t number_ = 0;
     std::uint64_t bytes_ = 0;
 };

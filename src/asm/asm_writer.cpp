@@ -1,10 +1,6 @@
 #include "asm/asm_writer.hpp"
 
-#include <algorithm>
-#include <array>
-#include <charconv>
 #include <cstdio>
-#include <cstring>
 #include <string_view>
 
 #include "base/errors.hpp"
@@ -15,57 +11,16 @@ namespace pelmo {
 
 namespace {
 
-constexpr std::size_t kBytesPerLine = 16;
-// ",$XX" per byte; the first of a line drops the comma.
-constexpr std::size_t kItemChars = 4;
-constexpr std::size_t kMaxLineChars = kDbPrefix.size() + kBytesPerLine * kItemChars;
-
-// ",$XX" for every byte value, upper-case hexadecimal.
-constexpr std::array<std::array<char, kItemChars>, 256> kDbItems = [] {
-    constexpr char kHex[] = "0123456789ABCDEF";
-    std::array<std::array<char, kItemChars>, 256> items{};
-    for (int v = 0; v < 256; ++v) items[v] = {',', '$', kHex[v >> 4], kHex[v & 15]};
-    return items;
-}();
-
-// `value` as printf's "%d" writes it.
-std::string_view Decimal(std::int32_t value, std::array<char, 16>& text) {
-    const auto end = std::to_chars(text.data(), text.data() + text.size(), value).ptr;
-    return {text.data(), static_cast<std::size_t>(end - text.data())};
-}
-
-// `value` as printf's "$%02X" writes it: of the unsigned value, at least two
-// upper-case digits.
-std::string_view DollarHex(std::int32_t value, std::array<char, 16>& text) {
-    constexpr char kHex[] = "0123456789ABCDEF";
-    auto bits = static_cast<std::uint32_t>(value);
-    char* end = text.data() + text.size();
-    char* at = end;
-    do {
-        *--at = kHex[bits & 15];
-        bits >>= 4;
-    } while (bits != 0);
-    if (end - at < 2) *--at = '0';
-    *--at = '$';
-    return {at, static_cast<std::size_t>(end - at)};
-}
-
-// `text` at `out`; the place after it.
-char* Put(char* out, std::string_view text) {
-    return std::copy(text.begin(), text.end(), out);  // an empty view may hold no pointer
-}
+// The text a codec writes, kept to be written in its place.
+class TextCapture final : public TextStream {
+  public:
+    void Write(std::string_view text) override { held.append(text); }
+    std::string held;
+};
 
 }  // namespace
 
-ImgAsmWriter::~ImgAsmWriter() {
-    SayAll();
-}
-
-void ImgAsmWriter::SayAll() {
-    if (said_.empty()) return;
-    std::fwrite(said_.data(), 1, said_.size(), stdout);
-    said_.clear();
-}
+ImgAsmWriter::~ImgAsmWriter() = default;
 
 bool ImgAsmWriter::Open(const std::string& path, const OutputFile::Settings& settings) {
     path_ = path;
@@ -74,26 +29,14 @@ bool ImgAsmWriter::Open(const std::string& path, const OutputFile::Settings& set
                                           : file.Refusal());
         return false;
     }
-    file.Write(kHeaderPrefix);
-    file.Write(kVersionText);
-    file.Write("\n");
-    if (!codecComment_.empty()) {
-        file.Write(kCodecCommentPrefix);
-        file.Write(codecComment_);
-        file.Write("\n");
-    }
-    if (!planesComment_.empty()) {
-        file.Write(kPlanesCommentPrefix);
-        file.Write(planesComment_);
-        file.Write("\n");
-    }
-    file.Write("\n");
+    syntax_ = MakeSourceSyntax(options, path, file);
+    syntax_->Head(codecComment_, planesComment_);
     return true;
 }
 
 bool ImgAsmWriter::Close() {
-    SayAll();
     if (!file.IsOpen()) return true;
+    syntax_->Tail();
     if (file.Close()) return true;
     PrintError(file.Refusal().empty() ? "Error, couldn't write " + Quoted(path_) + ".\n"
                                       : file.Refusal());
@@ -110,49 +53,37 @@ void ImgAsmWriter::WriteFramesHead(std::int32_t frames) {
 
 void ImgAsmWriter::SetFrame(std::int32_t frame) {
     inFrames_ = true;
-    std::array<char, 16> text;
-    const std::string_view number = Decimal(frame, text);
-    framePrefix_.assign(options.Name(SymbolName::vprefix)).append("_").append(number);
+    const std::string number = std::to_string(frame);
+    framePrefix_ = options.Name(SymbolName::vprefix) + "_" + number;
     const std::string& label = options.Name(SymbolName::lprefix);
-    frameLabel_.assign(label).append(label.empty() ? "_" : "").append(number);
+    frameLabel_ = label + (label.empty() ? "_" : "") + number;
 }
 
 void ImgAsmWriter::SetPlane(std::optional<PlaneKind> plane) {
     plane_ = plane;
 }
 
-void ImgAsmWriter::AppendStreamPrefix(std::string& to) const {
-    if (inTiles_) {
-        to.append(options.Name(SymbolName::vprefix)).append(kTilesSymbol);
-        return;
-    }
-    to.append(inFrames_ ? framePrefix_ : options.Name(SymbolName::vprefix));
-    if (plane_) to.append(PlaneSymbol(*plane_));
+std::string ImgAsmWriter::StreamPrefix() const {
+    if (inTiles_) return options.Name(SymbolName::vprefix) + std::string(kTilesSymbol);
+    std::string prefix = inFrames_ ? framePrefix_ : options.Name(SymbolName::vprefix);
+    if (plane_) prefix += PlaneSymbol(*plane_);
+    return prefix;
 }
 
-void ImgAsmWriter::AppendStreamLabel(std::string& to) const {
-    to.append(inFrames_ ? frameLabel_ : options.Name(SymbolName::lprefix));
-    if (plane_) to.append("_").append(PlaneName(*plane_));
+std::string ImgAsmWriter::StreamLabel() const {
+    std::string label = inFrames_ ? frameLabel_ : options.Name(SymbolName::lprefix);
+    if (plane_) label.append("_").append(PlaneName(*plane_));
+    return label;
 }
 
 std::string ImgAsmWriter::SizeSymbol() const {
-    std::string name;
-    AppendStreamPrefix(name);
-    return name.append(options.Name(SymbolName::vsize));
+    return StreamPrefix() + options.Name(SymbolName::vsize);
 }
 
-void ImgAsmWriter::WriteFrameTable(const std::vector<std::vector<std::string>>& frames) {
+void ImgAsmWriter::WriteFrameTable(const std::vector<std::vector<TableEntry>>& frames) {
     const std::string label = options.Name(SymbolName::lprefix) + std::string(kFrameTableSuffix);
-    WriteLabel(label);
-    std::string line;
-    for (const std::vector<std::string>& names : frames) {
-        line.assign(kDwPrefix);
-        for (std::size_t i = 0; i < names.size(); ++i)
-            line.append(i == 0 ? "" : ", ").append(names[i]);
-        file.Write(line.append("\n"));
-    }
+    syntax_->Table(label, frames);
     if (!options.quiet) {
-        SayAll();
         std::printf("Wrote a table of %zu frames to '%s'\n", frames.size(), label.c_str());
     }
 }
@@ -162,6 +93,7 @@ void ImgAsmWriter::WriteSymbol(SymbolKind kind, std::int32_t value) {
                                              SymbolName::vstart, SymbolName::vflag};
     const bool whole =
         kind == SymbolKind::Width || kind == SymbolKind::Height || kind == SymbolKind::Frames;
+    const std::string prefix = whole ? options.Name(SymbolName::vprefix) : StreamPrefix();
     const std::string_view suffix =
         kind == SymbolKind::Width    ? kWidthSuffix
         : kind == SymbolKind::Height ? kHeightSuffix
@@ -171,30 +103,13 @@ void ImgAsmWriter::WriteSymbol(SymbolKind kind, std::int32_t value) {
     if (kind == SymbolKind::Start && options.tc == TableCodeMode::Image) {
         value += kImageStartOffset;
     }
-    // The name: the prefix, the plane's part of a stream's name, the suffix.
-    symbolName_.clear();
-    if (whole) {
-        symbolName_.append(options.Name(SymbolName::vprefix));
-    } else {
-        AppendStreamPrefix(symbolName_);
-    }
-    WriteNamedSymbol(symbolName_.append(suffix), value);
+
+    WriteNamedSymbol(prefix + std::string(suffix), value);
 }
 
-void ImgAsmWriter::WriteNamedSymbol(std::string_view name, std::int32_t value) {
-    std::array<char, 16> text;
-    if (!options.quiet) {
-        said_.append("Symbol '").append(name).append("' set to ");
-        said_.append(Decimal(value, text)).append("\n");
-    }
-    const std::string_view directive = options.setsymb ? "\t.set " : "\t.equ ";
-    const std::string_view hex = DollarHex(value, text);
-    char* const line = file.Reserve(directive.size() + name.size() + hex.size() + 2);
-    char* out = Put(Put(line, directive), name);
-    *out++ = ' ';
-    out = Put(out, hex);
-    *out++ = '\n';
-    file.Commit(static_cast<std::size_t>(out - line));
+void ImgAsmWriter::WriteNamedSymbol(const std::string& name, std::int32_t value) {
+    if (!options.quiet) std::printf("Symbol '%s' set to %d\n", name.c_str(), value);
+    syntax_->Symbol(name, value);
 }
 
 void ImgAsmWriter::WriteTilesHead(const TilesHead& head) {
@@ -217,29 +132,11 @@ void ImgAsmWriter::WriteTilesHead(const TilesHead& head) {
 void ImgAsmWriter::WriteMap(std::span<const std::uint32_t> cells, const TilesHead& head,
                             bool words) {
     const std::string label = options.Name(SymbolName::lprefix) + std::string(kMapLabel);
-    WriteLabel(label);
-    constexpr char kHex[] = "0123456789ABCDEF";
-    const int digits = words ? 4 : 2;
-    std::string line;
-    for (std::size_t first = 0; first < cells.size(); first += kBytesPerLine) {
-        line.assign(words ? kDwPrefix : kDbPrefix);
-        const std::size_t end = std::min(first + kBytesPerLine, cells.size());
-        for (std::size_t k = first; k < end; ++k) {
-            line.append(k == first ? "$" : ",$");
-            for (int d = digits - 1; d >= 0; --d) line += kHex[(cells[k] >> (4 * d)) & 15];
-        }
-        file.Write(line.append("\n"));
-    }
+    syntax_->Values(label, cells, words);
     if (!options.quiet) {
-        SayAll();
         std::printf("Wrote a map of %dx%d tiles to '%s'\n", head.mapWidth, head.mapHeight,
                     label.c_str());
     }
-}
-
-void ImgAsmWriter::WriteLabel(const std::string& label) {
-    file.Write(label);
-    file.Write(":\n");
 }
 
 void ImgAsmWriter::WriteData(const std::uint8_t* bytes, std::int32_t count,
@@ -250,23 +147,17 @@ void ImgAsmWriter::WriteData(const std::uint8_t* bytes, std::int32_t count,
         WriteSymbol(SymbolKind::Height, height_);
         dimsWritten_ = true;
     }
-    std::string base;
-    if (inTiles_) {
-        base.append(options.Name(SymbolName::lprefix)).append(kTilesLabel);
-    } else {
-        AppendStreamLabel(base);
-        base.append(options.Name(SymbolName::ldata));
-    }
+    const std::string base = inTiles_ ? options.Name(SymbolName::lprefix) + std::string(kTilesLabel)
+                                      : StreamLabel() + options.Name(SymbolName::ldata);
 
     if (options.tc == TableCodeMode::Include) {
-        WriteLabel(base);
         dataLabel_ = base;
         // The decoder is included once, after the source's first label.
-        if (!included_) codec.WriteTableCode(file);
+        TextCapture include;
+        if (!included_) codec.WriteTableCode(include);
         included_ = true;
-        SayWritten(count, base);
-        WriteDbLines(bytes, count);
-        SayAll();
+        if (!options.quiet) std::printf("Wrote %d bytes to '%s'\n", count, base.c_str());
+        syntax_->Block(base, include.held, bytes, count);
         return;
     }
 
@@ -278,53 +169,12 @@ void ImgAsmWriter::WriteData(const std::uint8_t* bytes, std::int32_t count,
     dataLabel_ = paged ? base + "_0" : base;
     for (std::int32_t page = 0;; ++page) {
         const std::string label = paged ? base + "_" + std::to_string(page) : base;
-        WriteLabel(label);
-        file.Write(stub);
         const std::int32_t n = count < pageSize ? count : pageSize;
-        SayWritten(n, label);
-        WriteDbLines(bytes, n);
+        if (!options.quiet) std::printf("Wrote %d bytes to '%s'\n", n, label.c_str());
+        syntax_->Block(label, stub, bytes, n);
         if (count - pageSize <= 0) break;
         bytes += pageSize;
         count -= pageSize;
-    }
-    SayAll();
-}
-
-void ImgAsmWriter::SayWritten(std::int32_t count, const std::string& label) {
-    if (options.quiet) return;
-    std::array<char, 16> text;
-    said_.append("Wrote ").append(Decimal(count, text)).append(" bytes to '");
-    said_.append(label).append("'\n");
-}
-
-void ImgAsmWriter::WriteDbLines(const std::uint8_t* bytes, std::int32_t count) {
-    if (count <= 0) return;
-    // Whole lines at a time, straight into the stream's buffer.
-    constexpr std::size_t kLinesPerChunk = 4096;
-    std::size_t left = static_cast<std::size_t>(count);
-    while (left > 0) {
-        const std::size_t chunkBytes =
-            left < kLinesPerChunk * kBytesPerLine ? left : kLinesPerChunk * kBytesPerLine;
-        const std::size_t lines = (chunkBytes + kBytesPerLine - 1) / kBytesPerLine;
-        char* const begin = file.Reserve(lines * (kMaxLineChars + 1));
-        char* out = begin;
-        std::size_t chunkLeft = chunkBytes;
-        while (chunkLeft > 0) {
-            const std::size_t n = chunkLeft < kBytesPerLine ? chunkLeft : kBytesPerLine;
-            std::memcpy(out, kDbPrefix.data(), kDbPrefix.size());
-            out += kDbPrefix.size();
-            std::memcpy(out, kDbItems[bytes[0]].data() + 1, kItemChars - 1);
-            out += kItemChars - 1;
-            for (std::size_t i = 1; i < n; ++i) {
-                std::memcpy(out, kDbItems[bytes[i]].data(), kItemChars);
-                out += kItemChars;
-            }
-            *out++ = '\n';
-            bytes += n;
-            chunkLeft -= n;
-        }
-        file.Commit(static_cast<std::size_t>(out - begin));
-        left -= chunkBytes;
     }
 }
 

@@ -1,7 +1,9 @@
-// Writes the assembler source: header, symbols, labels, page stubs, .db lines.
+// Writes the source: header, symbols, labels, page stubs and data, spelt as
+// -format asks (see source_syntax.hpp).
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
@@ -11,6 +13,7 @@
 
 #include "asm/asm_stream.hpp"
 #include "asm/source_format.hpp"
+#include "asm/source_syntax.hpp"
 #include "base/img_options.hpp"
 #include "codec/source_sink.hpp"
 
@@ -23,7 +26,7 @@ class ImgAsmWriter final : public SourceSink {
 
     explicit ImgAsmWriter(const ImgOptions& opts) : options(opts) {}
     // A writer given up before Close() leaves no partly written file behind,
-    // and an existing file as it was; what it said is on standard output.
+    // and an existing file as it was.
     ~ImgAsmWriter();
     ImgAsmWriter(const ImgAsmWriter&) = delete;
     ImgAsmWriter& operator=(const ImgAsmWriter&) = delete;
@@ -67,9 +70,9 @@ class ImgAsmWriter final : public SourceSink {
     // "img3_full_data_0" when it was paged) and the name of its size symbol.
     const std::string& DataLabel() const { return dataLabel_; }
     std::string SizeSymbol() const;
-    // The frame table: under the label prefix and "_frames", one ".dw" line
-    // for each frame in `frames`, each naming what its list holds.
-    void WriteFrameTable(const std::vector<std::vector<std::string>>& frames);
+    // The frame table: under the label prefix and "_frames", one line for
+    // each frame in `frames`, each naming what its entries hold.
+    void WriteFrameTable(const std::vector<std::vector<TableEntry>>& frames);
 
     // A source of tiles: the tile count, a tile's size and the map's size in
     // tiles, with -dims the picture's size (set by SetPictureSize); the
@@ -83,8 +86,7 @@ class ImgAsmWriter final : public SourceSink {
     };
     void WriteTilesHead(const TilesHead& head);
     // The map, after the tile set: under the label prefix and "_map", the
-    // number of each cell's tile, 16 to a line, as ".dw" items when `words`,
-    // else ".db" items.
+    // number of each cell's tile, as words when `words`, else as bytes.
     void WriteMap(std::span<const std::uint32_t> cells, const TilesHead& head, bool words);
 
     // One symbol definition, and its "Symbol ..." line on standard output.
@@ -93,40 +95,28 @@ class ImgAsmWriter final : public SourceSink {
     // Include mode `codec` writes its include line after the label.
     void WriteData(const std::uint8_t* bytes, std::int32_t count,
                    const CPelmoImgCompress& codec) override;
-    // `count` bytes as ".db" lines of up to 16 values.
-    void WriteDbLines(const std::uint8_t* bytes, std::int32_t count);
 
   private:
-    void WriteLabel(const std::string& label);
     // A symbol named `name` in full.
-    void WriteNamedSymbol(std::string_view name, std::int32_t value);
-
-    // The current stream's symbol prefix, and its label before `ldata`,
-    // appended to `to`.
-    void AppendStreamPrefix(std::string& to) const;
-    void AppendStreamLabel(std::string& to) const;
-    // "Wrote <count> bytes to '<label>'" on standard output, unless -q.
-    void SayWritten(std::int32_t count, const std::string& label);
-    // Hands the console's lines said so far to standard output: a stream's
-    // lines at once, after its data.
-    void SayAll();
+    void WriteNamedSymbol(const std::string& name, std::int32_t value);
+    // The current stream's symbol prefix, and its label before `ldata`.
+    std::string StreamPrefix() const;
+    std::string StreamLabel() const;
 
     std::string path_;
-    std::string codecComment_;   // empty for none
-    std::string planesComment_;  // empty for none
-    std::string framePrefix_;    // of the current frame's symbols, after SetFrame
-    std::string frameLabel_;     // of its label, before `ldata`
+    std::unique_ptr<SourceSyntax> syntax_;  // chosen by Open
+    std::string codecComment_;              // empty for none
+    std::string planesComment_;             // empty for none
+    std::string framePrefix_;               // of the current frame's symbols, after SetFrame
+    std::string frameLabel_;                // of its label, before `ldata`
     std::optional<PlaneKind> plane_;
     std::string dataLabel_;
-    std::string symbolName_;  // the name WriteSymbol builds, kept for its room
     bool inFrames_ = false;
     bool inTiles_ = false;
     bool included_ = false;     // the include line is written once a source
     bool dimsWritten_ = false;  // and so is a picture's size
     std::int32_t width_ = 0;
     std::int32_t height_ = 0;
-    // The console's lines not yet handed to standard output.
-    std::string said_;
 };
 
 }  // namespace pelmo

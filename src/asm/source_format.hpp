@@ -63,6 +63,18 @@ inline constexpr std::size_t kMostByteTiles = 256;
 // A data line starts so; its items are "$XX", comma-separated.
 inline constexpr std::string_view kDbPrefix = "\t.db ";
 
+// A C header (-format c) spells the same: its symbols "#define NAME 0x1F",
+// each label an array of bytes, the frame table an array of their addresses
+// and, where the codec needs the sizes told, an array of the sizes after it.
+// A stream of no bytes has no array: its label is defined as a null pointer.
+inline constexpr std::string_view kCDefine = "#define ";
+inline constexpr std::string_view kCBytesArray = "static const unsigned char ";
+inline constexpr std::string_view kCWordsArray = "static const unsigned short ";
+inline constexpr std::string_view kCAddressArray = "static const unsigned char *const ";
+inline constexpr std::string_view kCSizesArray = "static const unsigned long ";
+inline constexpr std::string_view kCSizesSuffix = "_sizes";
+inline constexpr std::string_view kCNoBytes = "((const unsigned char *)0)";
+
 // The lookup stubs that follow each page label in -tc image and -tc data
 // modes, whole lines each.
 inline constexpr std::string_view kImageStub = "\tmovp\ta, @a\n\tret\n\t.db 0,0,0,0\n";

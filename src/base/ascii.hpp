@@ -11,6 +11,18 @@ constexpr char AsciiLower(char c) {
     return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
+constexpr char AsciiUpper(char c) {
+    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+constexpr bool IsAsciiDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+constexpr bool IsAsciiAlnum(char c) {
+    return IsAsciiDigit(c) || (AsciiLower(c) >= 'a' && AsciiLower(c) <= 'z');
+}
+
 // Whole-string comparison that ignores the case of ASCII letters only.
 constexpr bool EqualsIgnoreCase(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) return false;

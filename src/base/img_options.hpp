@@ -32,6 +32,10 @@ enum class PlaneKind : std::uint8_t { Full, Dim, Mask };
 // Values selected with -tc.
 enum class TableCodeMode : std::int32_t { None = 0, Image = 1, Data = 2, Include = 3 };
 
+// Values selected with -format: an assembler source, a C header, or the
+// bytes of the one stream alone.
+enum class OutputFormat : std::uint8_t { Asm, C, Bin };
+
 // The seven naming strings, addressed by index in this order.
 enum class SymbolName : std::size_t {
     vprefix = 0,
@@ -55,7 +59,8 @@ struct ImgOptions {
     bool strim = false;    // -strim: trim leading blank bytes into the start count
     bool etrim = false;    // -etrim: trim trailing blank bytes
     bool setsymb = false;  // -setsymb: ".set" instead of ".equ"
-    TableCodeMode tc = TableCodeMode::None;  // -tc
+    TableCodeMode tc = TableCodeMode::None;   // -tc
+    OutputFormat format = OutputFormat::Asm;  // -format
     // -vprefix -vsize -vpackets -vstart -vflag -lprefix -ldata, in SymbolName order.
     std::array<std::string, kSymbolNameCount> names{"IMG",   "_SIZE", "_PACKETS", "_START",
                                                     "_FLAG", "img",   "_data"};

@@ -33,7 +33,6 @@ def project_version():
 
 VERSION = f"PelmoImage v{project_version()} (Mar 2, 2013)"
 BANNER = f"{VERSION} by Orlavin\n\n"
-HEADER = f"\t; Created by {VERSION}\n\n"
 USAGE = (
     "Usage: PelmoImage [options] (image file) (output file)\n"
     "Options:\n"
@@ -99,6 +98,10 @@ MORE_HELP = (
     "                   <lprefix>_map (.db, or .dw past 256 tiles)\n"
     "  -tileset FILE    With -tiles, the tiles of a source written before first, each\n"
     "                   keeping its number; new tiles after them\n"
+    "  -format asm      An assembler source (default)\n"
+    "  -format c        A C header: the symbols as #defines, each label an array of bytes,\n"
+    "                   the frame table an array of their addresses\n"
+    "  -format bin      The bytes alone, of a single stream: no symbols, no labels\n"
     "  @FILE            The words of FILE in its place: white space separates them,\n"
     "                   \"a b\" is one word, # begins a comment; no @FILE inside FILE\n"
     "                   (a file whose name begins with @ is given as ./@name)\n"
@@ -114,6 +117,7 @@ NAMES = {"vprefix": "IMG", "vsize": "_SIZE", "vpackets": "_PACKETS", "vstart": "
 CODECS = ["raw", "rle", "srle", "frle", "bnp", "bit2xp"]
 DITHERS = ["none", "fs", "atkinson", "bayer4", "bayer8"]
 TABLE_CODES = ["none", "image", "data", "include"]
+FORMATS = ["asm", "c", "bin"]
 EXTENSIONS = [".bmp", ".ico", ".jpg", ".jpeg", ".pcx", ".png", ".tga", ".tif", ".tiff", ".gif",
               ".psd"]
 
@@ -157,7 +161,7 @@ def parse(argv):
     opts = {flag: False for flag in FLAGS + MORE_FLAGS}
     opts.update(NAMES)
     opts.update(codec="raw", tc="none", image="", output="", frames=None, levels=(128, 192),
-                dither="none", planes=[], tones=None, tiles=None, tileset="")
+                dither="none", planes=[], tones=None, tiles=None, tileset="", format="asm")
     given = set()
 
     def fail(line):
@@ -205,7 +209,7 @@ def parse(argv):
             opts["tiles"] = size or (8, 8)
             continue
         if name not in ("c", "tc", "frames", "levels", "dither", "planes", "tones",
-                        "tileset") and name not in NAMES:
+                        "tileset", "format") and name not in NAMES:
             fail(f'Error, unknown option "{arg}"\n')
         if not more(i):
             break
@@ -230,6 +234,10 @@ def parse(argv):
             if any(p not in PLANES for p in listed) or len(set(listed)) < len(listed):
                 fail(f'Error, invalid planes "{value}"\n')
             opts["planes"] = listed
+        elif name == "format":
+            if ascii_lower(value) not in FORMATS:
+                fail(f'Error, unknown output format "{value}"\n')
+            opts["format"] = ascii_lower(value)
         elif name == "dither":
             if ascii_lower(value) not in DITHERS:
                 fail(f'Error, unknown dither method "{value}"\n')
@@ -263,6 +271,7 @@ def parse(argv):
         fail("Error, -tileset needs -tiles.\n")
     if opts["tiles"] and opts["frames"]:
         fail("Error, -tiles and -frames cannot be given together.\n")
+    refuse_format(opts, fail)
     if opts["frames"] == "auto":
         base = opts["image"][opts["image"].rfind("/") + 1:]
         stem = base[:base.rfind(".")] if "." in base else base
@@ -279,6 +288,23 @@ def parse(argv):
         fail(f"Error, tile height {opts['tiles'][1]} is not a multiple of 8; "
              "give -pad to pad each tile.\n")
     return opts
+
+
+def refuse_format(opts, fail):
+    """What a C header or the bytes alone cannot hold."""
+    form = f"-format {opts['format']}"
+    if opts["format"] != "asm" and opts["tc"] != "none":
+        fail(f"Error, {form} and -tc {opts['tc']} cannot be given together.\n")
+    for key in NAMES if opts["format"] == "c" else []:
+        if not re.fullmatch("[A-Za-z0-9_]*", opts[key]) or \
+                key in ("vprefix", "lprefix") and opts[key][:1].isdigit():
+            fail(f'Error, invalid C name "{opts[key]}"\n')
+    if opts["format"] == "bin" and opts["frames"]:
+        fail(f"Error, {form} and -frames cannot be given together.\n")
+    if opts["format"] == "bin" and opts["tiles"]:
+        fail(f"Error, {form} and -tiles cannot be given together.\n")
+    if opts["format"] == "bin" and len(opts["planes"]) > 1 and not opts["interleave"]:
+        fail(f"Error, {form} with more than one plane needs -interleave.\n")
 
 
 def frame_size(text):
@@ -589,21 +615,65 @@ INCLUDES = {"raw": "raw", "rle": "rle", "srle": "srle", "frle": "frle", "bnp": "
 
 # --- writer ------------------------------------------------------------------
 
+# Each of the file's parts as -format spells it: an assembler source, a C
+# header, or the bytes alone (as latin-1 text, a character a byte).
+
 def symbol(opts, name, value):
     """(file line, stdout line) of one symbol."""
     directive = "set" if opts["setsymb"] else "equ"
-    return f"\t.{directive} {name} ${value:02X}\n", f"Symbol '{name}' set to {value}\n"
+    said = f"Symbol '{name}' set to {value}\n"
+    return {"asm": f"\t.{directive} {name} ${value:02X}\n", "c": f"#define {name} 0x{value:02X}\n",
+            "bin": ""}[opts["format"]], said
+
+
+def guard(opts):
+    name = re.sub("[^A-Z0-9]", "_", opts["output"].split("/")[-1].upper())
+    return "_" + name if name[:1].isdigit() else name
 
 
 def header(opts):
     """The header comment, with -c best the codec chosen, with -planes the
-    planes, and an empty line."""
-    best = f"\t; codec: {opts['codec']}\n" if opts.get("best") else ""
-    planes = ""
+    planes, and an empty line (and a C header's include guard)."""
+    comments = [f"Created by {VERSION}"]
+    comments += [f"codec: {opts['codec']}"] if opts.get("best") else []
     if opts["planes"]:
-        planes = "\t; planes: " + ",".join(opts["planes"])
-        planes += " interleaved\n" if opts["interleave"] else "\n"
-    return HEADER[:-1] + best + planes + "\n"
+        comments.append("planes: " + ",".join(opts["planes"]) +
+                        (" interleaved" if opts["interleave"] else ""))
+    if opts["format"] == "c":
+        return "".join(f"/* {c} */\n" for c in comments) + \
+            f"\n#ifndef {guard(opts)}\n#define {guard(opts)}\n\n"
+    return "".join(f"\t; {c}\n" for c in comments) + "\n" if opts["format"] == "asm" else ""
+
+
+def block(opts, label, code, data):
+    """A label's bytes, after the lookup stub or include line `code`."""
+    if opts["format"] == "bin":
+        return data.decode("latin-1")
+    if opts["format"] == "asm":
+        return f"{label}:\n{code}" + "".join(
+            "\t.db " + ",".join(f"${b:02X}" for b in data[k:k + 16]) + "\n"
+            for k in range(0, len(data), 16))
+    if not data:
+        return f"#define {label} ((const unsigned char *)0)\n"
+    return f"static const unsigned char {label}[] = {{\n" + "".join(
+        "\t" + "".join(f"0x{b:02X}," for b in data[k:k + 16]) + "\n"
+        for k in range(0, len(data), 16)) + "};\n"
+
+
+def frame_table(opts, label, table):
+    """The frame table: each frame's (label, size symbol or None) of each stream."""
+    if opts["format"] == "asm":
+        return f"{label}:\n" + "".join("\t.dw " + ", ".join(n for pair in row for n in pair if n)
+                                       + "\n" for row in table)
+    wide = len(table[0]) > 1
+    text = f"/* {label}: each frame's data by address"
+    text += f", {label}_sizes: their sizes */\n" if table[0][0][1] else " */\n"
+    for kind, name, k in [("unsigned char *const", label, 0), ("unsigned long", label + "_sizes", 1)]:
+        if table[0][0][k]:
+            text += f"static const {kind} {name}[]{f'[{len(table[0])}]' if wide else ''} = {{\n"
+            text += "".join("\t" + "{" * wide + ", ".join(p[k] for p in row) + "}" * wide + ",\n"
+                            for row in table) + "};\n"
+    return text
 
 
 def best_codec(frames, opts):
@@ -643,19 +713,14 @@ def write(opts, data, packets, start, extra, frame=None, size=None, plane=None, 
         line, said = symbol(opts, opts["vprefix"] + suffix, value)
         text, out = text + line, out + said
 
-    def db_lines(chunk):
-        return "".join("\t.db " + ",".join(f"${b:02X}" for b in chunk[k:k + 16]) + "\n"
-                       for k in range(0, len(chunk), 16))
-
     number = "" if frame is None else ("" if opts["lprefix"] else "_") + str(frame)
     label = opts["lprefix"] + number + ("" if plane is None else "_" + plane) + opts["ldata"]
     label = opts["lprefix"] + "_tiles" if tiles else label
     if opts["tc"] == "include":
-        text += f"{label}:\n"
-        if first:  # the decoder is included once a source
-            text += f"\t.include \"tablecode_{INCLUDES[opts['codec']]}.asm\"\n"
+        # the decoder is included once a source
+        code = f"\t.include \"tablecode_{INCLUDES[opts['codec']]}.asm\"\n" if first else ""
         out += f"Wrote {len(data)} bytes to '{label}'\n"
-        return text + db_lines(data), out, label
+        return text + block(opts, label, code, data), out, label
     page = {"none": 256, "image": 250, "data": 252}[opts["tc"]]
     stub = {"none": "", "image": "\tmovp\ta, @a\n\tret\n\t.db 0,0,0,0\n",
             "data": "\tadd\ta, ($+4) & 255\n\tmovp\ta, @a\n\tret\n"}[opts["tc"]]
@@ -663,9 +728,8 @@ def write(opts, data, packets, start, extra, frame=None, size=None, plane=None, 
     while True:
         name = f"{label}_{index}" if len(data) > page else label
         chunk = rest[:page]
-        text += f"{name}:\n{stub}"
         out += f"Wrote {len(chunk)} bytes to '{name}'\n"
-        text += db_lines(chunk)
+        text += block(opts, name, stub, chunk)
         rest = rest[page:]
         index += 1
         if not rest:
@@ -737,15 +801,15 @@ def run(argv, fixtures):
         text, lines = text + more, lines + said
         if k % len(named) == 0:
             table.append([])
-        table[-1].append(label)
-        if opts["codec"] != "raw":
-            prefix = opts["vprefix"] + (f"_{frame}" if framed else "")
-            table[-1].append(prefix + ("" if plane is None else "_" + plane.upper()) +
-                             opts["vsize"])
+        prefix = opts["vprefix"] + (f"_{frame}" if framed else "")
+        table[-1].append((label, None if opts["codec"] == "raw" else
+                          prefix + ("" if plane is None else "_" + plane.upper()) + opts["vsize"]))
     if opts["ftable"]:
         label = opts["lprefix"] + "_frames"
-        text += f"{label}:\n" + "".join("\t.dw " + ", ".join(names) + "\n" for names in table)
+        text += frame_table(opts, label, table)
         lines += f"Wrote a table of {len(table)} frames to '{label}'\n"
+    text += f"\n#endif /* {guard(opts)} */\n" if opts["format"] == "c" else ""
+    text = text.encode("latin-1") if opts["format"] == "bin" else text
     if path == "/dev/full":
         return done(out + lines, f'Error, couldn\'t write "{path}".\n', 1)
     return done(out + lines + "Operation completed.\n", "", 0, text if path == OUT_NAME else None)
@@ -835,9 +899,13 @@ def tiled(opts, tones, opaque, fixtures, said):
     return text
 
 
-def read(path):
+def read_bytes(path):
     with open(path, "rb") as f:
-        return f.read().decode("utf-8", "surrogateescape")
+        return f.read()
+
+
+def read(path):
+    return read_bytes(path).decode("utf-8", "surrogateescape")
 
 
 def check(name, fixtures):
@@ -854,7 +922,8 @@ def check(name, fixtures):
     has_asm = os.path.exists(base + ".asm")
     if text is None and has_asm:
         complaints.append("an output file is committed but none must be written")
-    elif text is not None and (not has_asm or read(base + ".asm") != text):
+    elif text is not None and (not has_asm or (read_bytes(base + ".asm") if isinstance(text, bytes)
+                                               else read(base + ".asm")) != text):
         complaints.append(f"output file differs; the model expects:\n{text}")
     return complaints
 
@@ -896,7 +965,7 @@ def self_check():
         opts = {flag: flag in flags.split() for flag in FLAGS}
         assert pack(tones, opts) == (h(want), start), flags
 
-    opts = dict(NAMES, setsymb=False, tc="image", codec="raw")
+    opts = dict(NAMES, setsymb=False, tc="image", codec="raw", format="asm")
     text, out, _ = write(opts, bytes(300), 0, 0, [])
     assert "img_data_0:\n\tmovp\ta, @a\n\tret\n\t.db 0,0,0,0\n" in text
     assert out.endswith("Wrote 250 bytes to 'img_data_0'\nWrote 50 bytes to 'img_data_1'\n")

@@ -18,6 +18,10 @@
 # other than the expected output; a failing run that names @OUT@ is repeated
 # with a file already in its place, which must stay untouched; a successful run
 # is repeated over a longer existing file, which must be replaced entirely.
+# A successful case of "-format c" is compiled too (cc -std=c99 -Wall -Wextra
+# -pedantic -Werror, or $CC) into a program that lists the header's symbols
+# and the bytes of each array, which must be what the assembler source of the
+# same conversion holds.
 # After --update, review the diff and run model.py, which recomputes every
 # case independently.
 set -uo pipefail
@@ -118,6 +122,51 @@ compare_console() {
     same_file "$here/$case.status" "$work/status" "exit status"
 }
 
+# listing_program HEADER: a C program that includes HEADER and lists, in the
+# order it defines them, each symbol "NAME=value" and each label's bytes
+# "label: XX XX ..."; asm_listing SOURCE: the same of an assembler source.
+listing_program() {
+    printf '#include <stdio.h>\n#include "%s"\nstatic void show(const char *label, const unsigned char *p, size_t n) {\n' "$1"
+    printf '    printf("%%s:", label);\n    while (n--) printf(" %%02X", *p++);\n    printf("\\n");\n}\nint main(void) {\n'
+    awk '/^#define [A-Za-z0-9_]+ 0x[0-9A-F]+$/ { printf "    printf(\"%s=%%ld\\n\", (long)%s);\n", $2, $2 }
+        /^#define [A-Za-z0-9_]+ \(\(const unsigned char \*\)0\)$/ { printf "    show(\"%s\", %s, 0);\n", $2, $2 }
+        /^static const unsigned char [A-Za-z0-9_]+\[\] = \{$/ { n = substr($5, 1, length($5) - 2); printf "    show(\"%s\", %s, sizeof %s);\n", n, n, n }
+        END { printf "    return 0;\n}\n" }' "$1"
+}
+asm_listing() {
+    awk 'function hex(t, i, v) { for (i = 1; i <= length(t); i++) v = 16 * v + index("0123456789ABCDEF", substr(t, i, 1)) - 1; return v }
+        function flush() { if (line != "") print line; line = "" }
+        /^\t\.(equ|set) / { flush(); print $2 "=" hex(substr($3, 2)) }
+        /^[A-Za-z0-9_]+:$/ && !/_frames:$/ { flush(); line = $0 }
+        /^\t\.db / { n = split(substr($0, 6), b, ","); for (i = 1; i <= n; i++) line = line " " substr(b[i], 2) }
+        END { flush() }' "$1"
+}
+
+# check_c_header: compiles the case's header and compares its listing with
+# that of the assembler source the same arguments write without -format.
+check_c_header() {
+    local plain=() i
+    for ((i = 0; i < ${#args[@]}; i++)); do
+        if [ "${args[i],,}" = -format ]; then
+            i=$((i + 1))
+        else
+            plain+=("${args[i]/#out.asm/plain.asm}")
+        fi
+    done
+    (cd "$cwd" && listing_program out.asm >listing.c)
+    if ! (cd "$cwd" && ${CC:-cc} -std=c99 -Wall -Wextra -pedantic -Werror -o listing listing.c 2>"$work/cc"); then
+        complain "the C header does not compile cleanly: $(head -n 5 "$work/cc")"
+    elif ! (cd "$cwd" && "$exe" "${plain[@]}" >/dev/null 2>&1); then
+        complain "the same conversion as an assembler source fails"
+    else
+        asm_listing "$cwd/plain.asm" >"$work/expected_listing"
+        "$cwd/listing" >"$work/listing"
+        digest "$work/expected_listing" "$work/listing"
+        same_file "$work/expected_listing" "$work/listing" "the C header's listing"
+    fi
+    rm -f "$cwd/listing.c" "$cwd/listing" "$cwd/plain.asm"
+}
+
 for case in "$@"; do
     if [ ! -f "$here/$case.args" ]; then
         complain "no such case"
@@ -176,6 +225,10 @@ for case in "$@"; do
         fi
     done
     unset count
+    if [ -f "$here/$case.asm" ] && printf '%s\n' "${args[@],,}" | grep -qx -- -format &&
+        [ "$(head -c 2 "$here/$case.asm")" = "/*" ]; then
+        check_c_header
+    fi
 
     read -r status <"$here/$case.status"
     if [ "$status" != 0 ] && [ $uses_out -eq 1 ]; then

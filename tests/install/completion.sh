@@ -7,7 +7,7 @@ script=$1 render=$2 scratch=$3
 codecs='best bit2xp bnp frle raw rle srle'
 render_codecs='bit2xp bnp frle raw rle srle'
 modes='data image include none'
-options='--help --version -alpha -c -dim -dims -dither -etrim -frames -ftable -interleave -invert -ldata -levels -lprefix -luma -mask -maxpixels -pad -planes -plusmask -q -setsymb -strim -tc -tiles -tileset -tones -unflip -vflag -vpackets -vprefix -vsize -vstart -xorder'
+options='--help --version -alpha -c -dim -dims -dither -etrim -format -frames -ftable -interleave -invert -ldata -levels -lprefix -luma -mask -maxpixels -pad -planes -plusmask -q -setsymb -strim -tc -tiles -tileset -tones -unflip -vflag -vpackets -vprefix -vsize -vstart -xorder'
 
 expect_completion "$script" "$codecs" pelmoimage -c ''
 expect_completion "$script" 'best bit2xp bnp' pelmoimage -c b
@@ -28,6 +28,8 @@ expect_completion "$script" '' pelmoimage -levels ''
 expect_completion "$script" '' pelmoimage -tones ''
 expect_completion "$script" 'dim full mask' pelmoimage -planes ''
 expect_completion "$script" 'mask,full,dim' pelmoimage -planes MASK,full,D
+expect_completion "$script" 'asm bin c' pelmoimage -format ''
+expect_completion "$script" 'bin' pelmoimage -FORMAT B
 
 # File names everywhere else.
 rm -rf "$scratch"

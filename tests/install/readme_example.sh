@@ -76,6 +76,23 @@ stdout=$(cd "$scratch/top" && "$render" "${show[@]}") || fail "the render exampl
 [[ $stdout == "$(grep -v '^\$ ' <<<"$render_block")" ]] ||
     fail "the renderer's standard output differs from the README:"$'\n'"$stdout"
 
+# The same sprite as a source and as a C header: the first lines of each and
+# the header's last lines as shown; the C file shown compiles as shown.
+mkdir -p "$scratch/c/build"
+ln -s "$source/docs" "$scratch/c/docs"
+while read -r command; do
+    read -ra convert <<<"${command#'$ build/pelmoimage '}"
+    (cd "$scratch/c" && "$exe" "${convert[@]}") || fail "the C example's conversion fails: $command"
+done < <(block c-commands)
+for shown in "head c-asm build/ball.asm" "head c-header build/ball.h" "tail c-table build/ball.h"; do
+    read -r end name file <<<"$shown"
+    [[ $($end -n "$(block "$name" | wc -l)" "$scratch/c/$file") == "$(block "$name")" ]] ||
+        fail "$file differs from the README's $name"
+done
+block c-program >"$scratch/c/fetch.c"
+read -ra compile <<<"$(block c-compile | sed 's/^\$ //')"
+(cd "$scratch/c" && "${compile[@]}") || fail "the README's C file does not compile cleanly"
+
 # The Makefile recipe, with the two programs built here, on two pictures whose
 # sources define names of their own; built again after a picture changed.
 mkdir -p "$scratch/make/gfx"

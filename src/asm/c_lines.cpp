@@ -1,0 +1,114 @@
+#include "asm/c_lines.hpp"
+
+#include "asm/source_format.hpp"
+#include "base/ascii.hpp"
+
+namespace pelmo {
+
+namespace {
+
+constexpr bool IsBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\r';
+}
+
+std::string_view Trim(std::string_view text) {
+    while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
+    while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
+    return text;
+}
+
+// The line's code, its comments ("/* ... */", "// ...") taken out, and the
+// text of its first comment.
+struct Split {
+    std::string code;
+    std::string_view comment;
+    bool commented = false;
+};
+
+Split SplitComments(std::string_view line) {
+    Split split;
+    while (!line.empty()) {
+        const std::size_t block = line.find("/*");
+        const std::size_t rest = line.find("//");
+        const std::size_t at = std::min(block, rest);
+        split.code.append(line.substr(0, at));
+        if (at == std::string_view::npos) break;
+        const bool toEnd = at == rest;
+        const std::size_t end = toEnd ? std::string_view::npos : line.find("*/", at + 2);
+        const std::string_view text = line.substr(
+            at + 2, end == std::string_view::npos ? std::string_view::npos : end - at - 2);
+        if (!split.commented) split.comment = Trim(text);
+        split.commented = true;
+        if (toEnd || end == std::string_view::npos) break;
+        split.code += ' ';
+        line.remove_prefix(end + 2);
+    }
+    split.code = std::string(Trim(split.code));
+    return split;
+}
+
+// The name an array declaration declares: the word before its first "[".
+std::string_view DeclaredName(std::string_view code) {
+    std::string_view name = Trim(code.substr(0, code.find('[')));
+    const std::size_t space = name.find_last_of(" \t*");
+    return space == std::string_view::npos ? name : name.substr(space + 1);
+}
+
+// "#define NAME VALUE": a symbol, or a label of no bytes; the include guard
+// and every other preprocessor line stand for nothing.
+std::string_view Directive(std::string_view code, std::string& out) {
+    constexpr std::string_view kDefine = "#define";
+    if (!code.starts_with(kDefine) || code.size() == kDefine.size() ||
+        !IsBlank(code[kDefine.size()])) {
+        return {};
+    }
+    const std::string_view rest = Trim(code.substr(kDefine.size()));
+    std::size_t space = 0;
+    while (space < rest.size() && !IsBlank(rest[space])) ++space;
+    const std::string_view name = rest.substr(0, space);
+    const std::string_view value = Trim(rest.substr(space));
+    if (value.empty()) return {};
+    if (value.starts_with('(')) return out.assign(name).append(":");
+    return out.assign(".equ ").append(name).append(" ").append(value);
+}
+
+// A line of an array's items: bytes, or a frame's entries of the frame table.
+std::string_view Items(std::string_view code, std::string& out) {
+    std::string items;
+    for (const char c : code) {
+        if (c != '{' && c != '}') items += c;
+    }
+    std::string_view text = Trim(items);
+    if (text.ends_with(',')) text = Trim(text.substr(0, text.size() - 1));
+    const bool bytes = !text.empty() && IsAsciiDigit(text.front());
+    return out.assign(bytes ? ".db " : ".dw ").append(text);
+}
+
+}  // namespace
+
+bool StartsCHeader(std::string_view line) {
+    return Trim(line).starts_with("/*");
+}
+
+std::string_view CLineAsAsm(std::string_view line, std::string& out) {
+    const Split split = SplitComments(line);
+    const std::string_view code = split.code;
+    if (code.empty()) {
+        return split.commented ? std::string_view(out.assign("; ").append(split.comment))
+                               : std::string_view();
+    }
+    if (code.starts_with('#')) return Directive(code, out);
+    if (code.starts_with('}')) return {};
+    if (code.starts_with("static") && code.ends_with('{')) {
+        // The sizes of the frame table's streams go on its lines.
+        if (code.find(Trim(kCBytesArray.substr(kCBytesArray.find("unsigned")))) ==
+            std::string_view::npos) {
+            return {};
+        }
+        return out.assign(DeclaredName(code)).append(":");
+    }
+    if (code.starts_with("static")) return line;
+    return Items(code, out);
+}
+
+}  // namespace pelmo
