@@ -380,6 +380,20 @@ def sheet():
 
 SHEET_TONES, SHEET_OPAQUE = sheet()
 
+# A font sheet of 3 x 2 cells of 6 x 8 for -font: a blank cell (the space), a
+# glyph of one column, one of two columns apart, one with a dim pixel, one as
+# wide as its cell, and one lit only in the dim plane.
+FONT_CELLS = [
+    ["......", "......", "......", "......", "......", "......", "......", "......"],
+    ["..#...", "..#...", "..#...", "..#...", "......", "..#...", "......", "......"],
+    [".#.#..", ".#.#..", "......", "......", "......", "......", "......", "......"],
+    [".#.#..", "#####.", ".#.#..", "#####.", ".#+#..", "......", "......", "......"],
+    ["#....#", "......", "......", "......", "......", "......", "......", "#....#"],
+    ["......", "......", "..++..", "..++..", "..++..", "..++..", "......", "......"],
+]
+FONT_TONES = parse_drawing(["".join(FONT_CELLS[3 * band + k][row] for k in range(3))
+                            for band in range(2) for row in range(8)])
+
 
 def animation_frames():
     """Four 16 x 16 frames of a ball crossing a lit floor, on a transparent
@@ -744,6 +758,7 @@ def fixtures():
         ("sample.png", sample, save_pil(sample_image(), format="PNG", optimize=True), None),
         # Frames, with opacity for the masks.
         ("sheet_16x8.png", SHEET_TONES, rgba_png(SHEET_TONES, SHEET_OPAQUE), None),
+        ("font_6x8.png", FONT_TONES, png(FONT_TONES), None),
         # The tone options, from the colours themselves.
         ("shades.png", SHADES_TONES, shades_png, None),
         ("trio.png", [[tone_of_red(c[0]) for c in row] for row in TRIO_RGB], trio_png, None),

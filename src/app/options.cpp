@@ -7,6 +7,7 @@
 
 #include "base/ascii.hpp"
 #include "base/errors.hpp"
+#include "base/limits.hpp"
 #include "base/output_file.hpp"
 #include "base/version.hpp"
 #include "codec/codec_table.hpp"
@@ -75,7 +76,9 @@ enum class OptionKind {
     Dither,
     Levels,
     Planes,
-    Tones
+    Tones,
+    Font,
+    FontNumber
 };
 
 struct DitherKeyword {
@@ -129,6 +132,10 @@ constexpr OptionRule kOptions[] = {
     {"interleave", OptionKind::Flag, &ImgOptions::interleave, {}},
     {"ftable", OptionKind::Flag, &ImgOptions::ftable, {}},
     {"tones", OptionKind::Tones, nullptr, {}},
+    {"font", OptionKind::Font, nullptr, {}},
+    {"first", OptionKind::FontNumber, nullptr, {}},
+    {"fontspace", OptionKind::FontNumber, nullptr, {}},
+    {"spacewidth", OptionKind::FontNumber, nullptr, {}},
 };
 
 struct PlaneKeyword {
@@ -173,7 +180,15 @@ constexpr std::string_view kMoreHelp =
     "                   its data label (each plane's), and its size with a codec\n"
 
     "  -tones C0,C1,C2  Off, dim and full as colours (#rrggbb): each pixel takes the tone of\n"
-    "                   the nearest; one warning counts the pixels that are none of them\n";
+    "                   the nearest; one warning counts the pixels that are none of them\n"
+    "  -font WxH        A font: cells of W x H pixels in reading order, one glyph each,\n"
+    "                   kept from its first lit column to its last; writes IMG_FIRST,\n"
+    "                   IMG_GLYPHS, IMG_HEIGHT, img_widths (.db), img_offsets (.dw, and\n"
+    "                   the end) and img_glyphs, the glyphs' columns as one stream\n"
+    "  -first N         The character code of the first cell, 0 to 255 (default 32)\n"
+    "  -fontspace N     Blank columns after each glyph, in its width (default 1)\n"
+    "  -spacewidth N    The width of a glyph with no lit pixel (default: half the\n"
+    "                   cell's width, rounded down)\n";
 
 const OptionRule* FindOption(std::string_view name) {
     for (const OptionRule& entry : kOptions) {
@@ -303,6 +318,41 @@ bool TakeFrames(const char* value, CommandLine& cmd) {
     }
     cmd.options.frameWidth = size ? static_cast<std::uint32_t>(size->width) : 0;
     cmd.options.frameHeight = size ? static_cast<std::uint32_t>(size->height) : 0;
+    cmd.framesGiven = true;
+    return true;
+}
+
+// -font: "WxH", the cells' size.
+bool TakeFont(const char* value, CommandLine& cmd) {
+    const std::optional<Size2D> size = SizeNumbers(value);
+    if (!size) return FailQuoting(cmd, "invalid font cell size", value);
+    cmd.fontWidth = static_cast<std::uint32_t>(size->width);
+    cmd.fontHeight = static_cast<std::uint32_t>(size->height);
+    return true;
+}
+
+// -first, -fontspace and -spacewidth: a whole number from 0 to 255.
+bool TakeFontNumber(const OptionRule& option, const char* value, CommandLine& cmd) {
+    const auto number = DecimalNumber(value, 0);
+    const bool first = option.name == "first";
+    const bool space = option.name == "fontspace";
+    if (!number || static_cast<std::uint32_t>(*number) > kLastCharacterCode) {
+        return FailQuoting(cmd,
+                           first   ? "invalid first character code"
+                           : space ? "invalid font spacing"
+                                   : "invalid space width",
+                           value);
+    }
+    const auto n = static_cast<std::uint32_t>(*number);
+    ImgOptions& options = cmd.options;
+    if (first) {
+        options.fontFirst = n;
+    } else if (space) {
+        options.fontSpace = n;
+    } else {
+        options.spaceWidth = n;
+    }
+    if (cmd.fontSetting.empty()) cmd.fontSetting = option.name;
     return true;
 }
 
@@ -417,6 +467,10 @@ bool TakeValue(const OptionRule& option, const char* value, CommandLine& cmd) {
             return TakePlanes(value, cmd);
         case OptionKind::Tones:
             return TakeTones(value, cmd);
+        case OptionKind::Font:
+            return TakeFont(value, cmd);
+        case OptionKind::FontNumber:
+            return TakeFontNumber(option, value, cmd);
         case OptionKind::Flag:
             break;
     }
@@ -464,6 +518,38 @@ bool RefusePlaneCombinations(const CommandLine& cmd) {
     if (options.ftable && !options.Frames() && !cmd.autoFrames) {
         return Fail(cmd, "Error, -ftable needs -frames.\n");
     }
+    return true;
+}
+
+// -font cuts the picture into cells itself, of one plane, and writes its
+// own height symbol; -first, -fontspace and -spacewidth are its settings.
+// The cells' size becomes the frame size that loading cuts by.
+bool TakeFontSettings(CommandLine& cmd) {
+    ImgOptions& options = cmd.options;
+    if (cmd.fontWidth == 0) {
+        if (cmd.fontSetting.empty()) return true;
+        return Fail(cmd, "Error, -" + std::string(cmd.fontSetting) + " needs -font.\n");
+    }
+    for (const auto& [set, name] : {std::pair{cmd.framesGiven, "-frames"},
+                                    {options.planeCount > 0, "-planes"},
+                                    {options.plusmask, "-plusmask"},
+                                    {options.interleave, "-interleave"},
+                                    {options.ftable, "-ftable"},
+                                    {options.dims, "-dims"}}) {
+        if (set) {
+            return Fail(cmd,
+                        "Error, -font and " + std::string(name) + " cannot be given together.\n");
+        }
+    }
+    if (cmd.fontWidth + options.fontSpace > kMostGlyphWidth) {
+        return Fail(cmd, "Error, glyphs of " + std::to_string(cmd.fontWidth) +
+                             " columns and -fontspace " + std::to_string(options.fontSpace) +
+                             " would be wider than " + std::to_string(kMostGlyphWidth) +
+                             " columns.\n");
+    }
+    options.font = true;
+    options.frameWidth = cmd.fontWidth;
+    options.frameHeight = cmd.fontHeight;
     return true;
 }
 
@@ -517,11 +603,14 @@ bool ParseCommandLine(int argc, const char* const* argv, CommandLine& cmd) {
     if (cmd.options.plusmask && cmd.options.mask) {
         return Fail(cmd, "Error, -plusmask and -mask cannot be given together.\n");
     }
-    if (!RefusePlaneCombinations(cmd)) return false;
+    if (!TakeFontSettings(cmd) || !RefusePlaneCombinations(cmd)) return false;
     if (cmd.autoFrames && !TakeFramesFromName(cmd)) return false;
     if (cmd.options.frameHeight % 8 != 0 && !cmd.options.pad) {
-        return Fail(cmd, "Error, frame height " + std::to_string(cmd.options.frameHeight) +
-                             " is not a multiple of 8; give -pad to pad each frame.\n");
+        const bool font = cmd.options.font;
+        return Fail(cmd, std::string(font ? "Error, font height " : "Error, frame height ") +
+                             std::to_string(cmd.options.frameHeight) +
+                             " is not a multiple of 8; give -pad to pad each " +
+                             (font ? "cell" : "frame") + ".\n");
     }
     return true;
 }

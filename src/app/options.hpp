@@ -16,8 +16,15 @@ struct LinkTarget;
 struct CommandLine {
     ImgOptions options;
     ImgCodecKind codec = ImgCodecKind::Raw;
-    bool bestCodec = false;   // -c best: every codec, and the smallest output kept
-    bool autoFrames = false;  // -frames auto: the frame size from the image file's name
+    bool bestCodec = false;    // -c best: every codec, and the smallest output kept
+    bool autoFrames = false;   // -frames auto: the frame size from the image file's name
+    bool framesGiven = false;  // -frames, in any form (-font is refused with it)
+    // -font WxH, its cells' size, taken into the options' frame size once
+    // the command line is read; and which of -first, -fontspace and
+    // -spacewidth were given (each needs -font).
+    std::uint32_t fontWidth = 0;
+    std::uint32_t fontHeight = 0;
+    std::string_view fontSetting;
     // -levels and -dither were given (-tones is refused with either).
     bool levelsGiven = false;
     bool ditherGiven = false;

@@ -43,6 +43,13 @@ void ImgRawData::PackFrame(const ImgToneMap& toneMap, std::size_t frame,
     Trim(plane ? Interleave() : carried);
 }
 
+void ImgRawData::TakeBytes(std::vector<std::uint8_t> bytes) {
+    buffer = std::move(bytes);
+    length = static_cast<std::int32_t>(buffer.size());
+    start = 0;
+    Trim(Interleave());
+}
+
 void ImgRawData::Trim(const Interleave& interleave) {
     const auto valid = [&] {
         return std::span<const std::uint8_t>(buffer.data(), static_cast<std::size_t>(length));

@@ -34,6 +34,10 @@ class ImgRawData : public RawBytes {
     void PackFrame(const ImgToneMap& toneMap, std::size_t frame,
                    std::optional<std::size_t> plane = std::nullopt);
 
+    // Takes `bytes` as the stream (a font's glyph data) and trims it as
+    // `options` ask.
+    void TakeBytes(std::vector<std::uint8_t> bytes);
+
   private:
     // Trims as `options` ask, whole groups of the interleaved planes at a time.
     void Trim(const Interleave& interleave);

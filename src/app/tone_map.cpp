@@ -66,7 +66,8 @@ std::string RefusalLine(const DecodeResult& result, const std::string& fileName,
         case DecodeStatus::NotFrames:
             return image + " is " + Size(result.width, result.pictureHeight) +
                    " pixels, not a whole number of " +
-                   Size(options.frameWidth, options.frameHeight) + " frames.\n";
+                   Size(options.frameWidth, options.frameHeight) +
+                   (options.font ? " font cells.\n" : " frames.\n");
         case DecodeStatus::PagesDiffer:
             return "Error, the pages of " + Quoted(fileName) + " are not all " +
                    Size(result.width, result.pictureHeight) + " pixels as the first.\n";

@@ -113,17 +113,50 @@ void ImgAsmWriter::WriteFrameTable(const std::vector<std::vector<std::string>>& 
     }
 }
 
+void ImgAsmWriter::WriteFontHead(std::uint32_t first, std::int32_t height,
+                                 const std::vector<std::uint8_t>& widths,
+                                 const std::vector<std::uint32_t>& offsets) {
+    WriteSymbol(SymbolKind::First, static_cast<std::int32_t>(first));
+    WriteSymbol(SymbolKind::Glyphs, static_cast<std::int32_t>(widths.size()));
+    WriteSymbol(SymbolKind::Height, height);
+    const std::string& prefix = options.Name(SymbolName::lprefix);
+    const std::string widthsLabel = prefix + std::string(kWidthsSuffix);
+    const std::string offsetsLabel = prefix + std::string(kOffsetsSuffix);
+    WriteLabel(widthsLabel);
+    WriteDbLines(widths.data(), static_cast<std::int32_t>(widths.size()));
+    WriteLabel(offsetsLabel);
+    // Eight words to a line, "$XXXX" each.
+    constexpr std::size_t kWordsPerLine = 8;
+    for (std::size_t i = 0; i < offsets.size(); i += kWordsPerLine) {
+        std::string line(kDwPrefix);
+        for (std::size_t k = i; k < offsets.size() && k < i + kWordsPerLine; ++k) {
+            char word[8];
+            std::snprintf(word, sizeof word, "$%04X", offsets[k]);
+            line.append(k == i ? "" : ",").append(word);
+        }
+        file.Write(line.append("\n"));
+    }
+    glyphs_ = true;
+    if (!options.quiet) {
+        std::printf("Wrote the widths and offsets of %zu glyphs to '%s' and '%s'\n", widths.size(),
+                    widthsLabel.c_str(), offsetsLabel.c_str());
+    }
+}
+
 void ImgAsmWriter::WriteSymbol(SymbolKind kind, std::int32_t value) {
     static constexpr SymbolName kSuffix[] = {SymbolName::vsize, SymbolName::vpackets,
                                              SymbolName::vstart, SymbolName::vflag};
-    const bool whole =
-        kind == SymbolKind::Width || kind == SymbolKind::Height || kind == SymbolKind::Frames;
+    const bool whole = kind == SymbolKind::Width || kind == SymbolKind::Height ||
+                       kind == SymbolKind::Frames || kind == SymbolKind::First ||
+                       kind == SymbolKind::Glyphs;
     const std::string prefix = whole ? options.Name(SymbolName::vprefix) : StreamPrefix();
     const std::string_view suffix =
         kind == SymbolKind::Width    ? kWidthSuffix
         : kind == SymbolKind::Height ? kHeightSuffix
-        : kind == SymbolKind::Frames
-            ? kFramesSuffix
+        : kind == SymbolKind::Frames ? kFramesSuffix
+        : kind == SymbolKind::First  ? kFirstSuffix
+        : kind == SymbolKind::Glyphs
+            ? kGlyphsSuffix
             : std::string_view(options.Name(kSuffix[static_cast<int>(kind)]));
     if (kind == SymbolKind::Start && options.tc == TableCodeMode::Image) {
         value += kImageStartOffset;
@@ -156,7 +189,9 @@ void ImgAsmWriter::WriteData(const std::uint8_t* bytes, std::int32_t count,
         WriteSymbol(SymbolKind::Height, height_);
         dimsWritten_ = true;
     }
-    const std::string base = StreamLabel() + options.Name(SymbolName::ldata);
+    const std::string base = glyphs_
+                                 ? options.Name(SymbolName::lprefix) + std::string(kGlyphDataSuffix)
+                                 : StreamLabel() + options.Name(SymbolName::ldata);
 
     if (options.tc == TableCodeMode::Include) {
         WriteLabel(base);

@@ -95,6 +95,15 @@ inline constexpr std::uint64_t kFrameText = 8 << 10;
 // pixel limit's reach for any source worth enlarging.
 inline constexpr std::int32_t kMostZoom = 16;
 
+// ---- Fonts (-font)
+// Character codes are bytes: a font's glyphs run from its first code to 255
+// at most.
+inline constexpr std::uint32_t kLastCharacterCode = 255;
+// A glyph's width is one .db value of the width table.
+inline constexpr std::uint32_t kMostGlyphWidth = 255;
+// The offset table's values are .dw words, the end of the glyph data too.
+inline constexpr std::uint32_t kMostGlyphBytes = 65535;
+
 // The wall time the converter waits for a decoder whose processor budget is
 // `seconds`: room for a machine busy with other work.
 constexpr std::uint64_t DecodeDeadline(std::uint64_t seconds) {
