@@ -828,5 +828,108 @@ TEST(RenderDocs, SheetPicturesAreUpToDate) {
     }
 }
 
+// -text draws each character's glyph where the frames of the same sheet show
+// its cell: the cell's columns from its first lit one, then blank columns up
+// to the glyph's width; and it refuses what a font cannot draw.
+TEST(RenderText, GlyphsAreTheSheetsFramesSideBySide) {
+    const unit::TempDir dir;
+    unit::ConsoleText console;
+    const std::string sheet = PELMO_TEST_DATA_DIR "/font_6x8.png";
+    const Args layouts[] = {
+        {"-font", "6x8"},
+        {"-font", "6x16", "-xorder", "-unflip", "-fontspace", "0"},
+        {"-font", "6x8", "-dim", "-c", "bnp", "-strim", "-etrim", "-first", "1"},
+        {"-font", "6x8", "-spacewidth", "5", "-fontspace", "3", "-unflip"}};
+    for (const Args& layout : layouts) {
+        const std::string cell = layout[1];
+        Args font = layout;
+        font.insert(font.end(), {"-q", sheet, dir.File("font.asm")});
+        // The same cells as frames, without the font's own settings.
+        Args frames = {"-frames"};
+        for (std::size_t i = 1; i < font.size(); ++i) {
+            const bool setting =
+                font[i] == "-first" || font[i] == "-fontspace" || font[i] == "-spacewidth";
+            if (!setting) frames.push_back(font[i]);
+            i += setting ? 1 : 0;
+        }
+        frames.back() = dir.File("frames.asm");
+        ASSERT_EQ(unit::RunEntry(RunConversion, font, console), 0) << console.err;
+        ASSERT_EQ(unit::RunEntry(RunConversion, frames, console), 0) << console.err;
+        // The value after `option` in the layout, or `otherwise`.
+        const auto given = [&](const std::string& option, const std::string& otherwise) {
+            const auto at = std::find(layout.begin(), layout.end(), option);
+            return at == layout.end() ? otherwise : *(at + 1);
+        };
+        const bool xorder = std::count(layout.begin(), layout.end(), "-xorder") != 0;
+        const bool unflip = std::count(layout.begin(), layout.end(), "-unflip") != 0;
+        const int first = std::stoi(given("-first", "32"));
+        const int space = std::stoi(given("-fontspace", "1"));
+        const int spaceWidth = std::stoi(given("-spacewidth", "3"));
+        const int count = cell == "6x8" ? 6 : 3;
+        std::string text;
+        for (int k = count - 1; k >= 0; --k) text += static_cast<char>(first + k);
+        Args extra;
+        if (xorder) extra.push_back("-xorder");
+        if (unflip) extra.push_back("-unflip");
+        extra.insert(extra.end(), {"-c", given("-c", "raw")});
+        const std::string shownText = text + text.substr(1, 1);
+        Args render = {"-q", "-f", "-text", shownText, dir.File("font.asm"), dir.File("text.png")};
+        render.insert(render.end(), extra.begin(), extra.end());
+        ASSERT_EQ(unit::RunEntry(RunRender, render, console), 0) << console.err;
+        const unit::GreyPixels line = unit::LoadGreyPicture(dir.File("text.png"));
+        int x = 0;
+        for (const char c : text + text.substr(1, 1)) {
+            Args shown = {"-q",
+                          "-f",
+                          "-frames",
+                          cell,
+                          "-frame",
+                          std::to_string(c - first),
+                          dir.File("frames.asm"),
+                          dir.File("frame.png")};
+            shown.insert(shown.end(), extra.begin(), extra.end());
+            ASSERT_EQ(unit::RunEntry(RunRender, shown, console), 0) << console.err;
+            const unit::GreyPixels frame = unit::LoadGreyPicture(dir.File("frame.png"));
+            ASSERT_EQ(frame.height, line.height) << cell;
+            const auto lit = [&](int column) {
+                for (int y = 0; y < frame.height; ++y) {
+                    if (frame.values[y * frame.width + column] != 0) return true;
+                }
+                return false;
+            };
+            int from = 0;
+            int to = frame.width;
+            while (from < to && !lit(from)) ++from;
+            while (to > from && !lit(to - 1)) --to;
+            const int width = from == to ? spaceWidth : to - from + space;
+            ASSERT_LE(x + width, line.width) << cell << " character " << int(c);
+            for (int y = 0; y < line.height; ++y) {
+                for (int i = 0; i < width; ++i) {
+                    const int want = from + i < to ? frame.values[y * frame.width + from + i] : 0;
+                    ASSERT_EQ(line.values[y * line.width + x + i], want)
+                        << cell << " character " << int(c) << " column " << i << " row " << y;
+                }
+            }
+            x += width;
+        }
+        EXPECT_EQ(x, line.width) << cell;
+    }
+    const std::string font = dir.File("font.asm");
+    const std::pair<Args, std::string> refusals[] = {
+        {{"-text", "A", font},
+         "Error, \"" + font + "\" has no glyph for \"A\" (code 65): its codes are 32 to 37.\n"},
+        {{"-text", " ", "-w", "8", font}, "Error, -text and -w cannot be given together.\n"},
+    };
+    ASSERT_EQ(unit::RunEntry(RunConversion, {"-font", "6x8", sheet, font}, console), 0);
+    for (const auto& [args, error] : refusals) {
+        Args render = {"-f", "-c", "raw"};
+        render.insert(render.end(), args.begin(), args.end());
+        render.push_back(dir.File("refused.png"));
+        EXPECT_EQ(unit::RunEntry(RunRender, render, console), 1) << error;
+        EXPECT_EQ(console.err.substr(0, error.size()), error);
+        EXPECT_FALSE(unit::FileExists(dir.File("refused.png")));
+    }
+}
+
 }  // namespace
 }  // namespace pelmo::test

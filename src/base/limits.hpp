@@ -103,6 +103,10 @@ inline constexpr std::uint32_t kLastCharacterCode = 255;
 inline constexpr std::uint32_t kMostGlyphWidth = 255;
 // The offset table's values are .dw words, the end of the glyph data too.
 inline constexpr std::uint32_t kMostGlyphBytes = 65535;
+// The most text of a font source the renderer reads into memory (-text): its
+// glyph data written as .db lines, the tables and the symbols take well
+// under 1 MiB; the rest is room for comments and editors' changes.
+inline constexpr std::size_t kMostFontText = std::size_t{16} << 20;
 
 // The wall time the converter waits for a decoder whose processor budget is
 // `seconds`: room for a machine busy with other work.
