@@ -12,7 +12,7 @@ _pelmoimage() {
     while ((i < COMP_CWORD)); do
         word=${COMP_WORDS[i],,}
         case $word in
-        -c | -tc | -vprefix | -vsize | -vpackets | -vstart | -vflag | -lprefix | -ldata | -maxpixels | -frames | -levels | -dither | -tones)
+        -c | -tc | -vprefix | -vsize | -vpackets | -vstart | -vflag | -lprefix | -ldata | -maxpixels | -frames | -levels | -dither | -tones | -font | -first | -fontspace | -spacewidth)
             if ((i + 1 == COMP_CWORD)); then
                 owner=$word
             fi
@@ -50,7 +50,8 @@ _pelmoimage() {
     if [[ $cur == -* ]]; then
         mapfile -t COMPREPLY < <(compgen -W '-c -tc -dim -unflip -xorder -strim -etrim -setsymb
             -vprefix -vsize -vpackets -vstart -vflag -lprefix -ldata -maxpixels -alpha -mask
-            -pad -dims -q -frames -plusmask -luma -levels -invert -dither -tones --help --version' \
+            -pad -dims -q -frames -plusmask -luma -levels -invert -dither -tones -font -first
+            -fontspace -spacewidth --help --version' \
             -- "${cur,,}")
         return 0
     fi

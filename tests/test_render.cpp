@@ -914,6 +914,19 @@ TEST(RenderText, GlyphsAreTheSheetsFramesSideBySide) {
         }
         EXPECT_EQ(x, line.width) << cell;
     }
+    // The README's line of text, from the README's font sheet.
+    const std::string digits = dir.File("digits.asm");
+    ASSERT_EQ(unit::RunEntry(RunConversion,
+                             {"-font", "6x8", "-first", "48", "-c", "bnp", "-tc", "include",
+                              PELMO_DOCS_DIR "/font_6x8.png", digits},
+                             console),
+              0);
+    ASSERT_EQ(unit::RunEntry(RunRender,
+                             {"-f", "-zoom", "4", "-text", "12:30", digits, dir.File("text.png")},
+                             console),
+              0);
+    EXPECT_TRUE(unit::SameAsCommitted(unit::LoadGreyPicture(dir.File("text.png")), PELMO_DOCS_DIR,
+                                      "font_text.png"));
     const std::string font = dir.File("font.asm");
     const std::pair<Args, std::string> refusals[] = {
         {{"-text", "A", font},

@@ -621,6 +621,34 @@ def sheet_image():
     return image
 
 
+DIGITS = [
+    [".##.", "#..#", "#..#", "#..#", "#..#", "#..#", ".##."],
+    ["..#.", ".##.", "..#.", "..#.", "..#.", "..#.", ".###"],
+    [".##.", "#..#", "...#", "..#.", ".#..", "#...", "####"],
+    ["###.", "...#", "...#", ".##.", "...#", "...#", "###."],
+    ["#..#", "#..#", "#..#", "####", "...#", "...#", "...#"],
+    ["####", "#...", "###.", "...#", "...#", "#..#", ".##."],
+    [".##.", "#...", "#...", "###.", "#..#", "#..#", ".##."],
+    ["####", "...#", "..#.", "..#.", ".#..", ".#..", ".#.."],
+    [".##.", "#..#", "#..#", ".##.", "#..#", "#..#", ".##."],
+    [".##.", "#..#", "#..#", ".###", "...#", "...#", ".##."],
+    ["....", ".+..", ".#..", "....", ".+..", ".#..", "...."],
+    ["....", "....", "....", "....", "....", "....", "...."],
+]
+
+
+def font_image():
+    """The README's font sheet for -font: the digits and a colon (codes 48 to
+    58) and a blank cell, in cells of 6 x 8, six to a row: 36 x 16."""
+    image = Image.new("RGB", (36, 16))
+    colours = {".": (0, 0, 0), "+": (160, 160, 160), "#": (255, 255, 255)}
+    for k, glyph in enumerate(DIGITS):
+        for y, row in enumerate(glyph):
+            for x, c in enumerate(row):
+                image.putpixel((6 * (k % 6) + 1 + x, 8 * (k // 6) + y), colours[c])
+    return image
+
+
 def gradient_image():
     """The README's gradient for the tone options: grey from 0 on the left to
     255 on the right, 128 x 24."""
@@ -816,7 +844,7 @@ def main():
     sheet_image().save(os.path.join(DOCS, "ball_16x16.png"), format="PNG", optimize=True)
     print(f"{os.path.getsize(os.path.join(DOCS, 'ball_16x16.png')):6d}  docs/ball_16x16.png")
     for name, image in (("gradient.png", gradient_image()), ("photo.png", photo_image()),
-                        ("greens.png", greens_image())):
+                        ("greens.png", greens_image()), ("font_6x8.png", font_image())):
         image.save(os.path.join(DOCS, name), format="PNG", optimize=True)
         print(f"{os.path.getsize(os.path.join(DOCS, name)):6d}  docs/{name}")
     with open(os.path.join(DATA, "fixtures.json"), "w") as f:
