@@ -145,6 +145,37 @@ const struct {
      }},
 };
 
+// A font source, and its hand-edited copies, drawing every glyph with -text.
+void FontEditsShowTheSame(const CommandLine& cmd, const std::string& source,
+                          const unit::TempDir& dir) {
+    const unit::LoadedTones tones = unit::LoadTones(cmd.imageFile, cmd.options);
+    ASSERT_TRUE(tones.ok) << tones.err;
+    const auto glyphs = static_cast<std::uint32_t>(tones.width) / cmd.options.frameWidth *
+                        (static_cast<std::uint32_t>(tones.height) / cmd.options.frameHeight);
+    std::string text;
+    for (std::uint32_t k = 0; k < glyphs; ++k) text += static_cast<char>(cmd.options.fontFirst + k);
+    Args render = {"-f", "-text", text, source, dir.File("font.png")};
+    if (cmd.options.tc != TableCodeMode::Include && !cmd.bestCodec) {
+        render.insert(render.end(), {"-c", std::string(CodecFor(cmd.codec).keyword)});
+    }
+    if (cmd.options.xorder) render.push_back("-xorder");
+    if (cmd.options.unflip) render.push_back("-unflip");
+    unit::ConsoleText console;
+    ASSERT_EQ(unit::RunEntry(RunRender, render, console), 0) << console.err;
+    const unit::GreyPixels shown = unit::LoadGreyPicture(dir.File("font.png"));
+    const std::string original = unit::ReadWholeFile(source);
+    for (const auto& e : kEdits) {
+        SCOPED_TRACE(e.name);
+        ASSERT_TRUE(unit::WriteWholeFile(dir.File("edited.asm"), e.edit(original)));
+        Args again = render;
+        again[3] = dir.File("edited.asm");
+        ASSERT_EQ(unit::RunEntry(RunRender, again, console), 0) << console.err;
+        const unit::GreyPixels edited = unit::LoadGreyPicture(dir.File("font.png"));
+        EXPECT_EQ(edited.values, shown.values);
+        EXPECT_EQ(edited.width, shown.width);
+    }
+}
+
 TEST(RenderGolden, EverySourceShowsThePlaneOfItsPicture) {
     const unit::TempDir dir;
     int rendered = 0;
@@ -166,6 +197,12 @@ TEST(RenderGolden, EverySourceShowsThePlaneOfItsPicture) {
         // Sprites over their masks, and the planes of -planes, show a
         // checkerboard and three tones: RenderRoundTrip.Frames checks them.
         if (cmd.options.plusmask || cmd.options.planeCount > 0) continue;
+        // A font shows its glyphs with -text: RenderText checks them; here
+        // the hand-edited sources show what the source itself does.
+        if (cmd.options.font) {
+            FontEditsShowTheSame(cmd, entry.path().string(), dir);
+            continue;
+        }
         const unit::LoadedTones tones = unit::LoadTones(cmd.imageFile, cmd.options);
         ASSERT_TRUE(tones.ok) << tones.err;
         // A sheet shows its frames where they are, each padded to whole blocks with -pad.

@@ -7,7 +7,7 @@ script=$1 render=$2 scratch=$3
 codecs='best bit2xp bnp frle raw rle srle'
 render_codecs='bit2xp bnp frle raw rle srle'
 modes='data image include none'
-options='--help --version -alpha -c -dim -dims -dither -etrim -frames -invert -ldata -levels -lprefix -luma -mask -maxpixels -pad -plusmask -q -setsymb -strim -tc -tones -unflip -vflag -vpackets -vprefix -vsize -vstart -xorder'
+options='--help --version -alpha -c -dim -dims -dither -etrim -first -font -fontspace -frames -invert -ldata -levels -lprefix -luma -mask -maxpixels -pad -plusmask -q -setsymb -spacewidth -strim -tc -tones -unflip -vflag -vpackets -vprefix -vsize -vstart -xorder'
 
 expect_completion "$script" "$codecs" pelmoimage -c ''
 expect_completion "$script" 'best bit2xp bnp' pelmoimage -c b
@@ -36,7 +36,7 @@ expect_completion "$script" "$scratch/picture.gif $scratch/picture.png" \
 expect_completion "$script" "$scratch/other.bmp" pelmoimage -c rle "$scratch/o"
 
 # The renderer's: its options, codecs after -c, nothing after -w, files elsewhere.
-expect_completion "$render" '--help --version -c -dimplane -f -frame -frames -h -maxpixels -over -plusmask -q -unflip -w -xorder -zoom' pelmoimage-render -
+expect_completion "$render" '--help --version -c -dimplane -f -frame -frames -h -maxpixels -over -plusmask -q -text -unflip -w -xorder -zoom' pelmoimage-render -
 expect_completion "$render" '' pelmoimage-render -zoom ''
 expect_completion "$render" '' pelmoimage-render -frame ''
 expect_completion "$script" '' pelmoimage -maxpixels ''
