@@ -145,35 +145,26 @@ const struct {
      }},
 };
 
-// A font source, and its hand-edited copies, drawing every glyph with -text.
-void FontEditsShowTheSame(const CommandLine& cmd, const std::string& source,
+// A font source, and a copy with every hand edit, drawing every glyph with
+// -text (all font goldens cut font_6x8.png, 18 x 16, into their cells).
+void FontEditsShowTheSame(const CommandLine& cmd, const std::string& source, const Args& layout,
                           const unit::TempDir& dir) {
-    const unit::LoadedTones tones = unit::LoadTones(cmd.imageFile, cmd.options);
-    ASSERT_TRUE(tones.ok) << tones.err;
-    const auto glyphs = static_cast<std::uint32_t>(tones.width) / cmd.options.frameWidth *
-                        (static_cast<std::uint32_t>(tones.height) / cmd.options.frameHeight);
     std::string text;
-    for (std::uint32_t k = 0; k < glyphs; ++k) text += static_cast<char>(cmd.options.fontFirst + k);
-    Args render = {"-f", "-text", text, source, dir.File("font.png")};
-    if (cmd.options.tc != TableCodeMode::Include && !cmd.bestCodec) {
-        render.insert(render.end(), {"-c", std::string(CodecFor(cmd.codec).keyword)});
+    for (std::uint32_t k = 0; k < 18 / cmd.options.frameWidth * (16 / cmd.options.frameHeight); ++k)
+        text += static_cast<char>(cmd.options.fontFirst + k);
+    std::string all = unit::ReadWholeFile(source);
+    for (const auto& e : kEdits) all = e.edit(all);
+    ASSERT_TRUE(unit::WriteWholeFile(dir.File("edited.asm"), all));
+    std::vector<std::uint8_t> shown[2];
+    for (const std::string& file : {source, dir.File("edited.asm")}) {
+        Args render = {"-f", "-text", text, file, dir.File("font.png")};
+        render.insert(render.end(), layout.begin(), layout.end());
+        unit::ConsoleText console;
+        ASSERT_EQ(unit::RunEntry(RunRender, render, console), 0) << console.err;
+        shown[file != source] = unit::LoadGreyPicture(dir.File("font.png")).values;
     }
-    if (cmd.options.xorder) render.push_back("-xorder");
-    if (cmd.options.unflip) render.push_back("-unflip");
-    unit::ConsoleText console;
-    ASSERT_EQ(unit::RunEntry(RunRender, render, console), 0) << console.err;
-    const unit::GreyPixels shown = unit::LoadGreyPicture(dir.File("font.png"));
-    const std::string original = unit::ReadWholeFile(source);
-    for (const auto& e : kEdits) {
-        SCOPED_TRACE(e.name);
-        ASSERT_TRUE(unit::WriteWholeFile(dir.File("edited.asm"), e.edit(original)));
-        Args again = render;
-        again[3] = dir.File("edited.asm");
-        ASSERT_EQ(unit::RunEntry(RunRender, again, console), 0) << console.err;
-        const unit::GreyPixels edited = unit::LoadGreyPicture(dir.File("font.png"));
-        EXPECT_EQ(edited.values, shown.values);
-        EXPECT_EQ(edited.width, shown.width);
-    }
+    EXPECT_FALSE(shown[0].empty());
+    EXPECT_EQ(shown[0], shown[1]);
 }
 
 TEST(RenderGolden, EverySourceShowsThePlaneOfItsPicture) {
@@ -197,10 +188,17 @@ TEST(RenderGolden, EverySourceShowsThePlaneOfItsPicture) {
         // Sprites over their masks, and the planes of -planes, show a
         // checkerboard and three tones: RenderRoundTrip.Frames checks them.
         if (cmd.options.plusmask || cmd.options.planeCount > 0) continue;
+        // Sources with an include line, or of -c best, name their codec themselves.
+        Args layout;
+        if (cmd.options.tc != TableCodeMode::Include && !cmd.bestCodec) {
+            layout = {"-c", std::string(CodecFor(cmd.codec).keyword)};
+        }
+        if (cmd.options.xorder) layout.push_back("-xorder");
+        if (cmd.options.unflip) layout.push_back("-unflip");
         // A font shows its glyphs with -text: RenderText checks them; here
-        // the hand-edited sources show what the source itself does.
+        // a hand-edited copy shows what the source itself does.
         if (cmd.options.font) {
-            FontEditsShowTheSame(cmd, entry.path().string(), dir);
+            FontEditsShowTheSame(cmd, entry.path().string(), layout, dir);
             continue;
         }
         const unit::LoadedTones tones = unit::LoadTones(cmd.imageFile, cmd.options);
@@ -231,12 +229,7 @@ TEST(RenderGolden, EverySourceShowsThePlaneOfItsPicture) {
             render.insert(render.end(), {"-frames", std::to_string(cmd.options.frameWidth) + "x" +
                                                         std::to_string(padded)});
         }
-        // Sources with an include line, or of -c best, name their codec themselves.
-        if (cmd.options.tc != TableCodeMode::Include && !cmd.bestCodec) {
-            render.insert(render.end(), {"-c", std::string(CodecFor(cmd.codec).keyword)});
-        }
-        if (cmd.options.xorder) render.push_back("-xorder");
-        if (cmd.options.unflip) render.push_back("-unflip");
+        render.insert(render.end(), layout.begin(), layout.end());
         unit::ConsoleText console;
         ASSERT_EQ(unit::RunEntry(RunRender, render, console), 0) << console.err;
         EXPECT_TRUE(Shows(dir.File("golden.png"), tones.width, height, expected));
@@ -867,118 +860,100 @@ TEST(RenderDocs, SheetPicturesAreUpToDate) {
 
 // -text draws each character's glyph where the frames of the same sheet show
 // its cell: the cell's columns from its first lit one, then blank columns up
-// to the glyph's width; and it refuses what a font cannot draw.
+// to the glyph's width; and it refuses a character the font lacks.
 TEST(RenderText, GlyphsAreTheSheetsFramesSideBySide) {
     const unit::TempDir dir;
     unit::ConsoleText console;
     const std::string sheet = PELMO_TEST_DATA_DIR "/font_6x8.png";
-    const Args layouts[] = {
-        {"-font", "6x8"},
-        {"-font", "6x16", "-xorder", "-unflip", "-fontspace", "0"},
-        {"-font", "6x8", "-dim", "-c", "bnp", "-strim", "-etrim", "-first", "1"},
-        {"-font", "6x8", "-spacewidth", "5", "-fontspace", "3", "-unflip"}};
-    for (const Args& layout : layouts) {
-        const std::string cell = layout[1];
-        Args font = layout;
-        font.insert(font.end(), {"-q", sheet, dir.File("font.asm")});
-        // The same cells as frames, without the font's own settings.
-        Args frames = {"-frames"};
-        for (std::size_t i = 1; i < font.size(); ++i) {
-            const bool setting =
-                font[i] == "-first" || font[i] == "-fontspace" || font[i] == "-spacewidth";
-            if (!setting) frames.push_back(font[i]);
-            i += setting ? 1 : 0;
+    const struct {
+        Args cut, font, render;  // the cells' options, the font's, the renderer's
+        int first, space, spaceWidth;
+    } layouts[] = {
+        {{"6x8"}, {}, {"-c", "raw"}, 32, 1, 3},
+        {{"6x16", "-xorder", "-unflip"},
+         {"-fontspace", "0"},
+         {"-xorder", "-unflip", "-c", "raw"},
+         32,
+         0,
+         3},
+        {{"6x8", "-dim", "-c", "bnp", "-strim", "-etrim"}, {"-first", "1"}, {"-c", "bnp"}, 1, 1, 3},
+        {{"6x8", "-unflip"},
+         {"-spacewidth", "5", "-fontspace", "3"},
+         {"-unflip", "-c", "raw"},
+         32,
+         3,
+         5}};
+    for (const auto& l : layouts) {
+        for (const std::string option : {"-font", "-frames"}) {
+            Args convert = {option, sheet, dir.File(option + ".asm")};
+            convert.insert(convert.begin() + 1, l.cut.begin(), l.cut.end());
+            if (option == "-font") convert.insert(convert.begin(), l.font.begin(), l.font.end());
+            ASSERT_EQ(unit::RunEntry(RunConversion, convert, console), 0) << console.err;
         }
-        frames.back() = dir.File("frames.asm");
-        ASSERT_EQ(unit::RunEntry(RunConversion, font, console), 0) << console.err;
-        ASSERT_EQ(unit::RunEntry(RunConversion, frames, console), 0) << console.err;
-        // The value after `option` in the layout, or `otherwise`.
-        const auto given = [&](const std::string& option, const std::string& otherwise) {
-            const auto at = std::find(layout.begin(), layout.end(), option);
-            return at == layout.end() ? otherwise : *(at + 1);
-        };
-        const bool xorder = std::count(layout.begin(), layout.end(), "-xorder") != 0;
-        const bool unflip = std::count(layout.begin(), layout.end(), "-unflip") != 0;
-        const int first = std::stoi(given("-first", "32"));
-        const int space = std::stoi(given("-fontspace", "1"));
-        const int spaceWidth = std::stoi(given("-spacewidth", "3"));
-        const int count = cell == "6x8" ? 6 : 3;
-        std::string text;
-        for (int k = count - 1; k >= 0; --k) text += static_cast<char>(first + k);
-        Args extra;
-        if (xorder) extra.push_back("-xorder");
-        if (unflip) extra.push_back("-unflip");
-        extra.insert(extra.end(), {"-c", given("-c", "raw")});
-        const std::string shownText = text + text.substr(1, 1);
-        Args render = {"-q", "-f", "-text", shownText, dir.File("font.asm"), dir.File("text.png")};
-        render.insert(render.end(), extra.begin(), extra.end());
+        std::string text;  // every glyph backwards, and one again
+        for (int k = l.cut[0] == "6x8" ? 5 : 2; k >= 0; --k) text += static_cast<char>(l.first + k);
+        text += text.substr(1, 1);
+        Args render = {"-f", "-text", text, dir.File("-font.asm"), dir.File("text.png")};
+        render.insert(render.end(), l.render.begin(), l.render.end());
         ASSERT_EQ(unit::RunEntry(RunRender, render, console), 0) << console.err;
         const unit::GreyPixels line = unit::LoadGreyPicture(dir.File("text.png"));
         int x = 0;
-        for (const char c : text + text.substr(1, 1)) {
-            Args shown = {"-q",
-                          "-f",
+        for (const char c : text) {
+            Args shown = {"-f",
                           "-frames",
-                          cell,
+                          l.cut[0],
                           "-frame",
-                          std::to_string(c - first),
-                          dir.File("frames.asm"),
+                          std::to_string(c - l.first),
+                          dir.File("-frames.asm"),
                           dir.File("frame.png")};
-            shown.insert(shown.end(), extra.begin(), extra.end());
+            shown.insert(shown.end(), l.render.begin(), l.render.end());
             ASSERT_EQ(unit::RunEntry(RunRender, shown, console), 0) << console.err;
             const unit::GreyPixels frame = unit::LoadGreyPicture(dir.File("frame.png"));
-            ASSERT_EQ(frame.height, line.height) << cell;
+            ASSERT_EQ(frame.height, line.height);
+            const auto at = [&](int column, int y) {
+                return frame.values[y * frame.width + column];
+            };
             const auto lit = [&](int column) {
-                for (int y = 0; y < frame.height; ++y) {
-                    if (frame.values[y * frame.width + column] != 0) return true;
-                }
+                for (int y = 0; y < frame.height; ++y)
+                    if (at(column, y) != 0) return true;
                 return false;
             };
             int from = 0;
             int to = frame.width;
             while (from < to && !lit(from)) ++from;
             while (to > from && !lit(to - 1)) --to;
-            const int width = from == to ? spaceWidth : to - from + space;
-            ASSERT_LE(x + width, line.width) << cell << " character " << int(c);
+            const int width = from == to ? l.spaceWidth : to - from + l.space;
+            ASSERT_LE(x + width, line.width) << "character " << int(c);
             for (int y = 0; y < line.height; ++y) {
                 for (int i = 0; i < width; ++i) {
-                    const int want = from + i < to ? frame.values[y * frame.width + from + i] : 0;
-                    ASSERT_EQ(line.values[y * line.width + x + i], want)
-                        << cell << " character " << int(c) << " column " << i << " row " << y;
+                    ASSERT_EQ(line.values[y * line.width + x + i],
+                              from + i < to ? at(from + i, y) : 0)
+                        << "character " << int(c) << " column " << i << " row " << y;
                 }
             }
             x += width;
         }
-        EXPECT_EQ(x, line.width) << cell;
+        EXPECT_EQ(x, line.width);
     }
     // The README's line of text, from the README's font sheet.
-    const std::string digits = dir.File("digits.asm");
     ASSERT_EQ(unit::RunEntry(RunConversion,
                              {"-font", "6x8", "-first", "48", "-c", "bnp", "-tc", "include",
-                              PELMO_DOCS_DIR "/font_6x8.png", digits},
+                              PELMO_DOCS_DIR "/font_6x8.png", dir.File("digits.asm")},
                              console),
               0);
     ASSERT_EQ(unit::RunEntry(RunRender,
-                             {"-f", "-zoom", "4", "-text", "12:30", digits, dir.File("text.png")},
+                             {"-f", "-zoom", "4", "-text", "12:30", dir.File("digits.asm"),
+                              dir.File("text.png")},
                              console),
               0);
     EXPECT_TRUE(unit::SameAsCommitted(unit::LoadGreyPicture(dir.File("text.png")), PELMO_DOCS_DIR,
                                       "font_text.png"));
-    const std::string font = dir.File("font.asm");
-    const std::pair<Args, std::string> refusals[] = {
-        {{"-text", "A", font},
-         "Error, \"" + font + "\" has no glyph for \"A\" (code 65): its codes are 32 to 37.\n"},
-        {{"-text", " ", "-w", "8", font}, "Error, -text and -w cannot be given together.\n"},
-    };
-    ASSERT_EQ(unit::RunEntry(RunConversion, {"-font", "6x8", sheet, font}, console), 0);
-    for (const auto& [args, error] : refusals) {
-        Args render = {"-f", "-c", "raw"};
-        render.insert(render.end(), args.begin(), args.end());
-        render.push_back(dir.File("refused.png"));
-        EXPECT_EQ(unit::RunEntry(RunRender, render, console), 1) << error;
-        EXPECT_EQ(console.err.substr(0, error.size()), error);
-        EXPECT_FALSE(unit::FileExists(dir.File("refused.png")));
-    }
+    EXPECT_EQ(unit::RunEntry(RunRender, {"-text", "1A", dir.File("digits.asm"), dir.File("no.png")},
+                             console),
+              1);
+    EXPECT_EQ(console.err, "Error, \"" + dir.File("digits.asm") +
+                               "\" has no glyph for \"A\" (code 65): its codes are 48 to 59.\n");
+    EXPECT_FALSE(unit::FileExists(dir.File("no.png")));
 }
 
 }  // namespace

@@ -226,6 +226,7 @@ def parse(argv):
             if not re.fullmatch("[0-9]{1,10}", value) or int(value) > 255:
                 fail(f'Error, invalid {FONT_NUMBERS[name]} "{value}"\n')
             opts[name] = int(value)
+            opts.setdefault("setting", name)  # the first given, which -font must come with
         else:
             opts[name] = fits(value)
     other = [o for o in ("luma", "levels", "dither") if o in given or o == "luma" and opts[o]]
@@ -245,10 +246,8 @@ def parse(argv):
         if opts["font"][0] + opts["fontspace"] > 255:
             fail(f"Error, glyphs of {opts['font'][0]} columns and -fontspace {opts['fontspace']} "
                  "would be wider than 255 columns.\n")
-    else:
-        settings = [n for n in argv_order(argv, FONT_NUMBERS) if n in given]
-        if settings:
-            fail(f"Error, -{settings[0]} needs -font.\n")
+    elif "setting" in opts:
+        fail(f"Error, -{opts['setting']} needs -font.\n")
     if opts["planes"] and (opts["dim"] or opts["plusmask"]):
         fail(f"Error, -planes and {'-dim' if opts['dim'] else '-plusmask'} cannot be given "
              "together.\n")
@@ -272,16 +271,6 @@ def parse(argv):
         fail(f"Error, frame height {opts['frames'][1]} is not a multiple of 8; "
              "give -pad to pad each frame.\n")
     return opts
-
-
-def argv_order(argv, names):
-    """The option names among `names` as the arguments first give them."""
-    seen = []
-    for arg in argv:
-        name = ascii_lower(arg[1:]) if arg.startswith("-") else None
-        if name in names and name not in seen:
-            seen.append(name)
-    return seen
 
 
 def frame_size(text):
