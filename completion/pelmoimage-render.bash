@@ -13,7 +13,7 @@ _pelmoimage_render() {
     while ((i < COMP_CWORD)); do
         word=${COMP_WORDS[i],,}
         case $word in
-        -w | -h | -c | -dimplane | -maxpixels | -frames | -frame | -zoom | -over)
+        -w | -h | -c | -dimplane | -maxpixels | -frames | -frame | -zoom | -over | -text)
             if ((i + 1 == COMP_CWORD)); then
                 owner=$word
             fi
@@ -36,15 +36,15 @@ _pelmoimage_render() {
         mapfile -t COMPREPLY < <(compgen -W 'raw rle srle frle bnp bit2xp' -- "${cur,,}")
         return 0
         ;;
-    -w | -h | -maxpixels | -frames | -frame | -zoom)
-        # A number of pixels, a size, a frame's number or a zoom: nothing sensible to offer.
+    -w | -h | -maxpixels | -frames | -frame | -zoom | -text)
+        # A number of pixels, a size, a frame's number, a zoom or a text: nothing sensible to offer.
         return 0
         ;;
     esac
 
     if [[ $cur == -* ]]; then
         mapfile -t COMPREPLY < <(compgen -W '-w -h -c -xorder -unflip -dimplane -f -maxpixels
-            -q -frames -frame -plusmask -zoom -over -tileset --help --version' -- "${cur,,}")
+            -q -frames -frame -plusmask -zoom -over -tileset -text --help --version' -- "${cur,,}")
         return 0
     fi
 

@@ -15,7 +15,7 @@ _pelmoimage() {
     while ((i < COMP_CWORD)); do
         word=${COMP_WORDS[i],,}
         case $word in
-        -c | -tc | -vprefix | -vsize | -vpackets | -vstart | -vflag | -lprefix | -ldata | -maxpixels | -frames | -levels | -dither | -tones | -planes | -tileset | -format)
+        -c | -tc | -vprefix | -vsize | -vpackets | -vstart | -vflag | -lprefix | -ldata | -maxpixels | -frames | -levels | -dither | -tones | -planes | -tileset | -format | -font | -first | -fontspace | -spacewidth)
             if ((i + 1 == COMP_CWORD)); then
                 owner=$word
             fi
@@ -80,7 +80,8 @@ _pelmoimage() {
         mapfile -t COMPREPLY < <(compgen -W '-c -tc -dim -unflip -xorder -strim -etrim -setsymb
             -vprefix -vsize -vpackets -vstart -vflag -lprefix -ldata -maxpixels -alpha -mask
             -pad -dims -q -frames -plusmask -luma -levels -invert -dither -tones -format -planes -interleave
-            -ftable -tiles -tileset --help --version' \
+            -ftable -tiles -tileset -font -first
+            -fontspace -spacewidth --help --version' \
             -- "${cur,,}")
         return 0
     fi

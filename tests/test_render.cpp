@@ -153,6 +153,28 @@ const struct {
      true},
 };
 
+// A font source, and a copy with every hand edit, drawing every glyph with
+// -text (all font goldens cut font_6x8.png, 18 x 16, into their cells).
+void FontEditsShowTheSame(const CommandLine& cmd, const std::string& source, const Args& layout,
+                          const unit::TempDir& dir) {
+    std::string text;
+    for (std::uint32_t k = 0; k < 18 / cmd.options.frameWidth * (16 / cmd.options.frameHeight); ++k)
+        text += static_cast<char>(cmd.options.fontFirst + k);
+    std::string all = unit::ReadWholeFile(source);
+    for (const auto& e : kEdits) all = e.edit(all);
+    ASSERT_TRUE(unit::WriteWholeFile(dir.File("edited.asm"), all));
+    std::vector<std::uint8_t> shown[2];
+    for (const std::string& file : {source, dir.File("edited.asm")}) {
+        Args render = {"-f", "-text", text, file, dir.File("font.png")};
+        render.insert(render.end(), layout.begin(), layout.end());
+        unit::ConsoleText console;
+        ASSERT_EQ(unit::RunEntry(RunRender, render, console), 0) << console.err;
+        shown[file != source] = unit::LoadGreyPicture(dir.File("font.png")).values;
+    }
+    EXPECT_FALSE(shown[0].empty());
+    EXPECT_EQ(shown[0], shown[1]);
+}
+
 // The long tests that convert in process run in four parts, each a test of its
 // own that ctest runs beside the others: every conversion forks the decoding
 // child, at a cost that grows with the memory of the process that forks it, so
@@ -194,6 +216,19 @@ TEST_P(RenderGolden, EverySourceShowsThePlaneOfItsPicture) {
         if (cmd.options.format == OutputFormat::Bin) continue;
         const int index = rendered++;
         if (static_cast<std::uint32_t>(index) % InParts::kParts != GetParam()) continue;
+        // Sources with an include line, or of -c best, name their codec themselves.
+        Args layout;
+        if (cmd.options.tc != TableCodeMode::Include && !cmd.bestCodec) {
+            layout = {"-c", std::string(CodecFor(cmd.codec).keyword)};
+        }
+        if (cmd.options.xorder) layout.push_back("-xorder");
+        if (cmd.options.unflip) layout.push_back("-unflip");
+        // A font shows its glyphs with -text: RenderText checks them; here
+        // a hand-edited copy shows what the source itself does.
+        if (cmd.options.font) {
+            FontEditsShowTheSame(cmd, entry.path().string(), layout, dir);
+            continue;
+        }
         const unit::LoadedTones tones = unit::LoadTones(cmd.imageFile, cmd.options);
         ASSERT_TRUE(tones.ok) << tones.err;
         // A sheet shows its frames where they are, each padded to whole blocks with -pad.
@@ -222,12 +257,7 @@ TEST_P(RenderGolden, EverySourceShowsThePlaneOfItsPicture) {
             render.insert(render.end(), {"-frames", std::to_string(cmd.options.frameWidth) + "x" +
                                                         std::to_string(padded)});
         }
-        // Sources with an include line, or of -c best, name their codec themselves.
-        if (cmd.options.tc != TableCodeMode::Include && !cmd.bestCodec) {
-            render.insert(render.end(), {"-c", std::string(CodecFor(cmd.codec).keyword)});
-        }
-        if (cmd.options.xorder) render.push_back("-xorder");
-        if (cmd.options.unflip) render.push_back("-unflip");
+        render.insert(render.end(), layout.begin(), layout.end());
         unit::ConsoleText console;
         ASSERT_EQ(unit::RunEntry(RunRender, render, console), 0) << console.err;
         EXPECT_TRUE(Shows(dir.File("golden.png"), tones.width, height, expected));
@@ -951,6 +981,104 @@ TEST(RenderDocs, SheetPicturesAreUpToDate) {
         EXPECT_TRUE(
             unit::SameAsCommitted(unit::LoadGreyPicture(dir.File(name)), PELMO_DOCS_DIR, name));
     }
+}
+
+// -text draws each character's glyph where the frames of the same sheet show
+// its cell: the cell's columns from its first lit one, then blank columns up
+// to the glyph's width; and it refuses a character the font lacks.
+TEST(RenderText, GlyphsAreTheSheetsFramesSideBySide) {
+    const unit::TempDir dir;
+    unit::ConsoleText console;
+    const std::string sheet = PELMO_TEST_DATA_DIR "/font_6x8.png";
+    const struct {
+        Args cut, font, render;  // the cells' options, the font's, the renderer's
+        int first, space, spaceWidth;
+    } layouts[] = {
+        {{"6x8"}, {}, {"-c", "raw"}, 32, 1, 3},
+        {{"6x16", "-xorder", "-unflip"},
+         {"-fontspace", "0"},
+         {"-xorder", "-unflip", "-c", "raw"},
+         32,
+         0,
+         3},
+        {{"6x8", "-dim", "-c", "bnp", "-strim", "-etrim"}, {"-first", "1"}, {"-c", "bnp"}, 1, 1, 3},
+        {{"6x8", "-unflip"},
+         {"-spacewidth", "5", "-fontspace", "3"},
+         {"-unflip", "-c", "raw"},
+         32,
+         3,
+         5}};
+    for (const auto& l : layouts) {
+        for (const std::string option : {"-font", "-frames"}) {
+            Args convert = {option, sheet, dir.File(option + ".asm")};
+            convert.insert(convert.begin() + 1, l.cut.begin(), l.cut.end());
+            if (option == "-font") convert.insert(convert.begin(), l.font.begin(), l.font.end());
+            ASSERT_EQ(unit::RunEntry(RunConversion, convert, console), 0) << console.err;
+        }
+        std::string text;  // every glyph backwards, and one again
+        for (int k = l.cut[0] == "6x8" ? 5 : 2; k >= 0; --k) text += static_cast<char>(l.first + k);
+        text += text.substr(1, 1);
+        Args render = {"-f", "-text", text, dir.File("-font.asm"), dir.File("text.png")};
+        render.insert(render.end(), l.render.begin(), l.render.end());
+        ASSERT_EQ(unit::RunEntry(RunRender, render, console), 0) << console.err;
+        const unit::GreyPixels line = unit::LoadGreyPicture(dir.File("text.png"));
+        int x = 0;
+        for (const char c : text) {
+            Args shown = {"-f",
+                          "-frames",
+                          l.cut[0],
+                          "-frame",
+                          std::to_string(c - l.first),
+                          dir.File("-frames.asm"),
+                          dir.File("frame.png")};
+            shown.insert(shown.end(), l.render.begin(), l.render.end());
+            ASSERT_EQ(unit::RunEntry(RunRender, shown, console), 0) << console.err;
+            const unit::GreyPixels frame = unit::LoadGreyPicture(dir.File("frame.png"));
+            ASSERT_EQ(frame.height, line.height);
+            const auto at = [&](int column, int y) {
+                return frame.values[y * frame.width + column];
+            };
+            const auto lit = [&](int column) {
+                for (int y = 0; y < frame.height; ++y)
+                    if (at(column, y) != 0) return true;
+                return false;
+            };
+            int from = 0;
+            int to = frame.width;
+            while (from < to && !lit(from)) ++from;
+            while (to > from && !lit(to - 1)) --to;
+            const int width = from == to ? l.spaceWidth : to - from + l.space;
+            ASSERT_LE(x + width, line.width) << "character " << int(c);
+            for (int y = 0; y < line.height; ++y) {
+                for (int i = 0; i < width; ++i) {
+                    ASSERT_EQ(line.values[y * line.width + x + i],
+                              from + i < to ? at(from + i, y) : 0)
+                        << "character " << int(c) << " column " << i << " row " << y;
+                }
+            }
+            x += width;
+        }
+        EXPECT_EQ(x, line.width);
+    }
+    // The README's line of text, from the README's font sheet.
+    ASSERT_EQ(unit::RunEntry(RunConversion,
+                             {"-font", "6x8", "-first", "48", "-c", "bnp", "-tc", "include",
+                              PELMO_DOCS_DIR "/font_6x8.png", dir.File("digits.asm")},
+                             console),
+              0);
+    ASSERT_EQ(unit::RunEntry(RunRender,
+                             {"-f", "-zoom", "4", "-text", "12:30", dir.File("digits.asm"),
+                              dir.File("text.png")},
+                             console),
+              0);
+    EXPECT_TRUE(unit::SameAsCommitted(unit::LoadGreyPicture(dir.File("text.png")), PELMO_DOCS_DIR,
+                                      "font_text.png"));
+    EXPECT_EQ(unit::RunEntry(RunRender, {"-text", "1A", dir.File("digits.asm"), dir.File("no.png")},
+                             console),
+              1);
+    EXPECT_EQ(console.err, "Error, \"" + dir.File("digits.asm") +
+                               "\" has no glyph for \"A\" (code 65): its codes are 48 to 59.\n");
+    EXPECT_FALSE(unit::FileExists(dir.File("no.png")));
 }
 
 }  // namespace

@@ -432,6 +432,21 @@ TILED2_TONES = tiled_rows([["grass", "sky", "water", "cloud", "sun"]])
 BASE3_TONES = [[c // 3 ** y % 3 for c in range(300)] for y in range(8)]
 
 
+# A font sheet of 3 x 2 cells of 6 x 8 for -font: a blank cell (the space), a
+# glyph of one column, one of two columns apart, one with a dim pixel, one as
+# wide as its cell, and one lit only in the dim plane.
+FONT_CELLS = [
+    ["......", "......", "......", "......", "......", "......", "......", "......"],
+    ["..#...", "..#...", "..#...", "..#...", "......", "..#...", "......", "......"],
+    [".#.#..", ".#.#..", "......", "......", "......", "......", "......", "......"],
+    [".#.#..", "#####.", ".#.#..", "#####.", ".#+#..", "......", "......", "......"],
+    ["#....#", "......", "......", "......", "......", "......", "......", "#....#"],
+    ["......", "......", "..++..", "..++..", "..++..", "..++..", "......", "......"],
+]
+FONT_TONES = parse_drawing(["".join(FONT_CELLS[3 * band + k][row] for k in range(3))
+                            for band in range(2) for row in range(8)])
+
+
 def animation_frames():
     """Four 16 x 16 frames of a ball crossing a lit floor, on a transparent
     background (palette index 0): what -frames all reads as the library
@@ -658,6 +673,34 @@ def sheet_image():
     return image
 
 
+DIGITS = [
+    [".##.", "#..#", "#..#", "#..#", "#..#", "#..#", ".##."],
+    ["..#.", ".##.", "..#.", "..#.", "..#.", "..#.", ".###"],
+    [".##.", "#..#", "...#", "..#.", ".#..", "#...", "####"],
+    ["###.", "...#", "...#", ".##.", "...#", "...#", "###."],
+    ["#..#", "#..#", "#..#", "####", "...#", "...#", "...#"],
+    ["####", "#...", "###.", "...#", "...#", "#..#", ".##."],
+    [".##.", "#...", "#...", "###.", "#..#", "#..#", ".##."],
+    ["####", "...#", "..#.", "..#.", ".#..", ".#..", ".#.."],
+    [".##.", "#..#", "#..#", ".##.", "#..#", "#..#", ".##."],
+    [".##.", "#..#", "#..#", ".###", "...#", "...#", ".##."],
+    ["....", ".+..", ".#..", "....", ".+..", ".#..", "...."],
+    ["....", "....", "....", "....", "....", "....", "...."],
+]
+
+
+def font_image():
+    """The README's font sheet for -font: the digits and a colon (codes 48 to
+    58) and a blank cell, in cells of 6 x 8, six to a row: 36 x 16."""
+    image = Image.new("RGB", (36, 16))
+    colours = {".": (0, 0, 0), "+": (160, 160, 160), "#": (255, 255, 255)}
+    for k, glyph in enumerate(DIGITS):
+        for y, row in enumerate(glyph):
+            for x, c in enumerate(row):
+                image.putpixel((6 * (k % 6) + 1 + x, 8 * (k // 6) + y), colours[c])
+    return image
+
+
 def gradient_image():
     """The README's gradient for the tone options: grey from 0 on the left to
     255 on the right, 128 x 24."""
@@ -821,6 +864,7 @@ def fixtures():
         ("base3.png", BASE3_TONES, png(BASE3_TONES), None),
         # Frames, with opacity for the masks.
         ("sheet_16x8.png", SHEET_TONES, rgba_png(SHEET_TONES, SHEET_OPAQUE), None),
+        ("font_6x8.png", FONT_TONES, png(FONT_TONES), None),
         # The tone options, from the colours themselves.
         ("shades.png", SHADES_TONES, shades_png, None),
         ("trio.png", [[tone_of_red(c[0]) for c in row] for row in TRIO_RGB], trio_png, None),
@@ -880,7 +924,8 @@ def main():
     sheet_image().save(os.path.join(DOCS, "ball_16x16.png"), format="PNG", optimize=True)
     print(f"{os.path.getsize(os.path.join(DOCS, 'ball_16x16.png')):6d}  docs/ball_16x16.png")
     for name, image in (("gradient.png", gradient_image()), ("photo.png", photo_image()),
-                        ("greens.png", greens_image()), ("level.png", level_image())):
+                        ("greens.png", greens_image()), ("level.png", level_image()),
+                        ("font_6x8.png", font_image())):
         image.save(os.path.join(DOCS, name), format="PNG", optimize=True)
         print(f"{os.path.getsize(os.path.join(DOCS, name)):6d}  docs/{name}")
     with open(os.path.join(DATA, "fixtures.json"), "w") as f:

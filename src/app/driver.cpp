@@ -4,6 +4,7 @@
 #include <span>
 #include <string>
 
+#include "app/font_conversion.hpp"
 #include "app/frame_conversion.hpp"
 #include "app/options.hpp"
 #include "app/raw_data.hpp"
@@ -40,6 +41,7 @@ int RunConversion(int argc, const char* const* argv, const ClosedStreams& closed
     output.closedStreams = closed;
     output.check = [&cmd](const LinkTarget& target) { return PictureRefusal(cmd, target); };
     if (cmd.options.tiles) return ConvertTiles(cmd, toneMap, output);
+    if (cmd.options.font) return ConvertFont(cmd, toneMap, output);
     if (cmd.options.Frames() || cmd.options.plusmask || cmd.options.planeCount > 0) {
         return ConvertFrames(cmd, toneMap, output);
     }

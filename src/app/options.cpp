@@ -9,6 +9,7 @@
 #include "app/option_files.hpp"
 #include "base/ascii.hpp"
 #include "base/errors.hpp"
+#include "base/limits.hpp"
 #include "base/output_file.hpp"
 #include "base/version.hpp"
 #include "codec/codec_table.hpp"
@@ -91,7 +92,9 @@ enum class OptionKind {
     Planes,
     Tones,
     Tiles,
-    TileSet
+    TileSet,
+    Font,
+    FontNumber
 };
 
 struct DitherKeyword {
@@ -148,6 +151,10 @@ constexpr OptionRule kOptions[] = {
     {"tiles", OptionKind::Tiles, nullptr, {}},
     {"tileset", OptionKind::TileSet, nullptr, {}},
     {"format", OptionKind::Format, nullptr, {}},
+    {"font", OptionKind::Font, nullptr, {}},
+    {"first", OptionKind::FontNumber, nullptr, {}},
+    {"fontspace", OptionKind::FontNumber, nullptr, {}},
+    {"spacewidth", OptionKind::FontNumber, nullptr, {}},
 };
 
 // The tiles of -tiles without a size.
@@ -205,7 +212,15 @@ constexpr std::string_view kMoreHelp =
     "  -format asm      An assembler source (default)\n"
     "  -format c        A C header: the symbols as #defines, each label an array of bytes,\n"
     "                   the frame table an array of their addresses\n"
-    "  -format bin      The bytes alone, of a single stream: no symbols, no labels\n";
+    "  -format bin      The bytes alone, of a single stream: no symbols, no labels\n"
+    "  -font WxH        A font: cells of W x H pixels in reading order, one glyph each,\n"
+    "                   kept from its first lit column to its last; writes IMG_FIRST,\n"
+    "                   IMG_GLYPHS, IMG_HEIGHT, img_widths (.db), img_offsets (.dw, and\n"
+    "                   the end) and img_glyphs, the glyphs' columns as one stream\n"
+    "  -first N         The character code of the first cell, 0 to 255 (default 32)\n"
+    "  -fontspace N     Blank columns after each glyph, in its width (default 1)\n"
+    "  -spacewidth N    The width of a glyph with no lit pixel (default: half the\n"
+    "                   cell's width, rounded down)\n";
 
 const OptionRule* FindOption(std::string_view name) {
     for (const OptionRule& entry : kOptions) {
@@ -336,6 +351,41 @@ bool TakeFrames(const char* value, CommandLine& cmd) {
     }
     cmd.options.frameWidth = size ? static_cast<std::uint32_t>(size->width) : 0;
     cmd.options.frameHeight = size ? static_cast<std::uint32_t>(size->height) : 0;
+    cmd.framesGiven = true;
+    return true;
+}
+
+// -font: "WxH", the cells' size.
+bool TakeFont(const char* value, CommandLine& cmd) {
+    const std::optional<Size2D> size = SizeNumbers(value);
+    if (!size) return FailQuoting(cmd, "invalid font cell size", value);
+    cmd.fontWidth = static_cast<std::uint32_t>(size->width);
+    cmd.fontHeight = static_cast<std::uint32_t>(size->height);
+    return true;
+}
+
+// -first, -fontspace and -spacewidth: a whole number from 0 to 255.
+bool TakeFontNumber(const OptionRule& option, const char* value, CommandLine& cmd) {
+    const auto number = DecimalNumber(value, 0);
+    const bool first = option.name == "first";
+    const bool space = option.name == "fontspace";
+    if (!number || static_cast<std::uint32_t>(*number) > kLastCharacterCode) {
+        return FailQuoting(cmd,
+                           first   ? "invalid first character code"
+                           : space ? "invalid font spacing"
+                                   : "invalid space width",
+                           value);
+    }
+    const auto n = static_cast<std::uint32_t>(*number);
+    ImgOptions& options = cmd.options;
+    if (first) {
+        options.fontFirst = n;
+    } else if (space) {
+        options.fontSpace = n;
+    } else {
+        options.spaceWidth = n;
+    }
+    if (cmd.fontSetting.empty()) cmd.fontSetting = option.name;
     return true;
 }
 
@@ -471,6 +521,10 @@ bool TakeValue(const OptionRule& option, const char* value, CommandLine& cmd) {
             cmd.options.format = entry->format;
             return true;
         }
+        case OptionKind::Font:
+            return TakeFont(value, cmd);
+        case OptionKind::FontNumber:
+            return TakeFontNumber(option, value, cmd);
         case OptionKind::Flag:
         case OptionKind::Tiles:
             break;
@@ -543,9 +597,11 @@ bool TakeCut(CommandLine& cmd) {
     if (!TakeTileCut(cmd)) return false;
     if (cmd.autoFrames && !TakeFramesFromName(cmd)) return false;
     if (cmd.options.frameHeight % 8 != 0 && !cmd.options.pad) {
-        const std::string cell = cmd.options.tiles ? "tile" : "frame";
-        return Fail(cmd, "Error, " + cell + " height " + std::to_string(cmd.options.frameHeight) +
-                             " is not a multiple of 8; give -pad to pad each " + cell + ".\n");
+        const ImgOptions& options = cmd.options;
+        const std::string cell = options.tiles ? "tile" : options.font ? "font" : "frame";
+        return Fail(cmd, "Error, " + cell + " height " + std::to_string(options.frameHeight) +
+                             " is not a multiple of 8; give -pad to pad each " +
+                             (options.font ? "cell" : cell) + ".\n");
     }
     return true;
 }
@@ -583,12 +639,47 @@ bool RefuseFormatCombinations(const CommandLine& cmd) {
     if (options.Frames() || cmd.autoFrames) {
         return Fail(cmd, "Error, " + format + " and -frames cannot be given together.\n");
     }
-    if (options.tiles) {
-        return Fail(cmd, "Error, " + format + " and -tiles cannot be given together.\n");
+    for (const auto& [set, name] : {std::pair{options.tiles, "-tiles"}, {options.font, "-font"}}) {
+        if (set) {
+            return Fail(cmd, "Error, " + format + " and " + name + " cannot be given together.\n");
+        }
     }
     if (options.planeCount > 1 && !options.interleave) {
         return Fail(cmd, "Error, " + format + " with more than one plane needs -interleave.\n");
     }
+    return true;
+}
+
+// -font cuts the picture into cells itself, of one plane, and writes its
+// own height symbol; -first, -fontspace and -spacewidth are its settings.
+// The cells' size becomes the frame size that loading cuts by.
+bool TakeFontSettings(CommandLine& cmd) {
+    ImgOptions& options = cmd.options;
+    if (cmd.fontWidth == 0) {
+        if (cmd.fontSetting.empty()) return true;
+        return Fail(cmd, "Error, -" + std::string(cmd.fontSetting) + " needs -font.\n");
+    }
+    for (const auto& [set, name] : {std::pair{cmd.framesGiven, "-frames"},
+                                    {options.tiles, "-tiles"},
+                                    {options.planeCount > 0, "-planes"},
+                                    {options.plusmask, "-plusmask"},
+                                    {options.interleave, "-interleave"},
+                                    {options.ftable, "-ftable"},
+                                    {options.dims, "-dims"}}) {
+        if (set) {
+            return Fail(cmd,
+                        "Error, -font and " + std::string(name) + " cannot be given together.\n");
+        }
+    }
+    if (cmd.fontWidth + options.fontSpace > kMostGlyphWidth) {
+        return Fail(cmd, "Error, glyphs of " + std::to_string(cmd.fontWidth) +
+                             " columns and -fontspace " + std::to_string(options.fontSpace) +
+                             " would be wider than " + std::to_string(kMostGlyphWidth) +
+                             " columns.\n");
+    }
+    options.font = true;
+    options.frameWidth = cmd.fontWidth;
+    options.frameHeight = cmd.fontHeight;
     return true;
 }
 
@@ -653,7 +744,8 @@ bool ParseCommandLine(int argc, const char* const* argv, CommandLine& cmd) {
     if (cmd.options.plusmask && cmd.options.mask) {
         return Fail(cmd, "Error, -plusmask and -mask cannot be given together.\n");
     }
-    return RefusePlaneCombinations(cmd) && RefuseFormatCombinations(cmd) && TakeCut(cmd);
+    return TakeFontSettings(cmd) && RefusePlaneCombinations(cmd) && RefuseFormatCombinations(cmd) &&
+           TakeCut(cmd);
 }
 
 }  // namespace pelmo

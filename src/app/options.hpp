@@ -16,14 +16,21 @@ struct LinkTarget;
 struct CommandLine {
     ImgOptions options;
     ImgCodecKind codec = ImgCodecKind::Raw;
-    bool bestCodec = false;   // -c best: every codec, and the smallest output kept
-    bool autoFrames = false;  // -frames auto: the frame size from the image file's name
+    bool bestCodec = false;    // -c best: every codec, and the smallest output kept
+    bool autoFrames = false;   // -frames auto: the frame size from the image file's name
+    bool framesGiven = false;  // -frames, in any form (-font is refused with it)
     // -tiles [WxH]: the tile size (8 x 8 when no size follows); put in the
     // options' cut once the command line is whole. -tileset: the source whose
     // tiles come first.
     std::uint32_t tileWidth = 0;
     std::uint32_t tileHeight = 0;
     std::string tileSetFile;
+    // -font WxH, its cells' size, taken into the options' frame size once
+    // the command line is read; and which of -first, -fontspace and
+    // -spacewidth were given (each needs -font).
+    std::uint32_t fontWidth = 0;
+    std::uint32_t fontHeight = 0;
+    std::string fontSetting;
     // -levels and -dither were given (-tones is refused with either).
     bool levelsGiven = false;
     bool ditherGiven = false;

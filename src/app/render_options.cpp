@@ -39,7 +39,10 @@ constexpr std::string_view kMoreHelp =
     "  -over FILE       A source of the sprite's mask (pelmoimage -mask): the sprite\n"
     "                   over a checkerboard where the mask is off\n"
     "  -tileset         A source of tiles (pelmoimage -tiles): its tiles in number\n"
-    "                   order as a sheet of frames, -w wide, instead of its map's picture\n";
+    "                   order as a sheet of frames, -w wide, instead of its map's picture\n"
+    "  -text STRING     A line of text drawn with the font of a source that pelmoimage\n"
+    "                   -font wrote: each character's glyph, then its blank columns;\n"
+    "                   as high as the font, as wide as the glyphs' widths in all\n";
 
 // The most -zoom gives: a pixel as 16 x 16.
 
@@ -80,8 +83,8 @@ bool TakeFlag(std::string_view arg, RenderCommandLine& cmd) {
 }
 
 bool TakesValue(std::string_view arg) {
-    for (const std::string_view option :
-         {"-w", "-h", "-c", "-dimplane", "-maxpixels", "-frames", "-frame", "-zoom", "-over"}) {
+    for (const std::string_view option : {"-w", "-h", "-c", "-dimplane", "-maxpixels", "-frames",
+                                          "-frame", "-zoom", "-over", "-text"}) {
         if (EqualsIgnoreCase(arg, option)) return true;
     }
     return false;
@@ -118,10 +121,32 @@ bool TakeValue(std::string_view arg, std::string_view value, RenderCommandLine& 
         const auto zoom = DecimalNumber(value, 1);
         if (!zoom || *zoom > kMostZoom) return FailQuoting(cmd, "invalid zoom", value);
         cmd.zoom = *zoom;
+    } else if (EqualsIgnoreCase(arg, "-text")) {
+        if (value.empty()) return FailQuoting(cmd, "invalid text", value);
+        cmd.text = std::string(value);
     } else if (EqualsIgnoreCase(arg, "-over")) {
         cmd.overSourceFile = value;
     } else {
         cmd.dimSourceFile = value;
+    }
+    return true;
+}
+
+// -text draws a font's glyphs, as high as the font and as wide as they are:
+// no frames, no other plane, no size given.
+bool RefuseTextCombinations(const RenderCommandLine& cmd) {
+    if (!cmd.text) return true;
+    for (const auto& [set, name] : {std::pair{cmd.frameWidth != 0, "-frames"},
+                                    {cmd.frame.has_value(), "-frame"},
+                                    {cmd.plusmask, "-plusmask"},
+                                    {!cmd.dimSourceFile.empty(), "-dimplane"},
+                                    {!cmd.overSourceFile.empty(), "-over"},
+                                    {cmd.width != 0, "-w"},
+                                    {cmd.height != 0, "-h"}}) {
+        if (set) {
+            return Fail(cmd,
+                        "Error, -text and " + std::string(name) + " cannot be given together.\n");
+        }
     }
     return true;
 }
@@ -166,7 +191,7 @@ bool ParseRenderCommandLine(int argc, const char* const* argv, RenderCommandLine
     if (cmd.plusmask && !cmd.overSourceFile.empty()) {
         return Fail(cmd, "Error, -plusmask and -over cannot be given together.\n");
     }
-    return true;
+    return RefuseTextCombinations(cmd);
 }
 
 }  // namespace pelmo

@@ -67,7 +67,9 @@ std::string RefusalLine(const DecodeResult& result, const std::string& fileName,
             return image + " is " + Size(result.width, result.pictureHeight) +
                    " pixels, not a whole number of " +
                    Size(options.frameWidth, options.frameHeight) +
-                   (options.tiles ? " tiles.\n" : " frames.\n");
+                   (options.tiles  ? " tiles.\n"
+                    : options.font ? " font cells.\n"
+                                   : " frames.\n");
         case DecodeStatus::PagesDiffer:
             return "Error, the pages of " + Quoted(fileName) + " are not all " +
                    Size(result.width, result.pictureHeight) + " pixels as the first.\n";

@@ -829,6 +829,136 @@ Expected<AsmSource> ReadAsmSource(SourceLines& lines, std::uint64_t maxPixels) {
     return Reader(lines, MostStreamBytes(maxPixels)).Read();
 }
 
+namespace {
+
+// Reads a font's head from its lines, leaving in `rest` the text with the
+// head's lines blank: a source of one picture, line for line.
+class FontHeadReader {
+  public:
+    Status Read(std::string_view text, std::string& rest);
+    FontHead head;
+
+  private:
+    Status Take(std::string_view code, std::size_t line, bool& own);
+    enum class Part { Symbols, Widths, Offsets, Glyphs };
+    Part part_ = Part::Symbols;
+    std::size_t symbols_ = 0;
+};
+
+Status FontHeadReader::Take(std::string_view code, std::size_t line, bool& own) {
+    static constexpr std::string_view kSuffixes[] = {kFirstSuffix, kGlyphsSuffix, kHeightSuffix};
+    own = true;
+    if (part_ == Part::Symbols && symbols_ < 3) {
+        const std::optional<Symbol> symbol = ParseSymbol(code);
+        if (!symbol || !symbol->name.ends_with(kSuffixes[symbols_])) {
+            return Failure{"not a font: expected \".equ NAME" + std::string(kSuffixes[symbols_]) +
+                               " value\", found " + Quote(code),
+                           line};
+        }
+        SourceValue* const values[] = {&head.first, &head.glyphs, &head.height};
+        *values[symbols_++] = {symbol->value, line};
+        return {};
+    }
+    const bool widths = IsLabel(code) && code.ends_with(std::string(kWidthsSuffix) + ":");
+    const bool offsets = IsLabel(code) && code.ends_with(std::string(kOffsetsSuffix) + ":");
+    if (part_ == Part::Symbols || (part_ == Part::Widths && !AfterDirective(code, ".db"))) {
+        const bool next = part_ == Part::Symbols ? widths : offsets;
+        if (!next) {
+            return Failure{std::string("not a font: expected the label of its ") +
+                               (part_ == Part::Symbols ? "width" : "offset") + " table, found " +
+                               Quote(code),
+                           line};
+        }
+        part_ = part_ == Part::Symbols ? Part::Widths : Part::Offsets;
+        return {};
+    }
+    if (part_ == Part::Widths) {
+        if (const auto bad = ParseDbItems(*AfterDirective(code, ".db"), head.widths)) {
+            return Failure{"not a width: " + Quote(*bad), line};
+        }
+        return {};
+    }
+    const std::optional<std::string_view> items = AfterDirective(code, ".dw");
+    if (!items) {
+        part_ = Part::Glyphs;
+        own = false;
+        return {};
+    }
+    for (std::string_view rest = *items;;) {
+        const std::size_t comma = rest.find(',');
+        const std::optional<std::uint32_t> value = Number(Trim(rest.substr(0, comma)), 0xFFFF);
+        if (!value) return Failure{"not an offset: " + Quote(rest.substr(0, comma)), line};
+        head.offsets.push_back(*value);
+        if (comma == std::string_view::npos) return {};
+        rest.remove_prefix(comma + 1);
+    }
+}
+
+Status FontHeadReader::Read(std::string_view text, std::string& rest) {
+    SourceLines lines(text);
+    std::string_view line;
+    rest.reserve(text.size());
+    while (lines.Next(line) == SourceLines::Got::Line) {
+        const std::string_view code = CodeOf(line);
+        bool own = false;
+        if (part_ != Part::Glyphs && !code.empty() && !IsHeader(line)) {
+            if (Status taken = Take(code, lines.number(), own); !taken) return taken;
+        }
+        rest.append(own ? std::string_view() : line).append("\n");
+    }
+    if (part_ != Part::Glyphs) {
+        return Failure{"not a font: its head ends before its glyph data", lines.number()};
+    }
+    return {};
+}
+
+// The head against itself and the glyph data's layout.
+Status CheckFontHead(const FontHead& head) {
+    const std::size_t glyphs = head.glyphs.value;
+    if (head.first.value + glyphs > kLastCharacterCode + 1 || head.widths.size() != glyphs ||
+        head.offsets.size() != glyphs + 1) {
+        return Failure{"the font's " + std::to_string(head.widths.size()) + " widths and " +
+                           std::to_string(head.offsets.size()) + " offsets do not make " +
+                           std::to_string(glyphs) + " glyphs from code " +
+                           std::to_string(head.first.value),
+                       head.glyphs.line};
+    }
+    const std::uint32_t column = head.height.value / 8;
+    if (column == 0 || head.height.value % 8 != 0) {
+        return Failure{"a font cannot be " + std::to_string(head.height.value) + " pixels high",
+                       head.height.line};
+    }
+    for (std::size_t g = 0; g < glyphs; ++g) {
+        const std::uint32_t from = head.offsets[g];
+        const std::uint32_t to = head.offsets[g + 1];
+        if (to < from || (to - from) % column != 0 || (to - from) / column > head.widths[g]) {
+            return Failure{"glyph " + std::to_string(g) + "'s offsets " + std::to_string(from) +
+                               " to " + std::to_string(to) + " do not hold columns of " +
+                               std::to_string(column) + " bytes within its width " +
+                               std::to_string(head.widths[g]),
+                           head.glyphs.line};
+        }
+    }
+    return {};
+}
+
+}  // namespace
+
+Expected<AsmSource> ReadFontSource(std::string_view text, std::uint64_t maxPixels) {
+    FontHeadReader reader;
+    std::string rest;
+    if (Status read = reader.Read(text, rest); !read) return read.failure();
+    if (Status checked = CheckFontHead(reader.head); !checked) return checked.failure();
+    SourceLines lines(rest);
+    Expected<AsmSource> source = ReadAsmSource(lines, maxPixels);
+    if (!source) return source;
+    if (source->frameCount || source->StreamsPerFrame() > 1) {
+        return Failure{"a font's glyph data is one stream", source->labelLine};
+    }
+    source->font = std::move(reader.head);
+    return source;
+}
+
 Expected<AsmSource> ReadAsmSource(std::string_view text) {
     SourceLines lines(text);
     return ReadAsmSource(lines, kMostPixels);

@@ -56,6 +56,17 @@ struct SourceValue {
     std::size_t line = 0;
 };
 
+// The head of a font (-font): its first character code, glyph count and
+// height, each glyph's width and its offset into the glyph data (and the
+// data's end, last).
+struct FontHead {
+    SourceValue first;
+    SourceValue glyphs;
+    SourceValue height;
+    std::vector<std::uint8_t> widths;
+    std::vector<std::uint32_t> offsets;
+};
+
 struct AsmSource {
     SourceValue size;     // bytes of stream
     SourceValue packets;  // the codec's packet count
@@ -109,6 +120,9 @@ struct AsmSource {
     // at or past the end of the stream.
     std::size_t LineOf(std::size_t offset) const;
 
+    // A font's head, read by ReadFontSource; its glyph data is the stream.
+    std::optional<FontHead> font;
+
     // Where each .db line's bytes begin in `stream`, and its line number.
     std::vector<std::size_t> dbOffsets;
     std::vector<std::size_t> dbLines;
@@ -129,6 +143,12 @@ constexpr std::uint64_t MostStreamBytes(std::uint64_t maxPixels) {
 // MostStreamBytes(maxPixels). Blank lines, comments, indentation, CRLF line
 // ends, either letter case and "$FF", "0xFF" or "255" are all welcome.
 Expected<AsmSource> ReadAsmSource(SourceLines& lines, std::uint64_t maxPixels);
+// A font as -font writes it: its three symbols, its width table (.db) and
+// offset table (.dw) under their labels, then its glyph data, read as a
+// source of one picture is; the head checked against the glyph data's
+// layout (each glyph whole columns of height / 8 bytes, no wider than its
+// width).
+Expected<AsmSource> ReadFontSource(std::string_view text, std::uint64_t maxPixels);
 // The same for a whole text in memory, with the largest pixel limit.
 Expected<AsmSource> ReadAsmSource(std::string_view text);
 

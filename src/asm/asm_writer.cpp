@@ -88,17 +88,39 @@ void ImgAsmWriter::WriteFrameTable(const std::vector<std::vector<TableEntry>>& f
     }
 }
 
+void ImgAsmWriter::WriteFontHead(std::uint32_t first, std::int32_t height,
+                                 const std::vector<std::uint8_t>& widths,
+                                 const std::vector<std::uint32_t>& offsets) {
+    WriteSymbol(SymbolKind::First, static_cast<std::int32_t>(first));
+    WriteSymbol(SymbolKind::Glyphs, static_cast<std::int32_t>(widths.size()));
+    WriteSymbol(SymbolKind::Height, height);
+    const std::string& prefix = options.Name(SymbolName::lprefix);
+    const std::string widthsLabel = prefix + std::string(kWidthsSuffix);
+    const std::string offsetsLabel = prefix + std::string(kOffsetsSuffix);
+    syntax_->Block(widthsLabel, "", widths.data(), static_cast<std::int32_t>(widths.size()));
+    // Eight words to a line.
+    syntax_->Values(offsetsLabel, offsets, true, 8);
+    glyphs_ = true;
+    if (!options.quiet) {
+        std::printf("Wrote the widths and offsets of %zu glyphs to '%s' and '%s'\n", widths.size(),
+                    widthsLabel.c_str(), offsetsLabel.c_str());
+    }
+}
+
 void ImgAsmWriter::WriteSymbol(SymbolKind kind, std::int32_t value) {
     static constexpr SymbolName kSuffix[] = {SymbolName::vsize, SymbolName::vpackets,
                                              SymbolName::vstart, SymbolName::vflag};
-    const bool whole =
-        kind == SymbolKind::Width || kind == SymbolKind::Height || kind == SymbolKind::Frames;
+    const bool whole = kind == SymbolKind::Width || kind == SymbolKind::Height ||
+                       kind == SymbolKind::Frames || kind == SymbolKind::First ||
+                       kind == SymbolKind::Glyphs;
     const std::string prefix = whole ? options.Name(SymbolName::vprefix) : StreamPrefix();
     const std::string_view suffix =
         kind == SymbolKind::Width    ? kWidthSuffix
         : kind == SymbolKind::Height ? kHeightSuffix
-        : kind == SymbolKind::Frames
-            ? kFramesSuffix
+        : kind == SymbolKind::Frames ? kFramesSuffix
+        : kind == SymbolKind::First  ? kFirstSuffix
+        : kind == SymbolKind::Glyphs
+            ? kGlyphsSuffix
             : std::string_view(options.Name(kSuffix[static_cast<int>(kind)]));
     if (kind == SymbolKind::Start && options.tc == TableCodeMode::Image) {
         value += kImageStartOffset;
@@ -132,7 +154,7 @@ void ImgAsmWriter::WriteTilesHead(const TilesHead& head) {
 void ImgAsmWriter::WriteMap(std::span<const std::uint32_t> cells, const TilesHead& head,
                             bool words) {
     const std::string label = options.Name(SymbolName::lprefix) + std::string(kMapLabel);
-    syntax_->Values(label, cells, words);
+    syntax_->Values(label, cells, words, 16);
     if (!options.quiet) {
         std::printf("Wrote a map of %dx%d tiles to '%s'\n", head.mapWidth, head.mapHeight,
                     label.c_str());
@@ -148,7 +170,9 @@ void ImgAsmWriter::WriteData(const std::uint8_t* bytes, std::int32_t count,
         dimsWritten_ = true;
     }
     const std::string base = inTiles_ ? options.Name(SymbolName::lprefix) + std::string(kTilesLabel)
-                                      : StreamLabel() + options.Name(SymbolName::ldata);
+                             : glyphs_
+                                 ? options.Name(SymbolName::lprefix) + std::string(kGlyphDataSuffix)
+                                 : StreamLabel() + options.Name(SymbolName::ldata);
 
     if (options.tc == TableCodeMode::Include) {
         dataLabel_ = base;

@@ -89,6 +89,13 @@ class ImgAsmWriter final : public SourceSink {
     // number of each cell's tile, as words when `words`, else as bytes.
     void WriteMap(std::span<const std::uint32_t> cells, const TilesHead& head, bool words);
 
+    // A font's head: its symbols (the first code, the glyph count and
+    // `height`), the width table and the offset table, with one line on
+    // standard output; the data written next is the glyphs', labelled so.
+    void WriteFontHead(std::uint32_t first, std::int32_t height,
+                       const std::vector<std::uint8_t>& widths,
+                       const std::vector<std::uint32_t>& offsets);
+
     // One symbol definition, and its "Symbol ..." line on standard output.
     void WriteSymbol(SymbolKind kind, std::int32_t value) override;
     // The data block under its label(s), paged by the table-code mode; in
@@ -113,6 +120,7 @@ class ImgAsmWriter final : public SourceSink {
     std::string dataLabel_;
     bool inFrames_ = false;
     bool inTiles_ = false;
+    bool glyphs_ = false;       // the data is a font's glyphs
     bool included_ = false;     // the include line is written once a source
     bool dimsWritten_ = false;  // and so is a picture's size
     std::int32_t width_ = 0;

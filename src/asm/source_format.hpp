@@ -59,6 +59,16 @@ inline constexpr std::string_view kTilesSymbol = "_TILES";
 inline constexpr std::string_view kTilesLabel = "_tiles";
 inline constexpr std::string_view kMapLabel = "_map";
 inline constexpr std::size_t kMostByteTiles = 256;
+// A font (-font) begins with its first character code, its glyph count and
+// its height (kHeightSuffix), so named after the symbol prefix; then under
+// the label prefix and these its width table (.db), its offset table (.dw,
+// each glyph's offset into the glyph data and the data's end) and its glyph
+// data.
+inline constexpr std::string_view kFirstSuffix = "_FIRST";
+inline constexpr std::string_view kGlyphsSuffix = "_GLYPHS";
+inline constexpr std::string_view kWidthsSuffix = "_widths";
+inline constexpr std::string_view kOffsetsSuffix = "_offsets";
+inline constexpr std::string_view kGlyphDataSuffix = "_glyphs";
 
 // A data line starts so; its items are "$XX", comma-separated.
 inline constexpr std::string_view kDbPrefix = "\t.db ";

@@ -78,17 +78,17 @@ void WriteByteLines(AsmStream& file, const ByteLines& style, const std::uint8_t*
     }
 }
 
-// `values` as lines of `kBytesPerLine` items, each `prefix` then the
+// `values` as lines of `perLine` items, each `prefix` then the
 // first item's and the others' spelling of its value in `digits`
 // upper-case hexadecimal digits.
 void WriteValueLines(AsmStream& file, std::string_view prefix, std::string_view first,
                      std::string_view other, std::string_view end,
-                     std::span<const std::uint32_t> values, int digits) {
+                     std::span<const std::uint32_t> values, int digits, std::size_t perLine) {
     constexpr char kHex[] = "0123456789ABCDEF";
     std::string line;
-    for (std::size_t at = 0; at < values.size(); at += kBytesPerLine) {
+    for (std::size_t at = 0; at < values.size(); at += perLine) {
         line.assign(prefix);
-        const std::size_t stop = std::min(at + kBytesPerLine, values.size());
+        const std::size_t stop = std::min(at + perLine, values.size());
         for (std::size_t k = at; k < stop; ++k) {
             line.append(k == at ? first : other);
             for (int d = digits - 1; d >= 0; --d) line += kHex[(values[k] >> (4 * d)) & 15];
@@ -152,11 +152,12 @@ class AsmSyntax final : public SourceSyntax {
         }
     }
 
-    void Values(std::string_view label, std::span<const std::uint32_t> values,
-                bool words) override {
+    void Values(std::string_view label, std::span<const std::uint32_t> values, bool words,
+                std::size_t perLine) override {
         file_.Write(label);
         file_.Write(":\n");
-        WriteValueLines(file_, words ? kDwPrefix : kDbPrefix, "$", ",$", "", values, words ? 4 : 2);
+        WriteValueLines(file_, words ? kDwPrefix : kDbPrefix, "$", ",$", "", values, words ? 4 : 2,
+                        perLine);
     }
 
   private:
@@ -210,10 +211,10 @@ class CSyntax final : public SourceSyntax {
         if (sized) Array(kCSizesArray, sizes, frames, &TableEntry::size);
     }
 
-    void Values(std::string_view label, std::span<const std::uint32_t> values,
-                bool words) override {
+    void Values(std::string_view label, std::span<const std::uint32_t> values, bool words,
+                std::size_t perLine) override {
         file_.Write(std::string(words ? kCWordsArray : kCBytesArray).append(label) + "[] = {\n");
-        WriteValueLines(file_, "\t", "0x", "0x", ",", values, words ? 4 : 2);
+        WriteValueLines(file_, "\t", "0x", "0x", ",", values, words ? 4 : 2, perLine);
         file_.Write("};\n");
     }
 
@@ -258,7 +259,7 @@ class BinSyntax final : public SourceSyntax {
         }
     }
     void Table(std::string_view, const std::vector<std::vector<TableEntry>>&) override {}
-    void Values(std::string_view, std::span<const std::uint32_t>, bool) override {}
+    void Values(std::string_view, std::span<const std::uint32_t>, bool, std::size_t) override {}
 
   private:
     AsmStream& file_;

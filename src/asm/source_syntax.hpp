@@ -40,10 +40,10 @@ class SourceSyntax {
     // entries hold.
     virtual void Table(std::string_view label,
                        const std::vector<std::vector<TableEntry>>& frames) = 0;
-    // Numbers under `label`, 16 to a line: words (up to 65535) when
-    // `words`, else bytes; a tile map, a font's tables.
-    virtual void Values(std::string_view label, std::span<const std::uint32_t> values,
-                        bool words) = 0;
+    // Numbers under `label`, `perLine` to a line: words (up to 65535) when
+    // `words`, else bytes; a tile map, a font's offsets.
+    virtual void Values(std::string_view label, std::span<const std::uint32_t> values, bool words,
+                        std::size_t perLine) = 0;
     // What closes the source.
     virtual void Tail() {}
 };

@@ -4,6 +4,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "base/limits.hpp"
@@ -89,6 +90,16 @@ struct ImgOptions {
     std::uint8_t planeCount = 0;
     bool interleave = false;
     bool ftable = false;  // -ftable: a table of the frames' labels after them
+    // -font WxH: the picture a sheet of glyph cells, cut as -frames cuts
+    // frames (frameWidth x frameHeight hold the cell's size), each glyph kept
+    // from its first lit column to its last; -first: the character code of
+    // the first cell; -fontspace: blank columns after each glyph's;
+    // -spacewidth: the width of a glyph with no lit pixel (half the cell's
+    // width, rounded down, when not given).
+    bool font = false;
+    std::uint32_t fontFirst = 32;
+    std::uint32_t fontSpace = 1;
+    std::optional<std::uint32_t> spaceWidth;
     // How a pixel's tone is decided (see tones/tone_rows.hpp): by its red
     // component, or its luminance with -luma; off below `dimFrom`, full from
     // `fullFrom` (-levels); off and full swapped with -invert; dithered with
@@ -109,7 +120,8 @@ struct ImgOptions {
                dither == DitherMethod::None && !colourTones;
     }
 
-    bool Frames() const { return (frameWidth != 0 && !tiles) || allFrames; }
+    bool Frames() const { return (frameWidth != 0 && !tiles && !font) || allFrames; }
+    std::uint32_t SpaceWidth() const { return spaceWidth.value_or(frameWidth / 2); }
 
     const std::string& Name(SymbolName n) const { return names[static_cast<std::size_t>(n)]; }
     std::string& Name(SymbolName n) { return names[static_cast<std::size_t>(n)]; }

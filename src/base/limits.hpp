@@ -110,6 +110,19 @@ inline constexpr std::size_t kMostOptionFileBytes = std::size_t{1} << 20;
 // takes a few MiB.
 inline constexpr std::size_t kMostOptionFileWords = 65536;
 
+// ---- Fonts (-font)
+// Character codes are bytes: a font's glyphs run from its first code to 255
+// at most.
+inline constexpr std::uint32_t kLastCharacterCode = 255;
+// A glyph's width is one .db value of the width table.
+inline constexpr std::uint32_t kMostGlyphWidth = 255;
+// The offset table's values are .dw words, the end of the glyph data too.
+inline constexpr std::uint32_t kMostGlyphBytes = 65535;
+// The most text of a font source the renderer reads into memory (-text): its
+// glyph data written as .db lines, the tables and the symbols take well
+// under 1 MiB; the rest is room for comments and editors' changes.
+inline constexpr std::size_t kMostFontText = std::size_t{16} << 20;
+
 // The wall time the converter waits for a decoder whose processor budget is
 // `seconds`: room for a machine busy with other work.
 constexpr std::uint64_t DecodeDeadline(std::uint64_t seconds) {

@@ -11,7 +11,8 @@ class CPelmoImgCompress;
 
 // The `kind` argument of WriteSymbol; each picks its suffix name. The
 // picture's width and height (-dims) come after the codec's symbols.
-// A source of frames (-frames) counts them first.
+// A source of frames (-frames) counts them first; a font (-font) begins
+// with its first character code, its glyph count and its height.
 enum class SymbolKind : int {
     Size = 0,
     Packets = 1,
@@ -19,7 +20,9 @@ enum class SymbolKind : int {
     Flag = 3,
     Width = 4,
     Height = 5,
-    Frames = 6
+    Frames = 6,
+    First = 7,
+    Glyphs = 8
 };
 
 // The source text being written, as a codec's include line is added to it.

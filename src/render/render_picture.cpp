@@ -45,6 +45,8 @@ class Rendering {
     Status SheetSize();
     Status BeyondTheLimit(Status fault);
     Status TileSheet();
+    Status TextSize();
+    void PaintText(PixelRows rows) const;
     Status PlanesAlike(const SourcePlane& first, const SourcePlane& other,
                        const std::string& role) const;
     Status PlanesBelongTogether(const SourcePlane& full, const SourcePlane& dim) const;
@@ -418,6 +420,7 @@ constexpr std::int32_t kCheckSide = 4;
 // which lights the full pixels too, the full plane over it; a mask (of
 // -plusmask or -over) black over the checkerboard, the sprite over that.
 void Rendering::Paint(PixelRows rows) const {
+    if (settings_.text) return PaintText(rows);
     if (checks_) {
         for (std::int32_t y = 0; y < height_; ++y) {
             for (std::int32_t x = 0; x < settings_.width; ++x) {
@@ -446,6 +449,53 @@ void Rendering::Paint(PixelRows rows) const {
                        settings_.layout, layer.lit, unlit, at);
             unlit = -1;
         }
+    }
+}
+
+// A line of text of the font: as high as the font, each character as wide
+// as its glyph's width; a character the font has no glyph for is refused.
+Status Rendering::TextSize() {
+    const SourcePlane& font = planes_[0];
+    const FontHead& head = *font.source.font;
+    const std::uint32_t first = head.first.value;
+    std::uint64_t width = 0;
+    for (const char c : *settings_.text) {
+        const auto code = static_cast<unsigned char>(c);
+        if (code < first || code - first >= head.widths.size()) {
+            return Fail(Quoted(font.file) + " has no glyph for " + Quoted(std::string(1, c)) +
+                        " (code " + std::to_string(code) + "): its codes are " +
+                        std::to_string(first) + " to " +
+                        std::to_string(first + head.widths.size() - 1));
+        }
+        width += head.widths[code - first];
+    }
+    if (width == 0) return Fail("the text " + Quoted(*settings_.text) + " is 0 pixels wide");
+    if (Status within = WithinLimit(width, head.height.value); !within) return within;
+    settings_.width = static_cast<std::int32_t>(width);
+    height_ = static_cast<std::int32_t>(head.height.value);
+    return {};
+}
+
+// Each character's glyph columns, then its blank ones up to its width.
+void Rendering::PaintText(PixelRows rows) const {
+    const FontHead& head = *planes_[0].source.font;
+    const PackedPlane data = planes_[0].frames[0].Packed();
+    const std::size_t column = static_cast<std::size_t>(height_) / 8;
+    for (std::int32_t y = 0; y < height_; ++y) {
+        std::fill_n(rows.top + y * rows.stride, settings_.width, std::uint8_t{0});
+    }
+    std::ptrdiff_t x = 0;
+    for (const char c : *settings_.text) {
+        const std::size_t glyph = static_cast<unsigned char>(c) - head.first.value;
+        const std::uint32_t from = head.offsets[glyph];
+        std::vector<std::uint8_t> bytes(head.offsets[glyph + 1] - from);
+        for (std::size_t k = 0; k < bytes.size(); ++k) bytes[k] = data.ByteAt(from + k);
+        const auto columns = static_cast<std::int32_t>(bytes.size() / column);
+        if (columns > 0) {
+            PaintPlane({bytes, 0}, columns, height_, settings_.layout, 255, 0,
+                       {rows.top + x, rows.stride});
+        }
+        x += head.widths[glyph];
     }
 }
 
@@ -587,6 +637,10 @@ Status Rendering::Run() {
     Status step = CheckPictureFile();
     if (step) step = LoadPlanes();
     if (!step) return step;
+    if (settings_.text) {
+        step = TextSize();
+        return step ? WritePicture() : step;
+    }
     const bool framed = planes_[0].Framed();
     if (planes_[0].Tiled()) {
         step = TileSheet();

@@ -37,6 +37,9 @@ struct RenderSettings {
     // over the mask of this source (-over; empty for none).
     std::int32_t zoom = 1;
     std::string overSourceFile;
+    // -text: a line of text drawn with the font the source holds (-font);
+    // none for a picture.
+    std::optional<std::string> text;
 
     // The planes whose bytes take turns in each source: the sprite (plane 0)
     // and its mask (plane 1) with -plusmask, the one plane otherwise.

@@ -5,19 +5,35 @@
 #include <memory>
 
 #include "base/errors.hpp"
+#include "base/limits.hpp"
 #include "codec/codec_table.hpp"
 
 namespace pelmo {
 
 namespace {
 
-// Reads the source `plane.file`.
+// The font source `file` (-text): its whole text, read into memory.
+Expected<AsmSource> ReadFont(const RenderSettings& settings, std::FILE* file,
+                             const std::string& name) {
+    std::string text(kMostFontText + 1, '\0');
+    text.resize(std::fread(text.data(), 1, text.size(), file));
+    if (std::ferror(file)) return Failure{"couldn't read " + Quoted(name)};
+    if (text.size() > kMostFontText) {
+        return Failure{Quoted(name) + " is longer than any font source (" +
+                       std::to_string(kMostFontText) + " bytes)"};
+    }
+    return ReadFontSource(text, settings.maxPixels);
+}
+
+// Reads the source `plane.file`: a font's with -text.
 Status ReadPlane(const RenderSettings& settings, SourcePlane& plane) {
     const std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(plane.file.c_str(), "rb"),
                                                                std::fclose);
     if (!file) return Failure{"couldn't read " + Quoted(plane.file)};
     SourceLines lines(file.get());
-    Expected<AsmSource> source = ReadAsmSource(lines, settings.maxPixels);
+    Expected<AsmSource> source = settings.text ? ReadFont(settings, file.get(), plane.file)
+                                               : ReadAsmSource(lines, settings.maxPixels);
+    if (settings.text && !source && source.failure().at == 0) return source.failure();
     if (!source) {
         const Failure& fault = source.failure();
         return AtLine(plane, static_cast<std::size_t>(fault.at), fault.message);

@@ -102,10 +102,20 @@ MORE_HELP = (
     "  -format c        A C header: the symbols as #defines, each label an array of bytes,\n"
     "                   the frame table an array of their addresses\n"
     "  -format bin      The bytes alone, of a single stream: no symbols, no labels\n"
+    "  -font WxH        A font: cells of W x H pixels in reading order, one glyph each,\n"
+    "                   kept from its first lit column to its last; writes IMG_FIRST,\n"
+    "                   IMG_GLYPHS, IMG_HEIGHT, img_widths (.db), img_offsets (.dw, and\n"
+    "                   the end) and img_glyphs, the glyphs' columns as one stream\n"
+    "  -first N         The character code of the first cell, 0 to 255 (default 32)\n"
+    "  -fontspace N     Blank columns after each glyph, in its width (default 1)\n"
+    "  -spacewidth N    The width of a glyph with no lit pixel (default: half the\n"
+    "                   cell's width, rounded down)\n"
     "  @FILE            The words of FILE in its place: white space separates them,\n"
     "                   \"a b\" is one word, # begins a comment; no @FILE inside FILE\n"
     "                   (a file whose name begins with @ is given as ./@name)\n"
 )
+FONT_NUMBERS = {"first": "first character code", "fontspace": "font spacing",
+                "spacewidth": "space width"}
 
 FLAGS = ["dim", "xorder", "unflip", "strim", "etrim", "setsymb"]
 # Beyond the classic options: frames and their masks, the padding of a frame
@@ -161,7 +171,8 @@ def parse(argv):
     opts = {flag: False for flag in FLAGS + MORE_FLAGS}
     opts.update(NAMES)
     opts.update(codec="raw", tc="none", image="", output="", frames=None, levels=(128, 192),
-                dither="none", planes=[], tones=None, tiles=None, tileset="", format="asm")
+                dither="none", planes=[], tones=None, tiles=None, tileset="", format="asm",
+                font=None, first=32, fontspace=1, spacewidth=None)
     given = set()
 
     def fail(line):
@@ -209,7 +220,8 @@ def parse(argv):
             opts["tiles"] = size or (8, 8)
             continue
         if name not in ("c", "tc", "frames", "levels", "dither", "planes", "tones",
-                        "tileset", "format") and name not in NAMES:
+                        "tileset", "format", "font") and name not in NAMES and \
+                name not in FONT_NUMBERS:
             fail(f'Error, unknown option "{arg}"\n')
         if not more(i):
             break
@@ -251,6 +263,15 @@ def parse(argv):
             opts["frames"] = ascii_lower(value) if ascii_lower(value) == "auto" else frame_size(value)
             if opts["frames"] is None:
                 fail(f'Error, invalid frames "{value}"\n')
+        elif name == "font":
+            opts["font"] = frame_size(value)
+            if opts["font"] is None:
+                fail(f'Error, invalid font cell size "{value}"\n')
+        elif name in FONT_NUMBERS:
+            if not re.fullmatch("[0-9]{1,10}", value) or int(value) > 255:
+                fail(f'Error, invalid {FONT_NUMBERS[name]} "{value}"\n')
+            opts[name] = int(value)
+            opts.setdefault("setting", name)  # the first given, which -font must come with
         else:
             opts[name] = fits(value)
     other = [o for o in ("luma", "levels", "dither") if o in given or o == "luma" and opts[o]]
@@ -260,6 +281,18 @@ def parse(argv):
         fail("Error, missing input image filename.\n")
     if opts["output"] == "":
         fail("Error, missing output filename.\n")
+    if opts["font"]:
+        together = [o for o, on in (("frames", "frames" in given), ("planes", opts["planes"]),
+                                    ("plusmask", opts["plusmask"]),
+                                    ("interleave", opts["interleave"]),
+                                    ("ftable", opts["ftable"]), ("dims", opts["dims"])) if on]
+        if together:
+            fail(f"Error, -font and -{together[0]} cannot be given together.\n")
+        if opts["font"][0] + opts["fontspace"] > 255:
+            fail(f"Error, glyphs of {opts['font'][0]} columns and -fontspace {opts['fontspace']} "
+                 "would be wider than 255 columns.\n")
+    elif "setting" in opts:
+        fail(f"Error, -{opts['setting']} needs -font.\n")
     if opts["planes"] and (opts["dim"] or opts["plusmask"]):
         fail(f"Error, -planes and {'-dim' if opts['dim'] else '-plusmask'} cannot be given "
              "together.\n")
@@ -281,6 +314,9 @@ def parse(argv):
             example = opts["image"][:cut] + "_16x16" + opts["image"][cut:]
             fail('Error, -frames auto needs the frame size in the image file name, as in '
                  f'"{example}"\n')
+    if opts["font"] and opts["font"][1] % 8 and not opts["pad"]:
+        fail(f"Error, font height {opts['font'][1]} is not a multiple of 8; "
+             "give -pad to pad each cell.\n")
     if opts["frames"] and opts["frames"][1] % 8 and not opts["pad"]:
         fail(f"Error, frame height {opts['frames'][1]} is not a multiple of 8; "
              "give -pad to pad each frame.\n")
@@ -736,6 +772,60 @@ def write(opts, data, packets, start, extra, frame=None, size=None, plane=None, 
             return text, out, f"{label}_0" if len(data) > page else label
 
 
+# --- fonts -------------------------------------------------------------------
+
+def font_glyphs(tones, opts):
+    """-font: each cell's lit columns from the first to the last, packed as a
+    picture of their own; (widths, offsets and the end, glyph bytes)."""
+    fw, fh = opts["font"]
+    padded = fh + (-fh % 8 if opts["pad"] else 0)
+    threshold = 1 if opts["dim"] else 2
+    widths, offsets, data = [], [], b""
+    for top in range(0, len(tones), fh):
+        for left in range(0, len(tones[0]), fw):
+            rows = [row[left:left + fw] for row in tones[top:top + fh]] + [[0] * fw] * (padded - fh)
+            lit = [x for x in range(fw) if any(row[x] >= threshold for row in rows)]
+            offsets.append(len(data))
+            if not lit:
+                widths.append(fw // 2 if opts["spacewidth"] is None else opts["spacewidth"])
+                continue
+            kept = [row[lit[0]:lit[-1] + 1] for row in rows]
+            data += pack(kept, dict(opts, strim=False, etrim=False))[0]
+            widths.append(len(kept[0]) + opts["fontspace"])
+    return widths, offsets + [len(data)], data, padded
+
+
+def run_font(opts, tones):
+    """The console lines, the refusal or the source of a font: (stdout lines
+    after "Loaded", stderr, text)."""
+    widths, offsets, data, height = font_glyphs(tones, opts)
+    if opts["first"] + len(widths) > 256:
+        return "", (f"Error, {len(widths)} glyphs from code {opts['first']} go past "
+                    "code 255.\n"), None
+    out = (f"Font: {len(widths)} glyphs of {opts['font'][0]}x{opts['font'][1]} from code "
+           f"{opts['first']}.\nRAW image is {len(data)} bytes.\n")
+    data, start = trim(data, opts, 1)
+    if opts["codec"] == "best":
+        (encoded,), said = best_codec([(data, start)], opts)
+        out += said
+    else:
+        encoded = globals()[opts["codec"]](data)
+    text, lines = header(opts), ""
+    for suffix, value in (("_FIRST", opts["first"]), ("_GLYPHS", len(widths)), ("_HEIGHT", height)):
+        line, said = symbol(opts, opts["vprefix"] + suffix, value)
+        text, lines = text + line, lines + said
+    text += f"{opts['lprefix']}_widths:\n" + "".join(
+        "\t.db " + ",".join(f"${w:02X}" for w in widths[k:k + 16]) + "\n"
+        for k in range(0, len(widths), 16))
+    text += f"{opts['lprefix']}_offsets:\n" + "".join(
+        "\t.dw " + ",".join(f"${o:04X}" for o in offsets[k:k + 8]) + "\n"
+        for k in range(0, len(offsets), 8))
+    lines += (f"Wrote the widths and offsets of {len(widths)} glyphs to '{opts['lprefix']}_widths' "
+              f"and '{opts['lprefix']}_offsets'\n")
+    more, said, _ = write(dict(opts, ldata="_glyphs"), encoded[0], encoded[1], start, encoded[2])
+    return out + lines + said, "", text + more
+
+
 # --- one run -----------------------------------------------------------------
 
 def run(argv, fixtures):
@@ -752,8 +842,9 @@ def run(argv, fixtures):
         return "" if opts["q"] else stdout, warning + stderr, status, text
     framed = opts["frames"] is not None
     try:
-        tones, opaque = load(opts["image"], fixtures, opts["frames"] or opts["tiles"],
-                             "tiles" if opts["tiles"] else "frames")
+        tones, opaque = load(opts["image"], fixtures,
+                             opts["frames"] or opts["tiles"] or opts["font"],
+                             "tiles" if opts["tiles"] else "font cells" if opts["font"] else "frames")
         plain = (opts["levels"], opts["dither"], opts["luma"], opts["invert"]) == \
             ((128, 192), "none", False, False)
         if opts["tones"]:
@@ -764,6 +855,11 @@ def run(argv, fixtures):
         if opts["tiles"]:
             text = tiled(opts, tones, opaque, fixtures, said)
             return done(out + "".join(said) + "Operation completed.\n", "", 0, text)
+        if opts["font"]:
+            said, err, text = run_font(opts, tones)
+            if err:
+                return done(out, err, 1)
+            return done(out + said + "Operation completed.\n", "", 0, text)
         if framed or opts["plusmask"] or opts["planes"]:
             frames, size = pack_frames(tones, opaque, opts)
         else:

@@ -7,7 +7,7 @@ script=$1 render=$2 scratch=$3
 codecs='best bit2xp bnp frle raw rle srle'
 render_codecs='bit2xp bnp frle raw rle srle'
 modes='data image include none'
-options='--help --version -alpha -c -dim -dims -dither -etrim -format -frames -ftable -interleave -invert -ldata -levels -lprefix -luma -mask -maxpixels -pad -planes -plusmask -q -setsymb -strim -tc -tiles -tileset -tones -unflip -vflag -vpackets -vprefix -vsize -vstart -xorder'
+options='--help --version -alpha -c -dim -dims -dither -etrim -first -font -fontspace -format -frames -ftable -interleave -invert -ldata -levels -lprefix -luma -mask -maxpixels -pad -planes -plusmask -q -setsymb -spacewidth -strim -tc -tiles -tileset -tones -unflip -vflag -vpackets -vprefix -vsize -vstart -xorder'
 
 expect_completion "$script" "$codecs" pelmoimage -c ''
 expect_completion "$script" 'best bit2xp bnp' pelmoimage -c b
@@ -44,7 +44,7 @@ expect_completion "$script" "$scratch/other.bmp" pelmoimage -tileset "$scratch/o
 expect_completion "$script" "$scratch/other.bmp" pelmoimage -tiles "$scratch/o"
 
 # The renderer's: its options, codecs after -c, nothing after -w, files elsewhere.
-expect_completion "$render" '--help --version -c -dimplane -f -frame -frames -h -maxpixels -over -plusmask -q -tileset -unflip -w -xorder -zoom' pelmoimage-render -
+expect_completion "$render" '--help --version -c -dimplane -f -frame -frames -h -maxpixels -over -plusmask -q -text -tileset -unflip -w -xorder -zoom' pelmoimage-render -
 expect_completion "$render" '' pelmoimage-render -zoom ''
 expect_completion "$render" '' pelmoimage-render -frame ''
 expect_completion "$script" '' pelmoimage -maxpixels ''
