@@ -1003,7 +1003,7 @@ TEST(RenderText, GlyphsAreTheSheetsFramesSideBySide) {
          3},
         {{"6x8", "-dim", "-c", "bnp", "-strim", "-etrim"}, {"-first", "1"}, {"-c", "bnp"}, 1, 1, 3},
         {{"6x8", "-unflip"},
-         {"-spacewidth", "5", "-fontspace", "3"},
+         {"-spacewidth", "5", "-fontspace", "3", "-format", "c"},
          {"-unflip", "-c", "raw"},
          32,
          3,

@@ -80,7 +80,10 @@ std::string_view Items(std::string_view code, std::string& out) {
     }
     std::string_view text = Trim(items);
     if (text.ends_with(',')) text = Trim(text.substr(0, text.size() - 1));
-    const bool bytes = !text.empty() && IsAsciiDigit(text.front());
+    // Numbers of two hexadecimal digits are bytes; of four, the words of a
+    // map or an offset table; names, the addresses of the frame table.
+    const std::string_view first = text.substr(0, text.find(','));
+    const bool bytes = !text.empty() && IsAsciiDigit(text.front()) && Trim(first).size() <= 4;
     return out.assign(bytes ? ".db " : ".dw ").append(text);
 }
 
@@ -101,10 +104,10 @@ std::string_view CLineAsAsm(std::string_view line, std::string& out) {
     if (code.starts_with('}')) return {};
     if (code.starts_with("static") && code.ends_with('{')) {
         // The sizes of the frame table's streams go on its lines.
-        if (code.find(Trim(kCBytesArray.substr(kCBytesArray.find("unsigned")))) ==
-            std::string_view::npos) {
-            return {};
-        }
+        const auto declares = [code](std::string_view array) {
+            return code.find(Trim(array.substr(array.find("unsigned")))) != std::string_view::npos;
+        };
+        if (!declares(kCBytesArray) && !declares(kCWordsArray)) return {};
         return out.assign(DeclaredName(code)).append(":");
     }
     if (code.starts_with("static")) return line;
