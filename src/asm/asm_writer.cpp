@@ -1,5 +1,7 @@
 #include "asm/asm_writer.hpp"
 
+#include <array>
+#include <charconv>
 #include <cstdio>
 #include <string_view>
 
@@ -18,9 +20,18 @@ class TextCapture final : public TextStream {
     std::string held;
 };
 
+// `value` in decimal, as a null-terminated text.
+std::array<char, 16> Decimal(std::int32_t value) {
+    std::array<char, 16> text{};
+    std::to_chars(text.data(), text.data() + text.size() - 1, value);
+    return text;
+}
+
 }  // namespace
 
-ImgAsmWriter::~ImgAsmWriter() = default;
+ImgAsmWriter::~ImgAsmWriter() {
+    SayAll();
+}
 
 bool ImgAsmWriter::Open(const std::string& path, const OutputFile::Settings& settings) {
     path_ = path;
@@ -35,6 +46,7 @@ bool ImgAsmWriter::Open(const std::string& path, const OutputFile::Settings& set
 }
 
 bool ImgAsmWriter::Close() {
+    SayAll();
     if (!file.IsOpen()) return true;
     syntax_->Tail();
     if (file.Close()) return true;
@@ -84,6 +96,7 @@ void ImgAsmWriter::WriteFrameTable(const std::vector<std::vector<TableEntry>>& f
     const std::string label = options.Name(SymbolName::lprefix) + std::string(kFrameTableSuffix);
     syntax_->Table(label, frames);
     if (!options.quiet) {
+        SayAll();
         std::printf("Wrote a table of %zu frames to '%s'\n", frames.size(), label.c_str());
     }
 }
@@ -102,6 +115,7 @@ void ImgAsmWriter::WriteFontHead(std::uint32_t first, std::int32_t height,
     syntax_->Values(offsetsLabel, offsets, true, 8);
     glyphs_ = true;
     if (!options.quiet) {
+        SayAll();
         std::printf("Wrote the widths and offsets of %zu glyphs to '%s' and '%s'\n", widths.size(),
                     widthsLabel.c_str(), offsetsLabel.c_str());
     }
@@ -130,7 +144,7 @@ void ImgAsmWriter::WriteSymbol(SymbolKind kind, std::int32_t value) {
 }
 
 void ImgAsmWriter::WriteNamedSymbol(const std::string& name, std::int32_t value) {
-    if (!options.quiet) std::printf("Symbol '%s' set to %d\n", name.c_str(), value);
+    if (!options.quiet) Say({"Symbol '", name, "' set to ", Decimal(value).data(), "\n"});
     syntax_->Symbol(name, value);
 }
 
@@ -156,6 +170,7 @@ void ImgAsmWriter::WriteMap(std::span<const std::uint32_t> cells, const TilesHea
     const std::string label = options.Name(SymbolName::lprefix) + std::string(kMapLabel);
     syntax_->Values(label, cells, words, 16);
     if (!options.quiet) {
+        SayAll();
         std::printf("Wrote a map of %dx%d tiles to '%s'\n", head.mapWidth, head.mapHeight,
                     label.c_str());
     }
@@ -180,8 +195,9 @@ void ImgAsmWriter::WriteData(const std::uint8_t* bytes, std::int32_t count,
         TextCapture include;
         if (!included_) codec.WriteTableCode(include);
         included_ = true;
-        if (!options.quiet) std::printf("Wrote %d bytes to '%s'\n", count, base.c_str());
+        if (!options.quiet) Say({"Wrote ", Decimal(count).data(), " bytes to '", base, "'\n"});
         syntax_->Block(base, include.held, bytes, count);
+        SayAll();
         return;
     }
 
@@ -194,12 +210,23 @@ void ImgAsmWriter::WriteData(const std::uint8_t* bytes, std::int32_t count,
     for (std::int32_t page = 0;; ++page) {
         const std::string label = paged ? base + "_" + std::to_string(page) : base;
         const std::int32_t n = count < pageSize ? count : pageSize;
-        if (!options.quiet) std::printf("Wrote %d bytes to '%s'\n", n, label.c_str());
+        if (!options.quiet) Say({"Wrote ", Decimal(n).data(), " bytes to '", label, "'\n"});
         syntax_->Block(label, stub, bytes, n);
         if (count - pageSize <= 0) break;
         bytes += pageSize;
         count -= pageSize;
     }
+    SayAll();
+}
+
+void ImgAsmWriter::Say(std::initializer_list<std::string_view> parts) {
+    for (const std::string_view part : parts) said_.append(part);
+}
+
+void ImgAsmWriter::SayAll() {
+    if (said_.empty()) return;
+    std::fwrite(said_.data(), 1, said_.size(), stdout);
+    said_.clear();
 }
 
 }  // namespace pelmo

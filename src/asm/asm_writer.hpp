@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <initializer_list>
 #include <memory>
 #include <optional>
 #include <span>
@@ -104,6 +105,10 @@ class ImgAsmWriter final : public SourceSink {
                    const CPelmoImgCompress& codec) override;
 
   private:
+    // A console line, gathered with the others of a stream: the frames of a
+    // sheet say thousands of them, handed to standard output at once.
+    void Say(std::initializer_list<std::string_view> parts);
+    void SayAll();
     // A symbol named `name` in full.
     void WriteNamedSymbol(const std::string& name, std::int32_t value);
     // The current stream's symbol prefix, and its label before `ldata`.
@@ -118,6 +123,7 @@ class ImgAsmWriter final : public SourceSink {
     std::string frameLabel_;                // of its label, before `ldata`
     std::optional<PlaneKind> plane_;
     std::string dataLabel_;
+    std::string said_;  // console lines not yet handed to standard output
     bool inFrames_ = false;
     bool inTiles_ = false;
     bool glyphs_ = false;       // the data is a font's glyphs

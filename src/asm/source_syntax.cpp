@@ -4,6 +4,7 @@
 #include <array>
 #include <cstdio>
 #include <cstring>
+#include <iterator>
 
 #include "asm/source_format.hpp"
 #include "base/ascii.hpp"
@@ -101,9 +102,16 @@ void WriteValueLines(AsmStream& file, std::string_view prefix, std::string_view 
 // A symbol's value as both syntaxes write it: `prefix` and at least two
 // upper-case hexadecimal digits.
 std::string HexValue(std::string_view prefix, std::int32_t value) {
-    char hex[16];
-    const int digits = std::snprintf(hex, sizeof hex, "%02X", static_cast<unsigned>(value));
-    return std::string(prefix).append(hex, static_cast<std::size_t>(digits));
+    constexpr char kHex[] = "0123456789ABCDEF";
+    auto bits = static_cast<std::uint32_t>(value);
+    char hex[8];
+    char* at = std::end(hex);
+    do {
+        *--at = kHex[bits & 15];
+        bits >>= 4;
+    } while (bits != 0);
+    if (std::end(hex) - at < 2) *--at = '0';
+    return std::string(prefix).append(at, std::end(hex));
 }
 
 class AsmSyntax final : public SourceSyntax {
