@@ -186,7 +186,7 @@ class InParts : public ::testing::TestWithParam<std::uint32_t> {
 
 // Every golden source, each its own piece of the work.
 class RenderGolden : public InParts {};
-INSTANTIATE_TEST_SUITE_P(Part, RenderGolden, ::testing::Range(std::uint32_t{0}, InParts::kParts));
+INSTANTIATE_TEST_SUITE_P(Piece, RenderGolden, ::testing::Range(std::uint32_t{0}, InParts::kParts));
 
 TEST_P(RenderGolden, EverySourceShowsThePlaneOfItsPicture) {
     const unit::TempDir dir;
@@ -408,7 +408,7 @@ class RenderRoundTripSeeds : public InParts {
         return {1 + GetParam() * count / kParts, (GetParam() + 1) * count / kParts};
     }
 };
-INSTANTIATE_TEST_SUITE_P(Part, RenderRoundTripSeeds,
+INSTANTIATE_TEST_SUITE_P(Piece, RenderRoundTripSeeds,
                          ::testing::Range(std::uint32_t{0}, InParts::kParts));
 
 TEST_P(RenderRoundTripSeeds, RandomPicturesAndOptions) {

@@ -840,15 +840,15 @@ class FontHeadReader {
 
   private:
     Status Take(std::string_view code, std::size_t line, bool& own);
-    enum class Part { Symbols, Widths, Offsets, Glyphs };
-    Part part_ = Part::Symbols;
+    enum class Section { Symbols, Widths, Offsets, Glyphs };
+    Section part_ = Section::Symbols;
     std::size_t symbols_ = 0;
 };
 
 Status FontHeadReader::Take(std::string_view code, std::size_t line, bool& own) {
     static constexpr std::string_view kSuffixes[] = {kFirstSuffix, kGlyphsSuffix, kHeightSuffix};
     own = true;
-    if (part_ == Part::Symbols && symbols_ < 3) {
+    if (part_ == Section::Symbols && symbols_ < 3) {
         const std::optional<Symbol> symbol = ParseSymbol(code);
         if (!symbol || !symbol->name.ends_with(kSuffixes[symbols_])) {
             return Failure{"not a font: expected \".equ NAME" + std::string(kSuffixes[symbols_]) +
@@ -861,18 +861,18 @@ Status FontHeadReader::Take(std::string_view code, std::size_t line, bool& own) 
     }
     const bool widths = IsLabel(code) && code.ends_with(std::string(kWidthsSuffix) + ":");
     const bool offsets = IsLabel(code) && code.ends_with(std::string(kOffsetsSuffix) + ":");
-    if (part_ == Part::Symbols || (part_ == Part::Widths && !AfterDirective(code, ".db"))) {
-        const bool next = part_ == Part::Symbols ? widths : offsets;
+    if (part_ == Section::Symbols || (part_ == Section::Widths && !AfterDirective(code, ".db"))) {
+        const bool next = part_ == Section::Symbols ? widths : offsets;
         if (!next) {
             return Failure{std::string("not a font: expected the label of its ") +
-                               (part_ == Part::Symbols ? "width" : "offset") + " table, found " +
+                               (part_ == Section::Symbols ? "width" : "offset") + " table, found " +
                                Quote(code),
                            line};
         }
-        part_ = part_ == Part::Symbols ? Part::Widths : Part::Offsets;
+        part_ = part_ == Section::Symbols ? Section::Widths : Section::Offsets;
         return {};
     }
-    if (part_ == Part::Widths) {
+    if (part_ == Section::Widths) {
         if (const auto bad = ParseDbItems(*AfterDirective(code, ".db"), head.widths)) {
             return Failure{"not a width: " + Quote(*bad), line};
         }
@@ -880,7 +880,7 @@ Status FontHeadReader::Take(std::string_view code, std::size_t line, bool& own) 
     }
     const std::optional<std::string_view> items = AfterDirective(code, ".dw");
     if (!items) {
-        part_ = Part::Glyphs;
+        part_ = Section::Glyphs;
         own = false;
         return {};
     }
@@ -901,12 +901,12 @@ Status FontHeadReader::Read(std::string_view text, std::string& rest) {
     while (lines.Next(line) == SourceLines::Got::Line) {
         const std::string_view code = CodeOf(line);
         bool own = false;
-        if (part_ != Part::Glyphs && !code.empty() && !IsHeader(line)) {
+        if (part_ != Section::Glyphs && !code.empty() && !IsHeader(line)) {
             if (Status taken = Take(code, lines.number(), own); !taken) return taken;
         }
         rest.append(own ? std::string_view() : line).append("\n");
     }
-    if (part_ != Part::Glyphs) {
+    if (part_ != Section::Glyphs) {
         return Failure{"not a font: its head ends before its glyph data", lines.number()};
     }
     return {};
