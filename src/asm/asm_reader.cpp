@@ -57,16 +57,6 @@ SourceLines::Got SourceLines::Next(std::string_view& line) {
 
 namespace {
 
-constexpr bool IsBlank(char c) {
-    return c == ' ' || c == '\t' || c == '\r';
-}
-
-std::string_view Trim(std::string_view text) {
-    while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
-    while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
-    return text;
-}
-
 // Where a line's comment starts (";" outside a quoted name), or its end.
 std::size_t CommentStart(std::string_view line) {
     bool quoted = false;
@@ -80,21 +70,21 @@ std::size_t CommentStart(std::string_view line) {
 // The code of a line: what comes before its comment, without the blanks
 // around it.
 std::string_view CodeOf(std::string_view line) {
-    return Trim(line.substr(0, CommentStart(line)));
+    return TrimSourceBlanks(line.substr(0, CommentStart(line)));
 }
 
 // The word after "codec:" that starts a line's comment, or nothing.
 std::optional<std::string_view> CommentCodecName(std::string_view line) {
     const std::size_t start = CommentStart(line);
     if (start == line.size()) return std::nullopt;
-    std::string_view text = Trim(line.substr(start + 1));
+    std::string_view text = TrimSourceBlanks(line.substr(start + 1));
     constexpr std::string_view kCodec = "codec:";
     if (text.size() < kCodec.size() || !EqualsIgnoreCase(text.substr(0, kCodec.size()), kCodec)) {
         return std::nullopt;
     }
-    text = Trim(text.substr(kCodec.size()));
+    text = TrimSourceBlanks(text.substr(kCodec.size()));
     std::size_t end = 0;
-    while (end < text.size() && !IsBlank(text[end]) && text[end] != ';') ++end;
+    while (end < text.size() && !IsSourceBlank(text[end]) && text[end] != ';') ++end;
     return text.substr(0, end);
 }
 
@@ -103,21 +93,21 @@ std::optional<std::string_view> CommentCodecName(std::string_view line) {
 std::optional<std::pair<std::vector<PlaneKind>, bool>> CommentPlanes(std::string_view line) {
     const std::size_t start = CommentStart(line);
     if (start == line.size()) return std::nullopt;
-    std::string_view text = Trim(line.substr(start + 1));
+    std::string_view text = TrimSourceBlanks(line.substr(start + 1));
     const std::string_view prefix =
-        Trim(kPlanesCommentPrefix.substr(kPlanesCommentPrefix.find(';') + 1));
+        TrimSourceBlanks(kPlanesCommentPrefix.substr(kPlanesCommentPrefix.find(';') + 1));
     if (text.size() < prefix.size() || !EqualsIgnoreCase(text.substr(0, prefix.size()), prefix)) {
         return std::nullopt;
     }
-    text = Trim(text.substr(prefix.size()));
-    const std::string_view together = Trim(kInterleavedSuffix);
+    text = TrimSourceBlanks(text.substr(prefix.size()));
+    const std::string_view together = TrimSourceBlanks(kInterleavedSuffix);
     const bool interleaved = text.size() > together.size() &&
                              EqualsIgnoreCase(text.substr(text.size() - together.size()), together);
-    if (interleaved) text = Trim(text.substr(0, text.size() - together.size()));
+    if (interleaved) text = TrimSourceBlanks(text.substr(0, text.size() - together.size()));
     std::vector<PlaneKind> planes;
     while (!text.empty()) {
         const std::size_t comma = text.find(',');
-        const std::string_view name = Trim(text.substr(0, comma));
+        const std::string_view name = TrimSourceBlanks(text.substr(0, comma));
         bool known = false;
         for (const PlaneKind kind : {PlaneKind::Full, PlaneKind::Dim, PlaneKind::Mask}) {
             if (!EqualsIgnoreCase(name, PlaneName(kind))) continue;
@@ -137,7 +127,7 @@ std::optional<std::pair<std::vector<PlaneKind>, bool>> CommentPlanes(std::string
 std::string Normalised(std::string_view code) {
     std::string out;
     for (const char c : code) {
-        if (IsBlank(c)) {
+        if (IsSourceBlank(c)) {
             if (!out.empty() && out.back() != ' ' && out.back() != ',') out += ' ';
             continue;
         }
@@ -155,8 +145,8 @@ std::optional<std::string_view> AfterDirective(std::string_view code, std::strin
         return std::nullopt;
     }
     const std::string_view rest = code.substr(directive.size());
-    if (!rest.empty() && !IsBlank(rest.front())) return std::nullopt;
-    return Trim(rest);
+    if (!rest.empty() && !IsSourceBlank(rest.front())) return std::nullopt;
+    return TrimSourceBlanks(rest);
 }
 
 int HexDigit(char c) {
@@ -202,7 +192,7 @@ std::optional<std::string_view> ParseDbItems(std::string_view items,
                                              std::vector<std::uint8_t>& out) {
     for (;;) {
         const std::size_t comma = items.find(',');
-        const std::string_view item = Trim(items.substr(0, comma));
+        const std::string_view item = TrimSourceBlanks(items.substr(0, comma));
         // The converter's own "$XX" without the general path.
         if (item.size() == 3 && item[0] == '$' && (HexDigit(item[1]) | HexDigit(item[2])) >= 0) {
             out.push_back(static_cast<std::uint8_t>(HexDigit(item[1]) << 4 | HexDigit(item[2])));
@@ -229,11 +219,11 @@ std::optional<Symbol> ParseSymbol(std::string_view code) {
     if (!rest) rest = AfterDirective(code, ".set");
     if (!rest || rest->empty()) return std::nullopt;
     std::size_t start = rest->size();
-    while (start > 0 && !IsBlank((*rest)[start - 1]) && (*rest)[start - 1] != ',') --start;
+    while (start > 0 && !IsSourceBlank((*rest)[start - 1]) && (*rest)[start - 1] != ',') --start;
     const std::optional<std::uint32_t> value = Number(rest->substr(start), UINT32_MAX);
     if (!value) return std::nullopt;
-    std::string_view name = Trim(rest->substr(0, start));
-    if (name.ends_with(',')) name = Trim(name.substr(0, name.size() - 1));
+    std::string_view name = TrimSourceBlanks(rest->substr(0, start));
+    if (name.ends_with(',')) name = TrimSourceBlanks(name.substr(0, name.size() - 1));
     return Symbol{name, *value, 0};
 }
 
@@ -250,12 +240,13 @@ std::string_view ProgramName() {
 
 // The header comment, "; Created by PelmoImage v1.4 ...", of any version.
 bool IsHeader(std::string_view line) {
-    std::string_view text = Trim(line);
+    std::string_view text = TrimSourceBlanks(line);
     if (!text.starts_with(';')) return false;
-    text = Trim(text.substr(1));
-    const std::string_view created = Trim(kHeaderPrefix.substr(kHeaderPrefix.find(';') + 1));
+    text = TrimSourceBlanks(text.substr(1));
+    const std::string_view created =
+        TrimSourceBlanks(kHeaderPrefix.substr(kHeaderPrefix.find(';') + 1));
     if (!text.starts_with(created)) return false;
-    text = Trim(text.substr(created.size()));
+    text = TrimSourceBlanks(text.substr(created.size()));
     return text.starts_with(ProgramName()) && text.substr(ProgramName().size()).starts_with(" v");
 }
 
@@ -386,7 +377,7 @@ bool Reader::NextLine() {
 
 // The header comment, first but for blank lines.
 Status Reader::Header() {
-    while (NextLine() && Trim(line_).empty()) {
+    while (NextLine() && TrimSourceBlanks(line_).empty()) {
     }
     if (stopped_) return *stopped_;
     if (ended_ || !IsHeader(line_)) {
@@ -744,7 +735,7 @@ Status Reader::MapItems(std::string_view items, std::size_t cells) {
     AsmSource::Tiles& tiles = *top_.tiles;
     for (;;) {
         const std::size_t comma = items.find(',');
-        const std::string_view item = Trim(items.substr(0, comma));
+        const std::string_view item = TrimSourceBlanks(items.substr(0, comma));
         const std::optional<std::uint32_t> number = Number(item, UINT16_MAX);
         if (!number) return Fail(lines_.number(), "bad map item " + Quote(item));
         if (*number >= tiles.count.value) {
@@ -886,7 +877,8 @@ Status FontHeadReader::Take(std::string_view code, std::size_t line, bool& own) 
     }
     for (std::string_view rest = *items;;) {
         const std::size_t comma = rest.find(',');
-        const std::optional<std::uint32_t> value = Number(Trim(rest.substr(0, comma)), 0xFFFF);
+        const std::optional<std::uint32_t> value =
+            Number(TrimSourceBlanks(rest.substr(0, comma)), 0xFFFF);
         if (!value) return Failure{"not an offset: " + Quote(rest.substr(0, comma)), line};
         head.offsets.push_back(*value);
         if (comma == std::string_view::npos) return {};

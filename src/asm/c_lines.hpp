@@ -9,6 +9,13 @@
 
 namespace pelmo {
 
+// The blanks of a source line, assembler or C (spaces, tabs, the carriage
+// return of a line that ends in CRLF), and a text without them at its ends.
+constexpr bool IsSourceBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\r';
+}
+std::string_view TrimSourceBlanks(std::string_view text);
+
 // A source whose first line but blank ones opens a C comment is a C header.
 bool StartsCHeader(std::string_view line);
 
