@@ -4,7 +4,6 @@
 #include <array>
 #include <cstdio>
 #include <cstring>
-#include <iterator>
 
 #include "asm/source_format.hpp"
 #include "base/ascii.hpp"
@@ -89,16 +88,18 @@ void WriteValueLines(AsmStream& file, std::string_view prefix, std::string_view 
                      std::string_view other, std::string_view end,
                      std::span<const std::uint32_t> values, int digits, std::size_t perLine) {
     constexpr char kHex[] = "0123456789ABCDEF";
-    std::string line;
     for (std::size_t at = 0; at < values.size(); at += perLine) {
-        line.assign(prefix);
+        file.Write(prefix);
         const std::size_t stop = std::min(at + perLine, values.size());
         for (std::size_t k = at; k < stop; ++k) {
-            line.append(k == at ? first : other);
-            for (int d = digits - 1; d >= 0; --d) line += kHex[(values[k] >> (4 * d)) & 15];
-            line.append(end);
+            file.Write(k == at ? first : other);
+            std::array<char, 8> hex{};
+            for (int d = 0; d < digits; ++d)
+                hex[d] = kHex[(values[k] >> (4 * (digits - 1 - d))) & 15];
+            file.Write(std::string_view(hex.data(), static_cast<std::size_t>(digits)));
+            file.Write(end);
         }
-        file.Write(line.append("\n"));
+        file.Write("\n");
     }
 }
 
@@ -107,14 +108,12 @@ void WriteValueLines(AsmStream& file, std::string_view prefix, std::string_view 
 std::string HexValue(std::string_view prefix, std::int32_t value) {
     constexpr char kHex[] = "0123456789ABCDEF";
     auto bits = static_cast<std::uint32_t>(value);
-    char hex[8];
-    char* at = std::end(hex);
-    do {
-        *--at = kHex[bits & 15];
-        bits >>= 4;
-    } while (bits != 0);
-    if (std::end(hex) - at < 2) *--at = '0';
-    return std::string(prefix).append(at, std::end(hex));
+    std::size_t digits = 2;
+    for (std::uint32_t rest = bits >> 8; rest != 0; rest >>= 4) ++digits;
+    std::string text(prefix);
+    text.resize(prefix.size() + digits);
+    for (std::size_t i = text.size(); i-- > prefix.size(); bits >>= 4) text[i] = kHex[bits & 15];
+    return text;
 }
 
 class AsmSyntax final : public SourceSyntax {
