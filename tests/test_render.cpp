@@ -337,6 +337,7 @@ TEST(RenderDriver, CommandLineRefusals) {
         {{"@" PELMO_GOLDEN_DIR "/option_files/column.opts"},
          "Error, unknown option \"-vprefix\"\n"},
         {{"-w", "8", "@/nonexistent"}, "Error, cannot read option file \"/nonexistent\"\n"},
+        {{"-zoom", "17", "a.asm", "b.png"}, "Error, invalid zoom \"17\"\n"},
     };
     for (const auto& [args, error] : cases) {
         unit::ConsoleText console;
