@@ -75,11 +75,13 @@ void ImgAsmWriter::SetPlane(std::optional<PlaneKind> plane) {
     plane_ = plane;
 }
 
-std::string ImgAsmWriter::StreamPrefix() const {
-    if (inTiles_) return options.Name(SymbolName::vprefix) + std::string(kTilesSymbol);
-    std::string prefix = inFrames_ ? framePrefix_ : options.Name(SymbolName::vprefix);
-    if (plane_) prefix += PlaneSymbol(*plane_);
-    return prefix;
+void ImgAsmWriter::AppendStreamPrefix(std::string& to) const {
+    if (inTiles_) {
+        to.append(options.Name(SymbolName::vprefix)).append(kTilesSymbol);
+        return;
+    }
+    to.append(inFrames_ ? framePrefix_ : options.Name(SymbolName::vprefix));
+    if (plane_) to.append(PlaneSymbol(*plane_));
 }
 
 std::string ImgAsmWriter::StreamLabel() const {
@@ -89,7 +91,9 @@ std::string ImgAsmWriter::StreamLabel() const {
 }
 
 std::string ImgAsmWriter::SizeSymbol() const {
-    return StreamPrefix() + options.Name(SymbolName::vsize);
+    std::string name;
+    AppendStreamPrefix(name);
+    return name.append(options.Name(SymbolName::vsize));
 }
 
 void ImgAsmWriter::WriteFrameTable(const std::vector<std::vector<TableEntry>>& frames) {
@@ -127,7 +131,6 @@ void ImgAsmWriter::WriteSymbol(SymbolKind kind, std::int32_t value) {
     const bool whole = kind == SymbolKind::Width || kind == SymbolKind::Height ||
                        kind == SymbolKind::Frames || kind == SymbolKind::First ||
                        kind == SymbolKind::Glyphs;
-    const std::string prefix = whole ? options.Name(SymbolName::vprefix) : StreamPrefix();
     const std::string_view suffix =
         kind == SymbolKind::Width    ? kWidthSuffix
         : kind == SymbolKind::Height ? kHeightSuffix
@@ -139,11 +142,18 @@ void ImgAsmWriter::WriteSymbol(SymbolKind kind, std::int32_t value) {
     if (kind == SymbolKind::Start && options.tc == TableCodeMode::Image) {
         value += kImageStartOffset;
     }
-
-    WriteNamedSymbol(prefix + std::string(suffix), value);
+    // The name built in a buffer kept for its room: a sheet's frames write
+    // hundreds of thousands of symbols.
+    symbolName_.clear();
+    if (whole) {
+        symbolName_.append(options.Name(SymbolName::vprefix));
+    } else {
+        AppendStreamPrefix(symbolName_);
+    }
+    WriteNamedSymbol(symbolName_.append(suffix), value);
 }
 
-void ImgAsmWriter::WriteNamedSymbol(const std::string& name, std::int32_t value) {
+void ImgAsmWriter::WriteNamedSymbol(std::string_view name, std::int32_t value) {
     if (!options.quiet) Say({"Symbol '", name, "' set to ", Decimal(value).data(), "\n"});
     syntax_->Symbol(name, value);
 }

@@ -110,9 +110,9 @@ class ImgAsmWriter final : public SourceSink {
     void Say(std::initializer_list<std::string_view> parts);
     void SayAll();
     // A symbol named `name` in full.
-    void WriteNamedSymbol(const std::string& name, std::int32_t value);
-    // The current stream's symbol prefix, and its label before `ldata`.
-    std::string StreamPrefix() const;
+    void WriteNamedSymbol(std::string_view name, std::int32_t value);
+    // The current stream's symbol prefix, appended to `to`; its label before `ldata`.
+    void AppendStreamPrefix(std::string& to) const;
     std::string StreamLabel() const;
 
     std::string path_;
@@ -123,7 +123,9 @@ class ImgAsmWriter final : public SourceSink {
     std::string frameLabel_;                // of its label, before `ldata`
     std::optional<PlaneKind> plane_;
     std::string dataLabel_;
-    std::string said_;  // console lines not yet handed to standard output
+    std::string said_;
+    std::string symbolName_;  // the name WriteSymbol builds, kept for its room  // console lines
+                              // not yet handed to standard output
     bool inFrames_ = false;
     bool inTiles_ = false;
     bool glyphs_ = false;       // the data is a font's glyphs
